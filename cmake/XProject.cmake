@@ -1,0 +1,88 @@
+# Options, dependencies and the helpers every folder uses.
+option(X_BUILD_TESTS "Build the test programs" ON)
+option(X_BUILD_BENCH "Build the benchmarks" ON)
+option(X_ASAN "Build with AddressSanitizer and UBSan" OFF)
+
+set(CMAKE_CXX_STANDARD 20)
+set(CMAKE_CXX_STANDARD_REQUIRED ON)
+set(CMAKE_CXX_EXTENSIONS OFF)
+set(CMAKE_EXPORT_COMPILE_COMMANDS ON)
+if(NOT CMAKE_BUILD_TYPE)
+  set(CMAKE_BUILD_TYPE RelWithDebInfo CACHE STRING "" FORCE)
+endif()
+
+set(CMAKE_AUTOMOC ON)
+find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets Test Multimedia)
+find_package(SQLite3 REQUIRED)
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(XLSXWRITER REQUIRED IMPORTED_TARGET xlsxwriter)
+if(X_BUILD_TESTS)
+  find_package(GTest REQUIRED)
+endif()
+if(X_BUILD_BENCH)
+  find_package(benchmark REQUIRED)
+endif()
+
+if(X_ASAN)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Warnings on for our own code only.
+function(x_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra)
+endfunction()
+
+# x_library(name [DEPS lib...]): every .cpp/.h in the calling folder (and
+# the listed sub-folders) makes one static library whose folder is public.
+function(x_library name)
+  cmake_parse_arguments(X "" "" "DEPS;SUBDIRS" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  foreach(sub IN LISTS X_SUBDIRS)
+    file(GLOB subsrcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${sub}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/${sub}/*.h)
+    list(APPEND srcs ${subsrcs})
+  endforeach()
+  list(FILTER srcs EXCLUDE REGEX "/main\\.cpp$")
+  set(cpps ${srcs})
+  list(FILTER cpps INCLUDE REGEX "\\.cpp$")
+  if(cpps)
+    add_library(${name} STATIC ${srcs})
+    target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${X_DEPS})
+    x_warnings(${name})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${CMAKE_CURRENT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${X_DEPS})
+  endif()
+endfunction()
+
+# x_tests(folder LIBS lib...): every test_*.cpp in the folder is one test
+# program, run by ctest with the offscreen window platform.
+function(x_tests folder)
+  cmake_parse_arguments(X "" "" "LIBS" ${ARGN})
+  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/test_*.cpp)
+  foreach(src IN LISTS tests)
+    get_filename_component(base ${src} NAME_WE)
+    set(target ${folder}_${base})
+    add_executable(${target} ${src})
+    target_link_libraries(${target} PRIVATE ${X_LIBS} testsupport GTest::gtest GTest::gmock)
+    x_warnings(${target})
+    add_test(NAME ${target} COMMAND ${target})
+    set_tests_properties(${target} PROPERTIES
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_LOGGING_RULES=qt.qpa.*=false"
+      TIMEOUT 600)
+  endforeach()
+endfunction()
+
+# x_benchmarks(): every bench_*.cpp in the calling folder is one benchmark program.
+function(x_benchmarks)
+  cmake_parse_arguments(X "" "" "LIBS" ${ARGN})
+  file(GLOB benches CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/bench_*.cpp)
+  foreach(src IN LISTS benches)
+    get_filename_component(base ${src} NAME_WE)
+    add_executable(${base} ${src})
+    target_link_libraries(${base} PRIVATE ${X_LIBS} benchmark::benchmark)
+    x_warnings(${base})
+  endforeach()
+endfunction()

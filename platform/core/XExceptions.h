@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <QByteArray>
+#include <exception>
+
+// The exception family of the program. Every class reports its own name,
+// because messages shown to the user print "Tipo: " + the class name.
+class Exception : public std::exception
+{
+public:
+    explicit Exception(const QString& message) : m_message(message), m_utf8(message.toUtf8()) {}
+    ~Exception() override = default;
+
+    const QString& Message() const { return m_message; }
+    virtual QString ClassName() const { return QStringLiteral("Exception"); }
+    const char* what() const noexcept override { return m_utf8.constData(); }
+
+private:
+    QString m_message;
+    QByteArray m_utf8;
+};
+
+#define X_EXCEPTION_CLASS(Name, Parent)                                              \
+    class Name : public Parent                                                       \
+    {                                                                                \
+    public:                                                                          \
+        using Parent::Parent;                                                        \
+        QString ClassName() const override { return QStringLiteral(#Name); }         \
+    };
+
+// Raised by the database layer for every failure of the engine.
+X_EXCEPTION_CLASS(EOleException, Exception)
+// File input and output.
+X_EXCEPTION_CLASS(EInOutError, Exception)
+// An internal consistency check that failed.
+X_EXCEPTION_CLASS(EAssertionFailed, Exception)
+// A text that cannot be converted to the value asked for.
+X_EXCEPTION_CLASS(EConvertError, Exception)
+// A database operation asked in the wrong state (closed dataset, unknown field).
+X_EXCEPTION_CLASS(EDatabaseError, Exception)
