@@ -39,3 +39,5 @@ X_EXCEPTION_CLASS(EAssertionFailed, Exception)
 X_EXCEPTION_CLASS(EConvertError, Exception)
 // A database operation asked in the wrong state (closed dataset, unknown field).
 X_EXCEPTION_CLASS(EDatabaseError, Exception)
+// A control that refused to take an item.
+X_EXCEPTION_CLASS(EOutOfResources, Exception)

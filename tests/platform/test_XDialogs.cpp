@@ -1,0 +1,134 @@
+#include "XApplication.h"
+#include "XDialogs.h"
+#include "XExceptions.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest/QTest>
+#include <gtest/gtest.h>
+
+TEST(XDialogs, StandardDialogAndRecorder)
+{
+    const TDlgRequest r = CreateMessageDialog(QStringLiteral("Texto"), mtConfirmation,
+                                              TMsgDlgButtons{mbCancel, mbNo, mbYes, mbHelp});
+    EXPECT_EQ(r.Caption, QStringLiteral("Confirm"));
+    EXPECT_EQ(r.ButtonCaptions(), QStringLiteral("&Yes|&No|Cancel|&Help")); // standard order
+    EXPECT_EQ(r.IndexOfName(QStringLiteral("CANCEL")), 2);
+    EXPECT_EQ(r.EffectiveDefault(), 0); // Yes, without OK
+    EXPECT_EQ(r.EscapeResult(), mrCancel);
+    EXPECT_EQ(CreateMessageDialog(QString(), mtWarning, mbYesNo).EscapeResult(), mrNo);
+
+    TDlgProvider* before = DlgProvider();
+    {
+        TDlgRecorder rec;
+        rec.Answer({mrNo, mrCancel});
+        EXPECT_EQ(XMessageBox(QStringLiteral("Apagar?"), QStringLiteral("Exclusão"), mtWarning, mbYesNo), mrNo);
+        EXPECT_EQ(XMessageBox(QStringLiteral("b"), QString(), mtWarning, mbYesNo), mrCancel);
+        // Without a script: Enter on the focused button.
+        EXPECT_EQ(XMessageBox(QStringLiteral("c"), QStringLiteral("t"), mtWarning, mbYesNo, mrNo), mrNo);
+        EXPECT_EQ(XMessageBox(QStringLiteral("d"), QStringLiteral("t"), mtWarning, mbYesNo), mrYes);
+        const TDlgRequest& first = rec.Requests.at(0);
+        EXPECT_EQ(first.Kind, mtWarning);
+        EXPECT_EQ(first.Caption, QStringLiteral("Exclusão"));
+        EXPECT_EQ(first.ButtonCaptions(), QStringLiteral("&Yes|&No"));
+        EXPECT_EQ(rec.Requests.at(1).Caption, QCoreApplication::applicationName());
+        EXPECT_EQ(rec.Texts(), (QStringList{"Apagar?", "b", "c", "d"}));
+    }
+    EXPECT_EQ(DlgProvider(), before);
+}
+
+TEST(XDialogs, ExceptionBoxAddsAFullStopAfterALetterOrDigit)
+{
+    TDlgRecorder rec;
+    ShowExceptionMessage(QStringLiteral("Arquivo não encontrado"));
+    ShowExceptionMessage(QStringLiteral("Falhou."));
+    ShowExceptionMessage(QStringLiteral("Tipo (EOleException)"));
+    ShowExceptionMessage(QString());
+    EXPECT_EQ(rec.Texts(), (QStringList{"Arquivo não encontrado.", "Falhou.", "Tipo (EOleException)", ""}));
+    EXPECT_EQ(rec.Last().Kind, mtError);
+    EXPECT_EQ(rec.Last().Caption, QCoreApplication::applicationName());
+    EXPECT_EQ(rec.Last().ButtonCaptions(), QStringLiteral("OK"));
+}
+
+TEST(XDialogs, QtBoxShowsTheRequestAndAnswersTheButtonPressed)
+{
+    TDlgRequest r = CreateMessageDialog(QStringLiteral("Salvar?"), mtWarning, mbYesNoCancel);
+    r.Caption = QStringLiteral("Aviso");
+    r.Buttons[2].Caption = QStringLiteral("&Cancelar");
+    r.Default = 1;
+    QString title, text, focused;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        title = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        focused = box->defaultButton() ? box->defaultButton()->text() : QString();
+        for (QAbstractButton* b : box->buttons())
+            if (b->text() == QStringLiteral("&Cancelar"))
+                b->click();
+    });
+    EXPECT_EQ(TQtDlgProvider().Show(r), mrCancel);
+    EXPECT_EQ(title, QStringLiteral("Aviso"));
+    EXPECT_EQ(text, QStringLiteral("Salvar?"));
+    EXPECT_EQ(icon, QMessageBox::Warning);
+    EXPECT_EQ(focused, QStringLiteral("&No"));
+
+    // Escape answers the cancelling button.
+    QTimer::singleShot(0, [] {
+        if (QWidget* box = QApplication::activeModalWidget())
+            QTest::keyClick(box, Qt::Key_Escape);
+    });
+    EXPECT_EQ(TQtDlgProvider().Show(CreateMessageDialog(QStringLiteral("?"), mtConfirmation, mbYesNo)), mrNo);
+}
+
+namespace {
+
+// Raises from its event handler, as a faulty click handler would.
+class TThrower : public QObject
+{
+public:
+    int Handled = 0;
+
+protected:
+    bool event(QEvent* Event) override
+    {
+        if (Event->type() == QEvent::User)
+            throw EOleException(QStringLiteral("Tabela inexistente"));
+        if (Event->type() == QEvent::Type(QEvent::User + 1)) {
+            ++Handled;
+            return true;
+        }
+        return QObject::event(Event);
+    }
+};
+
+} // namespace
+
+TEST(XApplication, ExceptionLeavingAHandlerIsShownAndTheProgramGoesOn)
+{
+    ASSERT_NE(qobject_cast<XApplication*>(QCoreApplication::instance()), nullptr);
+    TDlgRecorder rec;
+    TThrower target;
+    QEvent sent(QEvent::User);
+    QCoreApplication::sendEvent(&target, &sent);
+    ASSERT_EQ(rec.Count(), 1);
+    EXPECT_EQ(rec.Last().Text, QStringLiteral("Tabela inexistente."));
+    EXPECT_EQ(rec.Last().Kind, mtError);
+
+    // From the event loop too, and later events still arrive.
+    QCoreApplication::postEvent(&target, new QEvent(QEvent::User));
+    QCoreApplication::postEvent(&target, new QEvent(QEvent::Type(QEvent::User + 1)));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(rec.Count(), 2);
+    EXPECT_EQ(target.Handled, 1);
+
+    // Exceptions of other kinds show their text as well.
+    XApplication::HandleException(std::make_exception_ptr(std::runtime_error("disk full")));
+    EXPECT_EQ(rec.Last().Text, QStringLiteral("disk full."));
+}

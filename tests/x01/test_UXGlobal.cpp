@@ -1,0 +1,280 @@
+#include "UXGlobal.h"
+#include "UXMainExec.h"
+#include "UXObject.h"
+#include "UXThread.h"
+#include "UXUserRights.h"
+#include "XExceptions.h"
+#include "XLists.h"
+#include "XStringList.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <thread>
+
+// Classes of the global namespace, as the report names them.
+class TLeakFirst : public TXObject {};
+class TLeakSecond : public TXObject {};
+class TLeakFirstChild : public TLeakFirst {};
+
+class TTracked : public TXObject
+{
+public:
+    explicit TTracked(int* Freed) : m_freed(Freed) {}
+    ~TTracked() override { ++*m_freed; }
+
+private:
+    int* m_freed;
+};
+
+namespace {
+
+const char kChildVar[] = "X_UXGLOBAL_CHILD";
+
+// Runs this program again with only the named child test, which ends as a
+// program ends: the leak report, if any, comes after main.
+struct TChild
+{
+    int Code;
+    QByteArray Out, Err;
+};
+
+TChild RunChild(const QString& Test, const QString& Mode)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QString::fromLatin1(kChildVar), Mode);
+    p.setProcessEnvironment(env);
+    p.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=UXGlobalChild.") + Test});
+    p.waitForFinished(60000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError()};
+}
+
+#define CHILD_ONLY(Mode)                                                                 \
+    if (qEnvironmentVariable(kChildVar) != QLatin1String(Mode))                          \
+        GTEST_SKIP() << "runs only as a child process of UXGlobal tests";
+
+} // namespace
+
+TEST(UXGlobalChild, LeavesObjectsAlive)
+{
+    CHILD_ONLY("leak");
+    new TLeakFirst;
+    new TLeakSecond;
+    new TLeakFirst;
+    new TLeakFirstChild; // its exact class counts apart
+    new TLeakFirst;
+    delete new TLeakSecond;
+}
+
+TEST(UXGlobalChild, FreesEverything)
+{
+    CHILD_ONLY("clean");
+    delete new TLeakFirst;
+}
+
+TEST(UXGlobalChild, UsesObjectsAfterTheEnd)
+{
+    CHILD_ONLY("after");
+    UXGlobalEnd();
+    EXPECT_EQ(MainExec, nullptr);
+    EXPECT_EQ(ThreadManager, nullptr);
+    auto* late = new TLeakSecond; // no registry: comes and goes without it
+    EXPECT_EQ(XLiveObjectCount(), 0);
+    delete late;
+    FreeLater(new TLeakFirst);
+}
+
+TEST(UXGlobalChild, LeavesWorkWithTheThreadManager)
+{
+    CHILD_ONLY("pending");
+    ThreadManager->Suspend();
+    ThreadManager->Suspend();
+    FreeLater(new TLeakFirst);
+    ASSERT_EQ(ThreadManager->PendingCount(), 1);
+}
+
+TEST(UXGlobal, LeakReportAtTheEnd)
+{
+    const TChild leak = RunChild(QStringLiteral("LeavesObjectsAlive"), QStringLiteral("leak"));
+    EXPECT_EQ(leak.Code, 1);
+    // Class, count, CR LF, in the order of each class's oldest instance; then
+    // the assertion's file and line. The global objects never appear.
+    EXPECT_TRUE(QString::fromUtf8(leak.Err).contains(QRegularExpression(QStringLiteral(
+        "^TLeakFirst:3\r\nTLeakSecond:1\r\nTLeakFirstChild:1\r\n \\(\\S*/UXGlobal\\.cpp, line \\d+\\)\n$"),
+        QRegularExpression::MultilineOption)))
+        << leak.Err.constData();
+    EXPECT_FALSE(leak.Err.contains("TX"));
+
+    const TChild clean = RunChild(QStringLiteral("FreesEverything"), QStringLiteral("clean"));
+    EXPECT_EQ(clean.Code, 0);
+    EXPECT_FALSE(clean.Err.contains("line "));
+    EXPECT_FALSE(clean.Out.contains("SKIPPED")); // it really ran
+
+    const TChild after = RunChild(QStringLiteral("UsesObjectsAfterTheEnd"), QStringLiteral("after"));
+    EXPECT_EQ(after.Code, 0) << after.Out.constData();
+    EXPECT_FALSE(after.Out.contains("SKIPPED"));
+
+    const TChild pending = RunChild(QStringLiteral("LeavesWorkWithTheThreadManager"), QStringLiteral("pending"));
+    EXPECT_EQ(pending.Code, 1);
+    EXPECT_TRUE(QString::fromUtf8(pending.Err).contains(QRegularExpression(QStringLiteral(
+        "ThreadManager must be cleared before application terminate \\(\\S*UXThread\\.cpp, line \\d+\\)"))))
+        << pending.Err.constData();
+}
+
+TEST(UXGlobal, RegistryHoldsTheLiveObjects)
+{
+    // Only the three global objects live between tests.
+    ASSERT_EQ(XLiveObjectCount(), 3);
+    EXPECT_EQ(MainExec->ClassName(), QStringLiteral("TXMainExec"));
+    EXPECT_EQ(ThreadManager->ClassName(), QStringLiteral("TXThreadManager"));
+    EXPECT_EQ(UserRights->Groups()->Count() + UserRights->Rights()->Count(), 0);
+    auto* a = new TLeakFirst;
+    auto* b = new TLeakSecond;
+    EXPECT_EQ(XLiveObjectCount(), 5);
+    delete a;
+    delete b;
+    EXPECT_EQ(XLiveObjectCount(), 3);
+
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([] {
+            for (int i = 0; i < 2000; ++i)
+                delete new TLeakSecond;
+        });
+    for (auto& t : threads)
+        t.join();
+    EXPECT_EQ(XLiveObjectCount(), 3);
+}
+
+TEST(UXGlobal, FreeObjectFreesDeeply)
+{
+    int freed = 0;
+    auto* inner = new TList;
+    inner->Add(new TTracked(&freed));
+    inner->Add(nullptr);
+    inner->Add(new TTracked(&freed));
+    auto* outer = new TList;
+    outer->Add(inner);
+    outer->Add(new TTracked(&freed));
+    FreeObject(outer);
+    EXPECT_EQ(freed, 3);
+
+    auto* strings = new TStringList;
+    strings->AddObject(QStringLiteral("a"), new TTracked(&freed));
+    strings->Add(QStringLiteral("b"));
+    FreeObject(strings);
+    EXPECT_EQ(freed, 4);
+
+    // Only the exact list classes are walked: a derived list frees itself alone.
+    class TMyList : public TList {};
+    auto* mine = new TMyList;
+    auto* kept = new TTracked(&freed);
+    mine->Add(kept);
+    FreeObject(mine);
+    EXPECT_EQ(freed, 4);
+    delete kept;
+    FreeObject(nullptr);
+    EXPECT_EQ(XLiveObjectCount(), 3);
+}
+
+TEST(UXGlobal, ThreadManagerSuspendResumeAndFreeLater)
+{
+    int freed = 0;
+    FreeLater(new TTracked(&freed));
+    EXPECT_EQ(freed, 1);
+    EXPECT_THROW(
+        try { ThreadManager->Resume(false); } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), QStringLiteral("Resume called without previous Suspend"));
+            throw;
+        },
+        Exception);
+
+    // While suspended the objects wait; FreeLater resumes once.
+    ThreadManager->Suspend();
+    ThreadManager->Suspend();
+    FreeLater(new TTracked(&freed));
+    EXPECT_TRUE(ThreadManager->Suspended());
+    EXPECT_EQ(ThreadManager->PendingCount(), 1);
+    EXPECT_EQ(freed, 1);
+    ThreadManager->Resume(false);
+    EXPECT_FALSE(ThreadManager->Suspended());
+    EXPECT_EQ(freed, 2);
+    ThreadManager->Suspend();
+    ThreadManager->Suspend();
+    ThreadManager->Resume(true);
+    EXPECT_FALSE(ThreadManager->Suspended());
+}
+
+// ---- MainExec ----------------------------------------------------------------
+
+namespace {
+int g_procSum = 0;
+void AddProc(void* Arg) { g_procSum += *static_cast<int*>(Arg); }
+void ThrowingProc(void*) { throw Exception(QStringLiteral("item failed")); }
+
+TXQueueItem* Item(qint64 SecsFromNow, void (*Proc)(void*) = nullptr, void* Arg = nullptr)
+{
+    auto* item = new TXQueueItem;
+    item->Due = QDateTime::currentDateTime().addSecs(SecsFromNow);
+    item->Proc = Proc;
+    item->ProcArg = Arg;
+    return item;
+}
+} // namespace
+
+TEST(UXMainExec, IntervalFollowsTheEarliestItem)
+{
+    EXPECT_FALSE(MainExec->Timer()->isActive()); // nothing is ever queued
+    TXMainExec exec;
+    exec.Add(Item(3600));
+    EXPECT_TRUE(exec.Timer()->isActive());
+    EXPECT_GT(exec.Interval(), 3590u * 1000u);
+    EXPECT_LE(exec.Interval(), 3600u * 1000u);
+    exec.Add(Item(-10));
+    EXPECT_EQ(exec.Interval(), 1u); // overdue: at once
+
+    TXMainExec far; // beyond 2^32 ms only the low 32 bits are kept
+    far.Add(Item(100 * 86400));
+    const quint32 low = quint32((100LL * 86400000LL) & 0xFFFFFFFF);
+    EXPECT_LE(far.Interval(), low);
+    EXPECT_GT(far.Interval(), low - 5000);
+}
+
+TEST(UXMainExec, TickRunsDueItemsThenFreesTheFreeList)
+{
+    int freed = 0;
+    int arg = 5;
+    g_procSum = 0;
+    QStringList seen;
+    {
+        TXMainExec exec;
+        auto* method = Item(-1);
+        method->IsMethod = true;
+        method->Data = QByteArray("data");
+        method->Method = [&](void* Data) { seen << QString::fromLatin1(static_cast<char*>(Data)); };
+        exec.Add(Item(600, AddProc, &arg));
+        exec.Add(method);
+        exec.Add(Item(-5, ThrowingProc)); // its error must not stop the others
+        exec.Add(Item(-1, AddProc, &arg));
+        exec.AddFree(new TTracked(&freed));
+        exec.TimerTick();
+        EXPECT_EQ(seen, QStringList{QStringLiteral("data")});
+        EXPECT_EQ(g_procSum, 5);
+        EXPECT_EQ(exec.QueueCount(), 1);
+        EXPECT_EQ(freed, 0); // work still queued keeps the free list
+        EXPECT_GT(exec.Interval(), 500000u);
+
+        TXMainExec dry;
+        dry.AddFree(new TTracked(&freed));
+        EXPECT_EQ(dry.Interval(), 1u);
+        dry.TimerTick();
+        EXPECT_EQ(freed, 1);
+        EXPECT_FALSE(dry.Timer()->isActive());
+    }
+    EXPECT_EQ(freed, 2); // destruction frees what was left
+    EXPECT_EQ(g_procSum, 5);
+}

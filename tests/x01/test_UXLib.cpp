@@ -1,0 +1,265 @@
+#include "UXLib.h"
+#include "UXObject.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTimer>
+#include <QtTest/QTest>
+#include <gtest/gtest.h>
+
+// ---- Dialogs -------------------------------------------------------------------
+
+TEST(UXLibDialogs, ErrorInfoAndPortugueseBoxes)
+{
+    TDlgRecorder rec;
+    ShowError(QStringLiteral("Falhou"));
+    ShowInfo(QStringLiteral("Pronto"));
+    EXPECT_EQ(rec.Requests.at(0).Kind, mtError);
+    EXPECT_EQ(rec.Requests.at(0).Caption, QStringLiteral("Error")); // the platform's own caption
+    EXPECT_EQ(rec.Requests.at(0).Text, QStringLiteral("Falhou"));
+    EXPECT_EQ(rec.Requests.at(1).Kind, mtInformation);
+    EXPECT_EQ(rec.Requests.at(1).ButtonCaptions(), QStringLiteral("OK"));
+
+    const TMsgDlgButtons all{mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll, mbNoToAll,
+                             mbYesToAll, mbHelp};
+    rec.Answer(mrRetry);
+    EXPECT_EQ(XMessageDlg(QStringLiteral("m"), mtWarning, all, 7, mrCancel, true), mrRetry);
+    EXPECT_EQ(rec.Last().Caption, QStringLiteral("Aviso"));
+    EXPECT_EQ(rec.Last().HelpCtx, 7);
+    EXPECT_EQ(rec.Last().ButtonCaptions(), QStringLiteral("&Sim|&Não|OK|&Cancelar|&Abortar|&Repetir|&Ignorar|"
+                                                          "&Todos|N&o to All|Yes to &All|A&juda"));
+    EXPECT_EQ(rec.Last().Buttons.at(rec.Last().Default).Kind, mbCancel);
+    const std::pair<TMsgDlgType, QString> captions[] = {
+        {mtConfirmation, QStringLiteral("Confirmação")}, {mtError, QStringLiteral("Erro")},
+        {mtInformation, QStringLiteral("Informação")}, {mtCustom, QCoreApplication::applicationName()}};
+    for (const auto& [type, caption] : captions) {
+        XMessageDlg(QStringLiteral("m"), type, TMsgDlgButtons{mbOK}, 0, mrNone, true);
+        EXPECT_EQ(rec.Last().Caption, caption);
+    }
+    XMessageDlg(QStringLiteral("m"), mtConfirmation, mbYesNoCancel, 0, mrNone, false);
+    EXPECT_EQ(rec.Last().Caption, QStringLiteral("Confirm"));
+    EXPECT_EQ(rec.Last().ButtonCaptions(), QStringLiteral("&Yes|&No|Cancel"));
+}
+
+TEST(UXLibDialogs, DefaultButtonRuleAndAsk)
+{
+    TDlgRecorder rec;
+    // Result 0: only a Help button answers 0 and takes the focus; otherwise
+    // the platform chooses.
+    XMessageDlg(QStringLiteral("m"), mtConfirmation, TMsgDlgButtons{mbYes, mbNo, mbHelp}, 0, mrNone, true);
+    EXPECT_EQ(rec.Last().Buttons.at(rec.Last().Default).Kind, mbHelp);
+    XMessageDlg(QStringLiteral("m"), mtConfirmation, mbYesNo, 0, mrAbort, true);
+    EXPECT_EQ(rec.Last().Default, -1);
+
+    EXPECT_FALSE(Ask(QStringLiteral("Excluir?"), true)); // Enter on the focused No
+    const TDlgRequest& r = rec.Last();
+    EXPECT_EQ(r.Kind, mtConfirmation);
+    EXPECT_EQ(r.Caption, QStringLiteral("Confirmação"));
+    EXPECT_EQ(r.ButtonCaptions(), QStringLiteral("&Sim|&Não"));
+    EXPECT_EQ(r.Buttons.at(r.Default).Caption, QStringLiteral("&Não"));
+    EXPECT_TRUE(Ask(QStringLiteral("Continuar?"))); // the platform focuses Yes
+    EXPECT_EQ(rec.Last().Default, -1);
+    rec.Answer({mrYes, mrCancel});
+    EXPECT_TRUE(Ask(QStringLiteral("a"), true));
+    EXPECT_FALSE(Ask(QStringLiteral("b")));
+}
+
+TEST(UXLibDialogs, RealBoxOpensOnNoAndEnterAnswersNo)
+{
+    ASSERT_NE(dynamic_cast<TQtDlgProvider*>(DlgProvider()), nullptr);
+    QString title, focused;
+    QStringList captions;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        title = box->windowTitle();
+        for (QAbstractButton* b : box->buttons())
+            captions << b->text();
+        focused = box->defaultButton() ? box->defaultButton()->text() : QString();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    EXPECT_FALSE(Ask(QStringLiteral("Excluir o registro?"), true));
+    EXPECT_EQ(title, QStringLiteral("Confirmação"));
+    captions.sort();
+    EXPECT_EQ(captions, (QStringList{QStringLiteral("&Não"), QStringLiteral("&Sim")}));
+    EXPECT_EQ(focused, QStringLiteral("&Não"));
+}
+
+// ---- Check digits ----------------------------------------------------------------
+
+namespace {
+
+// The published rule: weights 3, 1, 3, ... leftwards from the check digit.
+int StandardCheckDigit(const QString& Body)
+{
+    int sum = 0;
+    for (qsizetype i = Body.size() - 1, w = 3; i >= 0; --i, w = 4 - w)
+        sum += (Body.at(i).unicode() - '0') * int(w);
+    return (10 - sum % 10) % 10;
+}
+
+QString RandomDigits(int Count)
+{
+    QString s;
+    for (int i = 0; i < Count; ++i)
+        s += QChar('0' + QRandomGenerator::global()->bounded(10));
+    return s;
+}
+
+} // namespace
+
+TEST(UXLibEAN, AgreesWithTheStandardOverManyCodes)
+{
+    QString msg;
+    for (int n = 0; n < 3000; ++n) {
+        const QString b8 = RandomDigits(7), b13 = RandomDigits(12), b12 = RandomDigits(11);
+        const int c8 = StandardCheckDigit(b8), c13 = StandardCheckDigit(b13);
+        const int w8 = (c8 + 1 + n % 9) % 10, w13 = (c13 + 1 + n % 9) % 10;
+        EXPECT_TRUE(CheckEAN8(b8 + QString::number(c8), msg) && msg.isEmpty()) << b8.toStdString();
+        EXPECT_FALSE(CheckEAN8(b8 + QString::number(w8), msg));
+        EXPECT_EQ(msg, QStringLiteral("Dígito Verificador não confere (%1). Esperado (%2)").arg(w8).arg(c8));
+        EXPECT_TRUE(CheckEAN13(b13 + QString::number(c13), msg) && msg.isEmpty()) << b13.toStdString();
+        EXPECT_FALSE(CheckEAN13(b13 + QString::number(w13), msg));
+        EXPECT_EQ(msg, QStringLiteral("Dígito Verificador EAN13 não confere (%1). Esperado (%2).").arg(w13).arg(c13));
+        // Twelve digits are read with a leading zero.
+        EXPECT_TRUE(CheckEAN13(b12 + QString::number(StandardCheckDigit(QChar('0') + b12)), msg));
+    }
+}
+
+TEST(UXLibEAN, LengthAndCharacterRefusals)
+{
+    const QString len8 = QStringLiteral("Código deve conter 8 dígitos.");
+    const QString len13 = QStringLiteral("Código deve conter 13 dígitos.");
+    const QString digits = QStringLiteral("Código deve conter somente números.");
+    const std::tuple<bool, const char*, bool, QString> cases[] = {
+        {true, " \t96385074\r\n", true, QString()}, // blanks and controls trimmed
+        {true, "9638507", false, len8},
+        {true, "963850745", false, len8},
+        {true, "1234567A", false, digits},
+        {true, "1234 567", false, digits},
+        {true, "١٢٣٤٥٦٧٠", false, digits}, // other digit systems are no digits
+        {false, "036000291452", true, QString()},
+        {false, "40063813339", false, len13},
+        {false, "40063813339311", false, len13},
+        {false, "", false, len13},
+        {false, "400638133393x", false, digits},
+    };
+    for (const auto& [ean8, code, valid, message] : cases) {
+        QString msg = QStringLiteral("stale");
+        const QString c = QString::fromUtf8(code);
+        EXPECT_EQ(ean8 ? CheckEAN8(c, msg) : CheckEAN13(c, msg), valid) << code;
+        EXPECT_EQ(msg, message) << code;
+    }
+}
+
+// ---- Variant and text helpers ----------------------------------------------------
+
+TEST(UXLibHelpers, VariantsTextsAndNumbers)
+{
+    EXPECT_EQ(IfThenStr(false, "a", "b"), QStringLiteral("b"));
+    EXPECT_EQ(IfThenVar(true, 1, QStringLiteral("x")), QVariant(1));
+    EXPECT_EQ(IfNull(QVariant(), 0), QVariant(0));
+    EXPECT_EQ(IfNull(QVariant(QString()), 0).typeId(), QMetaType::QString); // an empty string is no Null
+    EXPECT_TRUE(NzVar(QString(), QVariant()).isNull());
+    EXPECT_EQ(NzVar(QStringLiteral("7"), 0), QVariant(QStringLiteral("7")));
+
+    for (const char* yes : {" -42 ", "-12", "007", "-", "0"})
+        EXPECT_TRUE(IsIntegerStr(QString::fromLatin1(yes))) << yes;
+    for (const char* no : {"", "   ", "1-2", "1.5", "+5", "--1", "12a", "1 2"})
+        EXPECT_FALSE(IsIntegerStr(QString::fromLatin1(no))) << no;
+
+    const std::pair<double, int> digits[] = {{0, 1},  {-500, 1}, {9, 1},    {9.99, 1},
+                                             {10, 2}, {99, 2},   {100, 3}, {123456789012.0, 12}};
+    for (const auto& [x, n] : digits)
+        EXPECT_EQ(DigitCount(x), n) << x;
+    EXPECT_EQ(DigitCount(std::numeric_limits<double>::infinity()), 309); // ends
+
+    const std::tuple<const char*, const char*, const char*, const char*> splits[] = {
+        {"a;b;c", ";", "a", "b;c"}, {"abc", ";", "abc", ""}, {"k=>v=>w", "=>", "k", "v=>w"},
+        {";x", ";", "", "x"},       {"abc", "", "abc", ""}};
+    for (const auto& [s, sep, head, rest] : splits) {
+        QString text = QString::fromLatin1(s), h;
+        SplitFirst(text, QString::fromLatin1(sep), h);
+        EXPECT_EQ(h, QString::fromLatin1(head)) << s;
+        EXPECT_EQ(text, QString::fromLatin1(rest)) << s;
+    }
+}
+
+namespace {
+class TCounted : public TXObject
+{
+public:
+    TCounted(QList<int>* Order, int Id) : m_order(Order), m_id(Id) {}
+    ~TCounted() override { m_order->append(m_id); }
+
+private:
+    QList<int>* m_order;
+    int m_id;
+};
+} // namespace
+
+TEST(UXLibLists, ClearStringsAndClearListFreeLastToFirst)
+{
+    QList<int> order;
+    TStringList strings;
+    strings.AddObject(QStringLiteral("a"), new TCounted(&order, 1));
+    strings.Add(QStringLiteral("b"));
+    strings.AddObject(QStringLiteral("c"), new TCounted(&order, 3));
+    ClearStrings(&strings);
+    EXPECT_EQ(order, (QList<int>{3, 1}));
+    EXPECT_EQ(strings.Count(), 0);
+
+    TObjectList owned; // owning: each item still freed once
+    owned.Add(new TCounted(&order, 4));
+    owned.Add(nullptr);
+    owned.Add(new TCounted(&order, 5));
+    ClearList(&owned);
+    EXPECT_EQ(order, (QList<int>{3, 1, 5, 4}));
+    EXPECT_EQ(owned.Count(), 0);
+}
+
+// ---- Format settings and numbers -------------------------------------------------
+
+TEST(UXLibFormat, BrazilianSettings)
+{
+    const TFormatSettings& f = FormatSettingsBR;
+    EXPECT_EQ(QString() + f.ThousandSeparator + f.DecimalSeparator + f.DateSeparator + f.TimeSeparator,
+              QStringLiteral(".,/:"));
+    EXPECT_EQ(f.ListSeparator, QChar(0));
+    EXPECT_EQ(QList<int>({f.CurrencyFormat, f.NegCurrFormat, f.CurrencyDecimals, f.TwoDigitYearCenturyWindow}),
+              QList<int>({0, 0, 2, 50}));
+    EXPECT_EQ(QStringList({f.CurrencyString, f.ShortDateFormat, f.LongDateFormat, f.TimeAMString, f.TimePMString,
+                           f.ShortTimeFormat, f.LongTimeFormat}),
+              QStringList({"R$", "dd/mm/yyyy", "dd\" de \"mmmm\" de \"yyyy", "am", "pm", "hh:nn", "hh:nn:ss"}));
+    EXPECT_EQ(QStringList(std::begin(f.ShortMonthNames), std::end(f.ShortMonthNames)).join(' '),
+              QStringLiteral("jan fev mar abr mai jun jul ago set out nov dez"));
+    EXPECT_EQ(QStringList(std::begin(f.LongMonthNames), std::end(f.LongMonthNames)).join(' '),
+              QStringLiteral("janeiro fevereiro março abril maio junho julho agosto setembro outubro novembro "
+                             "dezembro"));
+    EXPECT_EQ(QStringList(std::begin(f.ShortDayNames), std::end(f.ShortDayNames)).join(' '),
+              QStringLiteral("dom seg ter qua qui sex sab"));
+    EXPECT_EQ(QStringList(std::begin(f.LongDayNames), std::end(f.LongDayNames)).join(' '),
+              QStringLiteral("domingo segunda-feira terça-feira quarta-feira quinta-feira sexta-feira sábado"));
+}
+
+TEST(UXLibFormat, FormatFloat)
+{
+    const std::tuple<const char*, long double, const char*> cases[] = {
+        {"0;-0", 12.5, "13"}, {"0;-0", -12.5, "-13"}, {"0;-0", 0, "0"},
+        {"0;-0", -0.4, "0"}, // rounds to zero: no sign
+        {",0.00;(,0.00)", 1234567.891, "1.234.567,89"}, {",0.00;(,0.00)", -1234.5, "(1.234,50)"},
+        {",0.00;(,0.00)", 0, "0,00"}, {",0.00;(,0.00)", 999.995, "1.000,00"},
+        {"0;-0;'zero'", 0.3, "zero"}, {"0;;'zero'", -3, "-3"}, // an empty section: the first, signed
+        {"#,##0.00", -1234.5, "-1.234,50"}, {"#0", 0, "0"}, {"#0", 123456, "123456"}, {"#", 0, ""},
+        {"000", 5, "005"}, {"0.00", 2.675, "2,68"}, {"0.00", 0.125, "0,13"}, {"0.##", 5, "5"},
+        {"#,##0.##", 1234.5, "1.234,5"}, {"#,##0.0#", 1234, "1.234,0"}, {",0", 1000000, "1.000.000"},
+        {",0", 999, "999"}, {"\"R$ \"#,##0.00", 1234.5, "R$ 1.234,50"}, {"0.0 'kg'", 3.25, "3,3 kg"},
+        {"0.0", 1e20L, "100000000000000000000,0"}, {"0", 123456789012.0L, "123456789012"}, {"", 1.5, "1,5"},
+    };
+    for (const auto& [format, value, expected] : cases)
+        EXPECT_EQ(FormatFloat(QString::fromUtf8(format), value, FormatSettingsBR), QString::fromUtf8(expected))
+            << format << " " << double(value);
+}

@@ -1,0 +1,6 @@
+#include "UXComponent.h"
+
+TXComponent::TXComponent(QObject* Owner)
+    : QObject(Owner)
+{
+}
