@@ -1,0 +1,112 @@
+#include "XWorkbook.h"
+#include "XlsxReadBack.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace {
+
+QStringList Entries(const QString& Path)
+{
+    return QDir(Path).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+}  // namespace
+
+TEST(XlsSave, WritesValuesFormatsAndWidthsThatReadBackFromTheFile)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("consulta.xlsx");
+    XWorkbook book;
+    XWorksheet& s = book.AddSheet(QStringLiteral("Relatório"));
+    const QStringList titles{"NC_REP", "CODIGO", "TEXTO"};
+    for (int c = 1; c <= 3; ++c)
+        s.SetValue(1, c, titles[c - 1]);
+    s.SetValue(2, 1, 123456789012LL);
+    s.SetValue(2, 2, QStringLiteral("BRS-0123 Algodão 日本"));
+    s.SetValue(2, 3, QStringLiteral("  <a & b>\tbell\x07 "));
+    s.SetValue(3, 1, -0.125);
+    s.SetValue(3, 3, true);  // B3 stays empty
+    s.SetInteriorColor({1, 1, 1, 3}, 0x808080);
+    s.AutoFitColumns(1, 3);
+    s.SetAlignment({1, 1, 3, 3}, XHorizontalAlignment::Center);
+    s.SetBorder({1, 1, 3, 3}, XBorderLine::Continuous);
+    QString error;
+    ASSERT_TRUE(book.SaveAs(file, &error)) << error.toStdString();
+
+    ASSERT_TRUE(XlsxArchiveSound(file));
+    const XlsxBook x = ReadXlsx(file);
+    ASSERT_TRUE(x.Error.isEmpty()) << x.Error.toStdString();
+    EXPECT_EQ(x.SheetNames, QStringList{QStringLiteral("Relatório")});
+    // Numbers are a bare <v>; texts are strings with every character kept
+    // (a control character, which XML cannot carry, escaped as the format says).
+    EXPECT_EQ(x.Cells["A2"].Type, "");
+    EXPECT_EQ(x.Cells["A2"].Value, "123456789012");
+    EXPECT_EQ(x.Cells["A3"].Value, "-0.125");
+    EXPECT_TRUE(x.Cells["B2"].Type == "s" || x.Cells["B2"].Type == "inlineStr");
+    EXPECT_EQ(x.Text("B1"), "CODIGO");
+    EXPECT_EQ(x.Text("B2"), QStringLiteral("BRS-0123 Algodão 日本"));
+    EXPECT_EQ(x.Text("C2"), "  <a & b>\tbell_x0007_ ");
+    EXPECT_EQ(x.Cells["C3"].Type, "b");
+    EXPECT_EQ(x.Cells["C3"].Value, "1");
+
+    for (const QString& ref : x.Cells.keys()) {
+        const XlsxStyle st = x.StyleOf(ref);
+        EXPECT_EQ(st.Fill, ref.endsWith('1') ? "FF808080" : "") << ref.toStdString();
+        EXPECT_EQ(st.Horizontal, "center") << ref.toStdString();
+        EXPECT_EQ(QStringList({st.Left, st.Right, st.Top, st.Bottom}), QStringList(4, "thin")) << ref.toStdString();
+    }
+    EXPECT_EQ(x.Cells.size(), 9);  // the empty B3 is a formatted blank
+    EXPECT_FALSE(x.Cells["B3"].HasValue);
+    EXPECT_EQ(x.Styles.size(), 3);  // default, titles, body: nothing passed through on the way
+
+    EXPECT_GT(x.Widths.value(1), 12.0);
+    EXPECT_GT(x.Widths.value(2), x.Widths.value(1));
+    EXPECT_FALSE(x.Widths.contains(4));
+    EXPECT_EQ(Entries(dir.path()), QStringList{"consulta.xlsx"});
+}
+
+TEST(XlsSave, ReplacesAnExistingFileWholeAndWritesEverySheet)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("again.xlsx");
+    QFile old(file);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("not a workbook");
+    old.close();
+    XWorkbook book;
+    book.AddSheet("Plan1").SetValue(1, 1, "new");
+    book.AddSheet("Resumo").SetValue(1, 1, 2);
+    ASSERT_TRUE(book.SaveAs(file));
+    const XlsxBook x = ReadXlsx(file);
+    EXPECT_EQ(x.Text("A1"), "new");
+    EXPECT_EQ(x.SheetNames, (QStringList{"Plan1", "Resumo"}));
+    EXPECT_TRUE(XlsxPart(file, "xl/worksheets/sheet2.xml").contains("<v>2</v>"));
+    EXPECT_EQ(Entries(dir.path()), QStringList{"again.xlsx"});
+}
+
+TEST(XlsSave, AnswersFalseWhenTheFileCannotBeWritten)
+{
+    QTemporaryDir dir;
+    XWorkbook book;
+    book.AddSheet("Plan1").SetValue(1, 1, 1);
+    QString error;
+    EXPECT_FALSE(book.SaveAs(dir.filePath("missing/folder/x.xlsx"), &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(book.SaveAs(QString()));
+    QDir(dir.path()).mkdir("sub");
+    EXPECT_FALSE(book.SaveAs(dir.filePath("sub")));  // a folder is no file
+    EXPECT_FALSE(XWorkbook().SaveAs(dir.filePath("nosheet.xlsx")));
+    EXPECT_EQ(Entries(dir.path()), QStringList{"sub"});
+
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "folder permissions do not bind the superuser";
+    QFile::setPermissions(dir.filePath("sub"), QFile::ReadOwner | QFile::ExeOwner);
+    EXPECT_FALSE(book.SaveAs(dir.filePath("sub/x.xlsx")));
+    QFile::setPermissions(dir.filePath("sub"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_TRUE(Entries(dir.filePath("sub")).isEmpty());
+}
