@@ -1,0 +1,211 @@
+#include "AdoTestDb.h"
+
+#include "XExceptions.h"
+
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
+TEST(AdoConnection, ConnectionStringPartsAreParsedAndCarried)
+{
+    TADOConnection conn;
+    conn.setConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\dados\\campo 1.mdb;"
+                             "Persist Security Info=False;Jet OLEDB:DataBase Password=ab12cd;"
+                             "Extended Properties=\"a=1;b=2\"");
+    EXPECT_EQ(conn.Provider(), QStringLiteral("Microsoft.Jet.OLEDB.4.0"));
+    EXPECT_EQ(conn.DataSource(), QStringLiteral("C:\\dados\\campo 1.mdb"));
+    EXPECT_EQ(conn.Password(), QStringLiteral("ab12cd"));
+    EXPECT_EQ(conn.ConnectionStringPart("persist security info"), QStringLiteral("False"));
+    EXPECT_EQ(conn.ConnectionStringPart("Extended Properties"), QStringLiteral("a=1;b=2"));
+    EXPECT_EQ(conn.ConnectionStringPart("User ID"), QString());
+
+    conn.setConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=False;;Mode=Share Deny None");
+    EXPECT_EQ(conn.DataSource(), QString());
+    EXPECT_EQ(conn.ConnectionStringPart("Mode"), QStringLiteral("Share Deny None"));
+}
+
+TEST(AdoConnection, OpensClosesAndKeepsItsSettings)
+{
+    AdoTestDb db;
+    EXPECT_TRUE(db.conn.Connected());
+    EXPECT_THROW(db.conn.setConnectionString(JetConnectionString("/outro.mdb")), EOleException);
+
+    db.conn.setConnectionTimeout(5);
+    db.conn.setLoginPrompt(false);
+    db.conn.setMode(cmShareDenyNone);
+    EXPECT_EQ(db.conn.ConnectionTimeout(), 5);
+    EXPECT_FALSE(db.conn.LoginPrompt());
+
+    db.conn.setConnected(false);
+    EXPECT_FALSE(db.conn.Connected());
+    TADOCommand cmd;
+    cmd.setConnection(&db.conn);
+    cmd.setCommandText("CREATE TABLE T (A LONG)");
+    EXPECT_THROW(cmd.Execute(), EOleException);
+    db.conn.setConnected(true);
+    EXPECT_EQ(cmd.Execute(), 0);
+
+    // The ACE provider opens the same file; an unknown provider does not.
+    TADOConnection ace;
+    ace.setConnectionString("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=" + db.path + ";Persist Security Info=False;");
+    ace.Open();
+    EXPECT_TRUE(ace.Connected());
+    TADOConnection odbc;
+    odbc.setConnectionString("Provider=MSDASQL;Data Source=" + db.path);
+    EXPECT_THROW(odbc.Open(), EOleException);
+}
+
+TEST(AdoConnection, FilesThatAreNoDatabaseFailAndStayUntouched)
+{
+    QTemporaryDir dir;
+    AdoTestDb good;
+    good.exec("CREATE TABLE Cruza (NC_REP FLOAT NOT NULL, DUPD TEXT(20) NOT NULL)");
+    for (int i = 0; i < 400; ++i)
+        good.exec(QStringLiteral("INSERT INTO Cruza VALUES (%1, '2025-01-01 10:00:00')").arg(i));
+    good.conn.Close();
+    const QByteArray database = FileBytes(good.path);
+    ASSERT_GT(database.size(), 8192);
+
+    QByteArray random(4096, '\0');
+    for (char& c : random)
+        c = char(QRandomGenerator::global()->bounded(256));
+    QByteArray access(8192, '\0');
+    access.replace(0, 19, QByteArray("\x00\x01\x00\x00Standard Jet DB", 19));
+
+    const QList<QPair<QString, QByteArray>> files = {
+        {"vazio.mdb", QByteArray()},
+        {"texto.mdb", "Este arquivo não é um banco de dados.\r\n"},
+        {"aleatorio.mdb", random},
+        {"access.mdb", access},
+        {"truncado.mdb", database.left(database.size() / 2)},
+        {"cortado.mdb", database.left(database.size() - 100)},
+    };
+    for (const auto& [name, bytes] : files) {
+        const QString path = dir.filePath(name);
+        writeFile(path, bytes);
+        TADOConnection conn;
+        conn.setConnectionString(JetConnectionString(path));
+        try {
+            conn.Open();
+            ADD_FAILURE() << name.toStdString() << " opened";
+        } catch (const EOleException& e) {
+            EXPECT_EQ(e.ClassName(), QStringLiteral("EOleException"));
+            EXPECT_TRUE(e.Message().contains(path)) << e.Message().toStdString();
+        }
+        EXPECT_FALSE(conn.Connected());
+        EXPECT_EQ(FileBytes(path), bytes) << name.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(path + "-wal")) << name.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(path + "-shm")) << name.toStdString();
+    }
+
+    TADOConnection missing;
+    missing.setConnectionString(JetConnectionString(dir.filePath("nao_existe.mdb")));
+    try {
+        missing.Open();
+        ADD_FAILURE() << "a missing file opened";
+    } catch (const EOleException& e) {
+        EXPECT_TRUE(e.Message().startsWith("Could not find file")) << e.Message().toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("nao_existe.mdb")));
+}
+
+TEST(AdoConnection, WriteAheadLogIsFoldedBackOnTheLastClose)
+{
+    AdoTestDb db;
+    EXPECT_EQ(db.scalar("PRAGMA journal_mode"), QStringLiteral("wal"));
+    EXPECT_EQ(db.scalar("PRAGMA synchronous"), QStringLiteral("1"));   // NORMAL
+
+    db.exec("CREATE TABLE Emasculador (ID LONG NOT NULL, NOME TEXT(60) NOT NULL)");
+    db.exec("INSERT INTO Emasculador VALUES (1, 'Maria')");
+
+    // The check connection opens the same file beside the first and sees its rows.
+    TADOConnection check;
+    check.setConnectionString(db.conn.ConnectionString());
+    check.Open();
+    TADOQuery q;
+    q.setConnection(&check);
+    q.SQL.setText("SELECT nome FROM Emasculador");
+    q.Open();
+    EXPECT_EQ(q.FieldByName("NOME")->AsString(), QStringLiteral("Maria"));
+    q.Close();
+    check.Close();
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM Emasculador"), QStringLiteral("1"));
+    EXPECT_TRUE(QFileInfo::exists(db.path + "-wal"));
+
+    db.conn.Close();
+    EXPECT_FALSE(QFileInfo::exists(db.path + "-wal"));
+    EXPECT_FALSE(QFileInfo::exists(db.path + "-shm"));
+    db.conn.Open();
+    EXPECT_EQ(db.scalar("SELECT nome FROM Emasculador"), QStringLiteral("Maria"));
+}
+
+TEST(AdoConnection, SchemaRowsetTellsUserTablesFromTheOthers)
+{
+    AdoTestDb db;
+    db.exec("CREATE TABLE Cruza (NC_REP FLOAT NOT NULL)");
+    db.exec("CREATE TABLE _Rascunho (A LONG)");
+    db.exec("CREATE VIEW Vista AS SELECT nc_rep FROM Cruza");
+    db.exec("INSERT INTO Cruza VALUES (1)");
+    db.exec("ANALYZE");   // makes the engine's own statistics table
+
+    TADODataSet rowset;
+    db.conn.OpenSchema(siTables, &rowset);
+    QStringList all;
+    for (; !rowset.Eof(); rowset.Next())
+        all.append(rowset.FieldByName("TABLE_NAME")->AsString() + u'=' + rowset.FieldByName("TABLE_TYPE")->AsString());
+    EXPECT_EQ(all, QStringList({"_Rascunho=TABLE", "Cruza=TABLE", "sqlite_stat1=SYSTEM TABLE", "Vista=VIEW"}));
+
+    rowset.setFilter("(TABLE_TYPE = 'TABLE')");
+    rowset.setFiltered(true);
+    EXPECT_EQ(rowset.RecordCount(), 2);
+    rowset.setFiltered(false);
+    EXPECT_EQ(rowset.RecordCount(), 4);
+}
+
+TEST(AdoConnection, CountsItsOpenDatasetsAndClosesThemWithItself)
+{
+    AdoTestDb db;
+    db.exec("CREATE TABLE Cruza (NC_REP FLOAT NOT NULL)");
+    TADOQuery q1;
+    TADOQuery q2;
+    TADOTable t;
+    for (TCustomADODataSet* ds : {static_cast<TCustomADODataSet*>(&q1), static_cast<TCustomADODataSet*>(&q2),
+                                  static_cast<TCustomADODataSet*>(&t)})
+        ds->setConnection(&db.conn);
+    q1.SQL.setText("SELECT * FROM Cruza");
+    q2.SQL.setText("SELECT * FROM Cruza");
+    t.setTableName("Cruza");
+    EXPECT_EQ(db.conn.DataSetCount(), 0);
+    q1.Open();
+    t.Open();
+    EXPECT_EQ(db.conn.DataSetCount(), 2);
+    EXPECT_EQ(db.conn.DataSets(1), &t);
+    q1.Close();
+    EXPECT_EQ(db.conn.DataSetCount(), 1);
+    {
+        TADOQuery temporary;
+        temporary.setConnection(&db.conn);
+        temporary.SQL.setText("SELECT 1");
+        temporary.Open();
+        EXPECT_EQ(db.conn.DataSetCount(), 2);
+    }
+    EXPECT_EQ(db.conn.DataSetCount(), 1);
+
+    QSignalSpy closed(&t, &TCustomADODataSet::AfterClose);
+    db.conn.Close();
+    EXPECT_FALSE(t.Active());
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_EQ(db.conn.DataSetCount(), 0);
+    EXPECT_THROW(q2.Open(), EOleException);
+}

@@ -1,0 +1,285 @@
+#include "AdoTestDb.h"
+
+#include "XAdoEngine.h"
+#include "XExceptions.h"
+
+#include <QSignalSpy>
+
+namespace {
+
+struct QueryDb : AdoTestDb
+{
+    QueryDb()
+    {
+        exec("CREATE TABLE Cruza (ID_CRUZA LONG NULL, NC_REP FLOAT NOT NULL, SEQ LONG NOT NULL, REVERSO TEXT(1) NOT NULL, "
+             "STATUS TEXT(1) NOT NULL, DUPD TEXT(20) NOT NULL, CONSTRAINT PK_Cruza PRIMARY KEY (NC_REP, SEQ))");
+        exec("INSERT INTO Cruza VALUES (NULL, 1000001, 1, '0', 'X', '2025-01-01 08:00:00')");
+        exec("INSERT INTO Cruza VALUES (55, 1000001, 2, '1', 'M', '2025-01-02 09:00:00')");
+        exec("INSERT INTO Cruza VALUES (-7, 1000002, 1, '0', 'M', '2025-01-03 10:00:00')");
+    }
+};
+
+} // namespace
+
+TEST(AdoQuery, TypedNamedParametersIgnoreLetterCase)
+{
+    QueryDb db;
+    TADOQuery q;
+    q.setConnection(&db.conn);
+    q.SQL.Add("SELECT seq, status FROM Cruza");
+    q.SQL.Add("WHERE (nc_rep = :NC_Rep) AND (seq >= :seq) AND (status <> :Status) AND (id_cruza > :id OR :id IS NULL)");
+    ASSERT_EQ(q.Parameters.Count(), 4);
+    q.Parameters.ParamByName("nc_rep")->DataType = ftFloat;
+    q.Parameters.ParamByName("nc_rep")->Value = 1000001.0;
+    q.Parameters.ParamByName("SEQ")->DataType = ftInteger;
+    q.Parameters.ParamByName("SEQ")->Value = QString("1");   // converted to the parameter's type
+    q.Parameters.ParamByName("status")->DataType = ftString;
+    q.Parameters.ParamByName("status")->Value = "x";
+    q.Parameters.ParamByName("ID")->DataType = ftLargeint;
+    q.Parameters.ParamByName("ID")->Value = QVariant();
+    q.Open();
+    ASSERT_EQ(q.RecordCount(), 1);
+    EXPECT_EQ(q.FieldByName("Seq")->AsInteger(), 2);
+
+    EXPECT_THROW(q.Parameters.ParamByName("nada"), EDatabaseError);
+    q.Close();
+    q.Parameters.ParamByName("SEQ")->Value = "dois";
+    EXPECT_THROW(q.Open(), EOleException);
+    EXPECT_FALSE(q.Active());
+}
+
+TEST(AdoQuery, MovesThroughTheWholeResultAndReadsCellsAtRandom)
+{
+    QueryDb db;
+    TADOQuery q;
+    q.setConnection(&db.conn);
+    q.SQL.setText("SELECT nc_rep, seq, id_cruza FROM Cruza ORDER BY dupd");
+    QSignalSpy opened(&q, &TCustomADODataSet::AfterOpen);
+    q.Open();
+    EXPECT_EQ(opened.count(), 1);
+    EXPECT_EQ(q.RecordCount(), 3);
+    EXPECT_EQ(q.RecNo(), 1);
+    EXPECT_TRUE(q.Bof());
+    EXPECT_FALSE(q.Eof());
+    int seen = 0;
+    for (q.First(); !q.Eof(); q.Next())
+        ++seen;
+    EXPECT_EQ(seen, 3);
+    EXPECT_EQ(q.RecNo(), 3);
+    q.setRecNo(2);
+    EXPECT_EQ(q.FieldByName("id_cruza")->AsInteger(), 55);
+    EXPECT_THROW(q.setRecNo(4), EDatabaseError);
+    q.Prior();
+    q.Prior();
+    EXPECT_TRUE(q.Bof());
+    EXPECT_EQ(q.RecNo(), 1);
+    EXPECT_EQ(q.MoveBy(5), 2);
+    EXPECT_TRUE(q.Eof());
+
+    // Random access leaves the current record alone.
+    q.setRecNo(1);
+    ASSERT_EQ(q.ColumnCount(), 3);
+    EXPECT_EQ(q.ColumnName(2).toLower(), QStringLiteral("id_cruza"));
+    EXPECT_EQ(q.FieldIndex("ID_CRUZA"), 2);
+    EXPECT_TRUE(q.CellIsNull(0, 2));
+    EXPECT_EQ(q.CellValue(2, 2), QVariant(-7));
+    EXPECT_EQ(q.CellText(1, 0), QStringLiteral("1000001"));
+    EXPECT_EQ(q.RecNo(), 1);
+
+    // A grid refresh: the same text again sees new rows, the fields stay the same objects.
+    TField* seq = q.FieldByName("seq");
+    db.exec("INSERT INTO Cruza VALUES (NULL, 1000003, 1, '0', 'M', '2025-01-04 10:00:00')");
+    QSignalSpy refreshed(&q, &TCustomADODataSet::AfterRefresh);
+    q.Requery();
+    EXPECT_EQ(refreshed.count(), 1);
+    EXPECT_EQ(q.RecordCount(), 4);
+    EXPECT_EQ(q.FieldByName("SEQ"), seq);
+
+    q.Close();
+    EXPECT_THROW(q.RecordCount(), EDatabaseError);
+    EXPECT_THROW(q.FieldByName("seq"), EDatabaseError);
+}
+
+TEST(AdoQuery, RequeryAfterTheTableChangedShowsItsNewShape)
+{
+    QueryDb db;
+    TADOQuery q;
+    q.setConnection(&db.conn);
+    q.SQL.setText("SELECT * FROM Cruza WHERE seq = 2");
+    q.Open();
+    ASSERT_EQ(q.FieldCount(), 6);
+    db.exec("ALTER TABLE Cruza ADD COLUMN X_CMAQ TEXT(20)  NULL ");
+    db.exec("ALTER TABLE Cruza ALTER COLUMN DUPD TEXT(25)  NOT NULL ");
+    q.Requery();
+    ASSERT_EQ(q.FieldCount(), 7);
+    EXPECT_EQ(q.Fields(6)->FieldName(), QStringLiteral("X_CMAQ"));
+    EXPECT_TRUE(q.Fields(6)->IsNull());
+    EXPECT_EQ(q.FieldByName("dupd")->Size(), 25);
+    EXPECT_EQ(q.FieldByName("dupd")->AsString(), QStringLiteral("2025-01-02 09:00:00"));
+}
+
+TEST(AdoQuery, FieldsByNameAliasesStarColumnsAndNulls)
+{
+    QueryDb db;
+    TADOQuery q;
+    q.setConnection(&db.conn);
+    q.SQL.setText("SELECT c.*, c.seq AS Ordem, c.status AS status, 'fixo' AS Fixo, "
+                  "IIF(isnull(c.id_cruza),'Adic', 'Tal') AS tal_transmissao FROM Cruza c WHERE c.seq = 1 ORDER BY c.nc_rep");
+    q.Open();
+    ASSERT_EQ(q.RecordCount(), 2);
+    EXPECT_TRUE(q.FieldByName("Id_Cruza")->IsNull());
+    EXPECT_EQ(q.FieldByName("id_cruza")->AsString(), QString());
+    EXPECT_EQ(q.FieldByName("id_cruza")->AsInteger(), 0);
+    EXPECT_FALSE(q.FieldByName("id_cruza")->Value().isValid());
+    EXPECT_EQ(q.FieldByName("ORDEM")->AsInteger(), 1);
+    EXPECT_EQ(q.FieldByName("fixo")->AsString(), QStringLiteral("fixo"));
+    EXPECT_EQ(q.FieldByName("TAL_TRANSMISSAO")->AsString(), QStringLiteral("Adic"));
+    EXPECT_EQ(q.FieldByName("reverso")->DataType(), ftWideString);
+    EXPECT_EQ(q.FieldByName("reverso")->Size(), 1);
+    EXPECT_EQ(q.FieldByName("nc_rep")->DataType(), ftFloat);
+    EXPECT_EQ(q.FieldByName("reverso")->AsInteger(), 0);
+    EXPECT_THROW((void)q.FieldByName("status")->AsInteger(), EConvertError);
+    q.Next();
+    EXPECT_EQ(q.FieldByName("tal_transmissao")->AsString(), QStringLiteral("Tal"));
+    EXPECT_EQ(q.FieldByName("id_cruza")->AsLargeInt(), -7);
+
+    // A name selected twice reads the first.
+    TADOQuery twice;
+    twice.setConnection(&db.conn);
+    twice.SQL.setText("SELECT c.status, c.dupd AS status FROM Cruza c WHERE c.id_cruza = 55");
+    twice.Open();
+    EXPECT_EQ(twice.FieldByName("STATUS")->AsString(), QStringLiteral("M"));
+}
+
+TEST(AdoQuery, TwelveDigitLabelNumberIsStoredAndFoundExactly)
+{
+    QueryDb db;
+    const qint64 label = 789012345678LL;   // an EAN-13 label without its check digit, above 2^31
+    TADOCommand ins;
+    ins.setConnection(&db.conn);
+    ins.setCommandText("INSERT INTO Cruza ( nc_rep, seq, reverso, status, dupd )  values  (:nc_rep,:seq,:reverso,:status,:dupd ) ");
+    ins.Parameters.ParamByName("nc_rep")->DataType = ftLargeint;
+    ins.Parameters.ParamByName("nc_rep")->Value = label;
+    ins.Parameters.ParamByName("seq")->DataType = ftInteger;
+    ins.Parameters.ParamByName("seq")->Value = 1;
+    ins.Parameters.ParamByName("reverso")->Value = "0";
+    ins.Parameters.ParamByName("status")->Value = "M";
+    ins.Parameters.ParamByName("dupd")->Value = "2025-02-01 10:00:00";
+    EXPECT_EQ(ins.Execute(), 1);
+    ins.Parameters.ParamByName("nc_rep")->Value = label + 1;
+    ins.Execute();
+
+    for (TFieldType type : {ftFloat, ftLargeint}) {
+        TADOQuery q;
+        q.setConnection(&db.conn);
+        q.SQL.setText("SELECT nc_rep FROM Cruza WHERE (nc_rep = :nc_rep)");
+        q.Parameters.ParamByName("nc_rep")->DataType = type;
+        q.Parameters.ParamByName("nc_rep")->Value = type == ftFloat ? QVariant(double(label)) : QVariant(label);
+        q.Open();
+        ASSERT_EQ(q.RecordCount(), 1) << FieldTypeName(type).toStdString();
+        EXPECT_EQ(q.Fields(0)->AsString(), QStringLiteral("789012345678"));
+        EXPECT_EQ(q.Fields(0)->AsLargeInt(), label);
+        EXPECT_EQ(q.Fields(0)->AsFloat(), double(label));
+    }
+}
+
+TEST(AdoQuery, TextComparesWithoutLetterCaseAndKeepsItsLimit)
+{
+    AdoTestDb db;
+    db.exec("CREATE TABLE Parental (ID LONG NOT NULL, CODIGO TEXT(5) NOT NULL, TRATAMENTO TEXT(50) NULL, "
+            "CONSTRAINT PK_Parental PRIMARY KEY (ID), CONSTRAINT AK1_Parental UNIQUE (CODIGO))");
+    db.exec("INSERT INTO Parental VALUES (1, 'x1', 'abc')");
+    db.exec("INSERT INTO Parental VALUES (2, 'Ação!', 'Hibridação, algodão e soja: ÇÃÕÉÍ ñ')");
+
+    EXPECT_EQ(db.scalar("SELECT id FROM Parental WHERE tratamento = 'ABC'"), QStringLiteral("1"));
+    EXPECT_EQ(db.rows("SELECT codigo FROM Parental WHERE codigo IN ('X1') GROUP BY codigo"), QStringLiteral("x1"));
+    try {
+        db.exec("INSERT INTO Parental VALUES (3, 'X1', NULL)");
+        ADD_FAILURE() << "a second X1 was accepted";
+    } catch (const EOleException& e) {
+        EXPECT_TRUE(e.Message().contains("Parental.CODIGO")) << e.Message().toStdString();
+    }
+    try {
+        db.exec("INSERT INTO Parental VALUES (4, 'abcdef', NULL)");
+        ADD_FAILURE() << "six characters in a TEXT(5) were accepted";
+    } catch (const EOleException& e) {
+        EXPECT_TRUE(e.Message().contains("Parental.CODIGO")) << e.Message().toStdString();
+        EXPECT_TRUE(e.Message().contains("TEXT(5)")) << e.Message().toStdString();
+    }
+    EXPECT_EQ(db.scalar("SELECT tratamento FROM Parental WHERE codigo = 'AÇÃO!'"), QStringLiteral("<none>"));
+    EXPECT_EQ(db.scalar("SELECT tratamento FROM Parental WHERE codigo = 'Ação!'"),
+              QStringLiteral("Hibridação, algodão e soja: ÇÃÕÉÍ ñ"));
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM Parental"), QStringLiteral("2"));
+}
+
+TEST(AdoQuery, NumericColumnsRefuseWhatIsNoNumberAndReadWholeFloatsPlainly)
+{
+    AdoTestDb db;
+    db.exec("CREATE TABLE Colheita (NC_REP FLOAT NOT NULL, QTE_SEM LONG NOT NULL)");
+    db.exec("INSERT INTO Colheita VALUES ('123', '45')");
+    db.exec("INSERT INTO Colheita VALUES (1.5, 2147483647)");
+    EXPECT_EQ(db.rows("SELECT nc_rep, qte_sem FROM Colheita ORDER BY nc_rep"), QStringLiteral("1.5|2147483647;123|45"));
+    for (const char* bad : {"INSERT INTO Colheita VALUES ('doze', 1)", "INSERT INTO Colheita VALUES (1, 'dez')",
+                            "INSERT INTO Colheita VALUES (1, 2147483648)", "INSERT INTO Colheita VALUES (1, 2.5)"}) {
+        try {
+            db.exec(bad);
+            ADD_FAILURE() << bad << " was accepted";
+        } catch (const EOleException& e) {
+            EXPECT_TRUE(e.Message().contains("Colheita.")) << e.Message().toStdString();
+        }
+    }
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM Colheita"), QStringLiteral("2"));
+}
+
+TEST(AdoQuery, CommandsReportRowsAffectedAndEngineErrors)
+{
+    QueryDb db;
+    TADOCommand del;
+    del.setConnection(&db.conn);
+    del.setCommandText("DELETE FROM Cruza c  WHERE ((c.nc_rep = :nc_rep) AND (c.status = :status) AND (c.id_cruza is null))");
+    del.Parameters.ParamByName("nc_rep")->DataType = ftFloat;
+    del.Parameters.ParamByName("nc_rep")->Value = 1000001;
+    del.Parameters.ParamByName("status")->DataType = ftString;
+    del.Parameters.ParamByName("status")->Value = "x";
+    EXPECT_EQ(del.Execute(), 1);
+    EXPECT_EQ(del.Execute(), 0);
+
+    TADOQuery upd;
+    upd.setConnection(&db.conn);
+    upd.SQL.setText("UPDATE Cruza SET status = 'X' WHERE status = 'M'");
+    EXPECT_EQ(upd.ExecSQL(), 2);
+    EXPECT_EQ(upd.RowsAffected(), 2);
+
+    // Repeating a text reuses its prepared statement.
+    const int cached = db.conn.Engine()->CachedStatementCount();
+    for (int i = 0; i < 3; ++i)
+        del.Execute();
+    EXPECT_EQ(db.conn.Engine()->CachedStatementCount(), cached);
+
+    for (const char* bad : {"SELECT FROM WHERE", "SELECT * FROM Nenhuma", "SELECT 1; SELECT 2", ""}) {
+        TADOCommand cmd;
+        cmd.setConnection(&db.conn);
+        cmd.setCommandText(bad);
+        EXPECT_THROW(cmd.Execute(), EOleException) << bad;
+    }
+    TADOCommand unbound;
+    unbound.setConnection(&db.conn);
+    unbound.setCommandText("DELETE FROM Cruza WHERE seq = ?");
+    EXPECT_THROW(unbound.Execute(), EOleException);
+}
+
+TEST(AdoQuery, LargeResultIsHeldCompactly)
+{
+    AdoTestDb db;
+    db.exec("CREATE TABLE Etiqueta_Cruza (NC FLOAT NOT NULL, REP LONG NOT NULL, NC_PRINT TEXT(12) NOT NULL)");
+    db.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000) "
+            "INSERT INTO Etiqueta_Cruza SELECT i, i % 20, printf('%012d', i) FROM n");
+    TADOQuery q;
+    q.setConnection(&db.conn);
+    q.SQL.setText("SELECT * FROM Etiqueta_Cruza");
+    q.Open();
+    EXPECT_EQ(q.RecordCount(), 100000);
+    EXPECT_EQ(q.CellText(99999, 2), QStringLiteral("000000100000"));
+    // Three cells of nine bytes and twelve bytes of text per row, no more than double that.
+    EXPECT_LT(q.ResultMemoryBytes(), size_t(100000) * 2 * (3 * 9 + 12));
+}
