@@ -1,0 +1,230 @@
+#include "UDBVersion.h"
+
+#include "UXForms.h"
+#include "UXLib.h"
+#include "XAdo.h"
+#include "XExceptions.h"
+
+#include <memory>
+
+const QString DBVersion = QStringLiteral("02.005");
+
+void GetDBVersion(TDB_Struct* DB, QString& Msg, QString& Ver)
+{
+    if (!DB->FindTable(QStringLiteral("Configuracao"))) {
+        Ver.clear();
+        Msg = QStringLiteral("Tabela de configuração não encontrado no banco de dados.");
+        return;
+    }
+    if (!IsConnected(DB))
+        ConnectDB(DB, true);
+    if (!IsConnected(DB)) {
+        Ver.clear();
+        Msg = QStringLiteral("Não foi possível conectar ao banco de dados.");
+        return;
+    }
+    std::unique_ptr<TADOQuery> q(NewQuery(DB->Connection));
+    try {
+        q->SQL.setText(QStringLiteral("SELECT versao_db   FROM Configuracao"));
+        q->Open();
+        if (!q->IsEmpty()) {
+            q->First();
+            Ver = q->FieldByName(QStringLiteral("versao_db"))->AsString();
+        }
+        q->Close();
+    } catch (const Exception& e) {
+        Ver.clear();
+        Msg = e.Message();
+    }
+}
+
+namespace {
+
+// One run of the upgrade: its result so far and the reason of a failure.
+class TUpgrade
+{
+public:
+    TUpgrade(TDB_Struct* DB, const QString& Ver) : m_db(DB), m_ver(Ver) {}
+
+    bool Ok = true;
+    QString Detail;
+
+    // A part runs when its step applies and nothing has failed; Tab is its table.
+    bool Begin(const char* Step, const char* Table, TTab_Struct*& Tab)
+    {
+        Tab = nullptr;
+        if (!(m_ver < QLatin1String(Step)) || !Ok)
+            return false;
+        const QString name = QString::fromLatin1(Table);
+        Tab = m_db->FindTable(name);
+        if (!Tab) {
+            Ok = false;
+            Detail = QStringLiteral("Tabela ") + name + QStringLiteral(" não encontrado.");
+            return false;
+        }
+        return true;
+    }
+
+    // Adds the column when the table lacks it; Added tells whether it did.
+    bool AddMissing(TTab_Struct* Tab, const QString& Field, quint8 Type, qint32 Size, bool AllowNull,
+                    bool* Added = nullptr)
+    {
+        if (Added)
+            *Added = false;
+        if (!Ok || Tab->FindField(Field))
+            return Ok;
+        Ok = AddColumn(Tab, m_db->Connection, Field, Type, Size, AllowNull);
+        if (Added)
+            *Added = Ok;
+        return Ok;
+    }
+
+    bool Alter(TTab_Struct* Tab, const QString& Field, quint8 Type, qint32 Size, bool AllowNull)
+    {
+        if (Ok)
+            Ok = AlterColumn(Tab, m_db->Connection, Field, Type, Size, AllowNull);
+        return Ok;
+    }
+
+    bool Exec(const QString& SQL)
+    {
+        if (Ok)
+            Ok = ExecSQL(m_db->Connection, SQL);
+        return Ok;
+    }
+
+    // A default update: one statement on the schema's connection.
+    bool Update(const QString& SQL, const QString& ErrorPrefix)
+    {
+        if (Ok)
+            Ok = RunStatement(m_db, SQL, ErrorPrefix);
+        return Ok;
+    }
+
+    static bool RunStatement(TDB_Struct* DB, const QString& SQL, const QString& ErrorPrefix)
+    {
+        std::unique_ptr<TADOCommand> cmd(NewCommand(DB->Connection));
+        try {
+            cmd->setCommandText(SQL);
+            cmd->Execute();
+            return true;
+        } catch (const Exception& e) {
+            ShowError(ErrorPrefix + e.Message());
+            return false;
+        }
+    }
+
+private:
+    TDB_Struct* m_db;
+    const QString& m_ver;
+};
+
+bool WriteVersion(TDB_Struct* DB)
+{
+    if (!IsConnected(DB))
+        ConnectDB(DB, true);
+    if (!IsConnected(DB)) {
+        ShowError(QStringLiteral("Erro ao atualizar a versão do banco de dados. \r\n"
+                                 "Erro: Não foi possível conectar ao banco de dados."));
+        return false;
+    }
+    return TUpgrade::RunStatement(DB, QStringLiteral("UPDATE Configuracao   SET versao_db = '") + DBVersion
+                                          + QStringLiteral("'"),
+                                  QStringLiteral("Erro ao atualizar a versão do banco de dados. \r\nErro: "));
+}
+
+const QString ConfigError = QStringLiteral("Erro ao atualizar a configuração do banco de dados (");
+
+} // namespace
+
+bool UpdateDBVersion(TDB_Struct* DB)
+{
+    QString detail;
+    QString ver;
+    GetDBVersion(DB, detail, ver);
+
+    bool result = true;
+    if (ver.isEmpty()) {
+        result = false;
+    } else if (ver > DBVersion) {
+        ShowError(QStringLiteral("Versão do Aplicativo diferente da versão do Banco de Dados.\r\n"
+                                 "Deve-se Atualizar o Aplicativo.\r\nAplicativo: [")
+                  + DBVersion + QStringLiteral("]\r\nBanco de Dados: [") + ver + QStringLiteral("]"));
+        result = false;
+    } else if (ver < DBVersion) {
+        TUpgrade u(DB, ver);
+        TTab_Struct* t = nullptr;
+        bool added = false;
+
+        if (u.Begin("01.002", "Cruza", t)) {
+            u.AddMissing(t, QStringLiteral("X_USUA"), fcText, 30, true);
+            u.AddMissing(t, QStringLiteral("X_DUPD"), fcText, 20, true);
+            u.AddMissing(t, QStringLiteral("X_CMAQ"), fcText, 20, true);
+            if (u.AddMissing(t, QStringLiteral("SEQ"), fcLong, 0, true, &added) && added)
+                u.Update(QStringLiteral("UPDATE Cruza   SET seq = 1  WHERE (seq IS null)"),
+                         QStringLiteral("Erro ao atualizar a versão do banco de dados ([Cruza]:Seq). \r\nErro: "));
+        }
+        if (u.Begin("01.002", "Cruza", t) && t->FindIndex(QStringLiteral("PK_Cruza"))) {
+            u.Exec(QStringLiteral("ALTER TABLE Cruza DROP CONSTRAINT PK_Cruza"));
+            u.Exec(QStringLiteral("CREATE INDEX PK_Cruza ON Cruza (NC_REP, SEQ) WITH PRIMARY"));
+        }
+        if (u.Begin("01.003", "Configuracao", t)) {
+            if (u.AddMissing(t, QStringLiteral("etiq_pag"), fcLong, 0, true, &added) && added)
+                u.Update(QStringLiteral("UPDATE Configuracao   SET etiq_pag = 16  WHERE (etiq_pag IS null)"),
+                         ConfigError + QStringLiteral("[etiq_pag]). \r\nErro: "));
+        }
+        if (u.Begin("01.005", "Parental", t)) {
+            u.AddMissing(t, QStringLiteral("ID_AGROBASE"), fcText, 30, true);
+            u.AddMissing(t, QStringLiteral("CODIGO_FN"), fcText, 30, true);
+            u.AddMissing(t, QStringLiteral("LOTE_SEMENTE_FN"), fcText, 30, true);
+            u.AddMissing(t, QStringLiteral("EXPE_FN"), fcText, 50, true);
+            u.AddMissing(t, QStringLiteral("PARC_FN"), fcText, 20, true);
+            if (u.Ok) {
+                if (t->FindField(QStringLiteral("CODIGO")))
+                    u.Alter(t, QStringLiteral("CODIGO"), fcText, 30, false);
+                else
+                    u.AddMissing(t, QStringLiteral("CODIGO"), fcText, 30, false);
+            }
+        }
+        if (u.Begin("01.005", "Planejamento_Cruza", t)) {
+            u.AddMissing(t, QStringLiteral("F1_AGROBASE"), fcText, 30, true);
+            u.AddMissing(t, QStringLiteral("CRUZA_AGROBASE"), fcText, 30, true);
+            u.AddMissing(t, QStringLiteral("LOTE_SEMENTE_F1"), fcText, 30, true);
+        }
+        if (u.Begin("01.011", "Configuracao", t)) {
+            if (u.AddMissing(t, QStringLiteral("LIMPA_EMASC"), fcLong, 0, true))
+                u.Update(QStringLiteral("UPDATE Configuracao   SET limpa_emasc = 0  WHERE (limpa_emasc IS null)"),
+                         ConfigError + QStringLiteral("[limpa_emasc]). \r\nErro: "));
+        }
+        if (u.Begin("01.015", "Parental", t)) {
+            u.AddMissing(t, QStringLiteral("CFLOR"), fcText, 10, true);
+            u.AddMissing(t, QStringLiteral("CPUB"), fcText, 10, true);
+        }
+        if (u.Begin("01.017", "Configuracao", t)) {
+            u.AddMissing(t, QStringLiteral("CAB_ETIQ_FLOR"), fcLong, 0, true);
+            if (u.AddMissing(t, QStringLiteral("PLAN_ETIQ_FLOR"), fcLong, 0, true, &added) && added)
+                u.Update(QStringLiteral("UPDATE Configuracao   SET cab_etiq_flor = 0, plan_etiq_flor = 1  "
+                                        "WHERE ((cab_etiq_flor IS null) OR (plan_etiq_flor IS null))"),
+                         ConfigError + QStringLiteral("[cab_etiq_flor, plan_etiq_flor]). \r\nErro: "));
+        }
+        if (u.Begin("01.018", "Planejamento_Cruza", t)) {
+            if (t->FindField(QStringLiteral("PLANEJAMENTO")))
+                u.Alter(t, QStringLiteral("PLANEJAMENTO"), fcText, 60, false);
+            else
+                u.AddMissing(t, QStringLiteral("PLANEJAMENTO"), fcText, 60, true);
+        }
+        if (u.Begin("02.002", "Configuracao", t)) {
+            if (u.AddMissing(t, QStringLiteral("SMT_MAX_HIBR"), fcLong, 0, true, &added) && added)
+                u.Update(QStringLiteral("UPDATE Configuracao   SET smt_max_hibr = 4  WHERE (smt_max_hibr IS null) "),
+                         ConfigError + QStringLiteral("[SMT_MAX_HIBR]). \r\nErro: "));
+        }
+
+        result = u.Ok;
+        detail = u.Detail;
+        if (result)
+            result = WriteVersion(DB);
+    }
+    if (!result && !detail.isEmpty())
+        ShowError(QStringLiteral("Erro ao atualizar o banco de dados.\r\n") + detail);
+    return result;
+}

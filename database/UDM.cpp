@@ -1,0 +1,228 @@
+#include "UDM.h"
+
+#include "UXFile.h"
+#include "UXLib.h"
+#include "XAdo.h"
+#include "XExceptions.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+
+TDM* DM = nullptr;
+
+const QString DBPassword = QStringLiteral("Hc7Tv2");
+const QString SettingsKey = QStringLiteral("cRuzAm#t");
+
+namespace {
+
+const QString DesignConnectionString = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=False");
+const QString JetProvider = QStringLiteral("Microsoft.Jet.OLEDB.4.0");
+
+QString ExecutablePath()
+{
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationFilePath();
+    return QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
+}
+
+bool FileExists(const QString& Path)
+{
+    // A name with a NUL (a damaged settings file) names no file.
+    return !Path.isEmpty() && !Path.contains(QChar(u'\0')) && QFileInfo(Path).isFile();
+}
+
+} // namespace
+
+TDM::TDM(QObject* Owner)
+    : QObject(Owner)
+{
+    setObjectName(QStringLiteral("DM"));
+    Conn = new TADOConnection(this);
+    Conn->setObjectName(QStringLiteral("Conn"));
+    Conn->setConnectionString(DesignConnectionString);
+    Conn->setProvider(JetProvider);
+    Conn->setConnectionTimeout(5);
+    Conn->setLoginPrompt(false);
+    Conn->setMode(cmShareDenyNone);
+
+    Conn_Check = new TADOConnection(this);
+    Conn_Check->setObjectName(QStringLiteral("Conn_Check"));
+    Conn_Check->setConnectionString(DesignConnectionString);
+    Conn_Check->setProvider(JetProvider);
+    Conn_Check->setLoginPrompt(false);
+    Conn_Check->setMode(cmShareDenyNone);
+}
+
+TDM::~TDM() = default;
+
+QString TDM::ConfigBaseName() const
+{
+    const QString path = ExecutablePath();
+    const int slash = path.lastIndexOf(u'/');
+    const int dot = path.lastIndexOf(u'.');
+    return dot > slash ? path.left(dot) : path;
+}
+
+void TDM::SetDatabase(const QString& Path)
+{
+    // The string of an open connection cannot change under it.
+    if (Conn->Connected())
+        Conn->Close();
+    if (FileExists(Path))
+        Conn->setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + Path
+                                  + QStringLiteral(";") + QStringLiteral("Persist Security Info=False;")
+                                  + QStringLiteral("Jet OLEDB:Database Password=") + DBPassword);
+    else
+        Conn->setConnectionString(
+            QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=False;Jet OLEDB:Database Password=")
+            + DBPassword);
+}
+
+void TDM::ClearDatabase()
+{
+    SetDatabase(QString());
+}
+
+void TDM::SetDatabaseChecked(const QString& Path)
+{
+    if (Path.trimmed().isEmpty() || !FileExists(Path)) {
+        ShowError(QStringLiteral("Nome do Banco de Dados inválido."));
+        return;
+    }
+    SetDatabase(Path);
+}
+
+QString TDM::ParseDataSource(const QString& ConnStr)
+{
+    QString rest = ConnStr;
+    QString part;
+    bool found = false;
+    while (!rest.trimmed().isEmpty() && !found) {
+        SplitFirst(rest, QStringLiteral(";"), part);
+        part = part.trimmed();
+        found = part.startsWith(QLatin1String("Data Source="));
+    }
+    if (!found)
+        return QString();
+    return part.mid(part.indexOf(u'=') + 1).trimmed();
+}
+
+QString TDM::GetDataSource() const
+{
+    return ParseDataSource(Conn->ConnectionString());
+}
+
+bool TDM::DataSourceExists() const
+{
+    QString rest = Conn->ConnectionString();
+    QString part;
+    while (!rest.isEmpty()) {
+        SplitFirst(rest, QStringLiteral(";"), part);
+        part = part.trimmed();
+        if (part.left(12) == QLatin1String("Data Source="))
+            return FileExists(part.mid(12));
+    }
+    return false;
+}
+
+int TDM::ActiveDataSetCount() const
+{
+    return Conn->DataSetCount();
+}
+
+bool TDM::TestConnection()
+{
+    if (!Conn->Connected())
+        return false;
+    bool result = false;
+    try {
+        if (Conn_Check->Connected())
+            Conn_Check->Close();
+        Conn_Check->setConnectionString(Conn->ConnectionString());
+        Conn_Check->Open();
+        result = Conn_Check->Connected();
+    } catch (const Exception& e) {
+        ShowError(QStringLiteral("Erro ao verificar conexão com o banco de dados corrente.\r\nErro (Classe): (")
+                  + e.ClassName() + QStringLiteral(") ") + e.Message());
+        result = false;
+    }
+    Conn_Check->Close();
+    return result;
+}
+
+bool TDM::SetConnected(bool Wanted)
+{
+    if (TestConnection() == Wanted)
+        return true;
+    if (Wanted) {
+        if (GetDataSource().isEmpty())
+            LoadConfig();
+        if (!DataSourceExists()) {
+            ShowError(QStringLiteral("Banco de Dados ") + GetDataSource() + QStringLiteral(" não Encontrado."));
+            return false;
+        }
+        try {
+            Conn->Open();
+            return true;
+        } catch (const Exception& e) {
+            if (e.ClassName().toUpper() == QLatin1String("EOLEEXCEPTION"))
+                ShowError(QStringLiteral("O arquivo ") + GetDataSource()
+                          + QStringLiteral(" não é compatível com o banco de dados utilizado na aplicação."));
+            else
+                ShowError(QStringLiteral("Erro ao conectar ao banco de dados.\r\nErro: ") + e.Message()
+                          + QStringLiteral("\r\n") + QStringLiteral("Help Context: ") + e.ClassName());
+            return false;
+        }
+    }
+    if (ActiveDataSetCount() != 0 && !Ask(QStringLiteral("Há conexões ativas. Desconectar assim mesmo?"), false))
+        return false;
+    Conn->Close();
+    return true;
+}
+
+void TDM::LoadConfig()
+{
+    TXFile file;
+    file.SetFileName(ConfigBaseName() + QStringLiteral(".dat"));
+    if (!file.Open(false))
+        return;
+    QByteArray text;
+    file.Read(-1, text);
+    TXData pack;
+    SetPack(DecodeText(text, SettingsKey), pack);
+    file.Close();
+
+    const qint32 count = GetI(pack);
+    if (count == 1 || count == 2) {
+        QByteArray path;
+        GetS(pack, path);
+        SetDatabaseChecked(QString::fromUtf8(path));
+    }
+}
+
+void TDM::SaveConfig()
+{
+    TXData pack;
+    PackInit(pack);
+    PutI(pack, 1);
+    PutS(pack, GetDataSource().toUtf8());
+    PackFinish(pack);
+
+    const QString base = ConfigBaseName();
+    TXFile file;
+    try {
+        file.SetFileName(base + QStringLiteral(".bkp"));
+        file.Delete();
+        file.SetFileName(base + QStringLiteral(".dat"));
+        file.Rename(base + QStringLiteral(".bkp"));
+        file.SetFileName(base + QStringLiteral(".dat"));
+        if (file.Open(true)) {
+            file.Truncate();
+            file.WriteStr(EncodeText(pack.Data, SettingsKey));
+            file.Close();
+        }
+    } catch (const Exception&) {
+        // A settings file that cannot be written is not reported.
+    }
+}

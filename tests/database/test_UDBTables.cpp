@@ -1,0 +1,195 @@
+#include "CampaignFile.h"
+#include "UDBTables.h"
+#include "UDBVersion.h"
+#include "UXForms.h"
+#include "UXLib.h"
+#include "XDialogs.h"
+#include "XExceptions.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+TEST(Tables, RegistrationOrderKeysAndMissingSchema)
+{
+    TDlgRecorder rec;
+    RegisterDBStructs(nullptr);
+    EXPECT_EQ(rec.Texts(), QStringList(QStringLiteral("Instância de TDB_Struct não criado.")));
+
+    TDB_Struct db;
+    RegisterDBStructs(&db);
+    EXPECT_EQ(db.Tables.ToStringList(), QStringList({"Configuracao", "Cruza", "Emasculador", "Colheita", "Colheita_Del",
+                                                     "Parental", "Planejamento_Cruza", "Etiqueta_Cruza"}));
+    QStringList keys;
+    int columns = 0;
+    for (int i = 0; i < db.Tables.Count(); ++i) {
+        const TTab_Struct* t = db.TableAt(i);
+        EXPECT_EQ(t->Name, db.Tables.Strings(i));
+        columns += t->Fields.Count();
+        for (int k = 0; k < t->Indexes.Count(); ++k) {
+            const TIndex_Struct* ix = t->IndexAt(k);
+            keys.append(QStringLiteral("%1(%2)%3%4").arg(ix->Name, ix->Fields).arg(ix->Primary).arg(ix->Unique));
+        }
+    }
+    EXPECT_EQ(columns, 13 + 11 + 5 + 8 + 5 + 13 + 11 + 8);
+    EXPECT_EQ(keys, QStringList({"PK_Configuracao(CFG_ID)10", "PK_Cruza(NC_REP, SEQ)10", "PK_Emasculador(ID)10",
+                                 "PK_Colheita(NC_REP)10", "PK_Colheita_Del(NC_REP, DUPD)10", "PK_Parental(ID)10",
+                                 "AK1_Parental(CODIGO)01", "PK_Planejamento_Cruza(NC)10",
+                                 "AK1_Planejamento_Cruza(CODIGO_CRUZA)01", "PK_Etiqueta_Cruza(NC, REP)10"}));
+    EXPECT_EQ(rec.Count(), 1);
+}
+
+TEST(Tables, DefinitionsAreTheContractOfTheFile)
+{
+    // A file missing a column, or with another type or text size, fails the check.
+    TCampaignFile f;
+    f.Exec(QStringLiteral("ALTER TABLE Cruza ALTER COLUMN DUPD TEXT(50) NOT NULL"));
+    f.Exec(QStringLiteral("ALTER TABLE Colheita ALTER COLUMN QTE_SEM FLOAT NOT NULL"));
+    f.Exec(QStringLiteral("ALTER TABLE Cruza ALTER COLUMN CMAQ TEXT(20) NOT NULL"));   // nullability is not compared
+    f.Exec(QStringLiteral("CREATE TABLE Sobra (A LONG NULL, CONSTRAINT PK_Sobra PRIMARY KEY (A))"));
+    TDB_Struct expected;
+    RegisterDBStructs(&expected);
+    TDB_Struct actual;
+    SetConnection(&actual, &f.Conn);
+    ASSERT_TRUE(ReadSchema(&actual));
+    TStringList log;
+    EXPECT_FALSE(CompareSchema(&expected, &actual, &log));
+    EXPECT_EQ(log.Text(), QStringLiteral("Tabela: Cruza\r\n"
+                                         "Campo: DUPD.  Estrutura Esperada: TEXT(20)  Estrutura retornada: TEXT(50)\r\n\r\n"
+                                         "Tabela: Colheita\r\n"
+                                         "Campo: QTE_SEM.  Estrutura Esperada: LONG   Estrutura retornada: FLOAT \r\n\r\n"));
+    ClearConnection(&actual);
+}
+
+TEST(Tables, ConfigurationRowQuery)
+{
+    EXPECT_EQ(ConfigSelectSQL(), QStringLiteral("SELECT VERSAO_DB, NC_CODE, ID_PAIS_CODE, ETIQ_PAG,        ALERT_SOUND, "
+                                                "LIMPA_EMASC, CAB_ETIQ_FLOR, PLAN_ETIQ_FLOR, TAL_LOCK, SMT_MAX_HIBR   "
+                                                "FROM Configuracao WHERE (cfg_id = 1) "));
+    TCampaignOptions o;
+    o.Ean13 = true;
+    o.TalLock = QVariant();
+    TCampaignFile f(o);
+    EXPECT_EQ(f.Rows(ConfigSelectSQL()), QStringLiteral("02.005|1|0|16||0|0|1||4"));
+    f.Exec(QStringLiteral("UPDATE Configuracao SET cfg_id = 2"));
+    EXPECT_EQ(f.Rows(ConfigSelectSQL()), QString());
+}
+
+TEST(Tables, LabelNumbersAreFloatsReadBackExactly)
+{
+    TCampaignOptions o;
+    o.Ean13 = true;
+    o.Labels = 10;
+    TCampaignFile f(o);
+    const qint64 first = f.Info.FirstLabel;
+    EXPECT_GT(first, Q_INT64_C(2147483647));
+    std::unique_ptr<TADOQuery> q(NewQuery(&f.Conn));
+    q->SQL.setText(QStringLiteral("SELECT nc_rep, nc_print FROM Etiqueta_Cruza WHERE (nc_rep = :nc_rep)"));
+    q->Parameters.ParamByName(QStringLiteral("nc_rep"))->DataType = ftFloat;
+    q->Parameters.ParamByName(QStringLiteral("nc_rep"))->Value = double(first);
+    q->Open();
+    ASSERT_EQ(q->RecordCount(), 1);
+    EXPECT_EQ(q->FieldByName(QStringLiteral("nc_rep"))->AsLargeInt(), first);
+    EXPECT_EQ(q->FieldByName(QStringLiteral("nc_rep"))->AsString(), QString::number(first));
+    EXPECT_EQ(q->FieldByName(QStringLiteral("nc_print"))->AsString(), QString::number(first));
+}
+
+TEST(CampaignBuilder, MasterDataIsConsistentAndScannable)
+{
+    for (const bool ean13 : {false, true}) {
+        TCampaignOptions o;
+        o.Labels = 50;
+        o.RepsPerCrossing = 4;
+        o.Crossings = 45;
+        o.Ean13 = ean13;
+        o.Seed = 5;
+        TCampaignFile f(o);
+        EXPECT_EQ(f.Info.Plans, 13);
+        EXPECT_EQ(f.Count(QStringLiteral("Etiqueta_Cruza")), 50);
+        EXPECT_EQ(f.Count(QStringLiteral("Cruza")), 45);
+        EXPECT_EQ(f.Count(QStringLiteral("Emasculador")), 5);
+        EXPECT_EQ(f.Scalar(QStringLiteral("SELECT nc_code FROM Configuracao")), ean13 ? QStringLiteral("1") : QStringLiteral("0"));
+        // One label per repetition; the last crossing takes the rest.
+        EXPECT_EQ(f.Scalar(QStringLiteral("SELECT SUM(rep) FROM Planejamento_Cruza")), QStringLiteral("50"));
+        EXPECT_EQ(f.Scalar(QStringLiteral("SELECT COUNT(*) FROM Etiqueta_Cruza ec INNER JOIN Planejamento_Cruza pc "
+                                          "ON (ec.nc = pc.nc) WHERE ec.rep <= pc.rep")),
+                  QStringLiteral("50"));
+        // Planned parents are pots of the campaign, mother and father apart.
+        EXPECT_EQ(f.Scalar(QStringLiteral("SELECT COUNT(*) FROM Planejamento_Cruza pc WHERE pc.id_vaso_mae <> pc.id_vaso_pai "
+                                          "AND pc.id_vaso_mae IN (SELECT id FROM Parental) AND pc.id_vaso_pai IN (SELECT id FROM Parental)")),
+                  QStringLiteral("13"));
+        // Every crossing is on a label, with a known executor; write-offs carry their columns.
+        EXPECT_EQ(f.Scalar(QStringLiteral("SELECT COUNT(*) FROM Cruza c INNER JOIN Etiqueta_Cruza ec ON (c.nc_rep = ec.nc_rep) "
+                                          "INNER JOIN Emasculador e ON (c.id_emasculador = e.id)")),
+                  QStringLiteral("45"));
+        EXPECT_EQ(f.Scalar(QStringLiteral("SELECT COUNT(*) FROM Cruza WHERE status = 'X' AND x_dupd > dupd AND "
+                                          "NOT isnull(id_usua_baixa) AND NOT isnull(x_cmaq)")),
+                  QString::number(f.Info.WrittenOff));
+        EXPECT_EQ(f.Scalar(QStringLiteral("SELECT COUNT(*) FROM Cruza WHERE status <> 'X' AND NOT isnull(x_dupd)")), QStringLiteral("0"));
+        EXPECT_EQ(f.Scalar(QStringLiteral("SELECT COUNT(*) FROM Cruza WHERE NOT isnull(id_cruza)")), QString::number(f.Info.Transmitted));
+        // At most one live crossing per label, and it is the newest.
+        EXPECT_EQ(f.Scalar(QStringLiteral("SELECT COUNT(*) FROM Cruza c WHERE c.seq < (SELECT MAX(seq) FROM Cruza d "
+                                          "WHERE d.nc_rep = c.nc_rep) AND c.status <> 'X'")),
+                  QStringLiteral("0"));
+
+        // Label and pot numbers scan as valid codes of the configured kind.
+        TADOQuery q;
+        q.setConnection(&f.Conn);
+        q.SQL.setText(QStringLiteral("SELECT nc_rep FROM Etiqueta_Cruza"));
+        q.Open();
+        for (; !q.Eof(); q.Next()) {
+            const QString code = TCampaignBuilder::Barcode(q.Fields(0)->AsLargeInt(), ean13);
+            QString msg;
+            EXPECT_EQ(code.size(), ean13 ? 13 : 8);
+            EXPECT_TRUE(ean13 ? CheckEAN13(code, msg) : CheckEAN8(code, msg)) << qPrintable(code + u' ' + msg);
+            EXPECT_EQ(code.left(code.size() - 1).toLongLong(), q.Fields(0)->AsLargeInt());
+        }
+        QString msg;
+        EXPECT_TRUE(CheckEAN8(TCampaignBuilder::Barcode(TCampaignBuilder::PotNumber(0), false), msg));
+        EXPECT_TRUE(CheckEAN13(TCampaignBuilder::Barcode(TCampaignBuilder::PotNumber(3), true), msg));
+    }
+}
+
+TEST(CampaignBuilder, SameSeedSameFileAndOptionsTakeEffect)
+{
+    auto dump = [](TCampaignFile& f) {
+        return f.Rows(QStringLiteral("SELECT * FROM Cruza ORDER BY nc_rep, seq")) + u'#'
+               + f.Rows(QStringLiteral("SELECT * FROM Planejamento_Cruza ORDER BY nc")) + u'#'
+               + f.Rows(QStringLiteral("SELECT * FROM Parental ORDER BY id")) + u'#' + f.Rows(QStringLiteral("SELECT * FROM Emasculador"));
+    };
+    TCampaignOptions o;
+    o.Labels = 120;
+    o.Crossings = 100;
+    o.Seed = 42;
+    TCampaignFile a(o);
+    TCampaignFile b(o);
+    EXPECT_EQ(dump(a), dump(b));
+    o.Seed = 43;
+    TCampaignFile c(o);
+    EXPECT_NE(dump(a), dump(c));
+
+    o.TalLock = 2;
+    o.LabelIndex = false;
+    o.Crossings = 0;
+    TCampaignFile d(o);
+    EXPECT_EQ(d.Scalar(QStringLiteral("SELECT tal_lock FROM Configuracao")), QStringLiteral("2"));
+    EXPECT_EQ(d.Count(QStringLiteral("Cruza")), 0);
+    TADOTable t;
+    t.setConnection(&d.Conn);
+    t.setTableName(QStringLiteral("Etiqueta_Cruza"));
+    EXPECT_EQ(t.IndexDefs().size(), 1);
+    t.setConnection(&a.Conn);
+    EXPECT_EQ(t.IndexDefs().size(), 2);
+
+    // Older structures: no SEQ and a key on the label alone before "01.002".
+    o.Version = QStringLiteral("01.001");
+    o.Crossings = 60;
+    TCampaignFile old(o);
+    EXPECT_EQ(old.Scalar(QStringLiteral("SELECT versao_db FROM Configuracao")), QStringLiteral("01.001"));
+    EXPECT_EQ(old.Scalar(QStringLiteral("SELECT COUNT(*) FROM Cruza WHERE status = 'X'")), QString::number(old.Info.WrittenOff));
+    EXPECT_EQ(old.Info.Registered, 0);
+    EXPECT_THROW(old.Exec(QStringLiteral("SELECT seq FROM Cruza")), Exception);
+    EXPECT_THROW(TCampaignBuilder::Build(old.Path, o), Exception);
+}

@@ -1,0 +1,341 @@
+#include "CampaignFile.h"
+#include "UDBTables.h"
+#include "UDBVersion.h"
+#include "UTBStruct_DB.h"
+#include "XAdoEngine.h"
+#include "XDialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <ostream>
+
+// Readable parameter names in failure reports.
+void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << s.toStdString();
+}
+
+namespace {
+
+// The start-up sequence on a file: read, upgrade, compare.
+struct StructureCheck
+{
+    TDB_Struct Expected;
+    TDB_Struct Actual;
+    TStringList Log;
+    bool Upgraded = false;
+    bool Compared = false;
+
+    explicit StructureCheck(TADOConnection* conn)
+    {
+        RegisterDBStructs(&Expected);
+        SetConnection(&Actual, conn);
+        ReadSchema(&Actual);
+        Upgraded = UpdateDBVersion(&Actual);
+        if (Upgraded)
+            Compared = CompareSchema(&Expected, &Actual, &Log);
+    }
+    ~StructureCheck() { ClearConnection(&Actual); }
+};
+
+TCampaignOptions At(const QString& version, int labels = 24, int crossings = 12)
+{
+    TCampaignOptions o;
+    o.Version = version;
+    o.Labels = labels;
+    o.Crossings = crossings;
+    o.Seed = 11;
+    return o;
+}
+
+QString StoredVersion(TCampaignFile& f)
+{
+    return f.Scalar(QStringLiteral("SELECT versao_db FROM Configuracao"));
+}
+
+void BlockUpdates(TCampaignFile& f, const char* table)
+{
+    f.Conn.Engine()->Exec(QStringLiteral("CREATE TRIGGER trava BEFORE UPDATE ON %1 BEGIN SELECT RAISE(ABORT, 'bloqueado'); END")
+                              .arg(QLatin1String(table)));
+}
+
+// The rows the upgrade must keep.
+QString Content(TCampaignFile& f)
+{
+    return f.Rows(QStringLiteral("SELECT id, codigo, tratamento, ggen FROM Parental ORDER BY id")) + u'#'
+           + f.Rows(QStringLiteral("SELECT nc, codigo_cruza, id_vaso_mae, id_vaso_pai, planejamento, rep FROM Planejamento_Cruza ORDER BY nc"))
+           + u'#' + f.Rows(QStringLiteral("SELECT nc, rep, nc_rep, nc_print FROM Etiqueta_Cruza ORDER BY nc, rep")) + u'#'
+           + f.Rows(QStringLiteral("SELECT nc_rep, id_cruza, reverso, id_emasculador, status, dupd, cmaq, id_usua_baixa FROM Cruza ORDER BY nc_rep, dupd"))
+           + u'#' + f.Rows(QStringLiteral("SELECT id, nome FROM Emasculador ORDER BY id"));
+}
+
+std::string Sanitized(const testing::TestParamInfo<QString>& info)
+{
+    return QString(info.param).remove(u'.').toStdString();
+}
+
+} // namespace
+
+class UpgradeFrom : public testing::TestWithParam<QString>
+{
+};
+
+TEST_P(UpgradeFrom, ReachesTheCurrentVersionKeepingRowsAndComparesClean)
+{
+    const QString version = GetParam();
+    TCampaignFile f(At(version));
+    const QString before = Content(f);
+    TDlgRecorder rec;
+    {
+        StructureCheck check(&f.Conn);
+        EXPECT_TRUE(check.Upgraded);
+        EXPECT_TRUE(check.Compared) << qPrintable(check.Log.Text());
+        EXPECT_EQ(rec.Count(), 0) << qPrintable(rec.Texts().join(u'\n'));
+        // The model followed the changes.
+        if (version < QLatin1String("01.003")) {
+            EXPECT_EQ(check.Actual.FindTable(QStringLiteral("Configuracao"))->FindField(QStringLiteral("ETIQ_PAG"))->Name,
+                      QStringLiteral("etiq_pag"));
+        }
+    }
+    EXPECT_EQ(StoredVersion(f), QStringLiteral("02.005"));
+    EXPECT_EQ(Content(f), before);
+    EXPECT_EQ(f.Count(QStringLiteral("Cruza")), 12);
+    // Defaults of the steps, and the builder's own values where the column was there.
+    EXPECT_EQ(f.Rows(QStringLiteral("SELECT etiq_pag, limpa_emasc, cab_etiq_flor, plan_etiq_flor, smt_max_hibr FROM Configuracao")),
+              QStringLiteral("16|0|0|1|4"));
+    if (version < QLatin1String("01.002")) {
+        EXPECT_EQ(f.Scalar(QStringLiteral("SELECT COUNT(*) FROM Cruza WHERE seq = 1")), QStringLiteral("12"));
+    }
+
+    // A fresh start on the upgraded file: nothing to do, nothing differs.
+    f.Reopen();
+    const int changes = f.Changes();
+    const int cookie = f.SchemaCookie();
+    {
+        StructureCheck again(&f.Conn);
+        EXPECT_TRUE(again.Upgraded);
+        EXPECT_TRUE(again.Compared) << qPrintable(again.Log.Text());
+        const TTab_Struct* parental = again.Actual.FindTable(QStringLiteral("Parental"));
+        EXPECT_FALSE(parental->FindField(QStringLiteral("CODIGO"))->AllowNull);
+        EXPECT_EQ(parental->FindField(QStringLiteral("CODIGO"))->Size, 30);
+        EXPECT_FALSE(again.Actual.FindTable(QStringLiteral("Planejamento_Cruza"))->FindField(QStringLiteral("PLANEJAMENTO"))->AllowNull);
+        EXPECT_EQ(again.Actual.FindTable(QStringLiteral("Cruza"))->FindIndex(QStringLiteral("PK_Cruza"))->Fields,
+                  QStringLiteral("NC_REP, SEQ"));
+    }
+    EXPECT_EQ(f.Changes(), changes);
+    EXPECT_EQ(f.SchemaCookie(), cookie);
+    EXPECT_EQ(rec.Count(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryOlderVersion, UpgradeFrom,
+                         testing::ValuesIn(TCampaignBuilder::Versions().mid(0, TCampaignBuilder::Versions().size() - 1)),
+                         Sanitized);
+
+TEST(Upgrade, CurrentVersionExecutesNothing)
+{
+    TCampaignFile f(At(DBVersion));
+    TDlgRecorder rec;
+    const int cookie = f.SchemaCookie();
+    StructureCheck check(&f.Conn);
+    EXPECT_TRUE(check.Upgraded);
+    EXPECT_TRUE(check.Compared);
+    EXPECT_EQ(f.Changes(), 0);
+    EXPECT_EQ(f.SchemaCookie(), cookie);
+    EXPECT_EQ(rec.Count(), 0);
+}
+
+TEST(Upgrade, NewerVersionIsRefused)
+{
+    for (const QString& stored : {QStringLiteral("02.006"), QStringLiteral("1.0")}) {
+        TCampaignFile f(At(DBVersion));
+        f.Exec(QStringLiteral("UPDATE Configuracao SET versao_db = '%1'").arg(stored));
+        const int changes = f.Changes();
+        const int cookie = f.SchemaCookie();
+        TDlgRecorder rec;
+        StructureCheck check(&f.Conn);
+        EXPECT_FALSE(check.Upgraded);
+        EXPECT_EQ(check.Log.Count(), 0);
+        EXPECT_EQ(rec.Texts(), QStringList(QStringLiteral("Versão do Aplicativo diferente da versão do Banco de Dados.\r\n"
+                                                          "Deve-se Atualizar o Aplicativo.\r\nAplicativo: [02.005]\r\n"
+                                                          "Banco de Dados: [")
+                                           + stored + u']'));
+        EXPECT_EQ(f.Changes(), changes);
+        EXPECT_EQ(f.SchemaCookie(), cookie);
+        EXPECT_EQ(StoredVersion(f), stored);
+    }
+}
+
+TEST(Upgrade, OnlyTheStepsAboveTheStoredVersionRun)
+{
+    TCampaignFile f(At(QStringLiteral("01.017")));
+    // A Null that step "01.011" would set to 0.
+    f.Exec(QStringLiteral("ALTER TABLE Configuracao ALTER COLUMN LIMPA_EMASC LONG NULL"));
+    f.Exec(QStringLiteral("UPDATE Configuracao SET limpa_emasc = NULL"));
+    TDlgRecorder rec;
+    StructureCheck check(&f.Conn);
+    EXPECT_TRUE(check.Compared) << qPrintable(check.Log.Text());
+    EXPECT_EQ(f.Rows(QStringLiteral("SELECT limpa_emasc, smt_max_hibr, versao_db FROM Configuracao")), QStringLiteral("|4|02.005"));
+    EXPECT_FALSE(check.Actual.FindTable(QStringLiteral("Planejamento_Cruza"))->FindField(QStringLiteral("PLANEJAMENTO"))->AllowNull);
+    EXPECT_EQ(rec.Count(), 0);
+}
+
+TEST(Upgrade, MissingTableStopsTheUpgrade)
+{
+    {
+        TCampaignFile f(At(QStringLiteral("01.001")));
+        f.Exec(QStringLiteral("DROP TABLE Cruza"));
+        TDlgRecorder rec;
+        StructureCheck check(&f.Conn);
+        EXPECT_FALSE(check.Upgraded);
+        EXPECT_EQ(rec.Texts(), QStringList(QStringLiteral("Erro ao atualizar o banco de dados.\r\nTabela Cruza não encontrado.")));
+        EXPECT_EQ(StoredVersion(f), QStringLiteral("01.001"));
+        EXPECT_EQ(check.Actual.FindTable(QStringLiteral("Configuracao"))->FindField(QStringLiteral("etiq_pag")), nullptr);
+    }
+    {
+        TCampaignFile f(At(QStringLiteral("01.004")));
+        f.Exec(QStringLiteral("DROP TABLE Planejamento_Cruza"));
+        TDlgRecorder rec;
+        StructureCheck check(&f.Conn);
+        EXPECT_FALSE(check.Upgraded);
+        EXPECT_EQ(rec.Texts(),
+                  QStringList(QStringLiteral("Erro ao atualizar o banco de dados.\r\nTabela Planejamento_Cruza não encontrado.")));
+        EXPECT_EQ(StoredVersion(f), QStringLiteral("01.004"));
+        // The Parental part of the same step ran.
+        EXPECT_EQ(f.Scalar(QStringLiteral("SELECT COUNT(id_agrobase) FROM Parental")), QStringLiteral("0"));
+        EXPECT_NE(check.Actual.FindTable(QStringLiteral("Parental"))->FindField(QStringLiteral("ID_AGROBASE")), nullptr);
+    }
+}
+
+TEST(Upgrade, NullParentCodeStopsTheUpgradeAndKeepsTheVersion)
+{
+    TCampaignFile f(At(QStringLiteral("01.004")));
+    f.Exec(QStringLiteral("UPDATE Parental SET codigo = NULL WHERE id = %1").arg(TCampaignBuilder::PotNumber(0)));
+    const int parentals = f.Count(QStringLiteral("Parental"));
+    TDlgRecorder rec;
+    StructureCheck check(&f.Conn);
+    EXPECT_FALSE(check.Upgraded);
+    ASSERT_EQ(rec.Count(), 1);
+    EXPECT_TRUE(rec.Last().Text.startsWith(
+        QStringLiteral("Erro ao Alterar a estrutura do campo da Tabela [Parental].\r\nTipo: EOleException\r\nErro: ")))
+        << qPrintable(rec.Last().Text);
+    EXPECT_GT(rec.Last().Text.size(), 90);
+    EXPECT_EQ(StoredVersion(f), QStringLiteral("01.004"));
+    EXPECT_EQ(f.Count(QStringLiteral("Parental")), parentals);
+    // The later parts did not run.
+    EXPECT_EQ(check.Actual.FindTable(QStringLiteral("Planejamento_Cruza"))->FindField(QStringLiteral("F1_AGROBASE")), nullptr);
+    EXPECT_TRUE(check.Actual.FindTable(QStringLiteral("Parental"))->FindField(QStringLiteral("CODIGO"))->AllowNull);
+
+    // Once the code is filled in, the next start finishes the upgrade.
+    f.Exec(QStringLiteral("UPDATE Parental SET codigo = 'PAR-NOVO' WHERE codigo IS NULL"));
+    rec.Clear();
+    StructureCheck next(&f.Conn);
+    EXPECT_TRUE(next.Compared) << qPrintable(next.Log.Text());
+    EXPECT_EQ(rec.Count(), 0);
+}
+
+TEST(Upgrade, ColumnsThatAlreadyExist)
+{
+    TDlgRecorder rec;
+    {
+        // LIMPA_EMASC there with Nulls: they become 0.
+        TCampaignFile f(At(QStringLiteral("01.010")));
+        f.Exec(QStringLiteral("ALTER TABLE Configuracao ADD COLUMN LIMPA_EMASC LONG NULL"));
+        StructureCheck check(&f.Conn);
+        EXPECT_TRUE(check.Compared);
+        EXPECT_EQ(f.Scalar(QStringLiteral("SELECT limpa_emasc FROM Configuracao")), QStringLiteral("0"));
+    }
+    {
+        // etiq_pag there with Nulls: they stay.
+        TCampaignFile f(At(QStringLiteral("01.002")));
+        f.Exec(QStringLiteral("ALTER TABLE Configuracao ADD COLUMN etiq_pag LONG NULL"));
+        StructureCheck check(&f.Conn);
+        EXPECT_TRUE(check.Compared);
+        EXPECT_EQ(f.Scalar(QStringLiteral("SELECT etiq_pag FROM Configuracao")), QStringLiteral("<null>"));
+    }
+    {
+        // SEQ there before "01.002": no default update, but the key is rebuilt on both columns.
+        TCampaignFile f(At(QStringLiteral("01.001"), 8, 3));
+        f.Exec(QStringLiteral("ALTER TABLE Cruza ADD COLUMN SEQ LONG NULL"));
+        f.Exec(QStringLiteral("UPDATE Cruza SET seq = 2"));
+        f.Exec(QStringLiteral("UPDATE Cruza SET seq = NULL WHERE nc_rep = (SELECT MIN(nc_rep) FROM Cruza)"));
+        StructureCheck check(&f.Conn);
+        EXPECT_TRUE(check.Compared);
+        EXPECT_EQ(f.Rows(QStringLiteral("SELECT seq FROM Cruza ORDER BY nc_rep")), QStringLiteral(";2;2"));
+        const QList<TIndexDef> defs = [&] {
+            TADOTable t;
+            t.setConnection(&f.Conn);
+            t.setTableName(QStringLiteral("Cruza"));
+            return t.IndexDefs();
+        }();
+        ASSERT_FALSE(defs.isEmpty());
+        EXPECT_EQ(defs[0].Name, QStringLiteral("PK_Cruza"));
+        EXPECT_TRUE(defs[0].Primary);
+        EXPECT_EQ(defs[0].Fields, QStringLiteral("NC_REP, SEQ"));
+    }
+    EXPECT_EQ(rec.Count(), 0) << qPrintable(rec.Texts().join(u'\n'));
+}
+
+TEST(Upgrade, UnreadableVersion)
+{
+    {
+        TCampaignFile f(At(DBVersion));
+        f.Exec(QStringLiteral("DROP TABLE Configuracao"));
+        TDlgRecorder rec;
+        StructureCheck check(&f.Conn);
+        EXPECT_FALSE(check.Upgraded);
+        EXPECT_EQ(rec.Texts(), QStringList(QStringLiteral("Erro ao atualizar o banco de dados.\r\n"
+                                                          "Tabela de configuração não encontrado no banco de dados.")));
+    }
+    {
+        TCampaignFile f(At(QStringLiteral("01.011")));
+        f.Exec(QStringLiteral("DELETE FROM Configuracao"));
+        TDlgRecorder rec;
+        StructureCheck check(&f.Conn);
+        EXPECT_FALSE(check.Upgraded);
+        EXPECT_EQ(rec.Count(), 0);
+        EXPECT_EQ(f.Changes(), 1);
+    }
+    {
+        // A schema without its connection and without a file name.
+        TCampaignFile f(At(DBVersion));
+        TDlgRecorder rec;
+        TDB_Struct db;
+        SetConnection(&db, &f.Conn);
+        ASSERT_TRUE(ReadSchema(&db));
+        f.Conn.Close();
+        EXPECT_FALSE(UpdateDBVersion(&db));
+        EXPECT_EQ(rec.Texts(), QStringList({QStringLiteral("Nome do Banco de Dados não definido."),
+                                            QStringLiteral("Erro ao atualizar o banco de dados.\r\n"
+                                                           "Não foi possível conectar ao banco de dados.")}));
+        ClearConnection(&db);
+    }
+}
+
+TEST(Upgrade, FailedDefaultUpdatesAndVersionWrite)
+{
+    struct Case
+    {
+        const char* version;
+        const char* table;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"01.001", "Cruza", "Erro ao atualizar a versão do banco de dados ([Cruza]:Seq). \r\nErro: bloqueado"},
+        {"01.002", "Configuracao", "Erro ao atualizar a configuração do banco de dados ([etiq_pag]). \r\nErro: bloqueado"},
+        {"01.010", "Configuracao", "Erro ao atualizar a configuração do banco de dados ([limpa_emasc]). \r\nErro: bloqueado"},
+        {"01.015", "Configuracao",
+         "Erro ao atualizar a configuração do banco de dados ([cab_etiq_flor, plan_etiq_flor]). \r\nErro: bloqueado"},
+        {"01.018", "Configuracao", "Erro ao atualizar a configuração do banco de dados ([SMT_MAX_HIBR]). \r\nErro: bloqueado"},
+        {"02.002", "Configuracao", "Erro ao atualizar a versão do banco de dados. \r\nErro: bloqueado"},
+    };
+    for (const Case& c : cases) {
+        TCampaignFile f(At(QLatin1String(c.version), 8, 4));
+        BlockUpdates(f, c.table);
+        TDlgRecorder rec;
+        StructureCheck check(&f.Conn);
+        EXPECT_FALSE(check.Upgraded) << c.version;
+        EXPECT_EQ(rec.Texts(), QStringList(QString::fromUtf8(c.message))) << c.version;
+        EXPECT_EQ(StoredVersion(f), QLatin1String(c.version));
+    }
+}

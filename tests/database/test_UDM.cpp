@@ -1,0 +1,293 @@
+#include "CampaignFile.h"
+#include "UDM.h"
+#include "UXLib.h"
+#include "XDialogs.h"
+#include "XExceptions.h"
+
+#include <QCoreApplication>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <random>
+
+namespace {
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+QByteArray Pack(qint32 count, const QByteArray& path, qint32 length = INT_MIN)
+{
+    TXData p;
+    PackInit(p);
+    PutI(p, count);
+    PutI(p, length == INT_MIN ? qint32(path.size()) : length);
+    p.Data.replace(p.Position - 1, path.size(), path);
+    p.Position += qint32(path.size());
+    PackFinish(p);
+    return p.Data;
+}
+
+QString WithoutDataSource()
+{
+    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=False;Jet OLEDB:Database Password=") + DBPassword;
+}
+
+} // namespace
+
+class DataModule : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Base = QCoreApplication::applicationFilePath();
+        RemoveSettings();
+    }
+    void TearDown() override { RemoveSettings(); }
+    void RemoveSettings()
+    {
+        QFile::remove(Base + QStringLiteral(".dat"));
+        QFile::remove(Base + QStringLiteral(".bkp"));
+    }
+    void WriteSettings(const QByteArray& plain) { WriteAll(Base + QStringLiteral(".dat"), EncodeText(plain, SettingsKey)); }
+
+    QString Base;
+    TDlgRecorder Rec;
+};
+
+TEST_F(DataModule, DesignAndConnectionStrings)
+{
+    TDM dm;
+    EXPECT_EQ(dm.Conn->ConnectionString(), QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=False"));
+    EXPECT_EQ(dm.Conn->ConnectionTimeout(), 5);
+    EXPECT_FALSE(dm.Conn->LoginPrompt());
+    EXPECT_EQ(dm.Conn->Mode(), cmShareDenyNone);
+    EXPECT_EQ(dm.Conn_Check->Mode(), cmShareDenyNone);
+    EXPECT_EQ(DBPassword.size(), 6);
+    EXPECT_EQ(SettingsKey.size(), 8);
+    // The executable of the tests has no extension: its whole path is the base.
+    EXPECT_EQ(dm.ConfigBaseName(), Base);
+
+    TCampaignFile f;
+    dm.SetDatabase(f.Path);
+    EXPECT_EQ(dm.Conn->ConnectionString(), QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + f.Path
+                                               + QStringLiteral(";Persist Security Info=False;Jet OLEDB:Database Password=")
+                                               + DBPassword);
+    EXPECT_EQ(dm.GetDataSource(), f.Path);
+    EXPECT_TRUE(dm.DataSourceExists());
+
+    dm.SetDatabase(f.Dir.filePath(QStringLiteral("outro.mdb")));
+    EXPECT_EQ(dm.Conn->ConnectionString(), WithoutDataSource());
+    EXPECT_EQ(dm.GetDataSource(), QString());
+    EXPECT_FALSE(dm.DataSourceExists());
+
+    dm.SetDatabase(f.Path);
+    dm.SetDatabaseChecked(QStringLiteral("   "));
+    dm.SetDatabaseChecked(f.Dir.filePath(QStringLiteral("outro.mdb")));
+    EXPECT_EQ(dm.GetDataSource(), f.Path);
+    EXPECT_EQ(Rec.Texts(), QStringList({QStringLiteral("Nome do Banco de Dados inválido."),
+                                        QStringLiteral("Nome do Banco de Dados inválido.")}));
+    dm.ClearDatabase();
+    EXPECT_EQ(dm.Conn->ConnectionString(), WithoutDataSource());
+}
+
+TEST_F(DataModule, ParseDataSource)
+{
+    EXPECT_EQ(TDM::ParseDataSource(QStringLiteral("Provider=X;Data Source=  /d/c.mdb  ;Persist Security Info=False")),
+              QStringLiteral("/d/c.mdb"));
+    EXPECT_EQ(TDM::ParseDataSource(QStringLiteral("Provider=X; Data Source=/d/c.mdb")), QStringLiteral("/d/c.mdb"));
+    EXPECT_EQ(TDM::ParseDataSource(QStringLiteral("Provider=X;Data Source = /d/c.mdb")), QString());
+    EXPECT_EQ(TDM::ParseDataSource(QStringLiteral("Provider=X;data source=/d/c.mdb")), QString());
+    EXPECT_EQ(TDM::ParseDataSource(QStringLiteral("Provider=X;Persist Security Info=False")), QString());
+    EXPECT_EQ(TDM::ParseDataSource(QString()), QString());
+}
+
+TEST_F(DataModule, ConnectWithoutSettingsOrWithAStalePath)
+{
+    TDM dm;
+    dm.ClearDatabase();
+    EXPECT_FALSE(dm.SetConnected(true));
+    EXPECT_EQ(Rec.Texts(), QStringList(QStringLiteral("Banco de Dados  não Encontrado.")));
+    Rec.Clear();
+
+    WriteSettings(Pack(1, "/nao/existe/campanha.mdb"));
+    EXPECT_FALSE(dm.SetConnected(true));
+    EXPECT_EQ(Rec.Texts(), QStringList({QStringLiteral("Nome do Banco de Dados inválido."),
+                                        QStringLiteral("Banco de Dados  não Encontrado.")}));
+    EXPECT_FALSE(dm.Conn->Connected());
+}
+
+TEST_F(DataModule, ConnectFromTheSettingsFileAndStayConnected)
+{
+    TCampaignFile f;
+    f.Conn.Close();
+    WriteSettings(Pack(1, f.Path.toUtf8()));
+    TDM dm;
+    dm.ClearDatabase();
+    ASSERT_TRUE(dm.SetConnected(true));
+    EXPECT_TRUE(dm.Conn->Connected());
+    EXPECT_EQ(dm.GetDataSource(), f.Path);
+    EXPECT_TRUE(dm.TestConnection());
+    EXPECT_FALSE(dm.Conn_Check->Connected());
+
+    // Already connected: the settings file is not read again.
+    WriteSettings(Pack(1, "x", 1000));
+    EXPECT_TRUE(dm.SetConnected(true));
+    EXPECT_EQ(Rec.Count(), 0);
+
+    // Disconnecting asks while a query is bound to the connection.
+    TADOQuery q;
+    q.setConnection(dm.Conn);
+    q.SQL.setText(QStringLiteral("SELECT * FROM Emasculador"));
+    q.Open();
+    EXPECT_EQ(dm.ActiveDataSetCount(), 1);
+    Rec.Answer(mrNo);
+    EXPECT_FALSE(dm.SetConnected(false));
+    EXPECT_TRUE(dm.Conn->Connected());
+    ASSERT_EQ(Rec.Count(), 1);
+    EXPECT_EQ(Rec.Last().Text, QStringLiteral("Há conexões ativas. Desconectar assim mesmo?"));
+    EXPECT_EQ(Rec.Last().Caption, QStringLiteral("Confirmação"));
+    Rec.Answer(mrYes);
+    EXPECT_TRUE(dm.SetConnected(false));
+    EXPECT_FALSE(dm.Conn->Connected());
+    EXPECT_FALSE(q.Active());
+    EXPECT_EQ(Rec.Count(), 2);
+
+    // Without datasets nothing is asked.
+    ASSERT_TRUE(dm.SetConnected(true));
+    EXPECT_TRUE(dm.SetConnected(false));
+    EXPECT_TRUE(dm.SetConnected(false));
+    EXPECT_EQ(Rec.Count(), 2);
+}
+
+TEST_F(DataModule, FilesThatDoNotOpen)
+{
+    TCampaignFile f;
+    const QString junk = f.Dir.filePath(QStringLiteral("planilha.mdb"));
+    WriteAll(junk, QByteArray(8192, 'z'));
+    TDM dm;
+    dm.SetDatabase(junk);
+    EXPECT_FALSE(dm.SetConnected(true));
+    EXPECT_EQ(Rec.Texts(), QStringList(QStringLiteral("O arquivo ") + junk
+                                       + QStringLiteral(" não é compatível com o banco de dados utilizado na aplicação.")));
+    Rec.Clear();
+
+    // Open on a file that is then replaced by one that does not open: the test
+    // connection fails, the open one stays.
+    dm.SetDatabase(f.Path);
+    ASSERT_TRUE(dm.SetConnected(true));
+    ASSERT_TRUE(QFile::rename(f.Path, f.Path + QStringLiteral(".old")));
+    ASSERT_TRUE(QFile::copy(junk, f.Path));
+    EXPECT_FALSE(dm.TestConnection());
+    ASSERT_EQ(Rec.Count(), 1);
+    EXPECT_TRUE(Rec.Last().Text.startsWith(QStringLiteral("Erro ao verificar conexão com o banco de dados corrente.\r\n"
+                                                          "Erro (Classe): (EOleException) ")))
+        << qPrintable(Rec.Last().Text);
+    EXPECT_TRUE(dm.SetConnected(true));
+    EXPECT_EQ(Rec.Count(), 2);
+    EXPECT_TRUE(dm.Conn->Connected());
+    EXPECT_FALSE(dm.Conn_Check->Connected());
+}
+
+TEST_F(DataModule, SettingsFileSavesWithBackupAndReadsBack)
+{
+    TCampaignFile a;
+    TCampaignFile b;
+    const QString dat = Base + QStringLiteral(".dat");
+    const QString bkp = Base + QStringLiteral(".bkp");
+    TDM dm;
+    dm.SetDatabase(a.Path);
+    dm.SaveConfig();
+    EXPECT_FALSE(QFile::exists(bkp));
+    const QByteArray first = ReadAll(dat);
+
+    // The plain content: count 1, then the path with its length.
+    const QByteArray plain = DecodeText(first, SettingsKey);
+    EXPECT_EQ(plain, Pack(1, a.Path.toUtf8()));
+    EXPECT_EQ(plain.left(8), QByteArray("\x01\x00\x00\x00", 4) + QByteArray(1, char(a.Path.toUtf8().size())) + QByteArray(3, '\0'));
+    EXPECT_FALSE(first.contains(a.Path.toUtf8()));
+    EXPECT_FALSE(first.endsWith('\n'));
+
+    dm.SetDatabase(b.Path);
+    dm.SaveConfig();
+    EXPECT_EQ(ReadAll(bkp), first);
+    EXPECT_EQ(DecodeText(ReadAll(dat), SettingsKey), Pack(1, b.Path.toUtf8()));
+
+    TDM other;
+    other.ClearDatabase();
+    other.LoadConfig();
+    EXPECT_EQ(other.GetDataSource(), b.Path);
+
+    // Count 2 reads the same way; any other count is ignored.
+    WriteSettings(Pack(2, a.Path.toUtf8()));
+    other.LoadConfig();
+    EXPECT_EQ(other.GetDataSource(), a.Path);
+    WriteSettings(Pack(3, b.Path.toUtf8()));
+    other.LoadConfig();
+    EXPECT_EQ(other.GetDataSource(), a.Path);
+    EXPECT_EQ(Rec.Count(), 0);
+}
+
+TEST_F(DataModule, DamagedSettingsFilesNeverCrash)
+{
+    TCampaignFile f;
+    TDM dm;
+    // A length field past the end: the pack's error reaches the caller.
+    WriteSettings(Pack(1, f.Path.toUtf8(), f.Path.size() + 50));
+    dm.ClearDatabase();
+    try {
+        dm.LoadConfig();
+        ADD_FAILURE() << "no exception";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("GetS error - bigger than pack"));
+    }
+    EXPECT_THROW(dm.SetConnected(true), Exception);
+    EXPECT_EQ(dm.GetDataSource(), QString());
+    WriteSettings(Pack(1, f.Path.toUtf8(), -5));
+    EXPECT_THROW(dm.LoadConfig(), Exception);
+
+    // Every cut of a good file, and garbage: read without a crash; a path
+    // that is taken at all is the good one.
+    dm.SetDatabase(f.Path);
+    dm.SaveConfig();
+    const QByteArray good = ReadAll(Base + QStringLiteral(".dat"));
+    std::mt19937 rnd(3);
+    QList<QByteArray> damaged;
+    for (int n = 0; n < good.size(); ++n)
+        damaged.append(good.left(n));
+    for (int i = 0; i < 300; ++i) {
+        QByteArray g(int(rnd() % 200), '\0');
+        for (char& c : g)
+            c = char(rnd());
+        damaged.append(g);
+        QByteArray flipped = good;
+        flipped[int(rnd() % flipped.size())] = char(rnd());
+        damaged.append(flipped);
+    }
+    int raised = 0;
+    for (const QByteArray& bytes : damaged) {
+        WriteAll(Base + QStringLiteral(".dat"), bytes);
+        dm.ClearDatabase();
+        try {
+            dm.LoadConfig();
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), QStringLiteral("GetS error - bigger than pack"));
+            ++raised;
+        }
+        const QString path = dm.GetDataSource();
+        EXPECT_TRUE(path.isEmpty() || path == f.Path) << qPrintable(path);
+    }
+    EXPECT_GT(raised, 0);
+    EXPECT_EQ(dm.Conn->Connected(), false);
+}

@@ -1,0 +1,330 @@
+#include "CampaignFile.h"
+#include "UDBTables.h"
+#include "UTBStruct_DB.h"
+#include "XDialogs.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+TTab_Struct* Table(const QString& name, std::initializer_list<std::tuple<const char*, quint8, int>> fields)
+{
+    auto* t = new TTab_Struct(name);
+    for (const auto& [f, type, size] : fields)
+        AddField(t, QLatin1String(f), type, size, true);
+    return t;
+}
+
+} // namespace
+
+TEST(SchemaModel, BuildingReportsMissingNamesAndObjects)
+{
+    TDlgRecorder rec;
+    TDB_Struct db;
+    TTab_Struct spare(QStringLiteral("X"));
+    EXPECT_FALSE(AddTable(&db, QString(), &spare));
+    EXPECT_FALSE(AddTable(&db, QStringLiteral("Cruza"), nullptr));
+    auto* tab = new TTab_Struct(QStringLiteral("Cruza"));
+    EXPECT_TRUE(AddTable(&db, QStringLiteral("Cruza"), tab));
+    AddField(tab, QString(), fcLong, 0, true);
+    EXPECT_FALSE(UpdateField(tab, QString(), fcLong, 0, true));
+    EXPECT_FALSE(UpdateField(tab, QStringLiteral("SEQ"), fcLong, 0, true));
+    EXPECT_EQ(tab->Fields.Count(), 0);
+    ASSERT_EQ(rec.Count(), 5);
+    EXPECT_EQ(rec.Texts(), QStringList({QStringLiteral("Nome da tabela deve ser informado."),
+                                        QStringLiteral("Estrutura da tabela deve ser informado(Objeto TTab_Struct)."),
+                                        QStringLiteral("Nome do Campo deve ser informado."),
+                                        QStringLiteral("Nome do Campo deve ser informado."),
+                                        QStringLiteral("Erro ao atualizar o campo [SEQ] na lista da estrutura de tabela.")}));
+    for (const TDlgRequest& r : rec.Requests)
+        EXPECT_EQ(r.Kind, mtError);
+    EXPECT_EQ(db.Tables.Count(), 1);
+}
+
+TEST(SchemaModel, LookupsIgnoreCaseAndTakeTheFirstMatch)
+{
+    TDlgRecorder rec;
+    TTab_Struct tab(QStringLiteral("Configuracao"));
+    AddField(&tab, QStringLiteral("ETIQ_PAG"), fcLong, 0, false);
+    AddField(&tab, QStringLiteral("etiq_pag"), fcText, 5, true);
+    AddIndex(&tab, QStringLiteral("NC_REP;SEQ"), QStringLiteral("PK_Cruza"), true, false);
+    EXPECT_EQ(tab.Fields.Count(), 2);
+    EXPECT_EQ(tab.FindField(QStringLiteral("Etiq_Pag")), tab.FieldAt(0));
+    EXPECT_EQ(tab.FindIndex(QStringLiteral("pk_cruza"))->Fields, QStringLiteral("NC_REP,SEQ"));
+
+    EXPECT_TRUE(UpdateField(&tab, QStringLiteral("etiq_pag"), fcFloat, 0, true));
+    EXPECT_EQ(tab.FieldAt(0)->Name, QStringLiteral("etiq_pag"));
+    EXPECT_EQ(tab.FieldAt(0)->FieldType, fcFloat);
+    EXPECT_TRUE(tab.FieldAt(0)->AllowNull);
+    EXPECT_EQ(tab.FieldAt(1)->FieldType, fcText);
+    EXPECT_EQ(rec.Count(), 0);
+}
+
+TEST(SchemaModel, TypeTextsAndProviderTypes)
+{
+    EXPECT_EQ(SQLTypeText(fcNone, 0), QString());
+    EXPECT_EQ(SQLTypeText(fcAutoInc, 0), QStringLiteral("AutoInc"));
+    EXPECT_EQ(SQLTypeText(fcText, 30), QStringLiteral("TEXT(30)"));
+    EXPECT_EQ(SQLTypeText(fcLong, 0), QStringLiteral("LONG "));
+    EXPECT_EQ(SQLTypeText(fcFloat, 0), QStringLiteral("FLOAT "));
+    EXPECT_EQ(SQLTypeText(fcDateTime, 0), QStringLiteral("DATETIME"));
+    EXPECT_EQ(SQLTypeText(fcMemo, 0), QStringLiteral("MEMO"));
+    EXPECT_EQ(SQLTypeText(7, 0), QString());
+
+    const std::pair<TFieldType, quint8> map[] = {
+        {ftString, 2}, {ftWideString, 2}, {ftSmallint, 3}, {ftInteger, 3}, {ftWord, 3}, {ftBytes, 3},
+        {ftLargeint, 3}, {ftFloat, 4}, {ftCurrency, 4}, {ftBCD, 4}, {ftDateTime, 5}, {ftAutoInc, 1},
+        {ftBlob, 6}, {ftMemo, 6}, {ftBoolean, 0}, {ftDate, 0}, {ftTime, 0}, {ftVarBytes, 0}, {ftADT, 0},
+        {ftGuid, 0}, {ftUnknown, 0}};
+    for (const auto& [type, code] : map)
+        EXPECT_EQ(FieldTypeCode(type), code) << qPrintable(FieldTypeName(type));
+}
+
+TEST(SchemaCompare, DifferenceLines)
+{
+    TDlgRecorder rec;
+    std::unique_ptr<TTab_Struct> exp(Table(QStringLiteral("Cruza"), {{"DUPD", fcText, 20}, {"SEQ", fcLong, 0},
+                                                                     {"NC_REP", fcFloat, 0}, {"CMAQ", fcText, 20},
+                                                                     {"ID_CRUZA", fcLong, 0}}));
+    std::unique_ptr<TTab_Struct> act(Table(QStringLiteral("CRUZA"), {{"dupd", fcText, 50}, {"SEQ", fcFloat, 0},
+                                                                     {"nc_rep", fcFloat, 0}, {"EXTRA", fcMemo, 0},
+                                                                     {"ID_CRUZA", fcNone, 0}}));
+    TStringList log;
+    EXPECT_FALSE(CompareTable(exp.get(), act.get(), &log));
+    EXPECT_EQ(log.ToStringList(),
+              QStringList({QStringLiteral("Campo: DUPD.  Estrutura Esperada: TEXT(20)  Estrutura retornada: TEXT(50)"),
+                           QStringLiteral("Campo: SEQ.  Estrutura Esperada: LONG   Estrutura retornada: FLOAT "),
+                           QStringLiteral("Campo: CMAQ não encontrado na tabela CRUZA."),
+                           QStringLiteral("Campo: ID_CRUZA.  Estrutura Esperada: LONG   Estrutura retornada: ")}));
+
+    TStringList other;
+    EXPECT_FALSE(CompareTable(exp.get(), nullptr, &other));
+    EXPECT_EQ(rec.Texts(), QStringList(QStringLiteral("As estruturas (TTab_Struct) devem estar instanciadas.")));
+    EXPECT_EQ(other.Count(), 0);
+}
+
+TEST(SchemaCompare, OneEntryPerTableInRegistrationOrder)
+{
+    TDB_Struct expected;
+    TDB_Struct actual;
+    TStringList log;
+    EXPECT_TRUE(CompareSchema(&expected, &actual, &log));
+    EXPECT_EQ(log.Count(), 0);
+
+    AddTable(&expected, QStringLiteral("Configuracao"), Table(QStringLiteral("Configuracao"), {{"ETIQ_PAG", fcLong, 0}}));
+    AddTable(&expected, QStringLiteral("Cruza"), Table(QStringLiteral("Cruza"), {{"DUPD", fcText, 20}, {"SEQ", fcLong, 0}}));
+    AddTable(&expected, QStringLiteral("_Aux"), Table(QStringLiteral("_Aux"), {{"A", fcLong, 0}}));
+    AddTable(&actual, QStringLiteral("CONFIGURACAO"), Table(QStringLiteral("CONFIGURACAO"), {{"etiq_pag", fcLong, 0}}));
+    AddTable(&actual, QStringLiteral("cruza"), Table(QStringLiteral("cruza"), {{"DUPD", fcText, 50}}));
+    AddTable(&actual, QStringLiteral("Sobra"), Table(QStringLiteral("Sobra"), {}));
+    log.Add(QStringLiteral("antiga"));
+    EXPECT_FALSE(CompareSchema(&expected, &actual, &log));
+    EXPECT_EQ(log.ToStringList(),
+              QStringList({QStringLiteral("Tabela: Cruza\r\n"
+                                          "Campo: DUPD.  Estrutura Esperada: TEXT(20)  Estrutura retornada: TEXT(50)\r\n"
+                                          "Campo: SEQ não encontrado na tabela cruza.\r\n"),
+                           QStringLiteral("Tabela _Aux não encontrado.")}));
+}
+
+TEST(SchemaConnection, ConnectDBChecksAndConnectionString)
+{
+    TDlgRecorder rec;
+    TCampaignFile file;
+    file.Conn.Close();
+    {
+        TDB_Struct db;
+        ConnectDB(&db, true);
+        SetConnection(&db, nullptr);
+        SetConnection(&db, &file.Conn);
+        ConnectDB(&db, true);
+        db.DatabaseName = file.Dir.filePath(QStringLiteral("nada.mdb"));
+        ConnectDB(&db, true);
+        EXPECT_FALSE(IsConnected(&db));
+        EXPECT_EQ(rec.Texts(), QStringList({QStringLiteral("ADOCONNECTION não definido."), QStringLiteral("ADOConn inválido"),
+                                            QStringLiteral("Nome do Banco de Dados não definido."),
+                                            QStringLiteral("Arquivo do Banco de Dados não encontrado.\r\nArquivo: ")
+                                                + db.DatabaseName}));
+        rec.Clear();
+
+        db.DatabaseName = file.Path;
+        db.Password = QStringLiteral("Abc123");
+        ConnectDB(&db, true);
+        EXPECT_TRUE(IsConnected(&db));
+        EXPECT_EQ(file.Conn.ConnectionString(), QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + file.Path
+                                                    + QStringLiteral(";Persist Security Info=False;Jet OLEDB:DataBase Password=Abc123"));
+        db.Password.clear();
+        db.ExtraParams = QStringLiteral("Mode=Share Deny None");
+        file.Conn.setTag(2007);
+        ConnectDB(&db, true);
+        EXPECT_TRUE(IsConnected(&db));
+        EXPECT_EQ(file.Conn.ConnectionString(), QStringLiteral("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=") + file.Path
+                                                    + QStringLiteral(";Persist Security Info=False;;Mode=Share Deny None"));
+        ConnectDB(&db, false);
+        EXPECT_FALSE(file.Conn.Connected());
+
+        // A file that is no database.
+        const QString junk = file.Dir.filePath(QStringLiteral("lixo.mdb"));
+        QFile f(junk);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096, 'x'));
+        f.close();
+        db.DatabaseName = junk;
+        db.ExtraParams.clear();
+        ConnectDB(&db, true);
+        EXPECT_FALSE(IsConnected(&db));
+        ASSERT_EQ(rec.Count(), 1);
+        EXPECT_TRUE(rec.Last().Text.startsWith(QStringLiteral("Tipo: EOleException\r\nErro: "))) << qPrintable(rec.Last().Text);
+        EXPECT_GT(rec.Last().Text.size(), 30);
+    }
+}
+
+TEST(SchemaConnection, FreeingClosesALentConnectionUnlessCleared)
+{
+    TCampaignFile file;
+    {
+        TDB_Struct db;
+        SetConnection(&db, &file.Conn);
+        ClearConnection(&db);
+    }
+    EXPECT_TRUE(file.Conn.Connected());
+    {
+        TDB_Struct db;
+        SetConnection(&db, &file.Conn);
+    }
+    EXPECT_FALSE(file.Conn.Connected());
+}
+
+TEST(SchemaRead, CurrentFileMatchesTheDefinitions)
+{
+    TDlgRecorder rec;
+    TCampaignFile file;
+    // Tables whose name does not begin with a letter are not read.
+    file.Exec(QStringLiteral("CREATE TABLE [_Aux] (A LONG NULL, CONSTRAINT PK_Aux PRIMARY KEY (A))"));
+    file.Exec(QStringLiteral("CREATE TABLE [9Tab] (A LONG NULL, CONSTRAINT PK_9 PRIMARY KEY (A))"));
+    TDB_Struct expected;
+    RegisterDBStructs(&expected);
+    TDB_Struct actual;
+    SetConnection(&actual, &file.Conn);
+    ASSERT_TRUE(ReadSchema(&actual));
+    QStringList names = actual.Tables.ToStringList();
+    names.sort(Qt::CaseInsensitive);
+    EXPECT_EQ(names, QStringList({"Colheita", "Colheita_Del", "Configuracao", "Cruza", "Emasculador", "Etiqueta_Cruza",
+                                  "Parental", "Planejamento_Cruza"}));
+
+    TStringList log;
+    EXPECT_TRUE(CompareSchema(&expected, &actual, &log)) << qPrintable(log.Text());
+
+    const TTab_Struct* cruza = actual.FindTable(QStringLiteral("cruza"));
+    ASSERT_NE(cruza, nullptr);
+    const TField_Struct* seq = cruza->FindField(QStringLiteral("SEQ"));
+    EXPECT_EQ(seq->FieldType, fcLong);
+    EXPECT_FALSE(seq->AllowNull);
+    EXPECT_TRUE(cruza->FindField(QStringLiteral("X_USUA"))->AllowNull);
+    EXPECT_EQ(cruza->FindField(QStringLiteral("X_USUA"))->Size, 30);
+    const TIndex_Struct* pk = cruza->FindIndex(QStringLiteral("PK_Cruza"));
+    ASSERT_NE(pk, nullptr);
+    EXPECT_TRUE(pk->Primary);
+    EXPECT_EQ(pk->Fields, QStringLiteral("NC_REP, SEQ"));
+    const TIndex_Struct* ak = actual.FindTable(QStringLiteral("Parental"))->FindIndex(QStringLiteral("AK1_Parental"));
+    ASSERT_NE(ak, nullptr);
+    EXPECT_TRUE(ak->Unique);
+    EXPECT_FALSE(ak->Primary);
+
+    // An expected table whose name the reader skips is missing.
+    AddTable(&expected, QStringLiteral("_Aux"), Table(QStringLiteral("_Aux"), {{"A", fcLong, 0}}));
+    EXPECT_FALSE(CompareSchema(&expected, &actual, &log));
+    EXPECT_EQ(log.Text(), QStringLiteral("Tabela _Aux não encontrado.\r\n"));
+    EXPECT_EQ(rec.Count(), 0);
+    ClearConnection(&actual);
+}
+
+TEST(SchemaRead, ProviderKindsReadBackAsTypeCodes)
+{
+    TCampaignFile file;
+    file.Exec(QStringLiteral("CREATE TABLE Tipos (A SHORT NULL, B BIT NULL, C DOUBLE NULL, D MEMO NULL, E DATETIME NULL, "
+                             "F COUNTER, G TEXT(50) NOT NULL, CONSTRAINT PK_Tipos PRIMARY KEY (F))"));
+    TDB_Struct db;
+    SetConnection(&db, &file.Conn);
+    std::unique_ptr<TTab_Struct> t(ReadTable(&db, QStringLiteral("Tipos")));
+    ASSERT_EQ(t->Fields.Count(), 7);
+    const quint8 codes[] = {fcLong, fcNone, fcFloat, fcMemo, fcDateTime, fcAutoInc, fcText};
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(t->FieldAt(i)->FieldType, codes[i]) << i;
+    EXPECT_EQ(t->FieldAt(6)->Size, 50);
+    EXPECT_FALSE(t->FieldAt(6)->AllowNull);
+
+    // A SHORT column passes as LONG; a Yes/No column never does.
+    std::unique_ptr<TTab_Struct> exp(Table(QStringLiteral("Tipos"), {{"A", fcLong, 0}, {"B", fcLong, 0}}));
+    TStringList log;
+    EXPECT_FALSE(CompareTable(exp.get(), t.get(), &log));
+    EXPECT_EQ(log.Text(), QStringLiteral("Campo: B.  Estrutura Esperada: LONG   Estrutura retornada: \r\n"));
+    ClearConnection(&db);
+}
+
+TEST(SchemaChange, ExecSQLReportsClosedConnectionAndFailures)
+{
+    TDlgRecorder rec;
+    TCampaignFile file;
+    EXPECT_TRUE(ExecSQL(&file.Conn, QStringLiteral("UPDATE Configuracao SET etiq_pag = 20")));
+    EXPECT_EQ(file.Scalar(QStringLiteral("SELECT etiq_pag FROM Configuracao")), QStringLiteral("20"));
+    EXPECT_FALSE(ExecSQL(&file.Conn, QStringLiteral("UPDATE Nada SET a = 1")));
+    ASSERT_EQ(rec.Count(), 1);
+    EXPECT_TRUE(rec.Last().Text.startsWith(QStringLiteral("Erro ao Executar Query \r\nClasse: EOleException\r\nErro: ")));
+    EXPECT_TRUE(rec.Last().Text.contains(QStringLiteral("Nada")));
+    file.Conn.Close();
+    EXPECT_FALSE(ExecSQL(&file.Conn, QStringLiteral("UPDATE Configuracao SET etiq_pag = 1")));
+    EXPECT_FALSE(ExecSQL(nullptr, QStringLiteral("UPDATE Configuracao SET etiq_pag = 1")));
+    EXPECT_EQ(rec.Texts().mid(1), QStringList({QStringLiteral("[TAdoConnection] deve estar configurado e conectado."),
+                                               QStringLiteral("[TAdoConnection] deve estar configurado e conectado.")}));
+}
+
+TEST(SchemaChange, AddAndAlterColumnKeepFileAndModelInStep)
+{
+    TDlgRecorder rec;
+    TCampaignFile file;
+    TDB_Struct db;
+    SetConnection(&db, &file.Conn);
+    ASSERT_TRUE(ReadSchema(&db));
+    TTab_Struct* cfg = db.FindTable(QStringLiteral("Configuracao"));
+
+    ASSERT_TRUE(AddColumn(cfg, &file.Conn, QStringLiteral("extra_pag"), fcLong, 0, true));
+    ASSERT_TRUE(AlterColumn(cfg, &file.Conn, QStringLiteral("ALERT_SOUND"), fcText, 150, true));
+    EXPECT_EQ(cfg->FindField(QStringLiteral("EXTRA_PAG"))->Name, QStringLiteral("extra_pag"));
+    EXPECT_EQ(cfg->FindField(QStringLiteral("alert_sound"))->Size, 150);
+    std::unique_ptr<TTab_Struct> reread(ReadTable(&db, QStringLiteral("Configuracao")));
+    EXPECT_EQ(reread->FindField(QStringLiteral("extra_pag"))->FieldType, fcLong);
+    EXPECT_EQ(reread->FindField(QStringLiteral("ALERT_SOUND"))->Size, 150);
+    EXPECT_EQ(file.Scalar(QStringLiteral("SELECT cfg_id FROM Configuracao")), QStringLiteral("1"));
+    EXPECT_EQ(rec.Count(), 0);
+
+    const int fields = cfg->Fields.Count();
+    EXPECT_FALSE(AddColumn(cfg, &file.Conn, QStringLiteral("CFG_ID"), fcLong, 0, true));
+    EXPECT_FALSE(AlterColumn(cfg, &file.Conn, QStringLiteral("NAO_EXISTE"), fcLong, 0, true));
+    EXPECT_EQ(cfg->Fields.Count(), fields);
+    ASSERT_EQ(rec.Count(), 2);
+    EXPECT_TRUE(rec.Requests[0].Text.startsWith(
+        QStringLiteral("Erro ao Criar o campo da Tabela [Configuracao].\r\nTipo: EOleException\r\nErro: ")));
+    EXPECT_TRUE(rec.Requests[1].Text.startsWith(
+        QStringLiteral("Erro ao Alterar a estrutura do campo da Tabela [Configuracao].\r\nTipo: EOleException\r\nErro: ")));
+    rec.Clear();
+
+    // The file has the column but the model does not: the file is altered all the same.
+    TTab_Struct bare(QStringLiteral("Configuracao"));
+    EXPECT_FALSE(AlterColumn(&bare, &file.Conn, QStringLiteral("ALERT_SOUND"), fcText, 200, true));
+    EXPECT_EQ(rec.Texts(), QStringList({QStringLiteral("Erro ao atualizar o campo [ALERT_SOUND] na lista da estrutura de tabela."),
+                                        QStringLiteral("Erro ao alterar a lista dos campos da Tabela.")}));
+    reread.reset(ReadTable(&db, QStringLiteral("Configuracao")));
+    EXPECT_EQ(reread->FindField(QStringLiteral("ALERT_SOUND"))->Size, 200);
+
+    // A closed connection: false without a message.
+    rec.Clear();
+    file.Conn.Close();
+    EXPECT_FALSE(AddColumn(cfg, &file.Conn, QStringLiteral("X"), fcLong, 0, true));
+    EXPECT_FALSE(AlterColumn(cfg, nullptr, QStringLiteral("X"), fcLong, 0, true));
+    EXPECT_EQ(rec.Count(), 0);
+    ClearConnection(&db);
+}

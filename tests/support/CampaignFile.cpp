@@ -1,0 +1,73 @@
+#include "CampaignFile.h"
+
+#include "XAdoEngine.h"
+
+#include <QStringList>
+
+#include <sqlite3.h>
+
+TCampaignFile::TCampaignFile(const TCampaignOptions& Options, const QString& FileName)
+{
+    Path = Dir.filePath(FileName);
+    Info = TCampaignBuilder::Build(Path, Options);
+    Conn.setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + Path
+                             + QStringLiteral(";Persist Security Info=False"));
+    Conn.Open();
+}
+
+int TCampaignFile::Exec(const QString& SQL)
+{
+    return TCampaignBuilder::Exec(&Conn, SQL);
+}
+
+QString TCampaignFile::Scalar(const QString& SQL)
+{
+    TADOQuery q;
+    q.setConnection(&Conn);
+    q.SQL.setText(SQL);
+    q.Open();
+    if (q.IsEmpty())
+        return QStringLiteral("<none>");
+    return q.Fields(0)->IsNull() ? QStringLiteral("<null>") : q.Fields(0)->AsString();
+}
+
+QString TCampaignFile::Rows(const QString& SQL)
+{
+    TADOQuery q;
+    q.setConnection(&Conn);
+    q.SQL.setText(SQL);
+    q.Open();
+    QStringList out;
+    for (; !q.Eof(); q.Next()) {
+        QStringList cells;
+        for (int c = 0; c < q.FieldCount(); ++c)
+            cells.append(q.Fields(c)->AsString());
+        out.append(cells.join(u'|'));
+    }
+    return out.join(u';');
+}
+
+int TCampaignFile::Count(const QString& Table)
+{
+    return Scalar(QStringLiteral("SELECT COUNT(*) FROM ") + Table).toInt();
+}
+
+int TCampaignFile::Changes()
+{
+    return sqlite3_total_changes(Conn.Engine()->Db());
+}
+
+int TCampaignFile::SchemaCookie()
+{
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(Conn.Engine()->Db(), "PRAGMA schema_version", -1, &st, nullptr);
+    const int v = st && sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int(st, 0) : -1;
+    sqlite3_finalize(st);
+    return v;
+}
+
+void TCampaignFile::Reopen()
+{
+    Conn.Close();
+    Conn.Open();
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+// A campaign file made by the builder in a temporary folder, with a
+// connection on it and small query helpers for assertions.
+
+#include "CampaignBuilder.h"
+#include "XAdo.h"
+
+#include <QString>
+#include <QTemporaryDir>
+
+class TCampaignFile
+{
+public:
+    explicit TCampaignFile(const TCampaignOptions& Options = TCampaignOptions(),
+                           const QString& FileName = QStringLiteral("campanha.mdb"));
+
+    QTemporaryDir Dir;
+    QString Path;
+    TCampaignInfo Info;
+    TADOConnection Conn;   // open on Path
+
+    int Exec(const QString& SQL);
+    // The first column of the first row as text; "<none>" without rows, "<null>" for Null.
+    QString Scalar(const QString& SQL);
+    // Every row, columns joined by "|", rows by ";" (Null as empty).
+    QString Rows(const QString& SQL);
+    int Count(const QString& Table);
+    // Rows changed on Conn since it opened (a table rebuilt by DDL counts its rows).
+    int Changes();
+    // The file's schema counter: every DDL statement raises it.
+    int SchemaCookie();
+    void Reopen();
+};

@@ -1,0 +1,76 @@
+// Makes a campaign database file with master data, for trying the program
+// and for benchmarks:
+//   make_campaign <file.mdb> [--labels N] [--crossings N] [--version V] [--seed S] [--ean13]
+
+#include "CampaignBuilder.h"
+#include "XExceptions.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <cstdio>
+
+namespace {
+
+int Usage()
+{
+    std::fprintf(stderr,
+                 "usage: make_campaign <file.mdb> [--labels N] [--crossings N] [--version V] [--seed S] [--ean13]\n"
+                 "versions: %s\n",
+                 qPrintable(TCampaignBuilder::Versions().join(QStringLiteral(", "))));
+    return 2;
+}
+
+bool ReadCount(const QStringList& args, int& i, int& value)
+{
+    if (i + 1 >= args.size())
+        return false;
+    bool ok = false;
+    value = args[++i].toInt(&ok);
+    return ok && value >= 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    TCampaignOptions options;
+    options.Labels = 400;
+    options.Crossings = 40;
+    QString path;
+    for (int i = 1; i < args.size(); ++i) {
+        const QString& a = args[i];
+        int n = 0;
+        if (a == QLatin1String("--labels") && ReadCount(args, i, n)) {
+            options.Labels = n;
+        } else if (a == QLatin1String("--crossings") && ReadCount(args, i, n)) {
+            options.Crossings = n;
+        } else if (a == QLatin1String("--seed") && ReadCount(args, i, n)) {
+            options.Seed = quint32(n);
+        } else if (a == QLatin1String("--version") && i + 1 < args.size()) {
+            options.Version = args[++i];
+            if (!TCampaignBuilder::Versions().contains(options.Version))
+                return Usage();
+        } else if (a == QLatin1String("--ean13")) {
+            options.Ean13 = true;
+        } else if (!a.startsWith(QLatin1String("--")) && path.isEmpty()) {
+            path = a;
+        } else {
+            return Usage();
+        }
+    }
+    if (path.isEmpty())
+        return Usage();
+    try {
+        const TCampaignInfo info = TCampaignBuilder::Build(path, options);
+        std::printf("%s\n", qPrintable(info.Describe()));
+        std::printf("first label code: %s\n",
+                    qPrintable(TCampaignBuilder::Barcode(info.FirstLabel, options.Ean13)));
+        return 0;
+    } catch (const Exception& e) {
+        std::fprintf(stderr, "make_campaign: %s\n", qPrintable(e.Message()));
+        return 1;
+    }
+}
