@@ -1,0 +1,39 @@
+#pragma once
+
+// Child windows of the main window: a window is a widget placed in a
+// QMdiSubWindow of the main window's QMdiArea. The frame's buttons are kept
+// on the widget (SetBorderIcons) until the widget is placed.
+
+#include "XExceptions.h"
+
+#include <QList>
+
+class QMdiArea;
+class QMdiSubWindow;
+class QWidget;
+
+// An operation the window system refuses in the window's present state.
+X_EXCEPTION_CLASS(EInvalidOperation, Exception)
+
+// What a window does when it is asked to close.
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+
+enum TBorderIcon { biSystemMenu = 1, biMinimize = 2, biMaximize = 4 };
+
+// Frame buttons of Form's subwindow; a window without the setting gets all.
+void SetBorderIcons(QWidget* Form, int Icons);
+int BorderIcons(const QWidget* Form);
+
+// The MDI area of a main window: itself, its central widget, or the first
+// area among its children; null when it has none.
+QMdiArea* MDIAreaOf(QWidget* MainForm);
+
+// Places Form in a new subwindow of Area (freed when closed, with Form),
+// keeping the size Form was given, and shows it in front of the others.
+QMdiSubWindow* AddMDIChild(QMdiArea* Area, QWidget* Form);
+
+// The subwindow that holds Form, or null.
+QMdiSubWindow* MDISubWindowOf(const QWidget* Form);
+
+// The windows held by Area's subwindows, in the order they were created.
+QList<QWidget*> MDIChildren(QMdiArea* Area);

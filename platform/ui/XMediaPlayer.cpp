@@ -1,0 +1,125 @@
+#include "XMediaPlayer.h"
+
+#include <QFileInfo>
+#include <QSoundEffect>
+#include <QUrl>
+
+namespace {
+
+class XQtSound : public TSoundDevice
+{
+public:
+    explicit XQtSound(const QString& FileName)
+    {
+        m_effect.setSource(QUrl::fromLocalFile(FileName));
+    }
+    // A sound still loading plays as soon as it is loaded.
+    void Play() override
+    {
+        m_effect.stop();
+        m_effect.play();
+    }
+
+private:
+    QSoundEffect m_effect;
+};
+
+TQtSoundProvider& qtProvider()
+{
+    static TQtSoundProvider p;
+    return p;
+}
+
+TSoundProvider* g_provider = nullptr;
+
+// Outlives its recorder harmlessly: a player closed after the test's
+// recorder is gone records nothing.
+class XRecordedSound : public TSoundDevice
+{
+public:
+    XRecordedSound(std::weak_ptr<TSoundRecorder*> Recorder, const QString& FileName)
+        : m_recorder(std::move(Recorder)), m_file(FileName) {}
+    ~XRecordedSound() override
+    {
+        if (auto r = m_recorder.lock())
+            (*r)->Log << QStringLiteral("Close ") + m_file;
+    }
+    void Play() override
+    {
+        if (auto r = m_recorder.lock()) {
+            (*r)->Log << QStringLiteral("Play ") + m_file;
+            (*r)->Played << m_file;
+        }
+    }
+
+private:
+    std::weak_ptr<TSoundRecorder*> m_recorder;
+    QString m_file;
+};
+
+[[noreturn]] void cannotOpen(const QString& FileName)
+{
+    throw EMCIDeviceError(QStringLiteral("Cannot open the sound file \"%1\".").arg(FileName));
+}
+
+} // namespace
+
+std::unique_ptr<TSoundDevice> TQtSoundProvider::Open(const QString& FileName)
+{
+    const QFileInfo fi(FileName);
+    if (FileName.isEmpty() || !fi.isFile() || !fi.isReadable())
+        cannotOpen(FileName);
+    return std::make_unique<XQtSound>(fi.absoluteFilePath());
+}
+
+TSoundProvider* SetSoundProvider(TSoundProvider* Provider)
+{
+    TSoundProvider* before = SoundProvider();
+    g_provider = Provider;
+    return before;
+}
+
+TSoundProvider* SoundProvider()
+{
+    return g_provider ? g_provider : &qtProvider();
+}
+
+TMediaPlayer::TMediaPlayer(QObject* Owner) : QObject(Owner) {}
+
+TMediaPlayer::~TMediaPlayer() = default;
+
+void TMediaPlayer::Open()
+{
+    Close();
+    m_device = SoundProvider()->Open(m_fileName);
+}
+
+void TMediaPlayer::Play()
+{
+    if (!m_device)
+        throw EMCIDeviceError(QStringLiteral("The sound is not open."));
+    m_device->Play();
+}
+
+void TMediaPlayer::Close()
+{
+    m_device.reset();
+}
+
+TSoundRecorder::TSoundRecorder()
+{
+    m_previous = SetSoundProvider(this);
+}
+
+TSoundRecorder::~TSoundRecorder()
+{
+    SetSoundProvider(m_previous == &qtProvider() ? nullptr : m_previous);
+}
+
+std::unique_ptr<TSoundDevice> TSoundRecorder::Open(const QString& FileName)
+{
+    Log << QStringLiteral("Open ") + FileName;
+    if (FailOpen)
+        cannotOpen(FileName);
+    return std::make_unique<XRecordedSound>(m_self, FileName);
+}

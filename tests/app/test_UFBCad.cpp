@@ -1,0 +1,488 @@
+#include "UFBCad.h"
+#include "UXComboBox.h"
+#include "UXForms.h"
+#include "UXNumEdit.h"
+#include "UXXLS.h"
+#include "XDialogs.h"
+#include "../platform/AdoTestDb.h"
+#include "../platform/XlsxReadBack.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+// A window built the way every child window is: base frame, own controls,
+// then its FormCreate.
+class TFTestCad : public TFBCad
+{
+    Q_OBJECT
+public:
+    explicit TFTestCad(QWidget* Owner = nullptr) : TFBCad(Owner)
+    {
+        setWindowTitle("Teste");
+        resize(500, 300);
+        a = add<QLineEdit>("a");
+        b = add<TXNumEdit>("b");
+        c = add<QComboBox>("c");
+        d = add<TXNumEdit>("d");
+        e = add<TXComboBox>("e");
+        check = add<QCheckBox>("f");
+        c->addItems({"0 - Não", "1 - Sim", "2 - Talvez"});
+        c->setCurrentIndex(-1);
+        b->SetEntryRequired(integervalue);
+        FormCreate();
+    }
+
+    QLineEdit* a;
+    TXNumEdit* b;
+    QComboBox* c;
+    TXNumEdit* d;
+    TXComboBox* e;
+    QCheckBox* check;
+
+    QStringList validated;
+    QString refuse;
+    int shows = 0;
+    bool closeOnShow = false;
+    TCloseAction closeAction = caFree;
+
+    bool ValidateField(QWidget* Editor) override
+    {
+        validated << Editor->objectName();
+        return Editor->objectName() != refuse;
+    }
+
+protected:
+    void FormShow() override
+    {
+        ++shows;
+        if (closeOnShow)
+            Close();
+    }
+    void FormClose(TCloseAction& Action) override
+    {
+        TFBCad::FormClose(Action);
+        Action = closeAction;
+    }
+
+private:
+    void FormCreate()
+    {
+        // Listed as the columns are named; letter case is not significant.
+        for (const char* n : {"a", "B", "c"})
+            EditorNames->Add(n);
+        Mode = 1;
+    }
+
+    template <class T>
+    T* add(const char* name)
+    {
+        auto* w = new T(this);
+        w->setObjectName(name);
+        return w;
+    }
+};
+
+namespace {
+
+struct MainWindow
+{
+    QMainWindow main;
+    QMdiArea* area = new QMdiArea;
+    MainWindow()
+    {
+        main.setCentralWidget(area);
+        main.resize(1000, 700);
+        main.show();
+        InitLib(&main, true);
+    }
+    ~MainWindow() { InitLib(nullptr, false); }
+};
+
+void freeClosed()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// Counts its own destruction.
+struct Tracked : TObject
+{
+    explicit Tracked(int* Count) : count(Count) {}
+    ~Tracked() override { ++*count; }
+    int* count;
+};
+
+} // namespace
+
+TEST(UFBCad, FrameButtonsModeAndFlag)
+{
+    TFBCad w;
+    EXPECT_EQ(w.windowTitle(), "FBCad");
+    EXPECT_EQ(w.Mode, 0);
+    EXPECT_FALSE(w.Validating);
+    EXPECT_EQ(w.EditorNames->Count(), 0);
+    EXPECT_EQ(w.BConfirm->objectName(), "BConfirm");
+    EXPECT_EQ(w.BConfirm->text(), "Confirmar");
+    EXPECT_EQ(FontColor(w.BConfirm), clGreen);
+    EXPECT_EQ(w.BConfirm->palette().color(QPalette::ButtonText), QColor(0, 128, 0));
+    EXPECT_EQ(w.BClose->text(), "Fechar");
+    EXPECT_EQ(FontColor(w.BClose), clMaroon);
+    EXPECT_EQ(w.BClose->palette().color(QPalette::ButtonText), QColor(128, 0, 0));
+    EXPECT_EQ(w.FindEditor("bconfirm"), w.BConfirm);
+    EXPECT_EQ(BorderIcons(&w), biSystemMenu);
+
+    // Both stay at the bottom right as the window changes size.
+    w.show();
+    const QPoint fromCorner = QPoint(w.width(), w.height()) - w.BClose->geometry().topLeft();
+    const int gap = w.BClose->x() - w.BConfirm->x();
+    w.resize(w.width() + 130, w.height() + 70);
+    EXPECT_EQ(QPoint(w.width(), w.height()) - w.BClose->geometry().topLeft(), fromCorner);
+    EXPECT_EQ(w.BClose->x() - w.BConfirm->x(), gap);
+    EXPECT_EQ(w.BConfirm->y(), w.BClose->y());
+    EXPECT_GT(w.BClose->x(), w.width() / 2);
+}
+
+TEST(UFBCad, FecharFreesTheWindowAndItsFrame)
+{
+    MainWindow m;
+    TFTestCad* w = ShowMDIChild<TFTestCad>(false, true);
+    EXPECT_EQ(w->Mode, 1) << "FormCreate ran";
+    EXPECT_EQ(w->shows, 1);
+    QPointer<TFTestCad> win = w;
+    QPointer<QMdiSubWindow> frame = MDISubWindowOf(w);
+    QTest::mouseClick(w->BClose, Qt::LeftButton);
+    freeClosed();
+    EXPECT_TRUE(win.isNull());
+    EXPECT_TRUE(frame.isNull());
+    EXPECT_TRUE(m.area->subWindowList().isEmpty());
+
+    // Opened again: a new window; its frame's own close button frees it too.
+    TFTestCad* again = ShowMDIChild<TFTestCad>(false, true);
+    ASSERT_NE(again, nullptr);
+    win = again;
+    frame = MDISubWindowOf(again);
+    frame->close();
+    freeClosed();
+    EXPECT_TRUE(win.isNull());
+    EXPECT_TRUE(frame.isNull());
+
+    // Closed without a frame (never placed): freed as well.
+    auto* loose = new TFTestCad;
+    win = loose;
+    loose->show();
+    loose->Close();
+    freeClosed();
+    EXPECT_TRUE(win.isNull());
+}
+
+TEST(UFBCad, CloseActionsAndShowingOnce)
+{
+    MainWindow m;
+    TFTestCad* w = ShowMDIChild<TFTestCad>(false, true);
+    QPointer<TFTestCad> win = w;
+    w->closeAction = caNone;
+    w->Close();
+    freeClosed();
+    ASSERT_FALSE(win.isNull());
+    EXPECT_TRUE(MDISubWindowOf(w)->isVisible());
+
+    w->closeAction = caMinimize;
+    w->Close();
+    EXPECT_TRUE(MDISubWindowOf(w)->isMinimized());
+    EXPECT_EQ(ShowMDIChild<TFTestCad>(false, true), w);
+    EXPECT_FALSE(MDISubWindowOf(w)->isMinimized());
+    EXPECT_EQ(w->shows, 1) << "restoring is not showing anew";
+
+    w->closeAction = caFree;
+    w->Close();
+    freeClosed();
+    EXPECT_TRUE(win.isNull());
+}
+
+TEST(UFBCad, AWindowThatClosesWhileBeingShownGoesAway)
+{
+    MainWindow m;
+    auto* w = new TFTestCad;
+    w->closeOnShow = true;
+    QPointer<TFTestCad> win = w;
+    AddMDIChild(m.area, w);
+    freeClosed();
+    EXPECT_TRUE(win.isNull());
+    EXPECT_TRUE(m.area->subWindowList().isEmpty());
+}
+
+TEST(UFBCad, DestructionFreesTheObjectsOfTheNameList)
+{
+    int freed = 0;
+    {
+        TFBCad w;
+        w.EditorNames->AddObject("a", new Tracked(&freed));
+        w.EditorNames->AddObject("b", nullptr);
+        w.EditorNames->AddObject("c", new Tracked(&freed));
+    }
+    EXPECT_EQ(freed, 2);
+}
+
+TEST(UFBCad, ValidateFieldsWalksTheListAndStopsAtTheFirstFailure)
+{
+    TFTestCad w;
+    w.EditorNames->Clear();
+    for (const char* n : {"A", "f", "semcomponente", "b", "C", "d", "e"})
+        w.EditorNames->Add(n);
+    EXPECT_TRUE(w.ValidateFields());
+    EXPECT_EQ(w.validated, (QStringList{"a", "b", "c", "d", "e"})) << "other kinds and missing names are skipped";
+
+    w.validated.clear();
+    w.refuse = "c";
+    EXPECT_FALSE(w.ValidateFields());
+    EXPECT_EQ(w.validated, (QStringList{"a", "b", "c"}));
+
+    TFBCad base;
+    base.EditorNames->Add("BConfirm");
+    EXPECT_TRUE(base.ValidateFields());
+}
+
+TEST(UFBCad, BuildFieldListsTakesTheEditorsThatHoldAValue)
+{
+    TFTestCad w;
+    w.a->setText("x");
+    QString fields, params;
+    w.BuildFieldLists(fields, params, true);
+    EXPECT_EQ(fields, "a, B");
+    EXPECT_EQ(params, ":a, :B");
+    w.BuildFieldLists(fields, params, false);
+    EXPECT_EQ(fields, "a =:a, B =:B");
+    EXPECT_EQ(params, "");
+
+    // An empty edit takes no part; a chosen item does.
+    w.a->clear();
+    w.c->setCurrentIndex(0);
+    w.BuildFieldLists(fields, params, true);
+    EXPECT_EQ(fields, "B, c");
+    EXPECT_EQ(params, ":B, :c");
+
+    // The library's combo box takes part by its text, or else by a chosen item.
+    w.EditorNames->Add("e");
+    w.BuildFieldLists(fields, params, true);
+    EXPECT_EQ(fields, "B, c");
+    w.e->setEditable(true);
+    w.e->setEditText("Sim");
+    w.BuildFieldLists(fields, params, false);
+    EXPECT_EQ(fields, "B =:B, c =:c, e =:e");
+}
+
+TEST(UFBCad, SetFieldParamsTypesTheParametersOfARealStatement)
+{
+    AdoTestDb db;
+    db.exec("CREATE TABLE Conf (ID LONG NOT NULL, A TEXT(10) NULL, B LONG NULL, C LONG NULL, D FLOAT NULL, "
+            "E TEXT(20) NULL, CONSTRAINT PK_Conf PRIMARY KEY (ID))");
+    TFTestCad w;
+    w.EditorNames->Clear();
+    for (const char* n : {"a", "b", "c", "d", "e", "f"})
+        w.EditorNames->Add(n);
+    w.a->setText("x");
+    w.b->SetValue(42);
+    w.c->setCurrentIndex(2);
+    w.d->SetValue(3.25L);
+    w.e->setEditable(true);
+    w.e->setEditText("Sim");
+
+    QString fields, params;
+    w.BuildFieldLists(fields, params, true);
+    TADOCommand cmd;
+    cmd.setConnection(&db.conn);
+    cmd.setCommandText("INSERT INTO Conf (ID, " + fields + ") VALUES (1, " + params + ")");
+    w.SetFieldParams(&cmd);
+    const TParameters& p = cmd.Parameters;
+    EXPECT_EQ(p.ParamByName("a")->DataType, ftString);
+    EXPECT_EQ(p.ParamByName("a")->Value, QVariant("x"));
+    EXPECT_EQ(p.ParamByName("b")->DataType, ftInteger);
+    EXPECT_EQ(p.ParamByName("b")->Value.toLongLong(), 42);
+    EXPECT_EQ(p.ParamByName("c")->DataType, ftInteger);
+    EXPECT_EQ(p.ParamByName("c")->Value.toInt(), 2);
+    EXPECT_EQ(p.ParamByName("d")->DataType, ftFloat);
+    EXPECT_EQ(p.ParamByName("d")->Value.toDouble(), 3.25);
+    EXPECT_EQ(p.ParamByName("e")->DataType, ftString);
+    EXPECT_EQ(p.ParamByName("e")->Value, QVariant("Sim"));
+    EXPECT_EQ(cmd.Execute(), 1);
+    EXPECT_EQ(db.rows("SELECT id, a, b, c, d, e FROM Conf"), "1|x|42|2|3.25|Sim");
+
+    // An UPDATE from an empty edit leaves its column as it was.
+    w.a->clear();
+    w.b->SetValue(7);
+    w.c->setCurrentIndex(0);
+    w.BuildFieldLists(fields, params, false);
+    TADOCommand upd;
+    upd.setConnection(&db.conn);
+    upd.setCommandText("UPDATE Conf SET " + fields + " WHERE (id = 1)");
+    w.SetFieldParams(&upd);
+    EXPECT_EQ(upd.Parameters.FindParam("a"), nullptr);
+    EXPECT_EQ(upd.Execute(), 1);
+    EXPECT_EQ(db.rows("SELECT id, a, b, c, d, e FROM Conf"), "1|x|7|0|3.25|Sim");
+
+    // A listed editor without its parameter: the lookup's own exception.
+    TADOCommand other;
+    other.setConnection(&db.conn);
+    other.setCommandText("UPDATE Conf SET b = :b WHERE id = 1");
+    QString expected;
+    try {
+        other.Parameters.ParamByName("c");
+    } catch (const EDatabaseError& e) {
+        expected = e.Message();
+    }
+    ASSERT_FALSE(expected.isEmpty());
+    try {
+        w.SetFieldParams(&other);
+        FAIL() << "a missing parameter was not reported";
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message(), expected);
+    }
+}
+
+namespace {
+
+struct ExportDb : AdoTestDb
+{
+    TADOQuery q;
+    TDBGrid grid;
+    TXXLS xls;
+    TFBCad window;
+    TDlgRecorder boxes;
+
+    explicit ExportDb(int Records)
+    {
+        exec("CREATE TABLE Cruzamento (NC LONG NOT NULL, CODIGO TEXT(30) NOT NULL, PESO FLOAT NULL, "
+             "CONSTRAINT PK_Cruzamento PRIMARY KEY (NC))");
+        for (int i = 1; i <= Records; ++i)
+            exec(QStringLiteral("INSERT INTO Cruzamento (NC, CODIGO, PESO) VALUES (%1, 'BRS %1', %2)")
+                     .arg(i)
+                     .arg(i == 4 ? QStringLiteral("NULL") : QString::number(i * 0.5)));
+        q.setObjectName("Q");
+        q.setConnection(&conn);
+        q.SQL.setText("SELECT nc, codigo, peso FROM Cruzamento ORDER BY nc");
+        AddGridColumn(&grid, "nc", "NC", 70, taRightJustify);
+        AddGridColumn(&grid, "codigo", u"Código"_qs, 150, taLeftJustify);
+        AddGridColumn(&grid, "peso", "Peso", 60, taRightJustify);
+        grid.SetOptions(dgTitles | dgRowSelect);
+        grid.SetDataSet(&q);
+        q.Open();
+    }
+    QString file(const char* name) const { return dir.filePath(name); }
+};
+
+} // namespace
+
+TEST(UFBCad, ExportGridToXLSWritesTitlesRecordsAndTheirFormatting)
+{
+    ExportDb db(10);
+    const QString f = db.file("cruzamentos.xlsx");
+    ASSERT_TRUE(db.window.ExportGridToXLS(f, &db.grid, &db.xls));
+    ASSERT_EQ(db.boxes.Count(), 1);
+    EXPECT_EQ(db.boxes.Last().Kind, mtInformation);
+    EXPECT_EQ(db.boxes.Last().Text, "Arquivo " + f + " exportado com sucesso.");
+    EXPECT_FALSE(db.xls.IsOpen());
+    EXPECT_TRUE(db.q.Eof()) << "the dataset is left after its last record";
+    EXPECT_EQ(db.grid.currentIndex().row(), 9) << "the grid followed the export";
+
+    const XlsxBook b = ReadXlsx(f);
+    ASSERT_TRUE(b.Error.isEmpty()) << b.Error.toStdString();
+    EXPECT_EQ(b.SheetNames, QStringList{"Plan1"});
+    EXPECT_EQ(b.Text("A1"), "NC");
+    EXPECT_EQ(b.Text("B1"), u"Código"_qs);
+    EXPECT_EQ(b.Text("C1"), "Peso");
+    EXPECT_EQ(b.Cells.value("A2").Type, "") << "numbers stay numbers";
+    EXPECT_EQ(b.Text("A2"), "1");
+    EXPECT_EQ(b.Text("B2"), "BRS 1");
+    EXPECT_EQ(b.Text("C3"), "1");
+    EXPECT_EQ(b.Text("C2"), "0.5");
+    EXPECT_EQ(b.Text("A11"), "10");
+    EXPECT_EQ(b.Text("B11"), "BRS 10");
+    EXPECT_FALSE(b.Cells.value("C5").HasValue) << "an empty field leaves the cell empty";
+    for (int row = 1; row <= 11; ++row)
+        for (const char* col : {"A", "B", "C"}) {
+            const QString ref = QString::fromLatin1(col) + QString::number(row);
+            const XlsxStyle st = b.StyleOf(ref);
+            EXPECT_EQ(st.Fill, row == 1 ? "FF808080" : "") << ref.toStdString();
+            EXPECT_EQ(st.Horizontal, "center") << ref.toStdString();
+            EXPECT_EQ(st.Left + st.Right + st.Top + st.Bottom, "thinthinthinthin") << ref.toStdString();
+        }
+    EXPECT_FALSE(b.Cells.contains("A12"));
+    EXPECT_FALSE(b.Cells.contains("D1"));
+    EXPECT_TRUE(b.Widths.contains(1) && b.Widths.contains(2) && b.Widths.contains(3)) << "columns fitted";
+    EXPECT_GT(b.Widths.value(2), b.Widths.value(1));
+}
+
+TEST(UFBCad, ExportGridToXLSOfAnEmptyDataSetWritesTheTitleRowOnly)
+{
+    ExportDb db(0);
+    const QString f = db.file("vazio.xlsx");
+    ASSERT_TRUE(db.window.ExportGridToXLS(f, &db.grid, &db.xls));
+    EXPECT_EQ(db.boxes.Texts(), QStringList{"Arquivo " + f + " exportado com sucesso."});
+    const XlsxBook b = ReadXlsx(f);
+    ASSERT_TRUE(b.Error.isEmpty()) << b.Error.toStdString();
+    EXPECT_EQ(b.SheetNames, QStringList{"Plan1"});
+    EXPECT_EQ(b.Text("A1"), "NC");
+    EXPECT_EQ(b.Text("C1"), "Peso");
+    for (const char* ref : {"A1", "B1", "C1"}) {
+        EXPECT_EQ(b.StyleOf(ref).Fill, "FF808080") << ref;
+        EXPECT_EQ(b.StyleOf(ref).Horizontal, "center") << ref;
+        EXPECT_EQ(b.StyleOf(ref).Bottom, "thin") << ref;
+    }
+    EXPECT_FALSE(b.Cells.contains("A2"));
+    EXPECT_FALSE(b.Cells.contains("D1"));
+}
+
+TEST(UFBCad, ExportGridToXLSReportsFailuresInItsOwnWords)
+{
+    ExportDb db(3);
+
+    // A column whose field the dataset lacks.
+    AddGridColumn(&db.grid, "nada", "Nada", 40, taLeftJustify);
+    QString missing;
+    try {
+        db.q.FieldByName("nada");
+    } catch (const EDatabaseError& e) {
+        missing = e.Message();
+    }
+    ASSERT_FALSE(missing.isEmpty());
+    const QString f = db.file("falha.xlsx");
+    EXPECT_FALSE(db.window.ExportGridToXLS(f, &db.grid, &db.xls));
+    EXPECT_EQ(db.boxes.Texts(), QStringList{"Erro ao Exportar os dados.\r\n Erro: (EDatabaseError)  " + missing});
+    EXPECT_EQ(db.boxes.Last().Kind, mtError);
+    EXPECT_FALSE(QFile::exists(f));
+    EXPECT_FALSE(db.xls.IsOpen());
+    db.grid.Columns()->Delete(3);
+
+    // A workbook that cannot be written is a failure too.
+    db.boxes.Clear();
+    const QString nowhere = db.file("nao/existe/pasta.xlsx");
+    EXPECT_FALSE(db.window.ExportGridToXLS(nowhere, &db.grid, &db.xls));
+    EXPECT_EQ(db.boxes.Texts(), QStringList{"Erro ao Exportar os dados.\r\n Erro: (EInOutError)  "
+                                            u"Não foi possível gravar o arquivo "_qs + nowhere + "."});
+    EXPECT_FALSE(db.xls.IsOpen());
+
+    // A closed dataset.
+    db.boxes.Clear();
+    db.q.Close();
+    EXPECT_FALSE(db.window.ExportGridToXLS(f, &db.grid, &db.xls));
+    EXPECT_EQ(db.boxes.Texts(), QStringList{"Erro ao Exportar os dados.\r\n Erro: (EDatabaseError)  "
+                                            "Cannot perform this operation on a closed dataset"});
+    EXPECT_FALSE(QFile::exists(f));
+
+    // The same export then succeeds once the dataset is open again.
+    db.boxes.Clear();
+    db.q.Open();
+    EXPECT_TRUE(db.window.ExportGridToXLS(f, &db.grid, &db.xls));
+    EXPECT_TRUE(QFile::exists(f));
+}
+
+#include "test_UFBCad.moc"

@@ -1,0 +1,266 @@
+#include "XDBGrid.h"
+#include "AdoTestDb.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QImage>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace {
+
+// A table of Rows records: ID 1..Rows, NOME "nome <id>", VALOR id * 1.5 (Null for every fifth).
+struct GridDb : AdoTestDb
+{
+    TADOQuery q;
+
+    explicit GridDb(int Rows)
+    {
+        exec("CREATE TABLE Item (ID LONG NOT NULL, NOME TEXT(30) NOT NULL, VALOR FLOAT NULL, "
+             "STATUS TEXT(1) NULL, CONSTRAINT PK_Item PRIMARY KEY (ID))");
+        for (int i = 1; i <= Rows; ++i)
+            insert(i);
+        q.setConnection(&conn);
+        q.SQL.setText("SELECT id, nome, valor, status FROM Item ORDER BY id");
+    }
+
+    void insert(int i)
+    {
+        exec(QStringLiteral("INSERT INTO Item (ID, NOME, VALOR, STATUS) VALUES (%1, 'nome %1', %2, '%3')")
+                 .arg(i)
+                 .arg(i % 5 == 0 ? QStringLiteral("NULL") : QString::number(i * 1.5))
+                 .arg(i % 4 == 0 ? QStringLiteral("X") : QStringLiteral("M")));
+    }
+};
+
+void addColumn(TDBGrid& g, const char* field, const char* title, int width, TAlignment align)
+{
+    TColumn* c = g.Columns()->Add();
+    c->SetFieldName(field);
+    c->Title()->SetCaption(title);
+    c->SetWidth(width);
+    c->SetAlignment(align);
+}
+
+void threeColumns(TDBGrid& g)
+{
+    addColumn(g, "ID", "Código", 60, taRightJustify);
+    addColumn(g, "nome", "Nome", 120, taLeftJustify);
+    addColumn(g, "Valor", "Valor", 80, taRightJustify);
+}
+
+QString cell(const TDBGrid& g, int row, int col)
+{
+    return g.model()->index(row, col).data().toString();
+}
+
+} // namespace
+
+TEST(XDBGrid, ShowsTheResultByFieldNameWithTitlesWidthsAndAlignment)
+{
+    GridDb db(25);
+    TDBGrid g;
+    threeColumns(g);
+    g.Columns()->Items(1)->Title()->SetAlignment(taCenter);
+    g.SetDataSet(&db.q);
+    EXPECT_EQ(g.model()->rowCount(), 0) << "a closed dataset shows no rows";
+
+    db.q.Open();
+    QAbstractItemModel* m = g.model();
+    ASSERT_EQ(m->rowCount(), 25);
+    ASSERT_EQ(m->columnCount(), 3);
+    EXPECT_EQ(cell(g, 0, 0), "1");
+    EXPECT_EQ(cell(g, 0, 1), "nome 1");
+    EXPECT_EQ(cell(g, 2, 2), "4.5");
+    EXPECT_EQ(cell(g, 4, 2), "") << "Null shows empty";
+    EXPECT_EQ(cell(g, 24, 1), "nome 25");
+    EXPECT_EQ(m->headerData(0, Qt::Horizontal).toString(), "Código");
+    EXPECT_EQ(m->headerData(1, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHorizontal_Mask,
+              Qt::AlignHCenter);
+    EXPECT_EQ(m->index(0, 0).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHorizontal_Mask,
+              Qt::AlignRight);
+    EXPECT_EQ(g.columnWidth(0), 60);
+    EXPECT_EQ(g.columnWidth(1), 120);
+    EXPECT_EQ(g.columnWidth(2), 80);
+
+    // A column whose field the result lacks stays empty; renaming it finds the field.
+    addColumn(g, "nada", "Nada", 50, taLeftJustify);
+    EXPECT_EQ(cell(g, 0, 3), "");
+    g.Columns()->Items(3)->SetFieldName("STATUS");
+    EXPECT_EQ(cell(g, 3, 3), "X");
+    EXPECT_EQ(g.columnWidth(3), 50);
+    EXPECT_EQ(g.RecNoOfRow(0), 1);
+    EXPECT_EQ(g.RecNoOfRow(24), 25);
+    EXPECT_EQ(g.RecNoOfRow(25), 0);
+    EXPECT_EQ(g.FieldText(4, "status"), "X");
+    EXPECT_EQ(g.FieldValue(3, "VALOR").toDouble(), 4.5);
+    EXPECT_FALSE(g.FieldValue(5, "VALOR").isValid());
+}
+
+TEST(XDBGrid, CurrentRecordAndSelectedRowFollowEachOther)
+{
+    GridDb db(40);
+    TDBGrid g;
+    threeColumns(g);
+    g.SetOptions(dgTitles | dgIndicator | dgRowSelect);
+    g.SetDataSet(&db.q);
+    db.q.Open();
+    g.resize(400, 200);
+    g.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
+    EXPECT_EQ(g.currentIndex().row(), 0);
+
+    // The user clicks a row: the dataset moves to its record.
+    const QRect r = g.visualRect(g.model()->index(5, 1));
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, r.center());
+    EXPECT_EQ(db.q.RecNo(), 6);
+    EXPECT_EQ(db.q.FieldByName("nome")->AsString(), "nome 6");
+    EXPECT_TRUE(g.selectionModel()->isRowSelected(5, {})) << "whole rows are selected";
+    EXPECT_EQ(g.model()->headerData(5, Qt::Vertical).toString(), QStringLiteral("\u25B8"));
+    EXPECT_EQ(g.model()->headerData(0, Qt::Vertical).toString(), "");
+
+    // Keys move the selection and the record with it.
+    g.setFocus();
+    QTest::keyClick(&g, Qt::Key_Down);
+    EXPECT_EQ(db.q.RecNo(), 7);
+
+    // The dataset moves: the grid selects the record's row and scrolls to it.
+    db.q.setRecNo(30);
+    EXPECT_EQ(g.currentIndex().row(), 29);
+    EXPECT_TRUE(g.viewport()->rect().intersects(g.visualRect(g.currentIndex())));
+    db.q.Next();
+    EXPECT_EQ(g.currentIndex().row(), 30);
+    db.q.Last();
+    EXPECT_EQ(g.currentIndex().row(), 39);
+    db.q.First();
+    EXPECT_EQ(g.currentIndex().row(), 0);
+    EXPECT_EQ(g.model()->headerData(0, Qt::Vertical).toString(), QStringLiteral("\u25B8"));
+}
+
+TEST(XDBGrid, RequeryCloseAndFilterKeepTheGridInStep)
+{
+    GridDb db(10);
+    TDBGrid g;
+    threeColumns(g);
+    g.SetDataSet(&db.q);
+    db.q.Open();
+    db.q.setRecNo(8);
+    EXPECT_EQ(g.currentIndex().row(), 7);
+
+    for (int i = 11; i <= 14; ++i)
+        db.insert(i);
+    db.q.Requery();
+    EXPECT_EQ(g.model()->rowCount(), 14);
+    EXPECT_EQ(cell(g, 13, 1), "nome 14");
+    EXPECT_EQ(g.currentIndex().row(), 0) << "a requery starts at the first record";
+    EXPECT_EQ(g.columnWidth(1), 120) << "widths survive the reset";
+
+    db.q.setFilter("status = 'X'");
+    db.q.setFiltered(true);
+    EXPECT_EQ(g.model()->rowCount(), 3);
+    EXPECT_EQ(cell(g, 2, 0), "12");
+    db.q.setFiltered(false);
+    EXPECT_EQ(g.model()->rowCount(), 14);
+
+    db.q.Close();
+    EXPECT_EQ(g.model()->rowCount(), 0);
+    EXPECT_EQ(g.FieldText(1, "nome"), "");
+
+    // New SQL with other columns: the grid's columns find their fields again.
+    db.q.SQL.setText("SELECT nome, id FROM Item WHERE id > 12 ORDER BY id DESC");
+    db.q.Open();
+    ASSERT_EQ(g.model()->rowCount(), 2);
+    EXPECT_EQ(cell(g, 0, 0), "14");
+    EXPECT_EQ(cell(g, 0, 1), "nome 14");
+    EXPECT_EQ(cell(g, 0, 2), "");
+
+    // Another dataset, then none.
+    TADOQuery other;
+    other.setConnection(&db.conn);
+    other.SQL.setText("SELECT id, nome FROM Item WHERE id = 3");
+    other.Open();
+    g.SetDataSet(&other);
+    EXPECT_EQ(g.model()->rowCount(), 1);
+    db.q.setRecNo(1);   // the former dataset no longer moves the grid
+    EXPECT_EQ(g.currentIndex().row(), 0);
+    g.SetDataSet(nullptr);
+    EXPECT_EQ(g.model()->rowCount(), 0);
+}
+
+TEST(XDBGrid, ADestroyedDataSetLeavesAnEmptyGrid)
+{
+    GridDb db(5);
+    TDBGrid g;
+    threeColumns(g);
+    auto* q = new TADOQuery;
+    q->setConnection(&db.conn);
+    q->SQL.setText("SELECT * FROM Item");
+    q->Open();
+    g.SetDataSet(q);
+    EXPECT_EQ(g.model()->rowCount(), 5);
+    delete q;
+    EXPECT_EQ(g.DataSet(), nullptr);
+    EXPECT_EQ(g.model()->rowCount(), 0);
+    EXPECT_FALSE(g.grab().isNull());
+}
+
+TEST(XDBGrid, PaintHookGetsRecordNumbersAndCanRecolourRows)
+{
+    GridDb db(30);
+    TDBGrid g;
+    threeColumns(g);
+    g.SetOptions(dgTitles | dgRowSelect);
+    g.SetDataSet(&db.q);
+    db.q.Open();
+    db.q.setRecNo(2);
+    g.resize(320, 8 * g.RowHeight() + 40);
+
+    std::set<int> recNos;
+    std::set<int> selectedRecNos;
+    bool canvasSeen = true;
+    g.OnDrawColumnCell = [&](TDBGrid* Sender, const QRect& Rect, int DataCol, TColumn* Column,
+                             TGridDrawState State, int RecNo) {
+        recNos.insert(RecNo);
+        if (State.testFlag(gdSelected))
+            selectedRecNos.insert(RecNo);
+        canvasSeen = canvasSeen && Sender->Canvas() && Column == Sender->Columns()->Items(DataCol);
+        // Written-off rows in red with black text, as the registration windows draw them.
+        if (Sender->FieldText(RecNo, "status") == "X") {
+            Sender->Canvas()->Brush.Color = ColorToQColor(clRed);
+            Sender->Canvas()->Font.Color = ColorToQColor(clBlack);
+            Sender->DefaultDrawColumnCell(Rect, DataCol, Column, State);
+        }
+    };
+    const QImage img = g.viewport()->grab().toImage();
+    ASSERT_FALSE(recNos.empty());
+    EXPECT_TRUE(canvasSeen);
+    EXPECT_EQ(*recNos.begin(), 1);
+    EXPECT_GE(*recNos.rbegin(), 6);
+    EXPECT_LT(*recNos.rbegin(), 12) << "only visible rows are drawn";
+    EXPECT_EQ(selectedRecNos, std::set<int>{2});
+    EXPECT_EQ(g.Canvas(), nullptr) << "no canvas outside drawing";
+
+    // Sample each row near its right end, clear of the text.
+    auto colourOf = [&](int RecNo) {
+        const QRect r = g.CellRect(RecNo, 1);
+        return img.pixelColor(r.right() - 4, r.center().y());
+    };
+    EXPECT_EQ(colourOf(4), QColor(Qt::red));
+    EXPECT_EQ(colourOf(8), QColor(Qt::red));
+    EXPECT_EQ(colourOf(3), g.palette().color(QPalette::Base));
+    EXPECT_NE(colourOf(2), QColor(Qt::red));
+    EXPECT_NE(colourOf(2), g.palette().color(QPalette::Base)) << "the selected row keeps its highlight";
+
+    // Without the grid's own drawing, an untouched cell keeps no text.
+    g.DefaultDrawing = false;
+    g.OnDrawColumnCell = nullptr;
+    const QImage bare = g.viewport()->grab().toImage();
+    const QRect textCell = g.CellRect(1, 1);
+    bool anyInk = false;
+    for (int x = textCell.left(); x < textCell.right(); ++x)
+        anyInk = anyInk || bare.pixelColor(x, textCell.center().y()) != img.pixelColor(textCell.right() - 2, textCell.center().y());
+    EXPECT_FALSE(anyInk);
+}

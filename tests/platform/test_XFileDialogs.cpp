@@ -1,0 +1,110 @@
+#include "XFileDialogs.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+TEST(XFileDialogs, FiltersAndDefaultExtensionsInTheWindowsFormGoToQt)
+{
+    EXPECT_EQ(QtNameFilters("Arquivo MS-Excel|*.xls|Todos Arquivos|*.*"),
+              (QStringList{"Arquivo MS-Excel (*.xls)", "Todos Arquivos (*.*)"}));
+    EXPECT_EQ(QtNameFilters(u"Banco de Dados (*.MDB)|*.mdb|Todos Arquivos (*.*)|*.*"_qs),
+              (QStringList{"Banco de Dados (*.mdb)", "Todos Arquivos (*.*)"}));
+    EXPECT_EQ(QtNameFilters("Planilhas|*.xls;*.xlsx"), QStringList{"Planilhas (*.xls *.xlsx)"});
+    EXPECT_EQ(QtNameFilters(""), QStringList{});
+    EXPECT_EQ(DefaultSuffix("*.xls"), "xls");
+    EXPECT_EQ(DefaultSuffix(".csv"), "csv");
+    EXPECT_EQ(DefaultSuffix("wav"), "wav");
+    EXPECT_EQ(ApplyDefaultExt("/tmp/relatorio", "*.xlsx"), "/tmp/relatorio.xlsx");
+    EXPECT_EQ(ApplyDefaultExt("/tmp/relatorio.csv", "*.xlsx"), "/tmp/relatorio.csv");
+    EXPECT_EQ(ApplyDefaultExt("/tmp/relatorio", ""), "/tmp/relatorio");
+}
+
+TEST(XFileDialogs, RecorderKeepsRequestsAndAnswersFromItsScript)
+{
+    TFileDialogProvider* before = FileDialogProvider();
+    {
+        TFileDialogRecorder rec;
+        EXPECT_EQ(FileDialogProvider(), &rec);
+        TSaveDialog sd;
+        sd.setObjectName("SD");
+        sd.SetDefaultExt("*.xlsx");
+        sd.SetFilter("Arquivo MS-Excel|*.xlsx|Todos Arquivos|*.*");
+        sd.SetInitialDir("/dados");
+        sd.SetFileName("Consulta");
+
+        rec.Answer("/dados/parental");
+        ASSERT_TRUE(sd.Execute());
+        EXPECT_EQ(sd.FileName(), "/dados/parental.xlsx");
+        const TFileDialogRequest& r = rec.Last();
+        EXPECT_EQ(r.Kind, TFileDialogKind::Save);
+        EXPECT_EQ(r.Filter, "Arquivo MS-Excel|*.xlsx|Todos Arquivos|*.*");
+        EXPECT_EQ(r.InitialDir, "/dados");
+        EXPECT_EQ(r.FileName, "Consulta");
+        EXPECT_EQ(r.DefaultExt, "*.xlsx");
+
+        rec.Answer("/dados/outro.txt", 2);
+        rec.Cancel();
+        ASSERT_TRUE(sd.Execute());
+        EXPECT_EQ(sd.FileName(), "/dados/outro.txt");
+        EXPECT_EQ(sd.FilterIndex(), 2);
+        EXPECT_FALSE(sd.Execute());
+        EXPECT_EQ(sd.FileName(), "/dados/outro.txt") << "a cancelled dialog keeps the name";
+        EXPECT_FALSE(sd.Execute()) << "an empty script cancels";
+        EXPECT_EQ(rec.Count(), 4);
+
+        TOpenDialog od;
+        rec.Answer("/dados/campanha.mdb");
+        ASSERT_TRUE(od.Execute());
+        EXPECT_EQ(rec.Last().Kind, TFileDialogKind::Open);
+        EXPECT_EQ(od.FileName(), "/dados/campanha.mdb");
+    }
+    EXPECT_EQ(FileDialogProvider(), before);
+}
+
+TEST(XFileDialogs, TheQtDialogGetsFiltersFolderAndExtensionAndAsksNothingOfExistingFiles)
+{
+    const QString dir = QDir::tempPath();
+    TSaveDialog sd;
+    sd.SetFilter("Arquivo MS-Excel|*.xlsx|Todos Arquivos|*.*");
+    sd.SetFilterIndex(2);
+    sd.SetDefaultExt("*.xlsx");
+    sd.SetInitialDir(dir);
+    QStringList filters;
+    QString selectedFilter, suffix;
+    bool confirmsOverwrite = true;
+    bool saving = false;
+    QString shownDir;
+    // The dialog is answered from inside its own event loop.
+    QTimer::singleShot(0, [&] {
+        auto* dlg = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dlg)
+            return;
+        filters = dlg->nameFilters();
+        selectedFilter = dlg->selectedNameFilter();
+        suffix = dlg->defaultSuffix();
+        confirmsOverwrite = !dlg->testOption(QFileDialog::DontConfirmOverwrite);
+        saving = dlg->acceptMode() == QFileDialog::AcceptSave;
+        shownDir = dlg->directory().absolutePath();
+        dlg->selectFile(QDir(dir).filePath("exportado"));
+        QMetaObject::invokeMethod(dlg, "accept");
+    });
+    ASSERT_TRUE(sd.Execute());
+    EXPECT_EQ(filters, (QStringList{"Arquivo MS-Excel (*.xlsx)", "Todos Arquivos (*.*)"}));
+    EXPECT_EQ(selectedFilter, "Todos Arquivos (*.*)");
+    EXPECT_EQ(suffix, "xlsx");
+    EXPECT_FALSE(confirmsOverwrite);
+    EXPECT_TRUE(saving);
+    EXPECT_EQ(shownDir, QDir(dir).absolutePath());
+    EXPECT_EQ(sd.FileName(), QDir(dir).filePath("exportado.xlsx"));
+
+    TOpenDialog od;
+    QTimer::singleShot(0, [] {
+        if (auto* dlg = qobject_cast<QFileDialog*>(QApplication::activeModalWidget()))
+            dlg->reject();
+    });
+    EXPECT_FALSE(od.Execute());
+}

@@ -1,0 +1,110 @@
+#include "XAnchors.h"
+#include "XMdi.h"
+
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+TEST(XMdi, ChildWindowsKeepTheirSizeAndFrameButtons)
+{
+    QMainWindow main;
+    auto* area = new QMdiArea;
+    main.setCentralWidget(area);
+    main.resize(900, 700);
+    main.show();
+    EXPECT_EQ(MDIAreaOf(&main), area);
+    EXPECT_EQ(MDIAreaOf(area), area);
+    EXPECT_EQ(MDIAreaOf(nullptr), nullptr);
+
+    auto* a = new QWidget;
+    a->resize(300, 200);
+    SetBorderIcons(a, biSystemMenu);
+    QMdiSubWindow* subA = AddMDIChild(area, a);
+    EXPECT_EQ(a->size(), QSize(300, 200));
+    EXPECT_TRUE(subA->isVisible());
+    EXPECT_TRUE(subA->testAttribute(Qt::WA_DeleteOnClose));
+    EXPECT_EQ(MDISubWindowOf(a), subA);
+    EXPECT_TRUE(subA->windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(subA->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_FALSE(subA->windowFlags() & Qt::WindowMinimizeButtonHint);
+
+    auto* b = new QWidget;
+    SetBorderIcons(b, biSystemMenu | biMaximize);
+    QMdiSubWindow* subB = AddMDIChild(area, b);
+    EXPECT_TRUE(subB->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(area->activeSubWindow(), subB);
+    EXPECT_EQ(MDIChildren(area), (QList<QWidget*>{a, b}));
+    EXPECT_EQ(MDISubWindowOf(&main), nullptr);
+
+    // Closing the frame frees it with its window.
+    QPointer<QWidget> gone = a;
+    subA->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(gone.isNull());
+    EXPECT_EQ(MDIChildren(area), QList<QWidget*>{b});
+}
+
+TEST(XMdi, AnchoredControlsFollowTheirParentsEdges)
+{
+    QWidget form;
+    form.resize(400, 300);
+    auto* button = new QWidget(&form);
+    button->setGeometry(300, 260, 80, 25);
+    SetAnchors(button, akRight | akBottom);
+    auto* grid = new QWidget(&form);
+    grid->setGeometry(10, 10, 380, 200);
+    SetAnchors(grid, akLeft | akTop | akRight | akBottom);
+    auto* label = new QWidget(&form);
+    label->setGeometry(10, 270, 100, 20);
+    SetAnchors(label, akLeft | akBottom);
+    auto* plain = new QWidget(&form);
+    plain->setGeometry(5, 5, 10, 10);
+    EXPECT_EQ(Anchors(plain), akLeft | akTop);
+    EXPECT_EQ(Anchors(grid), akLeft | akTop | akRight | akBottom);
+    form.show();
+
+    form.resize(500, 350);
+    EXPECT_EQ(button->geometry(), QRect(400, 310, 80, 25));
+    EXPECT_EQ(grid->geometry(), QRect(10, 10, 480, 250));
+    EXPECT_EQ(label->geometry(), QRect(10, 320, 100, 20));
+    EXPECT_EQ(plain->geometry(), QRect(5, 5, 10, 10));
+
+    // Placed anew in code: the new place is the one kept.
+    button->move(100, 100);
+    form.resize(520, 360);
+    EXPECT_EQ(button->geometry(), QRect(120, 110, 80, 25));
+    form.resize(300, 200);
+    EXPECT_EQ(grid->geometry(), QRect(10, 10, 280, 100));
+
+    // Squeezed to nothing for a moment, then back: nothing is lost.
+    form.resize(1, 1);
+    EXPECT_EQ(grid->size(), QSize(0, 0));
+    form.resize(400, 300);
+    EXPECT_EQ(grid->geometry(), QRect(10, 10, 380, 200));
+    EXPECT_EQ(button->geometry(), QRect(0, 50, 80, 25));
+}
+
+TEST(XMdi, AWindowSizedBeforeItIsShownPlacesItsAnchoredControlsOnShow)
+{
+    QWidget form;
+    form.resize(600, 400);
+    auto* close = new QWidget(&form);
+    close->setGeometry(517, 369, 75, 25);
+    SetAnchors(close, akRight | akBottom);
+    auto* confirm = new QWidget(&form);
+    confirm->setGeometry(437, 369, 75, 25);
+    SetAnchors(confirm, akRight | akBottom);
+    // A derived window gives its own size and moves one button itself.
+    form.resize(700, 450);
+    confirm->move(20, 419);
+    form.show();
+    EXPECT_EQ(close->geometry(), QRect(617, 419, 75, 25));
+    EXPECT_EQ(confirm->geometry(), QRect(20, 419, 75, 25));
+    form.resize(720, 460);
+    EXPECT_EQ(close->geometry(), QRect(637, 429, 75, 25));
+    EXPECT_EQ(confirm->geometry(), QRect(40, 429, 75, 25));
+}

@@ -1,0 +1,152 @@
+#include "XStringGrid.h"
+
+#include <QHeaderView>
+#include <QImage>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace {
+
+QString shown(const TStringGrid& g, int modelRow, int col)
+{
+    return g.model()->index(modelRow, col).data().toString();
+}
+
+} // namespace
+
+TEST(XStringGrid, TitleRowIsTheHeadingAndDataRowsFollow)
+{
+    TStringGrid g;
+    g.SetColCount(2);
+    g.SetRowCount(2);
+    g.SetColWidths(0, 89);
+    g.SetColWidths(1, 146);
+    g.SetCells(0, 0, "NC_Parental");
+    g.SetCells(1, 0, u"Código"_qs);
+    EXPECT_EQ(g.model()->rowCount(), 1);
+    EXPECT_EQ(g.model()->headerData(1, Qt::Horizontal).toString(), u"Código"_qs);
+    EXPECT_TRUE(g.horizontalHeader()->isVisibleTo(&g));
+    EXPECT_EQ(g.columnWidth(0), 89);
+    EXPECT_EQ(g.ColWidths(1), 146);
+    EXPECT_EQ(g.ColWidths(5), 0);
+
+    g.SetCells(0, 1, "17");
+    g.SetCells(1, 1, "BRS 123");
+    g.SetRowCount(4);
+    g.SetCells(0, 3, "99");
+    EXPECT_EQ(g.RowCount(), 4);
+    EXPECT_EQ(g.model()->rowCount(), 3);
+    EXPECT_EQ(shown(g, 0, 1), "BRS 123");
+    EXPECT_EQ(shown(g, 2, 0), "99");
+    EXPECT_EQ(g.Cells(1, 2), "") << "new rows are empty";
+    EXPECT_EQ(g.Cells(7, 1), "") << "outside the grid reads empty";
+    g.SetCells(7, 1, "lost");   // outside: ignored
+    EXPECT_EQ(g.ColCount(), 2);
+
+    // Widening keeps the cells; narrowing drops the cut columns.
+    g.SetColCount(3);
+    EXPECT_EQ(g.Cells(1, 1), "BRS 123");
+    EXPECT_EQ(g.model()->columnCount(), 3);
+    g.SetColCount(1);
+    g.SetColCount(2);
+    EXPECT_EQ(g.Cells(1, 1), "");
+    EXPECT_EQ(g.Cells(0, 1), "17");
+
+    // A grid reduced to its title row keeps it as the heading.
+    g.SetRowCount(1);
+    EXPECT_EQ(g.model()->rowCount(), 0);
+    EXPECT_EQ(g.Cells(0, 0), "NC_Parental");
+    g.SetRowCount(2);
+    EXPECT_EQ(g.Cells(0, 0), "NC_Parental");
+    EXPECT_EQ(g.Cells(0, 1), "");
+
+    // Without a title row every row is data.
+    g.SetFixedRows(0);
+    EXPECT_EQ(g.model()->rowCount(), 2);
+    EXPECT_FALSE(g.horizontalHeader()->isVisibleTo(&g));
+    EXPECT_EQ(shown(g, 0, 0), "NC_Parental");
+}
+
+TEST(XStringGrid, RowsAreSelectedClearedAndDeleted)
+{
+    TStringGrid g;
+    g.SetColCount(2);
+    g.SetRowCount(5);
+    g.SetRowSelect(true);
+    for (int r = 1; r < 5; ++r) {
+        g.SetCells(0, r, QString::number(r));
+        g.SetCells(1, r, QStringLiteral("p%1").arg(r));
+    }
+    g.SetRow(3);
+    EXPECT_EQ(g.Row(), 3);
+    EXPECT_TRUE(g.selectionModel()->isRowSelected(2, {}));
+    g.SetRow(0);   // the title row cannot be selected
+    EXPECT_EQ(g.Row(), 3);
+
+    g.DeleteRow(2);
+    EXPECT_EQ(g.RowCount(), 4);
+    EXPECT_EQ(g.Cells(0, 2), "3") << "the rows below move up";
+    EXPECT_EQ(g.Cells(1, 3), "p4");
+    g.DeleteRow(0);   // never the title row
+    EXPECT_EQ(g.RowCount(), 4);
+
+    g.SetRow(3);
+    g.DeleteRow(3);
+    EXPECT_EQ(g.Row(), 2) << "the selection stays on a row that exists";
+
+    g.ClearRow(1);
+    EXPECT_EQ(g.Cells(0, 1), "");
+    EXPECT_EQ(g.Cells(1, 1), "");
+    EXPECT_EQ(g.Cells(0, 2), "3");
+
+    // A click selects a row.
+    g.resize(300, 200);
+    g.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, g.CellRect(1, 1).center());
+    EXPECT_EQ(g.Row(), 1);
+    EXPECT_EQ(g.Col(), 1);
+}
+
+TEST(XStringGrid, DrawCellHookPaintsDataRows)
+{
+    TStringGrid g;
+    g.SetColCount(2);
+    g.SetRowCount(6);
+    g.SetDefaultRowHeight(20);
+    g.SetCells(0, 0, "A");
+    g.SetCells(1, 0, "ERRO");
+    for (int r = 1; r < 6; ++r)
+        g.SetCells(0, r, QString::number(r));
+    g.SetCells(1, 3, "linha com erro");
+    g.resize(300, 200);
+
+    std::set<int> rows;
+    g.OnDrawCell = [&](TStringGrid* Sender, int ACol, int ARow, const QRect& Rect, TGridDrawState) {
+        rows.insert(ARow);
+        TGridCanvas* c = Sender->Canvas();
+        // Error rows red, other even rows grey; text black, centred vertically.
+        if (!Sender->Cells(1, ARow).isEmpty())
+            c->Brush.Color = ColorToQColor(clRed);
+        else if (ARow % 2 == 0)
+            c->Brush.Color = ColorToQColor(clGray);
+        else
+            return;
+        c->Font.Color = ColorToQColor(clBlack);
+        c->CellText(Rect, Sender->Cells(ACol, ARow));
+    };
+    const QImage img = g.viewport()->grab().toImage();
+    EXPECT_EQ(rows, (std::set<int>{1, 2, 3, 4, 5})) << "the title row is the heading, not a data cell";
+    EXPECT_EQ(g.rowHeight(0), 20);
+    auto at = [&](int row) {
+        const QRect r = g.CellRect(0, row);
+        return img.pixelColor(r.right() - 3, r.center().y());
+    };
+    EXPECT_EQ(at(3), QColor(Qt::red));
+    EXPECT_EQ(at(2), QColor(128, 128, 128));
+    EXPECT_EQ(at(4), QColor(128, 128, 128));
+    EXPECT_EQ(at(5), g.palette().color(QPalette::Base));
+}

@@ -1,0 +1,225 @@
+#include "UXForms.h"
+#include "XMdi.h"
+#include "../platform/AdoTestDb.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QImage>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QTime>
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+class TFWinA : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TFWinA(QWidget* Owner = nullptr) : QWidget(Owner)
+    {
+        resize(320, 200);
+        ++Created;
+    }
+    static inline int Created = 0;
+};
+
+class TFWinB : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TFWinB(QWidget* Owner = nullptr) : QWidget(Owner) { resize(300, 180); }
+};
+
+class TFWinFails : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TFWinFails(QWidget* Owner = nullptr) : QWidget(Owner)
+    {
+        throw EDatabaseError("tabela ausente");
+    }
+};
+
+namespace {
+
+struct MainWindow
+{
+    QMainWindow main;
+    QMdiArea* area = new QMdiArea;
+
+    MainWindow()
+    {
+        main.setCentralWidget(area);
+        main.resize(1000, 700);
+        main.show();
+        InitLib(&main, true);
+    }
+    ~MainWindow() { InitLib(nullptr, false); }
+
+    QMdiSubWindow* frameOf(QWidget* w) const { return MDISubWindowOf(w); }
+    int count() const { return int(area->subWindowList().size()); }
+};
+
+} // namespace
+
+TEST(UXFormsWindows, InitLibKeepsTheMainWindowAndSetsTheDisplayFormats)
+{
+    MainWindow m;
+    EXPECT_EQ(MainForm(), &m.main);
+    EXPECT_TRUE(InitLibFlag());
+    EXPECT_EQ(DateToStr(QDate(2026, 12, 5)), "05/12/2026");
+    EXPECT_EQ(TimeToStr(QTime(7, 3, 9)), "07:03:09");
+}
+
+TEST(UXFormsWindows, OneWindowPerClassRestoredAndBroughtToTheFront)
+{
+    MainWindow m;
+    TFWinA::Created = 0;
+    TFWinA* a = ShowMDIChild<TFWinA>(false, true);
+    ASSERT_NE(a, nullptr);
+    EXPECT_TRUE(a->isVisible());
+    EXPECT_EQ(a->size(), QSize(320, 200));
+    EXPECT_EQ(m.area->activeSubWindow(), m.frameOf(a));
+
+    TFWinB* b = ShowMDIChild<TFWinB>(false, true);
+    EXPECT_EQ(m.area->activeSubWindow(), m.frameOf(b));
+    EXPECT_EQ(m.count(), 2);
+
+    // Minimised A: asked for again, it comes back normal and in front.
+    m.frameOf(a)->showMinimized();
+    ASSERT_TRUE(m.frameOf(a)->isMinimized());
+    EXPECT_EQ(ShowMDIChild<TFWinA>(false, true), a);
+    EXPECT_FALSE(m.frameOf(a)->isMinimized());
+    EXPECT_EQ(m.area->activeSubWindow(), m.frameOf(a));
+    EXPECT_EQ(m.count(), 2);
+    EXPECT_EQ(TFWinA::Created, 1);
+
+    // Show False: a found window is only restored, not brought forward.
+    ShowMDIChild<TFWinB>(false, true);
+    EXPECT_EQ(ShowMDIChild<TFWinA>(false, false), a);
+    EXPECT_EQ(m.area->activeSubWindow(), m.frameOf(b));
+    m.frameOf(a)->showMinimized();
+    EXPECT_EQ(ShowMDIChild<TFWinA>(false, false), a);
+    EXPECT_FALSE(m.frameOf(a)->isMinimized());
+    EXPECT_EQ(m.count(), 2);
+}
+
+TEST(UXFormsWindows, ShowFalseStillCreatesAWindowThatShowsAsItIsMade)
+{
+    MainWindow m;
+    TFWinB* b = ShowMDIChild<TFWinB>(false, false);
+    ASSERT_NE(b, nullptr);
+    EXPECT_TRUE(b->isVisible());
+    EXPECT_EQ(m.count(), 1);
+    EXPECT_EQ(ShowMDIChild<TFWinB>(false, false), b);
+    EXPECT_EQ(m.count(), 1);
+}
+
+TEST(UXFormsWindows, AClosedWindowIsNotReusedAndAFailedOneLeavesNothing)
+{
+    MainWindow m;
+    TFWinA* a = ShowMDIChild<TFWinA>(false, true);
+    a->setAttribute(Qt::WA_DeleteOnClose);
+    QPointer<QWidget> old = a;
+    m.frameOf(a)->close();
+    // Still waiting to be freed: a new window is made all the same.
+    TFWinA* again = ShowMDIChild<TFWinA>(false, true);
+    EXPECT_NE(again, a);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(old.isNull());
+    EXPECT_EQ(ShowMDIChild<TFWinA>(false, true), again);
+    EXPECT_EQ(m.count(), 1);
+
+    EXPECT_THROW(ShowMDIChild<TFWinFails>(false, true), EDatabaseError);
+    EXPECT_EQ(m.count(), 1);
+}
+
+TEST(UXFormsWindows, ModalChildWindowsAndMissingMainWindowAreRefused)
+{
+    {
+        MainWindow m;
+        try {
+            ShowMDIChild<TFWinA>(true, true);
+            FAIL() << "a modal child window was opened";
+        } catch (const EInvalidOperation& e) {
+            EXPECT_EQ(e.Message(), "Cannot make a visible window modal");
+        }
+        EXPECT_EQ(m.count(), 0);
+    }
+    EXPECT_EQ(MainForm(), nullptr);
+    EXPECT_THROW(ShowMDIChild<TFWinA>(false, true), EInvalidOperation);
+}
+
+TEST(UXFormsWindows, AddGridColumnSetsFieldTitleWidthAndAlignment)
+{
+    TDBGrid g;
+    AddGridColumn(&g, "nc", "NC_CRUZA", 70, taRightJustify);
+    AddGridColumn(&g, "planejamento", "Planejamento", 150, taLeftJustify);
+    ASSERT_EQ(g.Columns()->Count(), 2);
+    TColumn* c = g.Columns()->Items(0);
+    EXPECT_EQ(c->FieldName(), "nc");
+    EXPECT_EQ(c->Title()->Caption(), "NC_CRUZA");
+    EXPECT_EQ(c->Title()->Alignment(), taCenter);
+    EXPECT_EQ(c->Width(), 70);
+    EXPECT_EQ(c->Alignment(), taRightJustify);
+    EXPECT_EQ(g.Columns()->Items(1)->Title()->Caption(), "Planejamento");
+    EXPECT_EQ(g.Columns()->Items(1)->Index(), 1);
+    EXPECT_EQ(g.columnWidth(0), 70);
+    EXPECT_EQ(g.columnWidth(1), 150);
+    EXPECT_EQ(g.model()->headerData(0, Qt::Horizontal).toString(), "NC_CRUZA");
+    EXPECT_EQ(g.model()->headerData(1, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>()
+                  & Qt::AlignHorizontal_Mask,
+              Qt::AlignHCenter);
+}
+
+TEST(UXFormsWindows, DrawCellShadedPaintsEvenRecordsThatAreNotSelected)
+{
+    AdoTestDb db;
+    db.exec("CREATE TABLE P (ID LONG NOT NULL, NOME TEXT(20) NOT NULL, CONSTRAINT PK_P PRIMARY KEY (ID))");
+    for (int i = 1; i <= 6; ++i)
+        db.exec(QStringLiteral("INSERT INTO P (ID, NOME) VALUES (%1, 'p%1')").arg(i));
+    TADOQuery q;
+    q.setConnection(&db.conn);
+    q.SQL.setText("SELECT id, nome FROM P ORDER BY id");
+    TDBGrid g;
+    g.SetOptions(dgTitles | dgRowSelect);
+    AddGridColumn(&g, "id", "ID", 60, taRightJustify);
+    AddGridColumn(&g, "nome", "Nome", 100, taLeftJustify);
+    g.SetDataSet(&q);
+    q.Open();
+    q.setRecNo(4);
+    g.resize(220, 10 * g.RowHeight());
+    // The record number of the drawn row, as the consultation windows pass it.
+    g.OnDrawColumnCell = [](TDBGrid* Sender, const QRect& Rect, int, TColumn* Column, TGridDrawState State,
+                            int RecNo) { DrawCellShaded(RecNo, Sender, Rect, Column, State); };
+    const QImage img = g.viewport()->grab().toImage();
+    const QColor menu = ColorToQColor(clMenu);
+    const QColor base = g.palette().color(QPalette::Base);
+    ASSERT_NE(menu, base) << "the menu colour must be told from the grid's own";
+    auto at = [&](int RecNo) {
+        const QRect r = g.CellRect(RecNo, 1);
+        return img.pixelColor(r.right() - 3, r.center().y());
+    };
+    EXPECT_EQ(at(2), menu);
+    EXPECT_EQ(at(6), menu);
+    EXPECT_EQ(at(1), base);
+    EXPECT_EQ(at(3), base);
+    EXPECT_NE(at(4), menu) << "the selected record keeps its highlight";
+    EXPECT_NE(at(4), base);
+    // The shaded cell still shows its text.
+    const QRect two = g.CellRect(2, 1);
+    bool ink = false;
+    for (int x = two.left(); x < two.left() + 20; ++x)
+        for (int y = two.top() + 2; y < two.bottom() - 1; ++y)
+            ink = ink || img.pixelColor(x, y) != menu;
+    EXPECT_TRUE(ink);
+
+    // Outside drawing there is no canvas: nothing happens.
+    DrawCellShaded(2, &g, QRect(0, 0, 10, 10), g.Columns()->Items(0), {});
+}
+
+#include "test_UXFormsWindows.moc"
