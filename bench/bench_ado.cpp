@@ -2,13 +2,13 @@
 // file: a one-row lookup by key, a one-row insert, and opening a
 // 100,000-row result (time and memory).
 
+#include "BenchUtil.h"
 #include "XAdo.h"
 
 #include <QTemporaryDir>
 #include <QVariant>
 
 #include <benchmark/benchmark.h>
-#include <malloc.h>
 #include <sqlite3.h>
 
 #include <cstdio>
@@ -64,12 +64,6 @@ Fixture& fixture()
 {
     static Fixture f;
     return f;
-}
-
-size_t heapInUse()
-{
-    const struct mallinfo2 m = mallinfo2();
-    return m.uordblks + m.hblkhd;
 }
 
 void BM_LookupAdo(benchmark::State& state)
@@ -179,9 +173,9 @@ void BM_OpenAllAdo(benchmark::State& state)
         TADOQuery q;
         q.setConnection(&f.conn);
         q.SQL.setText(AllSql);
-        const size_t before = heapInUse();
+        const size_t before = HeapInUseBytes();
         q.Open();
-        heap = heapInUse() - before;
+        heap = HeapInUseBytes() - before;
         held = q.ResultMemoryBytes();
         rows = q.RecordCount();
     }
@@ -227,7 +221,7 @@ void BM_OpenAllQVariant(benchmark::State& state)
     sqlite3_prepare_v2(f.raw, AllSql, -1, &st, nullptr);
     size_t heap = 0;
     for (auto _ : state) {
-        const size_t before = heapInUse();
+        const size_t before = HeapInUseBytes();
         std::vector<QVariant> cells;
         const int cols = sqlite3_column_count(st);
         while (sqlite3_step(st) == SQLITE_ROW) {
@@ -244,7 +238,7 @@ void BM_OpenAllQVariant(benchmark::State& state)
             }
         }
         sqlite3_reset(st);
-        heap = heapInUse() - before;
+        heap = HeapInUseBytes() - before;
     }
     sqlite3_finalize(st);
     state.counters["heap_MB"] = double(heap) / 1e6;

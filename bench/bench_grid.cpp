@@ -3,6 +3,7 @@
 // dataset through every record, and exporting the grid to a workbook through
 // ExportGridToXLS (time and peak memory).
 
+#include "BenchUtil.h"
 #include "UFBCad.h"
 #include "UXForms.h"
 #include "UXXLS.h"
@@ -18,8 +19,6 @@
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
-#include <malloc.h>
-#include <sys/resource.h>
 
 #include <memory>
 
@@ -27,19 +26,6 @@ namespace {
 
 constexpr int Rows = 100000;
 constexpr int PageRows = 30;
-
-double PeakRssMB()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_maxrss) / 1024.0;
-}
-
-double HeapInUseMB()
-{
-    const struct mallinfo2 m = mallinfo2();
-    return double(m.uordblks + m.hblkhd) / (1024.0 * 1024.0);
-}
 
 // One campaign-like table of Rows records and ten columns, a query on it and
 // a grid with a column for each.

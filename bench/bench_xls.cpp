@@ -1,32 +1,18 @@
 // Grid export at its largest: 100,000 records of 10 columns written through
 // TXXLS, formatted as the export formats them, and saved.
 
+#include "BenchUtil.h"
 #include "UXXLS.h"
 
 #include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
-#include <malloc.h>
-#include <sys/resource.h>
 
 namespace {
 
 constexpr int Rows = 100000;
 constexpr int Cols = 10;
-
-double PeakRssMB()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_maxrss) / 1024.0;
-}
-
-double HeapInUseMB()
-{
-    const struct mallinfo2 m = mallinfo2();
-    return double(m.uordblks + m.hblkhd) / (1024.0 * 1024.0);
-}
 
 // Half numbers, half texts: label numbers, codes, statuses, dates, remarks.
 void Fill(TXXLS& X)

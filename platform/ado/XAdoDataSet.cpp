@@ -9,6 +9,7 @@
 #include <QLocale>
 
 #include <cmath>
+#include <type_traits>
 
 namespace {
 
@@ -68,6 +69,30 @@ double parseFloat(const QString& text, bool* ok)
     if (!*ok && s.count(u',') == 1 && !s.contains(u'.'))
         v = QLocale::c().toDouble(s.replace(u',', u'.'), ok);
     return v;
+}
+
+// A cell read as a number: 0 for Null, a real rounded to the nearest whole
+// number when T is integral, text through Parse or EConvertError naming What.
+template <class T, class Parse>
+T numericCell(const XResultSet& rs, int r, int c, Parse parse, const char* what)
+{
+    switch (rs.CellKind(r, c)) {
+    case XResultSet::Null: return 0;
+    case XResultSet::Int: return T(rs.Int64(r, c));
+    case XResultSet::Real:
+        if constexpr (std::is_integral_v<T>)
+            return T(std::nearbyint(rs.Double(r, c)));
+        else
+            return rs.Double(r, c);
+    default: {
+        const QString s = rs.String(r, c);
+        bool ok = false;
+        const T v = parse(s, &ok);
+        if (!ok)
+            throw EConvertError(QStringLiteral("'%1' is not a valid %2 value").arg(s, QLatin1String(what)));
+        return v;
+    }
+    }
 }
 
 } // namespace
@@ -164,20 +189,8 @@ qint64 TField::AsLargeInt() const
     const int r = row();
     if (r < 0)
         return 0;
-    const XResultSet& rs = *m_dataSet->m_result;
-    switch (rs.CellKind(r, m_index)) {
-    case XResultSet::Null: return 0;
-    case XResultSet::Int: return rs.Int64(r, m_index);
-    case XResultSet::Real: return qint64(std::nearbyint(rs.Double(r, m_index)));
-    default: {
-        const QString s = rs.String(r, m_index);
-        bool ok = false;
-        const qint64 v = s.trimmed().toLongLong(&ok);
-        if (!ok)
-            throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(s));
-        return v;
-    }
-    }
+    const auto parse = [](const QString& s, bool* ok) { return s.trimmed().toLongLong(ok); };
+    return numericCell<qint64>(*m_dataSet->m_result, r, m_index, parse, "integer");
 }
 
 int TField::AsInteger() const
@@ -190,20 +203,7 @@ double TField::AsFloat() const
     const int r = row();
     if (r < 0)
         return 0;
-    const XResultSet& rs = *m_dataSet->m_result;
-    switch (rs.CellKind(r, m_index)) {
-    case XResultSet::Null: return 0;
-    case XResultSet::Int: return double(rs.Int64(r, m_index));
-    case XResultSet::Real: return rs.Double(r, m_index);
-    default: {
-        const QString s = rs.String(r, m_index);
-        bool ok = false;
-        const double v = parseFloat(s, &ok);
-        if (!ok)
-            throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(s));
-        return v;
-    }
-    }
+    return numericCell<double>(*m_dataSet->m_result, r, m_index, parseFloat, "floating point");
 }
 
 bool TField::AsBoolean() const

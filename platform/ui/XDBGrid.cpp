@@ -1,5 +1,7 @@
 #include "XDBGrid.h"
 
+#include "XGridCell.h"
+
 #include <QHeaderView>
 #include <QPainter>
 #include <QScopeGuard>
@@ -144,26 +146,12 @@ void XDataSetModel::Rebuild()
 
 // ---- painting ----
 
-class XDBGridDelegate : public QStyledItemDelegate
-{
-public:
-    explicit XDBGridDelegate(TDBGrid* Grid) : QStyledItemDelegate(Grid), m_grid(Grid) {}
-
-    void paint(QPainter* Painter, const QStyleOptionViewItem& Option, const QModelIndex& Index) const override
-    {
-        m_grid->PaintCell(Painter, Option, Index);
-    }
-
-private:
-    TDBGrid* m_grid;
-};
-
 // ---- grid ----
 
 TDBGrid::TDBGrid(QWidget* Owner) : QTableView(Owner), m_columns(this), m_model(new XDataSetModel(this))
 {
     setModel(m_model);
-    setItemDelegate(new XDBGridDelegate(this));
+    setItemDelegate(new XGridCellDelegate<TDBGrid>(this));
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setWordWrap(false);
@@ -352,20 +340,9 @@ void TDBGrid::PaintCell(QPainter* Painter, const QStyleOptionViewItem& Option, c
 {
     const int col = Index.column();
     TColumn* column = col < m_columns.Count() ? m_columns.Items(col) : nullptr;
-    TGridDrawState state;
-    if (Option.state & QStyle::State_Selected)
-        state |= gdSelected;
-    if (Option.state & QStyle::State_HasFocus)
-        state |= gdFocused;
-
-    const QPalette::ColorGroup group = !(Option.state & QStyle::State_Enabled) ? QPalette::Disabled
-                                       : (Option.state & QStyle::State_Active) ? QPalette::Active
-                                                                               : QPalette::Inactive;
+    const TGridDrawState state = CellDrawState(Option);
     TGridCanvas canvas(Painter);
-    const bool selected = state.testFlag(gdSelected);
-    canvas.Brush.Color = Option.palette.color(group, selected ? QPalette::Highlight : QPalette::Base);
-    static_cast<QFont&>(canvas.Font) = Option.font;
-    canvas.Font.Color = Option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
+    PrepareCellCanvas(canvas, Option, state);
 
     m_canvas = &canvas;
     m_drawRow = Index.row();

@@ -172,7 +172,7 @@ private:
     friend class XDataSetModel;
     friend class TColumn;
     friend class TDBGridColumns;
-    friend class XDBGridDelegate;
+    template <class> friend class XGridCellDelegate;
 
     void ColumnsChanged();                 // a column added or removed
     void ColumnChanged(TColumn* Column, bool Layout);

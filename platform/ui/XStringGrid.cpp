@@ -1,8 +1,9 @@
 #include "XStringGrid.h"
 
+#include "XGridCell.h"
+
 #include <QHeaderView>
 #include <QScopeGuard>
-#include <QStyledItemDelegate>
 
 XStringTableModel::XStringTableModel(TStringGrid* Grid) : QAbstractTableModel(Grid), m_grid(Grid) {}
 
@@ -34,20 +35,6 @@ QVariant XStringTableModel::headerData(int Section, Qt::Orientation Orientation,
     return {};
 }
 
-class XStringGridDelegate : public QStyledItemDelegate
-{
-public:
-    explicit XStringGridDelegate(TStringGrid* Grid) : QStyledItemDelegate(Grid), m_grid(Grid) {}
-
-    void paint(QPainter* Painter, const QStyleOptionViewItem& Option, const QModelIndex& Index) const override
-    {
-        m_grid->PaintCell(Painter, Option, Index);
-    }
-
-private:
-    TStringGrid* m_grid;
-};
-
 TStringGrid::TStringGrid(QWidget* Owner) : QTableView(Owner), m_model(new XStringTableModel(this))
 {
     // Five columns and five rows, the title row among them, until told otherwise.
@@ -55,7 +42,7 @@ TStringGrid::TStringGrid(QWidget* Owner) : QTableView(Owner), m_model(new XStrin
     m_cells.assign(5, QStringList(m_colCount, QString()));
     m_widths.assign(size_t(m_colCount), -1);
     setModel(m_model);
-    setItemDelegate(new XStringGridDelegate(this));
+    setItemDelegate(new XGridCellDelegate<TStringGrid>(this));
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setWordWrap(false);
@@ -261,19 +248,9 @@ void TStringGrid::DefaultDrawCell(int ACol, int ARow, const QRect& Rect, TGridDr
 
 void TStringGrid::PaintCell(QPainter* Painter, const QStyleOptionViewItem& Option, const QModelIndex& Index)
 {
-    TGridDrawState state;
-    if (Option.state & QStyle::State_Selected)
-        state |= gdSelected;
-    if (Option.state & QStyle::State_HasFocus)
-        state |= gdFocused;
-    const QPalette::ColorGroup group = !(Option.state & QStyle::State_Enabled) ? QPalette::Disabled
-                                       : (Option.state & QStyle::State_Active) ? QPalette::Active
-                                                                               : QPalette::Inactive;
-    const bool selected = state.testFlag(gdSelected);
+    const TGridDrawState state = CellDrawState(Option);
     TGridCanvas canvas(Painter);
-    canvas.Brush.Color = Option.palette.color(group, selected ? QPalette::Highlight : QPalette::Base);
-    static_cast<QFont&>(canvas.Font) = Option.font;
-    canvas.Font.Color = Option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
+    PrepareCellCanvas(canvas, Option, state);
     m_canvas = &canvas;
     auto done = qScopeGuard([this] { m_canvas = nullptr; });
     const int row = Index.row() + m_fixedRows;

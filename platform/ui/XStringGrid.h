@@ -82,7 +82,7 @@ public:
 
 private:
     friend class XStringTableModel;
-    friend class XStringGridDelegate;
+    template <class> friend class XGridCellDelegate;
 
     int ModelRow(int ARow) const { return ARow - m_fixedRows; }
     void ApplyWidths();

@@ -1,3 +1,4 @@
+#include "MdiMainWindow.h"
 #include "UFBCad.h"
 #include "UXComboBox.h"
 #include "UXForms.h"
@@ -12,7 +13,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QLineEdit>
-#include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -94,19 +94,7 @@ private:
 
 namespace {
 
-struct MainWindow
-{
-    QMainWindow main;
-    QMdiArea* area = new QMdiArea;
-    MainWindow()
-    {
-        main.setCentralWidget(area);
-        main.resize(1000, 700);
-        main.show();
-        InitLib(&main, true);
-    }
-    ~MainWindow() { InitLib(nullptr, false); }
-};
+using MainWindow = TMdiMainWindow;
 
 void freeClosed()
 {

@@ -3,6 +3,7 @@
 // A fresh database file per test, and the crossing tables written as the
 // Jet DDL a schema tool emits ("LONG ", "FLOAT ", "TEXT(n)", " NULL ").
 
+#include "CampaignFile.h"
 #include "XAdo.h"
 
 #include <QFile>
@@ -145,14 +146,7 @@ struct AdoTestDb
         q.setConnection(&conn);
         q.SQL.setText(sql);
         q.Open();
-        QStringList out;
-        for (; !q.Eof(); q.Next()) {
-            QStringList cells;
-            for (int c = 0; c < q.FieldCount(); ++c)
-                cells.append(q.Fields(c)->AsString());
-            out.append(cells.join(u'|'));
-        }
-        return out.join(u';');
+        return DataSetRows(q);
     }
 
     void createCrossingTables()

@@ -66,14 +66,7 @@ struct Campaign : AdoTestDb
         q.Parameters.ParamByName(param)->DataType = type;
         q.Parameters.ParamByName(param)->Value = value;
         q.Open();
-        QStringList out;
-        for (; !q.Eof(); q.Next()) {
-            QStringList cells;
-            for (int c = 0; c < q.FieldCount(); ++c)
-                cells.append(q.Fields(c)->AsString());
-            out.append(cells.join(u'|'));
-        }
-        return out.join(u';');
+        return DataSetRows(q);
     }
 
     // Runs sql as it stands and gives the named fields of each row.

@@ -6,6 +6,18 @@
 
 #include <sqlite3.h>
 
+QString DataSetRows(TCustomADODataSet& DataSet)
+{
+    QStringList out;
+    for (; !DataSet.Eof(); DataSet.Next()) {
+        QStringList cells;
+        for (int c = 0; c < DataSet.FieldCount(); ++c)
+            cells.append(DataSet.Fields(c)->AsString());
+        out.append(cells.join(u'|'));
+    }
+    return out.join(u';');
+}
+
 TCampaignFile::TCampaignFile(const TCampaignOptions& Options, const QString& FileName)
 {
     Path = Dir.filePath(FileName);
@@ -37,14 +49,7 @@ QString TCampaignFile::Rows(const QString& SQL)
     q.setConnection(&Conn);
     q.SQL.setText(SQL);
     q.Open();
-    QStringList out;
-    for (; !q.Eof(); q.Next()) {
-        QStringList cells;
-        for (int c = 0; c < q.FieldCount(); ++c)
-            cells.append(q.Fields(c)->AsString());
-        out.append(cells.join(u'|'));
-    }
-    return out.join(u';');
+    return DataSetRows(q);
 }
 
 int TCampaignFile::Count(const QString& Table)

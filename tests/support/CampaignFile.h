@@ -9,6 +9,10 @@
 #include <QString>
 #include <QTemporaryDir>
 
+// Every row from the current one on, columns joined by "|", rows by ";"
+// (Null as empty).
+QString DataSetRows(TCustomADODataSet& DataSet);
+
 class TCampaignFile
 {
 public:

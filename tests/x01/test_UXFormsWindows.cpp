@@ -1,3 +1,4 @@
+#include "MdiMainWindow.h"
 #include "UXForms.h"
 #include "XMdi.h"
 #include "../platform/AdoTestDb.h"
@@ -5,7 +6,6 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QImage>
-#include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -46,20 +46,8 @@ public:
 
 namespace {
 
-struct MainWindow
+struct MainWindow : TMdiMainWindow
 {
-    QMainWindow main;
-    QMdiArea* area = new QMdiArea;
-
-    MainWindow()
-    {
-        main.setCentralWidget(area);
-        main.resize(1000, 700);
-        main.show();
-        InitLib(&main, true);
-    }
-    ~MainWindow() { InitLib(nullptr, false); }
-
     QMdiSubWindow* frameOf(QWidget* w) const { return MDISubWindowOf(w); }
     int count() const { return int(area->subWindowList().size()); }
 };

@@ -141,7 +141,11 @@ QByteArray EffectiveKey(const QString& Key, int Salt)
     return result;
 }
 
-void ScrambleBytes(uchar* Buffer, int Count, const QByteArray& Key)
+// Byte i (counting from 1) moves by i - k on odd places and by i + k on even
+// ones, k being the key's bytes in turn; unscrambling moves it back.
+enum TShift { Scrambling = 1, Unscrambling = -1 };
+
+void ShiftBytes(uchar* Buffer, int Count, const QByteArray& Key, TShift Direction)
 {
     if (Key.isEmpty() || Count < 1)
         return;
@@ -149,54 +153,40 @@ void ScrambleBytes(uchar* Buffer, int Count, const QByteArray& Key)
     int j = 0;
     for (int i = 1; i <= Count; ++i) {
         const int k = uchar(Key.at(j));
-        int b = Buffer[i - 1];
-        b = (i % 2 == 1) ? b - k + i : b + k + i;
-        Buffer[i - 1] = uchar(b & 0xFF);
+        const int shift = (i % 2 == 1) ? i - k : i + k;
+        Buffer[i - 1] = uchar((Buffer[i - 1] + Direction * shift) & 0xFF);
         j = (j + 1) % keyLen;
     }
 }
 
-void UnscrambleBytes(uchar* Buffer, int Count, const QByteArray& Key)
+QByteArray ShiftedCopy(const QByteArray& Text, const QByteArray& Key, TShift Direction)
 {
-    if (Key.isEmpty() || Count < 1)
-        return;
-    const int keyLen = int(Key.size());
-    int j = 0;
-    for (int i = 1; i <= Count; ++i) {
-        const int k = uchar(Key.at(j));
-        int b = Buffer[i - 1];
-        b = (i % 2 == 1) ? b - i + k : b - i - k;
-        Buffer[i - 1] = uchar(b & 0xFF);
-        j = (j + 1) % keyLen;
-    }
+    QByteArray result = Text;
+    if (!result.isEmpty())
+        ShiftBytes(reinterpret_cast<uchar*>(result.data()), int(result.size()), Key, Direction);
+    return result;
 }
 
 QByteArray ScrambleWith(const QByteArray& Text, const QByteArray& Key)
 {
-    QByteArray result = Text;
-    if (!result.isEmpty())
-        ScrambleBytes(reinterpret_cast<uchar*>(result.data()), int(result.size()), Key);
-    return result;
+    return ShiftedCopy(Text, Key, Scrambling);
 }
 
 QByteArray UnscrambleWith(const QByteArray& Text, const QByteArray& Key)
 {
-    QByteArray result = Text;
-    if (!result.isEmpty())
-        UnscrambleBytes(reinterpret_cast<uchar*>(result.data()), int(result.size()), Key);
-    return result;
+    return ShiftedCopy(Text, Key, Unscrambling);
 }
 
 } // namespace
 
 void Scramble(char* Buffer, int Count, const QString& Key)
 {
-    ScrambleBytes(reinterpret_cast<uchar*>(Buffer), Count, KeyBytes(Key));
+    ShiftBytes(reinterpret_cast<uchar*>(Buffer), Count, KeyBytes(Key), Scrambling);
 }
 
 void Unscramble(char* Buffer, int Count, const QString& Key)
 {
-    UnscrambleBytes(reinterpret_cast<uchar*>(Buffer), Count, KeyBytes(Key));
+    ShiftBytes(reinterpret_cast<uchar*>(Buffer), Count, KeyBytes(Key), Unscrambling);
 }
 
 QByteArray ScrambleStr(const QByteArray& Text, const QString& Key)
