@@ -1,0 +1,89 @@
+#pragma once
+
+// The program's start-up inside a test process: the main window and the data
+// module made in the program's order, every box, file dialog and sound
+// recorded. The settings file beside the test program is removed before and
+// after, so each test starts like a first run.
+
+#include "UAppConfig.h"
+#include "UDM.h"
+#include "UFConfigDB.h"
+#include "UFMain.h"
+#include "XDialogs.h"
+#include "XFileDialogs.h"
+#include "XMediaPlayer.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFile>
+#include <QStringList>
+
+#include <ostream>
+
+// Readable texts in assertion messages.
+inline void PrintTo(const QString& S, std::ostream* Os)
+{
+    *Os << '"' << S.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& L, std::ostream* Os)
+{
+    *Os << '{' << L.join(QStringLiteral("\", \"")).prepend(u'"').append(u'"').toStdString() << '}';
+}
+
+class TMainWindowHarness
+{
+public:
+    TDlgRecorder Dlg;
+    TFileDialogRecorder Files;
+    TSoundRecorder Sound;
+
+    TMainWindowHarness() { RemoveSettings(); }
+    ~TMainWindowHarness()
+    {
+        Stop();
+        RemoveSettings();
+    }
+
+    // As the program does: FMain, DM, the window shown, the loop running the start-up.
+    TFMain* Start()
+    {
+        Stop();
+        new TFMain;
+        DM = new TDM;
+        FMain->show();
+        Settle();
+        return FMain;
+    }
+
+    void Stop()
+    {
+        delete FMain;
+        delete DM;
+        DM = nullptr;
+        Settle();
+    }
+
+    // Runs what the event loop has queued, closed windows' deletion included.
+    static void Settle()
+    {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    static QString SettingsBase() { return TDM().ConfigBaseName(); }
+    static QString SettingsFile() { return SettingsBase() + QStringLiteral(".dat"); }
+
+    // A settings file naming Path, as the database-file window writes it.
+    static void SaveSettings(const QString& Path)
+    {
+        TDM Writer;
+        Writer.SetDatabase(Path);
+        Writer.SaveConfig();
+    }
+
+    static void RemoveSettings()
+    {
+        QFile::remove(SettingsBase() + QStringLiteral(".dat"));
+        QFile::remove(SettingsBase() + QStringLiteral(".bkp"));
+    }
+};

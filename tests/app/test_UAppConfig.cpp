@@ -1,0 +1,137 @@
+#include "UAppConfig.h"
+
+#include "CampaignFile.h"
+#include "UXForms.h"
+#include "XAdo.h"
+#include "XDialogs.h"
+#include "XExceptions.h"
+#include "XMediaPlayer.h"
+
+#include <QFile>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class AppConfig : public ::testing::Test
+{
+protected:
+    TDlgRecorder Dlg;
+    TCampaignFile Campaign;
+    QWidget Main;
+    TMediaPlayer Player;
+    TAppConfig Config{&Main};
+
+    void SetUp() override
+    {
+        Config.SetConnection(&Campaign.Conn);
+        Config.MPlayer = &Player;
+    }
+};
+
+} // namespace
+
+TEST(AppConfigNew, NoConnection)
+{
+    TAppConfig Config;
+    EXPECT_EQ(Config.BaseCaption, QStringLiteral("Cadastro Hibridação - Talvora"));
+    EXPECT_EQ(Config.ParentalCodeLength(), 7);
+    try {
+        Config.Load(true);
+        ADD_FAILURE() << "no exception";
+    } catch (const Exception& E) {
+        EXPECT_EQ(E.Message(), QStringLiteral("Defina a Conexão antes de ler a configuração."));
+    }
+    EXPECT_FALSE(Config.Loaded);
+}
+
+TEST_F(AppConfig, ReadsTheRow)
+{
+    Campaign.Exec(QStringLiteral("UPDATE Configuracao SET nc_code = 1, id_pais_code = 1, etiq_pag = 24, "
+                                 "limpa_emasc = 1, cab_etiq_flor = 2, plan_etiq_flor = 0, smt_max_hibr = 9"));
+    EXPECT_TRUE(Config.Load(true));
+    EXPECT_TRUE(Config.Loaded);
+    EXPECT_EQ(Config.NC_CODE, 1);
+    EXPECT_EQ(Config.ID_PAIS_CODE, 1);
+    EXPECT_EQ(Config.ETIQ_PAG, 24);
+    EXPECT_EQ(Config.LIMPA_EMASC, 1);
+    EXPECT_EQ(Config.CAB_ETIQ_FLOR, 2);
+    EXPECT_EQ(Config.PLAN_ETIQ_FLOR, 0);
+    EXPECT_EQ(Config.SMT_MAX_HIBR, 9);
+    EXPECT_EQ(Config.TAL_LOCK, 1);
+    EXPECT_EQ(Config.ComputerName, GetComputerNameStr());
+    EXPECT_EQ(Main.windowTitle(), QStringLiteral("Cadastro Hibridação - Talvora -  V. 02.005"));
+    EXPECT_EQ(Config.ParentalCodeLength(), 12);
+    Config.ID_PAIS_CODE = 5;
+    EXPECT_EQ(Config.ParentalCodeLength(), 0);
+
+    // Unloading reads nothing: a broken connection does not matter.
+    Campaign.Conn.Close();
+    EXPECT_FALSE(Config.Load(false));
+    EXPECT_FALSE(Config.Loaded);
+    EXPECT_EQ(Dlg.Count(), 0);
+}
+
+TEST_F(AppConfig, LockValuesAndCaption)
+{
+    Campaign.Exec(QStringLiteral("UPDATE Configuracao SET tal_lock = 2"));
+    Config.ReadConfig();
+    EXPECT_EQ(Main.windowTitle(), QStringLiteral("Cadastro Hibridação - Talvora -  V. 02.005 - Somente Consulta"));
+    EXPECT_FALSE(Config.Loaded);   // only Load sets it
+    for (const char* Lock : {"0", "NULL", "1", "3"}) {
+        Campaign.Exec(QStringLiteral("UPDATE Configuracao SET tal_lock = ") + QLatin1String(Lock));
+        Config.ReadConfig();
+        EXPECT_EQ(Main.windowTitle(), QStringLiteral("Cadastro Hibridação - Talvora -  V. 02.005")) << Lock;
+    }
+    EXPECT_EQ(Config.TAL_LOCK, 3);
+}
+
+TEST_F(AppConfig, AlertSound)
+{
+    const QString Wav = Campaign.Dir.filePath(QStringLiteral("alerta.wav"));
+    Campaign.Exec(QStringLiteral("UPDATE Configuracao SET alert_sound = '%1'").arg(Wav));
+    Config.ReadConfig();
+    EXPECT_EQ(Player.FileName(), QString());   // not there yet
+
+    QFile f(Wav);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("RIFF");
+    f.close();
+    Config.ReadConfig();
+    EXPECT_EQ(Player.FileName(), Wav);
+
+    // A sound that disappeared from the settings keeps the one chosen before.
+    Campaign.Exec(QStringLiteral("UPDATE Configuracao SET alert_sound = '/nao/existe.wav'"));
+    Config.ReadConfig();
+    EXPECT_EQ(Player.FileName(), Wav);
+    Campaign.Exec(QStringLiteral("UPDATE Configuracao SET alert_sound = NULL"));
+    Config.ReadConfig();
+    EXPECT_EQ(Player.FileName(), Wav);
+}
+
+TEST_F(AppConfig, DatabaseFileName)
+{
+    Config.SetDBFile(Campaign.Path);
+    EXPECT_EQ(Config.DBFile, Campaign.Path);
+    const QString Missing = Campaign.Dir.filePath(QStringLiteral("outro.mdb"));
+    Config.SetDBFile(Missing);
+    EXPECT_EQ(Dlg.Texts(), QStringList{QStringLiteral("Banco de dados [") + Missing + QStringLiteral("] não encontrado.")});
+    EXPECT_EQ(Config.DBFile, Campaign.Path);
+    Config.ClearDBFile();
+    EXPECT_TRUE(Config.DBFile.isEmpty());
+}
+
+TEST(AppConfigNew, DestructorClosesThePlayer)
+{
+    TSoundRecorder Sound;
+    TMediaPlayer Player;
+    Player.SetFileName(QStringLiteral("/tmp/alerta.wav"));
+    Player.Open();
+    {
+        TAppConfig Config;
+        Config.MPlayer = &Player;
+        ASSERT_TRUE(Player.IsOpen());
+    }
+    EXPECT_FALSE(Player.IsOpen());
+}

@@ -1,0 +1,103 @@
+#include "UEtiqFlor.h"
+
+#include "CampaignFile.h"
+#include "XAdo.h"
+#include "XDialogs.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class EtiqFlor : public ::testing::Test
+{
+protected:
+    TDlgRecorder Dlg;
+    TCampaignFile Campaign{[] {
+        TCampaignOptions o;
+        o.Ean13 = true;   // 12-digit label numbers
+        o.Labels = 12;
+        o.Crossings = 0;
+        return o;
+    }()};
+    TEtiqFlor Etiq;
+
+    void SetUp() override { Etiq.Conn = &Campaign.Conn; }
+
+    void AddCrossing(qint64 NcRep, int Seq, const char* Status)
+    {
+        Campaign.Exec(QStringLiteral("INSERT INTO Cruza (nc_rep, seq, reverso, id_emasculador, status, dupd) "
+                                     "VALUES (%1, %2, '0', 1, '%3', '2026-02-05 09:05:07')")
+                          .arg(NcRep)
+                          .arg(Seq)
+                          .arg(QLatin1String(Status)));
+    }
+};
+
+} // namespace
+
+TEST_F(EtiqFlor, SequenceOfAnEan13Label)
+{
+    const qint64 Label = Campaign.Info.LastLabel;
+    ASSERT_GT(Label, qint64(2147483647));
+    EXPECT_EQ(Etiq.MaxSeq(Label), 0);
+    EXPECT_EQ(Etiq.NextSeq(Label), 1);
+
+    AddCrossing(Label, Etiq.NextSeq(Label), "X");
+    EXPECT_EQ(Etiq.MaxSeq(Label), 1);
+    // The second crossing of the label, after the first was written off.
+    const int Second = Etiq.NextSeq(Label);
+    EXPECT_EQ(Second, 2);
+    AddCrossing(Label, Second, "M");
+    EXPECT_EQ(Etiq.MaxSeq(Label), 2);
+    EXPECT_EQ(Etiq.NextSeq(Label), 3);
+
+    // A number equal in its low 32 bits is another label.
+    EXPECT_EQ(Etiq.MaxSeq(Label - (qint64(1) << 32)), 0);
+    EXPECT_EQ(Etiq.MaxSeq(Label & 0xffffffff), 0);
+    EXPECT_EQ(Dlg.Count(), 0);
+}
+
+TEST_F(EtiqFlor, CrossingsNotWrittenOff)
+{
+    EXPECT_EQ(Etiq.SQLCruzaNaoBaixada(), QStringLiteral("SELECT *   FROM Cruza WHERE (status <> 'X' )"));
+    const qint64 A = Campaign.Info.FirstLabel;
+    const qint64 B = Campaign.Info.LastLabel;
+    AddCrossing(A, 1, "X");
+    AddCrossing(A, 2, "M");
+    AddCrossing(B, 1, "A");
+    AddCrossing(B + 1, 1, "X");
+    EXPECT_EQ(Campaign.Rows(QStringLiteral("SELECT n.nc_rep, n.seq, n.status FROM (") + Etiq.SQLCruzaNaoBaixada()
+                            + QStringLiteral(") n ORDER BY n.nc_rep")),
+              QStringLiteral("%1|2|M;%2|1|A").arg(A).arg(B));
+}
+
+TEST_F(EtiqFlor, LostConnection)
+{
+    Campaign.Conn.Close();
+    EXPECT_EQ(Etiq.MaxSeq(Campaign.Info.FirstLabel), -1);
+    ASSERT_EQ(Dlg.Count(), 1);
+    EXPECT_TRUE(Dlg.Last().Text.startsWith(QStringLiteral("Erro ao buscar Maior Seq.\r\nErro: ")));
+    EXPECT_EQ(Dlg.Last().Kind, mtError);
+    EXPECT_EQ(Etiq.NextSeq(Campaign.Info.FirstLabel), -1);
+    EXPECT_EQ(Dlg.Count(), 2);   // one box per call
+}
+
+TEST(InfoFlor, ClearEtiqFlorRec)
+{
+    TInfoFlor Info;
+    Info.nc = 12;
+    Info.codigo_mae = QStringLiteral("M-1");
+    Info.planejamento = QStringLiteral("Plano A");
+    Info.codigo_pai = QStringLiteral("P-2");
+    Info.nc_mae = 3;
+    Info.nc_pai = 4;
+    Info.codigo_cruza = QStringLiteral("C-5");
+    ClearEtiqFlorRec(&Info);
+    EXPECT_EQ(Info.nc, 0);
+    EXPECT_EQ(Info.nc_mae, 0);
+    EXPECT_EQ(Info.nc_pai, 0);
+    EXPECT_TRUE(Info.codigo_mae.isEmpty());
+    EXPECT_TRUE(Info.planejamento.isEmpty());
+    EXPECT_TRUE(Info.codigo_pai.isEmpty());
+    EXPECT_TRUE(Info.codigo_cruza.isEmpty());
+}
