@@ -5,6 +5,7 @@
 #include "UDBVersion.h"
 #include "UDM.h"
 #include "UFConfigDB.h"
+#include "UFCruzaEti_Flor_Cad.h"
 #include "UTBStruct_DB.h"
 #include "UXForms.h"
 #include "UXLib.h"
@@ -170,6 +171,7 @@ void TFMain::RegisterWindows()
                        LETI_HIBRIDACAO_CONS, LCRUZAETI_PRINT_EXPO, LAPPCONFIG})
         SetChildOpener(A, nullptr);
     // One line per window: SetChildOpener(<action>, OpenChild<TF...>);
+    SetChildOpener(LCRUZAETI_FLOR_CAD, OpenChild<TFCruzaEti_Flor_Cad>);
 }
 
 void TFMain::SetChildOpener(QAction* Action, TChildOpener Open)

@@ -1,6 +1,8 @@
 #include "XDialogs.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QPointer>
 #include <QGuiApplication>
 #include <QHash>
 #include <QMessageBox>
@@ -143,7 +145,11 @@ TDlgRequest CreateMessageDialog(const QString& Msg, TMsgDlgType Kind, TMsgDlgBut
 
 int TQtDlgProvider::Show(const TDlgRequest& Request)
 {
-    QMessageBox box;
+    // Owned by the active window, which gets the activation back when the
+    // box closes: without a window manager nothing else would give it, and
+    // the next scanned keys would be lost.
+    QPointer<QWidget> owner = QApplication::activeWindow();
+    QMessageBox box(owner);
     switch (Request.Kind) {
     case mtWarning: box.setIcon(QMessageBox::Warning); break;
     case mtError: box.setIcon(QMessageBox::Critical); break;
@@ -187,6 +193,8 @@ int TQtDlgProvider::Show(const TDlgRequest& Request)
             break;
         }
     box.exec();
+    if (owner && owner->isVisible() && !owner->isActiveWindow() && !QApplication::activeModalWidget())
+        owner->activateWindow();
     QAbstractButton* clicked = box.clickedButton();
     return clicked && results.contains(clicked) ? results.value(clicked) : escape;
 }

@@ -1,0 +1,1053 @@
+#include "MainWindowHarness.h"
+
+#include "CampaignFile.h"
+#include "UFCruzaEti_Flor_Cad.h"
+#include "UXCheckBox.h"
+#include "UXComboBox.h"
+#include "UXForms.h"
+#include "UXLib.h"
+#include "UXNumEdit.h"
+#include "XAdo.h"
+#include "XDBGrid.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QPointer>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <memory>
+
+namespace {
+
+// A crossing label with its plan, read from the campaign.
+struct TLabel
+{
+    qint64 Number = 0;
+    int Mother = 0;
+    int Father = 0;
+    QString Printed;
+    QString Cruza;
+    int Rep = 0;
+    qint64 Nc = 0;
+};
+
+class Hibridacao : public ::testing::Test
+{
+protected:
+    TMainWindowHarness H;
+    std::unique_ptr<TCampaignFile> Campaign;
+    TFCruzaEti_Flor_Cad* W = nullptr;
+    TCampaignOptions Options;
+    QString Sound;
+
+    Hibridacao()
+    {
+        Options.Labels = 80;
+        Options.Crossings = 30;
+    }
+
+    // Builds the campaign, starts the program on it and opens the window from the menu.
+    void Open(int LimpaEmasc = 0)
+    {
+        Campaign = std::make_unique<TCampaignFile>(Options);
+        Sound = Campaign->Dir.filePath(QStringLiteral("alerta.wav"));
+        QFile f(Sound);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.close();
+        Campaign->Exec(QStringLiteral("UPDATE Configuracao SET alert_sound = '%1', limpa_emasc = %2")
+                           .arg(Sound)
+                           .arg(LimpaEmasc));
+        H.SaveSettings(Campaign->Path);
+        TFMain* Main = H.Start();
+        ASSERT_TRUE(Main->AppConfig->Loaded) << H.Dlg.Texts().join(u'\n').toStdString();
+        Main->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Main));
+        Main->LCRUZAETI_FLOR_CAD->trigger();
+        W = Main->findChild<TFCruzaEti_Flor_Cad*>();
+        ASSERT_TRUE(W);
+        ASSERT_TRUE(W->isVisible());
+        H.Dlg.Clear();
+        H.Sound.Log.clear();
+        H.Sound.Played.clear();
+    }
+
+    QString Barcode(qint64 Number) const { return TCampaignBuilder::Barcode(Number, Options.Ean13); }
+    QString Pot(qint64 Number) const { return TCampaignBuilder::Barcode(Number, Options.ParentalEan13); }
+
+    QList<TLabel> Labels(const QString& Where)
+    {
+        QList<TLabel> out;
+        TADOQuery q;
+        q.setConnection(&Campaign->Conn);
+        q.SQL.setText(QStringLiteral("SELECT ec.nc_rep, pc.id_vaso_mae, pc.id_vaso_pai, ec.nc_print, pc.codigo_cruza, "
+                                     "ec.rep, ec.nc FROM Etiqueta_Cruza ec INNER JOIN Planejamento_Cruza pc "
+                                     "ON ec.nc = pc.nc WHERE ")
+                      + Where + QStringLiteral(" ORDER BY ec.nc, ec.rep"));
+        q.Open();
+        for (; !q.Eof(); q.Next())
+            out.append({q.Fields(0)->AsLargeInt(), q.Fields(1)->AsInteger(), q.Fields(2)->AsInteger(),
+                        q.Fields(3)->AsString(), q.Fields(4)->AsString(), q.Fields(5)->AsInteger(),
+                        q.Fields(6)->AsLargeInt()});
+        return out;
+    }
+
+    // Labels of plans whose every label is still free.
+    QList<TLabel> FreeLabels()
+    {
+        return Labels(QStringLiteral("ec.nc NOT IN (SELECT e2.nc FROM Etiqueta_Cruza e2 INNER JOIN Cruza c "
+                                     "ON c.nc_rep = e2.nc_rep)"));
+    }
+
+    TLabel FreeLabel(int Index = 0)
+    {
+        const QList<TLabel> free = FreeLabels();
+        EXPECT_GT(free.size(), Index);
+        return free.value(Index);
+    }
+
+    void AddCrossing(qint64 Label, int Seq, const QString& Status, const QString& Dupd, const QString& IdCruza = QStringLiteral("NULL"))
+    {
+        Campaign->Exec(QStringLiteral("INSERT INTO Cruza (id_cruza, nc_rep, seq, reverso, id_emasculador, status, dupd, cmaq) "
+                                      "VALUES (%1, %2, %3, '0', 1, '%4', '%5', 'CAMPO01')")
+                           .arg(IdCruza)
+                           .arg(Label)
+                           .arg(Seq)
+                           .arg(Status, Dupd));
+    }
+
+    QWidget* Focus() const { return QApplication::focusWidget(); }
+
+    // Types into the focused field and presses Enter, as the scanner does.
+    void Scan(const QString& Code)
+    {
+        QWidget* f = Focus();
+        ASSERT_TRUE(f);
+        if (!Code.isEmpty())
+            QTest::keyClicks(f, Code);
+        QTest::keyClick(f, Qt::Key_Return);
+    }
+
+    // Picks the Index-th executor with the arrow key, then Enter.
+    void Executor(int Index)
+    {
+        ASSERT_EQ(Focus(), W->id_emasculador);
+        W->id_emasculador->setCurrentIndex(-1);
+        for (int i = 0; i <= Index; ++i)
+            QTest::keyClick(W->id_emasculador, Qt::Key_Down);
+        ASSERT_EQ(W->id_emasculador->currentIndex(), Index);
+        QTest::keyClick(W->id_emasculador, Qt::Key_Return);
+    }
+
+    // Reverse flag with the arrow keys, then Enter.
+    void Reverse(bool Yes)
+    {
+        ASSERT_EQ(Focus(), W->reverso);
+        QTest::keyClick(W->reverso, Yes ? Qt::Key_Down : Qt::Key_Up);
+        ASSERT_EQ(W->reverso->currentIndex(), Yes ? 1 : 0);
+        QTest::keyClick(W->reverso, Qt::Key_Return);
+    }
+
+    // One whole flower: executor, reverse flag, mother, father, label.
+    void Register(const TLabel& L, int ExecutorIndex = 0, bool Reversed = false)
+    {
+        Executor(ExecutorIndex);
+        Reverse(Reversed);
+        ASSERT_EQ(Focus(), W->id_mae_lido);
+        Scan(Pot(Reversed ? L.Father : L.Mother));
+        ASSERT_EQ(Focus(), W->id_pai_lido);
+        Scan(Pot(Reversed ? L.Mother : L.Father));
+        ASSERT_EQ(Focus(), W->NC_REP_LIDO);
+        Scan(Barcode(L.Number));
+    }
+
+    QString CruzaRows(qint64 Label)
+    {
+        return Campaign->Rows(QStringLiteral("SELECT seq, reverso, id_emasculador, status, cmaq FROM Cruza "
+                                             "WHERE nc_rep = %1 ORDER BY seq").arg(Label));
+    }
+
+    int CruzaCount() { return Campaign->Count(QStringLiteral("Cruza")); }
+
+    QString GridTop(const char* Field) { return W->GCad->FieldText(1, QLatin1String(Field)); }
+
+    // The deletion mode, chosen as the user does: open the choice, pick the item, apply it.
+    void ChooseOperation(int Item)
+    {
+        QTest::mouseClick(W->BSetOper, Qt::LeftButton);
+        ASSERT_TRUE(W->RGOper->isEnabled());
+        QTest::mouseClick(W->RGOperItems->button(Item), Qt::LeftButton);
+        QTest::mouseClick(W->BSetOper, Qt::LeftButton);
+        ASSERT_FALSE(W->RGOper->isEnabled());
+    }
+
+    void ExpectAlert(const QString& Text)
+    {
+        EXPECT_EQ(H.Dlg.Texts(), QStringList{Text});
+        if (H.Dlg.Count()) {
+            EXPECT_EQ(H.Dlg.Last().Kind, mtError);
+        }
+        EXPECT_EQ(H.Sound.Played, QStringList{Sound});
+        H.Dlg.Clear();
+        H.Sound.Played.clear();
+    }
+
+    void ExpectBox(const QString& Text)
+    {
+        EXPECT_EQ(H.Dlg.Texts(), QStringList{Text});
+        if (H.Dlg.Count()) {
+            EXPECT_EQ(H.Dlg.Last().Kind, mtError);
+        }
+        EXPECT_TRUE(H.Sound.Played.isEmpty());
+        H.Dlg.Clear();
+        H.Sound.Played.clear();
+    }
+
+    void ExpectNothingShown()
+    {
+        EXPECT_EQ(H.Dlg.Count(), 0) << H.Dlg.Texts().join(u'\n').toStdString();
+        EXPECT_TRUE(H.Sound.Played.isEmpty());
+    }
+};
+
+} // namespace
+
+TEST_F(Hibridacao, OpensInInclusionModeWithTheFullGrid)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    EXPECT_EQ(W->windowTitle(), QStringLiteral("Cadastro de Hibridação"));
+    EXPECT_EQ(W->Mode, 1);
+    EXPECT_FALSE(W->RGOper->isEnabled());
+    EXPECT_EQ(W->RGOperItemIndex(), 0);
+    EXPECT_TRUE(W->GBCruza->isEnabled());
+    EXPECT_TRUE(W->BConfirm->isEnabled());
+    EXPECT_FALSE(W->BSetOper->font().bold());
+    EXPECT_EQ(W->LNC_Lido->text(), QStringLiteral("Etiqueta Lido"));
+    EXPECT_EQ(Focus(), W->id_emasculador);
+    EXPECT_EQ(W->id_emasculador->currentIndex(), -1);
+    EXPECT_EQ(W->id_emasculador->count(), Campaign->Info.Executors);
+    EXPECT_EQ(W->reverso->currentText(), QStringLiteral("1 - Não"));
+    EXPECT_EQ(W->reverso->count(), 2);
+    EXPECT_EQ(W->Check_Etiq->text(), QStringLiteral("Ler somente Etiqueta"));
+    EXPECT_FALSE(W->Check_Etiq->isChecked());
+    EXPECT_EQ(W->Check_Etiq->focusPolicy(), Qt::ClickFocus);
+    EXPECT_EQ(W->GCad->focusPolicy(), Qt::ClickFocus);
+    for (QWidget* w : std::initializer_list<QWidget*>{W->id_mae, W->id_pai, W->codigo_mae, W->codigo_pai, W->rep,
+                                                      W->nc_rep, W->codigo_cruza})
+        EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
+    EXPECT_EQ(W->id_mae_lido->maxLength(), 13);
+    EXPECT_EQ(W->NC_REP_LIDO->maxLength(), 13);
+    EXPECT_EQ(W->codigo_mae->maxLength(), 30);
+
+    // Every crossing, newest first, with its count.
+    EXPECT_EQ(W->QGrid->RecordCount(), Campaign->Info.Crossings);
+    EXPECT_EQ(W->LReg->text(), QStringLiteral("Registros: %1").arg(Campaign->Info.Crossings));
+    EXPECT_EQ(GridTop("dupd"), Campaign->Scalar(QStringLiteral("SELECT MAX(dupd) FROM Cruza")));
+
+    QStringList columns;
+    for (int i = 0; i < W->GCad->Columns()->Count(); ++i) {
+        const TColumn* c = W->GCad->Columns()->Items(i);
+        columns << QStringLiteral("%1 %2 %3 %4 %5")
+                       .arg(c->FieldName(), c->Title()->Caption())
+                       .arg(c->Width())
+                       .arg(int(c->Alignment()))
+                       .arg(int(c->Title()->Alignment()));
+    }
+    EXPECT_EQ(columns, (QStringList{QStringLiteral("dupd Inclusão 110 0 0"), QStringLiteral("nc_rep NC_Rep 80 1 2"),
+                                    QStringLiteral("nc NC 83 1 2"), QStringLiteral("reverso Reverso 45 0 2"),
+                                    QStringLiteral("codigo_cruza Código Cruza 160 0 0"),
+                                    QStringLiteral("nome_emasculador Executor Hibridação 120 0 0"),
+                                    QStringLiteral("planejamento Planejamento 150 0 0"),
+                                    QStringLiteral("tal_transmissao Status 38 0 0")}));
+    ExpectNothingShown();
+
+    // A second request shows the same window.
+    FMain->LCRUZAETI_FLOR_CAD->trigger();
+    EXPECT_EQ(FMain->findChildren<TFCruzaEti_Flor_Cad*>().size(), 1);
+}
+
+TEST_F(Hibridacao, FullRegistrationByScanner)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const TLabel L = FreeLabel();
+    const int before = CruzaCount();
+    const int executorId = W->id_emasculador->itemData(2).toInt();
+    ASSERT_NO_FATAL_FAILURE(Register(L, 2));
+    ExpectNothingShown();
+
+    EXPECT_EQ(CruzaRows(L.Number), QStringLiteral("1|0|%1|M|%2").arg(executorId).arg(GetComputerNameStr()));
+    EXPECT_EQ(CruzaCount(), before + 1);
+    const QString dupd = Campaign->Scalar(QStringLiteral("SELECT dupd FROM Cruza WHERE nc_rep = %1").arg(L.Number));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d$")).match(dupd).hasMatch()) << dupd.toStdString();
+    EXPECT_EQ(Campaign->Scalar(QStringLiteral("SELECT id_cruza FROM Cruza WHERE nc_rep = %1").arg(L.Number)), QStringLiteral("<null>"));
+
+    // Newest first in the grid, with its count; the entry is ready for the next flower.
+    EXPECT_EQ(W->LReg->text(), QStringLiteral("Registros: %1").arg(before + 1));
+    EXPECT_EQ(GridTop("nc_rep"), QString::number(L.Number));
+    EXPECT_EQ(GridTop("nc"), L.Printed);
+    EXPECT_EQ(GridTop("codigo_cruza"), L.Cruza);
+    EXPECT_EQ(GridTop("reverso"), QStringLiteral("Não"));
+    EXPECT_EQ(GridTop("tal_transmissao"), QStringLiteral("Adic"));
+    EXPECT_EQ(GridTop("nome_emasculador"), W->id_emasculador->itemText(2));
+    EXPECT_EQ(Focus(), W->id_emasculador);
+    EXPECT_EQ(W->id_emasculador->currentIndex(), -1);   // LIMPA_EMASC 0
+    for (QLineEdit* e : {W->id_mae_lido, W->id_pai_lido, W->codigo_mae, W->codigo_pai, W->NC_REP_LIDO, W->nc_rep,
+                         W->codigo_cruza})
+        EXPECT_TRUE(e->text().isEmpty()) << e->objectName().toStdString();
+    EXPECT_EQ(W->id_mae->Value(), 0);
+    EXPECT_EQ(W->rep->text(), QStringLiteral("0"));
+}
+
+TEST_F(Hibridacao, PotsAreLookedUpWhenLeft)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const TLabel L = FreeLabel();
+    // No executor: Enter leaves the field and the check sounds.
+    Scan(QString());
+    ExpectAlert(QStringLiteral("Executor da Hibridação deve ser informado."));
+    EXPECT_EQ(Focus(), W->reverso);
+    Scan(QString());
+    Scan(Pot(L.Mother));
+    ExpectNothingShown();
+    EXPECT_EQ(W->id_mae->Value(), L.Mother);
+    EXPECT_EQ(W->codigo_mae->text(), Campaign->Scalar(QStringLiteral("SELECT codigo FROM Parental WHERE id = %1").arg(L.Mother)));
+    // An empty pot, a wrong check digit, an unregistered pot (box only), then a good one.
+    EXPECT_EQ(Focus(), W->id_pai_lido);
+    Scan(QString());
+    ExpectAlert(QStringLiteral("ID Pai deve ser informado."));
+    EXPECT_EQ(Focus(), W->NC_REP_LIDO);
+    W->id_pai_lido->setFocus();   // leaving the label checks nothing
+    ExpectNothingShown();
+    QString bad = Pot(L.Father);
+    bad[7] = QChar(u'0' + (bad[7].digitValue() + 1) % 10);
+    Scan(bad);
+    QString msg;
+    EXPECT_FALSE(CheckEAN8(bad, msg));
+    ExpectAlert(msg);
+    EXPECT_EQ(W->id_pai->Value(), 0);
+    W->id_pai_lido->setFocus();
+    W->id_pai_lido->clear();
+    Scan(Pot(1999999));
+    ExpectBox(QStringLiteral("ID Vaso Pai não cadastrado."));
+    EXPECT_EQ(W->id_pai->Value(), 0);
+    EXPECT_EQ(Focus(), W->NC_REP_LIDO);
+    W->id_pai_lido->setFocus();
+    W->id_pai_lido->clear();
+    Scan(Pot(L.Father));
+    ExpectNothingShown();
+    EXPECT_EQ(W->id_pai->Value(), L.Father);
+    EXPECT_EQ(W->codigo_pai->text(), Campaign->Scalar(QStringLiteral("SELECT codigo FROM Parental WHERE id = %1").arg(L.Father)));
+    // An unregistered pot keeps what the display showed.
+    W->id_pai_lido->setFocus();
+    W->id_pai_lido->clear();
+    Scan(Pot(1999999));
+    ExpectBox(QStringLiteral("ID Vaso Pai não cadastrado."));
+    EXPECT_EQ(W->id_pai->Value(), L.Father);
+    // Leaving the label checks nothing.
+    QTest::keyClicks(W->NC_REP_LIDO, QStringLiteral("123"));
+    W->reverso->setFocus();
+    ExpectNothingShown();
+    EXPECT_EQ(CruzaRows(L.Number), QString());
+}
+
+TEST_F(Hibridacao, ConfirmationChecksInOrderAndReturnsToTheFailingField)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const TLabel L = FreeLabel();
+    const TLabel Other = FreeLabels().constLast();
+    ASSERT_NE(Other.Father, L.Father);
+    ASSERT_NE(Other.Mother, L.Mother);
+    const int before = CruzaCount();
+
+    // Both pots wrong for the label: only the father is reported.
+    Executor(0);
+    Reverse(false);
+    Scan(Pot(Other.Mother));
+    Scan(Pot(Other.Father));
+    Scan(Barcode(L.Number));
+    ExpectAlert(QStringLiteral("Informação do vaso pai não confere com a Etiqueta."));
+    EXPECT_EQ(Focus(), W->NC_REP_LIDO);
+    EXPECT_EQ(W->NC_REP_LIDO->selectedText(), Barcode(L.Number));
+    EXPECT_EQ(W->rep->text(), QStringLiteral("0"));
+    EXPECT_TRUE(W->codigo_cruza->text().isEmpty());
+
+    // The father right, the mother still wrong.
+    W->id_pai_lido->setFocus();
+    W->id_pai_lido->clear();
+    Scan(Pot(L.Father));
+    Scan(QString());   // the label kept its text: Enter confirms it again
+    ExpectAlert(QStringLiteral("Informação do vaso mãe não confere com a Etiqueta."));
+    EXPECT_EQ(Focus(), W->NC_REP_LIDO);
+
+    // A mother pot emptied after it was read: the confirmation reads it again.
+    W->id_mae_lido->clear();
+    QTest::keyClick(W->NC_REP_LIDO, Qt::Key_Return);
+    ExpectAlert(QStringLiteral("ID Mae deve ser informado."));
+    EXPECT_EQ(Focus(), W->id_mae_lido);
+    Scan(Pot(L.Mother));
+    ExpectNothingShown();
+    // An empty label, a label with a wrong check digit, an unknown label.
+    EXPECT_EQ(Focus(), W->id_pai_lido);
+    W->NC_REP_LIDO->setFocus();
+    W->NC_REP_LIDO->clear();
+    Scan(QString());
+    ExpectAlert(QStringLiteral("Etiqueta de Hibridação deve ser informado."));
+    Scan(QStringLiteral("1234567"));
+    ExpectAlert(QStringLiteral("Código deve conter 8 dígitos."));
+    W->NC_REP_LIDO->clear();
+    Scan(Barcode(9999999));
+    ExpectAlert(QStringLiteral("Etiqueta de Hibridação não cadastrado."));
+    EXPECT_EQ(CruzaCount(), before);
+
+    // Now all is right.
+    W->NC_REP_LIDO->clear();
+    Scan(Barcode(L.Number));
+    ExpectNothingShown();
+    EXPECT_EQ(CruzaCount(), before + 1);
+    EXPECT_EQ(Focus(), W->id_emasculador);
+}
+
+TEST_F(Hibridacao, ReverseCrossingSwapsThePlannedParents)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const TLabel L = FreeLabel();
+    // Reverse, but the pots read as planned: the father does not match.
+    Executor(1);
+    Reverse(true);
+    Scan(Pot(L.Mother));
+    Scan(Pot(L.Father));
+    Scan(Barcode(L.Number));
+    ExpectAlert(QStringLiteral("Informação do vaso pai não confere com a Etiqueta."));
+    EXPECT_EQ(CruzaRows(L.Number), QString());
+
+    // The entry stays: read the pots the other way round.
+    W->id_mae_lido->setFocus();
+    W->id_mae_lido->clear();
+    Scan(Pot(L.Father));
+    W->id_pai_lido->clear();
+    Scan(Pot(L.Mother));
+    Scan(QString());
+    ExpectNothingShown();
+    EXPECT_EQ(CruzaRows(L.Number).section(u'|', 0, 1), QStringLiteral("1|1"));
+    EXPECT_EQ(GridTop("reverso"), QStringLiteral("Sim"));
+    EXPECT_EQ(W->reverso->currentIndex(), 0);
+}
+
+TEST_F(Hibridacao, LabelInUseIsRefusedWithItsDate)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const TLabel L = FreeLabel();
+    AddCrossing(L.Number, 1, QStringLiteral("A"), QStringLiteral("2025-03-04 10:11:12"));
+    ASSERT_NO_FATAL_FAILURE(Register(L));
+    ExpectAlert(QStringLiteral("A Etiqueta já foi utilizado em : 2025-03-04 10:11:12"));
+    EXPECT_EQ(CruzaRows(L.Number), QStringLiteral("1|0|1|A|CAMPO01"));
+    EXPECT_EQ(Focus(), W->NC_REP_LIDO);
+}
+
+TEST_F(Hibridacao, WrittenOffLabelIsRegisteredAgain)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const TLabel L = FreeLabel();
+    AddCrossing(L.Number, 1, QStringLiteral("X"), QStringLiteral("2025-03-04 10:11:12"), QStringLiteral("-7"));
+    AddCrossing(L.Number, 2, QStringLiteral("X"), QStringLiteral("2025-03-05 10:11:12"));
+    W->Refresh_Grid();
+    const int executorId = W->id_emasculador->itemData(0).toInt();
+    ASSERT_NO_FATAL_FAILURE(Register(L));
+    ExpectNothingShown();
+    EXPECT_EQ(CruzaRows(L.Number).split(u';').last(), QStringLiteral("3|0|%1|M|%2").arg(executorId).arg(GetComputerNameStr()));
+    EXPECT_EQ(GridTop("seq"), QStringLiteral("3"));
+
+    // Written-off rows are painted black on red; the others keep the grid's colours.
+    auto firstRow = [&](bool WrittenOff) {
+        for (int r = 1; r <= W->QGrid->RecordCount(); ++r)
+            if ((W->GCad->FieldText(r, QStringLiteral("status")) == QLatin1String("X")) == WrittenOff)
+                return r;
+        return 0;
+    };
+    auto cellColour = [&](int RecNo) {
+        W->GCad->scrollTo(W->GCad->model()->index(RecNo - 1, 4));
+        const QImage shot = W->GCad->viewport()->grab().toImage();
+        const QRect cell = W->GCad->CellRect(RecNo, 4);
+        EXPECT_FALSE(cell.isEmpty());
+        return shot.pixelColor(cell.right() - 2, cell.center().y());
+    };
+    W->GCad->clearSelection();
+    const int xRow = firstRow(true);
+    const int mRow = firstRow(false);
+    ASSERT_GT(xRow, 1);   // the new crossing is first, and selected
+    ASSERT_GT(mRow, 0);
+    EXPECT_EQ(cellColour(xRow), QColor(255, 0, 0));
+    EXPECT_NE(cellColour(mRow == 1 ? firstRow(false) : mRow), QColor(255, 0, 0));
+    // "Tal" for any central identifier, negative included.
+    W->QGrid->First();
+    for (; !W->QGrid->Eof(); W->QGrid->Next())
+        EXPECT_EQ(W->QGrid->FieldByName(QStringLiteral("tal_transmissao"))->AsString(),
+                  W->QGrid->FieldByName(QStringLiteral("id_cruza"))->IsNull() ? QStringLiteral("Adic") : QStringLiteral("Tal"));
+}
+
+TEST_F(Hibridacao, Ean13LabelsAboveTwoToThe31)
+{
+    Options.Ean13 = true;
+    Options.ParentalEan13 = true;
+    ASSERT_NO_FATAL_FAILURE(Open());
+    TLabel L = FreeLabel();
+    ASSERT_GT(L.Number, Q_INT64_C(2147483647));
+    ASSERT_EQ(Barcode(L.Number).size(), 13);
+    ASSERT_NO_FATAL_FAILURE(Register(L));
+    ExpectNothingShown();
+    EXPECT_EQ(Campaign->Scalar(QStringLiteral("SELECT seq FROM Cruza WHERE nc_rep = %1").arg(L.Number)), QStringLiteral("1"));
+    EXPECT_EQ(GridTop("nc_rep"), QString::number(L.Number));
+
+    // Written off and registered again: the next sequence of that very number.
+    Campaign->Exec(QStringLiteral("UPDATE Cruza SET status = 'X' WHERE nc_rep = %1").arg(L.Number));
+    ASSERT_NO_FATAL_FAILURE(Register(L));
+    ExpectNothingShown();
+    EXPECT_EQ(Campaign->Rows(QStringLiteral("SELECT seq, status FROM Cruza WHERE nc_rep = %1 ORDER BY seq").arg(L.Number)),
+              QStringLiteral("1|X;2|M"));
+
+    // An 11-digit label scanned without its leading zero: 12 characters.
+    const qint64 short11 = Q_INT64_C(12345678901);
+    Campaign->Exec(QStringLiteral("INSERT INTO Etiqueta_Cruza (nc, rep, nc_rep, nc_print, usua, dupd, cmaq) "
+                                  "VALUES (%1, 99, %2, '%2', 'TALVORA', '2024-10-01 07:00:00', 'CAMPO01')")
+                       .arg(L.Nc)
+                       .arg(short11));
+    const QString code = Barcode(short11);
+    ASSERT_TRUE(code.startsWith(u'0'));
+    Executor(0);
+    Reverse(false);
+    Scan(Pot(L.Mother));
+    Scan(Pot(L.Father));
+    Scan(code.mid(1));
+    ExpectNothingShown();
+    EXPECT_EQ(CruzaRows(short11).section(u'|', 0, 0), QStringLiteral("1"));
+
+    // A pot number beyond 32 bits names no pot.
+    Executor(0);
+    Reverse(false);
+    Scan(Pot(Q_INT64_C(999999999999)));
+    ExpectBox(QStringLiteral("ID Vaso Mae não cadastrado."));
+    Scan(Pot(Q_INT64_C(4294967296) + L.Father));
+    ExpectBox(QStringLiteral("ID Vaso Pai não cadastrado."));
+    EXPECT_EQ(W->id_pai->Value(), 0);
+}
+
+TEST_F(Hibridacao, OnlyLabelKeepsExecutorReverseAndPots)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const QList<TLabel> free = FreeLabels();
+    ASSERT_GE(free.size(), 3);
+    ASSERT_EQ(free[0].Nc, free[1].Nc);
+    ASSERT_EQ(free[0].Nc, free[2].Nc);
+    const TLabel& L = free[0];
+    Executor(3);
+    Reverse(true);
+    Scan(Pot(L.Father));
+    Scan(Pot(L.Mother));
+    ASSERT_EQ(Focus(), W->NC_REP_LIDO);
+    QTest::mouseClick(W->Check_Etiq, Qt::LeftButton);
+    ASSERT_TRUE(W->Check_Etiq->isChecked());
+    ExpectNothingShown();
+    // Filled fields leave the tab order.
+    for (QWidget* w : std::initializer_list<QWidget*>{W->id_emasculador, W->reverso, W->id_mae_lido, W->id_pai_lido})
+        EXPECT_EQ(w->focusPolicy(), Qt::ClickFocus) << w->objectName().toStdString();
+    W->NC_REP_LIDO->setFocus();
+    for (int i = 0; i < 3; ++i) {
+        Scan(Barcode(free[i].Number));
+        ExpectNothingShown();
+        EXPECT_EQ(Focus(), W->NC_REP_LIDO);
+        EXPECT_EQ(W->id_emasculador->currentIndex(), 3);
+        EXPECT_EQ(W->reverso->currentIndex(), 1);
+        EXPECT_EQ(W->id_mae->Value(), L.Father);
+        EXPECT_EQ(W->id_pai_lido->text(), Pot(L.Mother));
+    }
+    EXPECT_EQ(Campaign->Scalar(QStringLiteral("SELECT COUNT(*) FROM Cruza WHERE reverso = '1' AND nc_rep IN (%1, %2, %3)")
+                                   .arg(free[0].Number)
+                                   .arg(free[1].Number)
+                                   .arg(free[2].Number)),
+              QStringLiteral("3"));
+    // Enter on a kept field goes straight to the label.
+    W->id_mae_lido->setFocus();
+    QTest::keyClick(W->id_mae_lido, Qt::Key_Return);
+    EXPECT_EQ(Focus(), W->NC_REP_LIDO);
+
+    // Unchecked: everything is cleared and back in the tab order.
+    QTest::mouseClick(W->Check_Etiq, Qt::LeftButton);
+    EXPECT_FALSE(W->Check_Etiq->isChecked());
+    EXPECT_EQ(W->id_emasculador->currentIndex(), -1);
+    EXPECT_TRUE(W->id_mae_lido->text().isEmpty());
+    for (QWidget* w : std::initializer_list<QWidget*>{W->id_emasculador, W->reverso, W->id_mae_lido, W->id_pai_lido})
+        EXPECT_EQ(w->focusPolicy(), Qt::StrongFocus) << w->objectName().toStdString();
+}
+
+TEST_F(Hibridacao, KeepExecutorSetting)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(1));
+    const QList<TLabel> free = FreeLabels();
+    ASSERT_NO_FATAL_FAILURE(Register(free[0], 2));
+    ExpectNothingShown();
+    EXPECT_EQ(W->id_emasculador->currentIndex(), 2);
+    EXPECT_TRUE(W->id_mae_lido->text().isEmpty());
+    EXPECT_EQ(Focus(), W->id_emasculador);
+    // Enter keeps the executor and goes on.
+    QTest::keyClick(W->id_emasculador, Qt::Key_Return);
+    ExpectNothingShown();
+    EXPECT_EQ(Focus(), W->reverso);
+}
+
+TEST_F(Hibridacao, ScannedCodeWithBlanksKeepsItsNumber)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const TLabel L = FreeLabel();
+    Executor(0);
+    Reverse(false);
+    Scan(Pot(L.Mother));
+    Scan(Pot(L.Father));
+    // Lower-case letters are typed in upper case; blanks around a code are no digits of it.
+    QTest::keyClicks(W->NC_REP_LIDO, QStringLiteral("ab"));
+    EXPECT_EQ(W->NC_REP_LIDO->text(), QStringLiteral("AB"));
+    W->NC_REP_LIDO->clear();
+    Scan(Barcode(L.Number) + QStringLiteral(" "));
+    ExpectNothingShown();
+    EXPECT_EQ(CruzaRows(L.Number).section(u'|', 0, 0), QStringLiteral("1"));
+    EXPECT_EQ(Campaign->Scalar(QStringLiteral("SELECT COUNT(*) FROM Cruza WHERE nc_rep = %1").arg(Barcode(L.Number))),
+              QStringLiteral("0"));
+}
+
+TEST_F(Hibridacao, DeletionOfALocalCrossing)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const TLabel L = FreeLabel();
+    AddCrossing(L.Number, 1, QStringLiteral("X"), QStringLiteral("2025-03-04 10:11:12"), QStringLiteral("-3"));
+    AddCrossing(L.Number, 2, QStringLiteral("M"), QStringLiteral("2025-03-05 10:11:12"));
+    ASSERT_NO_FATAL_FAILURE(ChooseOperation(1));
+    EXPECT_EQ(W->Mode, 4);
+    EXPECT_EQ(W->LNC_Lido->text(), QStringLiteral("Etiqueta a Excluir"));
+    EXPECT_EQ(FontColor(W->LNC_Lido), clRed);
+    EXPECT_FALSE(W->QGrid->Active());
+    EXPECT_EQ(W->LReg->text(), QStringLiteral("Registros: "));
+    EXPECT_EQ(Focus(), W->NC_REP_LIDO);
+    EXPECT_TRUE(W->BConfirm->isEnabled());
+
+    // Enter reads the label and moves on: the grid shows its live crossing.
+    Scan(Barcode(L.Number));
+    ExpectNothingShown();
+    EXPECT_EQ(Focus(), W->id_emasculador);
+    ASSERT_TRUE(W->QGrid->Active());
+    EXPECT_EQ(W->QGrid->RecordCount(), 1);
+    EXPECT_EQ(GridTop("seq"), QStringLiteral("2"));
+    EXPECT_EQ(W->LReg->text(), QStringLiteral("Registros: 1"));
+
+    // No: nothing is deleted.
+    H.Dlg.Answer(mrNo);
+    QTest::mouseClick(W->BConfirm, Qt::LeftButton);
+    ASSERT_EQ(H.Dlg.Count(), 1);
+    const TDlgRequest ask = H.Dlg.Last();
+    EXPECT_EQ(ask.Caption, QStringLiteral(" Exclusão de Registro "));
+    EXPECT_EQ(ask.Kind, mtWarning);
+    EXPECT_EQ(ask.Text, QStringLiteral("Confirma a exclusão da seguinte informação? \r\n Etiqueta: %1\r\n    Cruza: %2\r\n  Reverso: Não.")
+                            .arg(L.Printed, L.Cruza));
+    ASSERT_EQ(ask.Buttons.size(), 2);
+    EXPECT_EQ(ask.Buttons[ask.EffectiveDefault()].ModalResult, mrNo);
+    EXPECT_EQ(CruzaRows(L.Number).count(u';'), 1);
+    EXPECT_EQ(W->QGrid->RecordCount(), 1);
+    H.Dlg.Clear();
+
+    // Yes: the live crossing goes, the written-off one stays.
+    H.Dlg.Answer(mrYes);
+    QTest::mouseClick(W->BConfirm, Qt::LeftButton);
+    EXPECT_EQ(H.Dlg.Count(), 1);
+    H.Dlg.Clear();
+    EXPECT_EQ(CruzaRows(L.Number), QStringLiteral("1|0|1|X|CAMPO01"));
+    EXPECT_EQ(W->QGrid->RecordCount(), 0);
+    EXPECT_EQ(W->LReg->text(), QStringLiteral("Registros: 0"));
+    EXPECT_EQ(Focus(), W->NC_REP_LIDO);
+    EXPECT_TRUE(W->NC_REP_LIDO->text().isEmpty());
+    EXPECT_EQ(W->Mode, 4);
+
+    // The label again: nothing left to delete.
+    Scan(Barcode(L.Number));
+    W->NC_REP_LIDO->setFocus();
+    QTest::mouseClick(W->BConfirm, Qt::LeftButton);
+    ExpectBox(QStringLiteral("Etiqueta a ser excluído não foi encontrado."));
+    // An empty label, then a wrong one, are refused in a box.
+    W->NC_REP_LIDO->clear();
+    QTest::mouseClick(W->BConfirm, Qt::LeftButton);
+    ExpectBox(QStringLiteral("Deve-se informar a Etiqueta de Cruzamento a ser excluído."));
+    EXPECT_FALSE(W->QGrid->Active());
+    Scan(QStringLiteral("12345678"));
+    ExpectBox(QStringLiteral("Dígito Verificador não confere (8). Esperado (0)"));
+    EXPECT_EQ(Focus(), W->NC_REP_LIDO);
+
+    // Back to inclusion: the full grid again.
+    ASSERT_NO_FATAL_FAILURE(ChooseOperation(0));
+    EXPECT_EQ(W->Mode, 1);
+    EXPECT_EQ(W->LNC_Lido->text(), QStringLiteral("Etiqueta Lido"));
+    EXPECT_EQ(W->QGrid->RecordCount(), CruzaCount());
+    EXPECT_EQ(Focus(), W->id_emasculador);
+    H.Dlg.Clear();
+}
+
+TEST_F(Hibridacao, DeletionRefusesACrossingTalvoraReceived)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const QList<TLabel> free = FreeLabels();
+    AddCrossing(free[0].Number, 1, QStringLiteral("M"), QStringLiteral("2025-03-04 10:11:12"), QStringLiteral("501"));
+    AddCrossing(free[1].Number, 1, QStringLiteral("M"), QStringLiteral("2025-03-04 10:11:13"), QStringLiteral("-502"));
+    ASSERT_NO_FATAL_FAILURE(ChooseOperation(1));
+    for (int i = 0; i < 2; ++i) {
+        W->NC_REP_LIDO->setFocus();
+        W->NC_REP_LIDO->clear();
+        Scan(Barcode(free[i].Number));
+        QTest::mouseClick(W->BConfirm, Qt::LeftButton);
+        ExpectBox(QStringLiteral("Cadastro transmitido para o Talvora não pode ser excluído."));
+        EXPECT_EQ(CruzaRows(free[i].Number).section(u'|', 0, 0), QStringLiteral("1"));
+    }
+    // The grid filter takes the number the check read, not the typed text.
+    W->NC_REP_LIDO->setFocus();
+    W->NC_REP_LIDO->clear();
+    Scan(QStringLiteral(" ") + Barcode(free[0].Number));
+    ExpectNothingShown();
+    EXPECT_TRUE(W->QGrid->SQL.Text().contains(QStringLiteral("(c.nc_rep=%1 )").arg(free[0].Number)));
+    EXPECT_EQ(W->QGrid->RecordCount(), 1);
+}
+
+TEST_F(Hibridacao, ChoiceStateValidatesAndConfirmsNothing)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const TLabel L = FreeLabel();
+    QTest::mouseClick(W->BSetOper, Qt::LeftButton);
+    W->NC_REP_LIDO->setFocus();
+    EXPECT_TRUE(W->RGOper->isEnabled());
+    EXPECT_TRUE(W->BSetOper->font().bold());
+    EXPECT_EQ(FontColor(W->BSetOper), clRed);
+    EXPECT_FALSE(W->GBCruza->isEnabled());
+    EXPECT_FALSE(W->BConfirm->isEnabled());
+    QTest::keyClicks(W->NC_REP_LIDO, Barcode(L.Number));
+    QTest::keyClick(W->NC_REP_LIDO, Qt::Key_Return);
+    ExpectNothingShown();
+    EXPECT_EQ(CruzaRows(L.Number), QString());
+    EXPECT_TRUE(W->ValidateField(W->id_mae_lido));
+    QTest::mouseClick(W->BSetOper, Qt::LeftButton);
+    EXPECT_FALSE(W->BSetOper->font().bold());
+    EXPECT_TRUE(W->NC_REP_LIDO->text().isEmpty());
+    EXPECT_EQ(Focus(), W->id_emasculador);
+    ExpectNothingShown();
+}
+
+TEST_F(Hibridacao, RefusesToWorkWithoutConfiguration)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    W->Close();
+    H.Settle();
+    ASSERT_TRUE(FMain->findChildren<TFCruzaEti_Flor_Cad*>().isEmpty());
+    // The database-file window leaves the configuration unloaded when it disconnects.
+    FMain->AppConfig->Load(false);
+    FMain->LCRUZAETI_FLOR_CAD->trigger();
+    ExpectBox(QStringLiteral("Banco de dados não Conectado."));
+    H.Settle();
+    EXPECT_TRUE(FMain->findChildren<TFCruzaEti_Flor_Cad*>().isEmpty());
+
+    // A returned database does not open it at all.
+    FMain->AppConfig->TAL_LOCK = 2;
+    FMain->LCRUZAETI_FLOR_CAD->trigger();
+    ExpectBox(QStringLiteral("Banco de dados devolvido não pode ser editado."));
+    H.Settle();
+    EXPECT_TRUE(FMain->findChildren<TFCruzaEti_Flor_Cad*>().isEmpty());
+}
+
+TEST_F(Hibridacao, FailedInsertLeavesEntryAndDatabase)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const TLabel L = FreeLabel();
+    Executor(0);
+    Reverse(false);
+    Scan(Pot(L.Mother));
+    Scan(Pot(L.Father));
+    // A computer name longer than the column takes is refused by the file.
+    FMain->AppConfig->ComputerName = QString(25, u'C');
+    Scan(Barcode(L.Number));
+    ASSERT_EQ(H.Dlg.Count(), 1);
+    EXPECT_TRUE(H.Dlg.Last().Text.startsWith(QStringLiteral("Erro ao Incluir a Etiqueta de Hibridação.\r\nMsg. Erro : ")))
+        << H.Dlg.Last().Text.toStdString();
+    EXPECT_TRUE(H.Sound.Played.isEmpty());
+    EXPECT_EQ(CruzaRows(L.Number), QString());
+    EXPECT_EQ(W->NC_REP_LIDO->text(), Barcode(L.Number));
+    EXPECT_EQ(W->id_mae->Value(), L.Mother);
+}
+
+// ---- The real boxes, under an X server (xvfb-run with QT_QPA_PLATFORM=xcb) ----
+//
+// Keys go through the X server with xdotool, so the boxes take and give back
+// the focus as they do for a user; these tests are skipped on other platforms.
+
+namespace {
+
+// The real QMessageBox, counted: every box shown and the deepest nesting.
+class TRealBoxes : public TDlgProvider
+{
+public:
+    TRealBoxes() : m_previous(SetDlgProvider(this)) {}
+    ~TRealBoxes() override { SetDlgProvider(m_previous); }
+
+    int Show(const TDlgRequest& Request) override
+    {
+        Shown.append(Request.Text);
+        ++m_depth;
+        Deepest = qMax(Deepest, m_depth);
+        const int result = m_real.Show(Request);
+        --m_depth;
+        return result;
+    }
+
+    QStringList Shown;
+    int Deepest = 0;
+
+private:
+    TQtDlgProvider m_real;
+    TDlgProvider* m_previous;
+    int m_depth = 0;
+};
+
+bool XDoTool(const QStringList& Args)
+{
+    return QProcess::execute(QStringLiteral("xdotool"), Args) == 0;
+}
+
+// Answers each box, once it is the active window, with the next key of Keys
+// (Return when none is left).
+class TBoxDriver
+{
+public:
+    TBoxDriver()
+    {
+        m_timer.setInterval(20);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { Poll(); });
+        m_timer.start();
+    }
+
+    QStringList Keys;
+    int Answered = 0;
+
+    // The boxes answered and a window of ours active again, then what the X
+    // server still holds handled: the events of a moment of quiet.
+    bool Sync()
+    {
+        if (!QTest::qWaitFor([] { return QApplication::activeWindow() && !QApplication::activeModalWidget(); }, 5000)) {
+            ADD_FAILURE() << "no window of the program is active after the boxes";
+            return false;
+        }
+        QTest::qWait(150);
+        return QApplication::activeWindow() && !QApplication::activeModalWidget();
+    }
+
+private:
+    void Poll()
+    {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || box == m_last || !box->isActiveWindow())
+            return;
+        m_last = box;
+        ++Answered;
+        const QString key = Keys.isEmpty() ? QStringLiteral("Return") : Keys.takeFirst();
+        XDoTool({QStringLiteral("key"), key});
+    }
+
+    QTimer m_timer;
+    QPointer<QMessageBox> m_last;
+};
+
+} // namespace
+
+class HibridacaoRealBoxes : public Hibridacao
+{
+protected:
+    void SetUp() override
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            GTEST_SKIP() << "needs an X server: xvfb-run with QT_QPA_PLATFORM=xcb";
+        if (QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("version")}) != 0)
+            GTEST_SKIP() << "needs xdotool";
+    }
+
+    void Type(const QString& Text) { ASSERT_TRUE(XDoTool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("2"), Text})); }
+    void Key(const QString& Key) { ASSERT_TRUE(XDoTool({QStringLiteral("key"), Key})); }
+
+    // After the keys: the X events handled, and what the boxes did.
+    void Settle(TBoxDriver& Driver) { ASSERT_TRUE(Driver.Sync()); }
+};
+
+TEST_F(HibridacaoRealBoxes, ExitBoxesDoNotValidateTwiceAndGiveTheFocusBack)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    TRealBoxes Boxes;
+    TBoxDriver Driver;
+    const TLabel L = FreeLabel();
+    const TLabel Used = FreeLabel(4);
+    AddCrossing(Used.Number, 1, QStringLiteral("M"), QStringLiteral("2025-03-04 10:11:12"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return FMain->isActiveWindow() && Focus() == W->id_emasculador; }, 5000));
+
+    // Enter without an executor: one box, then the focus is on the next field.
+    Key(QStringLiteral("Return"));
+    Settle(Driver);
+    EXPECT_EQ(Boxes.Shown, QStringList{QStringLiteral("Executor da Hibridação deve ser informado.")});
+    EXPECT_EQ(Focus(), W->reverso);
+
+    // A pot code with a wrong check digit.
+    Key(QStringLiteral("Return"));
+    QString bad = Pot(L.Mother);
+    bad[7] = QChar(u'0' + (bad[7].digitValue() + 1) % 10);
+    Type(bad);
+    Key(QStringLiteral("Return"));
+    Settle(Driver);
+    ASSERT_EQ(Boxes.Shown.size(), 2) << Boxes.Shown.join(u'\n').toStdString();
+    EXPECT_TRUE(Boxes.Shown[1].startsWith(QStringLiteral("Dígito Verificador")));
+    EXPECT_EQ(Focus(), W->id_pai_lido);
+
+    // An unregistered father pot: a box without sound, the focus on the label.
+    Type(Pot(1999999));
+    Key(QStringLiteral("Return"));
+    Settle(Driver);
+    ASSERT_EQ(Boxes.Shown.size(), 3);
+    EXPECT_EQ(Boxes.Shown[2], QStringLiteral("ID Vaso Pai não cadastrado."));
+    EXPECT_EQ(Focus(), W->NC_REP_LIDO);
+
+    // Back with Shift+Tab (leaving the label checks nothing), the right pots typed over.
+    Key(QStringLiteral("shift+Tab"));
+    Key(QStringLiteral("ctrl+a"));
+    Type(Pot(L.Father));
+    Key(QStringLiteral("shift+Tab"));
+    Settle(Driver);
+    EXPECT_EQ(Boxes.Shown.size(), 3) << Boxes.Shown.join(u'\n').toStdString();
+    EXPECT_EQ(Focus(), W->id_mae_lido);
+    Key(QStringLiteral("ctrl+a"));
+    Type(Pot(L.Mother));
+    Key(QStringLiteral("Return"));
+    Key(QStringLiteral("Return"));
+    Settle(Driver);
+    EXPECT_EQ(Boxes.Shown.size(), 3) << Boxes.Shown.join(u'\n').toStdString();
+    EXPECT_EQ(Focus(), W->NC_REP_LIDO);
+
+    // Enter on the label confirms: the executor is checked first.
+    Type(Barcode(Used.Number));
+    Key(QStringLiteral("Return"));
+    Settle(Driver);
+    ASSERT_EQ(Boxes.Shown.size(), 4);
+    EXPECT_EQ(Boxes.Shown[3], QStringLiteral("Executor da Hibridação deve ser informado."));
+    EXPECT_EQ(Focus(), W->id_emasculador);
+    Key(QStringLiteral("Down"));
+    // Enter through the fields to the label, and on it.
+    for (int i = 0; i < 5; ++i)
+        Key(QStringLiteral("Return"));
+    Settle(Driver);
+    // The label in use: one box, the focus back on the label with its text selected.
+    ASSERT_EQ(Boxes.Shown.size(), 5) << Boxes.Shown.join(u'\n').toStdString();
+    EXPECT_EQ(Boxes.Shown[4], QStringLiteral("A Etiqueta já foi utilizado em : 2025-03-04 10:11:12"));
+    EXPECT_EQ(Focus(), W->NC_REP_LIDO);
+    EXPECT_EQ(W->NC_REP_LIDO->selectedText(), Barcode(Used.Number));
+
+    // The right label typed over the selection: registered, ready for the next flower.
+    Type(Barcode(L.Number));
+    Key(QStringLiteral("Return"));
+    Settle(Driver);
+    EXPECT_EQ(Boxes.Shown.size(), 5) << Boxes.Shown.join(u'\n').toStdString();
+    EXPECT_EQ(CruzaRows(L.Number).section(u'|', 0, 0), QStringLiteral("1"));
+    EXPECT_EQ(Focus(), W->id_emasculador);
+    EXPECT_EQ(Boxes.Deepest, 1);
+    EXPECT_EQ(Driver.Answered, Boxes.Shown.size());
+    EXPECT_EQ(H.Sound.Played.size(), 4);   // every box but the unregistered pot
+}
+
+TEST_F(HibridacaoRealBoxes, DeletionBoxesAndTheLabelExit)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    TRealBoxes Boxes;
+    TBoxDriver Driver;
+    const TLabel L = FreeLabel();
+    AddCrossing(L.Number, 1, QStringLiteral("M"), QStringLiteral("2025-03-04 10:11:12"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return FMain->isActiveWindow() && Focus() == W->id_emasculador; }, 5000));
+    ASSERT_NO_FATAL_FAILURE(ChooseOperation(1));
+    Settle(Driver);
+    EXPECT_TRUE(Boxes.Shown.isEmpty()) << Boxes.Shown.join(u'\n').toStdString();
+    ASSERT_EQ(Focus(), W->NC_REP_LIDO);
+
+    // A wrong label: Enter leaves it, the box shows once, the focus comes back to it.
+    Type(QStringLiteral("12345678"));
+    Key(QStringLiteral("Return"));
+    Settle(Driver);
+    EXPECT_EQ(Boxes.Shown, QStringList{QStringLiteral("Dígito Verificador não confere (8). Esperado (0)")});
+    EXPECT_EQ(Focus(), W->NC_REP_LIDO);
+    EXPECT_FALSE(W->QGrid->Active());
+
+    // The right label; the question answered with Enter keeps the crossing (No is the default).
+    Key(QStringLiteral("ctrl+a"));
+    Type(Barcode(L.Number));
+    Key(QStringLiteral("Return"));
+    Settle(Driver);
+    ASSERT_EQ(Boxes.Shown.size(), 1);
+    EXPECT_EQ(W->QGrid->RecordCount(), 1);
+    QTest::mouseClick(W->BConfirm, Qt::LeftButton);
+    Settle(Driver);
+    ASSERT_EQ(Boxes.Shown.size(), 2);
+    EXPECT_TRUE(Boxes.Shown[1].startsWith(QStringLiteral("Confirma a exclusão")));
+    EXPECT_EQ(CruzaRows(L.Number).section(u'|', 0, 0), QStringLiteral("1"));
+
+    // Yes deletes it and puts the focus on the label.
+    Driver.Keys = {QStringLiteral("alt+y")};
+    QTest::mouseClick(W->BConfirm, Qt::LeftButton);
+    Settle(Driver);
+    ASSERT_EQ(Boxes.Shown.size(), 3) << Boxes.Shown.join(u'\n').toStdString();
+    EXPECT_EQ(CruzaRows(L.Number), QString());
+    EXPECT_EQ(Focus(), W->NC_REP_LIDO);
+    EXPECT_EQ(W->QGrid->RecordCount(), 0);
+    EXPECT_EQ(Boxes.Deepest, 1);
+    EXPECT_EQ(Driver.Answered, Boxes.Shown.size());
+}
+
+// Three flowers registered on a fresh campaign, the second one then written
+// off: three rows, newest first, the written-off one in red. The picture is
+// kept where FLOR_SCREENSHOT names a file.
+TEST_F(Hibridacao, WindowAfterThreeRegistrations)
+{
+    Options.Crossings = 0;
+    ASSERT_NO_FATAL_FAILURE(Open(1));
+    const QList<TLabel> free = FreeLabels();
+    ASSERT_GE(free.size(), 9);
+    ASSERT_NO_FATAL_FAILURE(Register(free[0], 0));
+    ASSERT_NO_FATAL_FAILURE(Register(free[4], 1, true));
+    ASSERT_NO_FATAL_FAILURE(Register(free[8], 2));
+    ExpectNothingShown();
+    Campaign->Exec(QStringLiteral("UPDATE Cruza SET status = 'X', id_cruza = -501, x_dupd = '2025-10-02 08:00:00' "
+                                  "WHERE nc_rep = %1").arg(free[4].Number));
+    W->Refresh_Grid();
+    EXPECT_EQ(W->LReg->text(), QStringLiteral("Registros: 3"));
+    EXPECT_EQ(W->GCad->FieldText(2, QStringLiteral("status")), QStringLiteral("X"));
+    EXPECT_EQ(W->GCad->FieldText(2, QStringLiteral("tal_transmissao")), QStringLiteral("Tal"));
+    EXPECT_EQ(W->GCad->FieldText(1, QStringLiteral("tal_transmissao")), QStringLiteral("Adic"));
+    W->GCad->setCurrentIndex(W->GCad->model()->index(0, 0));
+
+    QWidget* frame = W->parentWidget() ? W->parentWidget() : W;
+    const QImage shot = frame->grab().toImage();
+    const QPoint redCell = W->GCad->viewport()->mapTo(frame, W->GCad->CellRect(2, 4).center());
+    EXPECT_EQ(shot.pixelColor(redCell.x() + 60, redCell.y()), QColor(255, 0, 0));
+    const QPoint plainCell = W->GCad->viewport()->mapTo(frame, W->GCad->CellRect(3, 4).center());
+    EXPECT_NE(shot.pixelColor(plainCell.x() + 60, plainCell.y()), QColor(255, 0, 0));
+    if (const QString path = qEnvironmentVariable("FLOR_SCREENSHOT"); !path.isEmpty()) {
+        EXPECT_TRUE(shot.save(path));
+    }
+}
