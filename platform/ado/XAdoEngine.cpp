@@ -383,6 +383,7 @@ std::unique_ptr<Engine> Engine::OpenReader(const QString& path, int timeoutSecon
         e->Raise(rc);
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, timeoutSeconds > 0 ? timeoutSeconds * 1000 : 24 * 3600 * 1000);
+    // Every write of the main handle empties a reader's page cache; mapped pages come back cheaply.
     e->Exec(QStringLiteral("PRAGMA mmap_size = 268435456"));
     return e;
 }
@@ -567,9 +568,18 @@ std::unique_ptr<Cursor> Engine::OpenLazy(const QString& jetSql, const TParameter
         *count = rs.Rows();
         return nullptr;
     }
+    std::unique_ptr<Engine> reader;
+    try {
+        reader = takeReader();
+    } catch (const EOleException&) {
+        // No second handle on this file: read it whole on this one.
+        Query(jetSql, params, rs, columns);
+        *count = rs.Rows();
+        return nullptr;
+    }
     std::unique_ptr<Cursor> cur(new Cursor);
     cur->m_owner = this;
-    cur->m_reader = takeReader();
+    cur->m_reader = std::move(reader);
     cur->m_rs = &rs;
     m_cursors.push_back(cur.get());
     Engine* r = cur->m_reader.get();
