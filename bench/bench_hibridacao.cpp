@@ -58,15 +58,9 @@ QString CampaignPath(int Crossings, bool DupdIndex)
         TCampaignOptions o;
         o.Labels = Crossings + Spare;
         o.Crossings = Crossings;
+        o.DateIndex = DupdIndex;
         const QString path = Dir->filePath(QStringLiteral("c%1%2.mdb").arg(Crossings).arg(DupdIndex ? "i" : ""));
         TCampaignBuilder::Build(path, o);
-        if (DupdIndex) {
-            TADOConnection c;
-            c.setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path);
-            c.Open();
-            TCampaignBuilder::Exec(&c, QStringLiteral("CREATE INDEX IX_Cruza_DUPD ON Cruza (DUPD)"));
-            c.Close();
-        }
         built[key] = path;
     }
     const QString copy = Dir->filePath(QStringLiteral("run%1.mdb").arg(++copies));

@@ -21,7 +21,7 @@ class TADOConnection;
 class TCustomADODataSet;
 class TADODataSet;
 class XResultSet;
-namespace XAdo { class Engine; }
+namespace XAdo { class Engine; class Cursor; }
 
 // Creates an empty database file (EOleException when the file exists or
 // cannot be made); the stand-in for a new, empty ".mdb".
@@ -160,8 +160,10 @@ private:
     QStringList m_lines;
 };
 
-// A dataset whose whole result is read on open (a client-side cursor):
-// exact record counts, free movement, cells readable at random.
+// A dataset with the semantics of a client-side cursor: exact record counts,
+// free movement, cells readable at random, the rows those of the moment of
+// opening. Rows past the first few are read as they are reached, in a
+// snapshot of their own, until the last row or Close/Requery.
 class TCustomADODataSet : public QObject
 {
     Q_OBJECT
@@ -232,9 +234,14 @@ private:
     friend class TADOConnection;
     void execute();
     void connectionClosing();
+    int rows() const;              // the record count, read or not
+    void need(int row) const;      // reads rows up to row (from 0)
+    void stopReading() const;
 
     QPointer<TADOConnection> m_connection;
     std::unique_ptr<XResultSet> m_result;
+    mutable std::unique_ptr<XAdo::Cursor> m_cursor;   // the rows not read yet
+    int m_count = 0;
     std::vector<std::unique_ptr<TField>> m_fields;
     bool m_active = false;
     int m_row = 0;         // current row from 0

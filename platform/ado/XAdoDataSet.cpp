@@ -163,7 +163,10 @@ TField::TField(TCustomADODataSet* dataSet, int index, const QString& name, TFiel
 int TField::row() const
 {
     m_dataSet->checkActive();
-    return m_dataSet->IsEmpty() ? -1 : m_dataSet->m_row;
+    if (m_dataSet->IsEmpty())
+        return -1;
+    m_dataSet->need(m_dataSet->m_row);
+    return m_dataSet->m_row;
 }
 
 bool TField::IsNull() const
@@ -261,6 +264,7 @@ TCustomADODataSet::TCustomADODataSet(QObject* Owner) : QObject(Owner), m_result(
 
 TCustomADODataSet::~TCustomADODataSet()
 {
+    stopReading();
     if (m_connection)
         m_connection->detach(this);
 }
@@ -290,8 +294,33 @@ void TCustomADODataSet::checkActive() const
         throw EDatabaseError(QStringLiteral("Cannot perform this operation on a closed dataset"));
 }
 
+int TCustomADODataSet::rows() const
+{
+    return m_cursor ? m_count : m_result->Rows();
+}
+
+void TCustomADODataSet::need(int row) const
+{
+    if (!m_cursor || row < m_result->Rows())
+        return;
+    try {
+        m_cursor->FetchTo(row);
+    } catch (...) {
+        stopReading();
+        throw;
+    }
+    if (m_cursor->Done())
+        stopReading();
+}
+
+void TCustomADODataSet::stopReading() const
+{
+    m_cursor.reset();
+}
+
 void TCustomADODataSet::execute()
 {
+    stopReading();
     QString text = CommandTextForOpen();
     if (text.trimmed().isEmpty())
         throw EOleException(QStringLiteral("Command text was not set for the command object."));
@@ -299,7 +328,11 @@ void TCustomADODataSet::execute()
         text = QStringLiteral("SELECT * FROM (%1) WHERE (%2)").arg(text, m_filter);
     XAdo::Engine* e = engine();
     std::vector<XAdo::ColumnInfo> cols;
-    e->Query(text, Parameters, *m_result, cols);
+    if (m_filtered && !m_filter.trimmed().isEmpty()) {
+        e->Query(text, Parameters, *m_result, cols);
+    } else {
+        m_cursor = e->OpenLazy(text, Parameters, *m_result, cols, &m_count);
+    }
     bool same = cols.size() == m_fields.size();
     for (size_t i = 0; same && i < cols.size(); ++i)
         same = m_fields[i]->FieldName() == cols[i].name && m_fields[i]->DataType() == cols[i].type
@@ -328,6 +361,7 @@ void TCustomADODataSet::Close()
     if (!m_active)
         return;
     m_active = false;
+    stopReading();
     m_result->Reset(0);
     m_fields.clear();
     m_row = 0;
@@ -376,10 +410,11 @@ void TCustomADODataSet::setFiltered(bool value)
 
 void TCustomADODataSet::setCurrent(int row)
 {
-    const int n = m_result->Rows();
+    const int n = rows();
     m_row = n == 0 ? 0 : qBound(0, row, n - 1);
     m_eof = n == 0;
     m_bof = n == 0;
+    need(m_row);
 }
 
 void TCustomADODataSet::First()
@@ -393,7 +428,8 @@ void TCustomADODataSet::First()
 void TCustomADODataSet::Last()
 {
     checkActive();
-    setCurrent(m_result->Rows() - 1);
+    need(-1 + rows());
+    setCurrent(rows() - 1);
     m_eof = true;
     emit AfterScroll(this);
 }
@@ -401,9 +437,10 @@ void TCustomADODataSet::Last()
 void TCustomADODataSet::Next()
 {
     checkActive();
-    if (m_row + 1 < m_result->Rows()) {
+    if (m_row + 1 < rows()) {
         ++m_row;
         m_bof = false;
+        need(m_row);
     } else {
         m_eof = true;
     }
@@ -413,7 +450,7 @@ void TCustomADODataSet::Next()
 void TCustomADODataSet::Prior()
 {
     checkActive();
-    if (m_row > 0 && m_result->Rows() > 0) {
+    if (m_row > 0 && rows() > 0) {
         --m_row;
         m_eof = false;
     } else {
@@ -425,12 +462,13 @@ void TCustomADODataSet::Prior()
 int TCustomADODataSet::MoveBy(int distance)
 {
     checkActive();
-    const int n = m_result->Rows();
+    const int n = rows();
     if (n == 0)
         return 0;
     const int target = m_row + distance;
     const int row = qBound(0, target, n - 1);
     const int moved = row - m_row;
+    need(row);
     m_row = row;
     m_eof = target > n - 1;
     m_bof = target < 0;
@@ -454,27 +492,28 @@ bool TCustomADODataSet::Bof() const
 
 bool TCustomADODataSet::IsEmpty() const
 {
-    return !m_active || m_result->Rows() == 0;
+    return !m_active || rows() == 0;
 }
 
 int TCustomADODataSet::RecordCount() const
 {
     checkActive();
-    return m_result->Rows();
+    return rows();
 }
 
 int TCustomADODataSet::RecNo() const
 {
     checkActive();
-    return m_result->Rows() == 0 ? 0 : m_row + 1;
+    return rows() == 0 ? 0 : m_row + 1;
 }
 
 void TCustomADODataSet::setRecNo(int value)
 {
     checkActive();
-    const int n = m_result->Rows();
+    const int n = rows();
     if (value < 1 || value > n)
         throw EDatabaseError(QStringLiteral("Record number %1 out of range (1..%2)").arg(value).arg(n));
+    need(value - 1);
     m_row = value - 1;
     m_eof = m_bof = false;
     emit AfterScroll(this);
@@ -519,18 +558,21 @@ QList<TFieldDef> TCustomADODataSet::FieldDefs() const
 bool TCustomADODataSet::CellIsNull(int row, int col) const
 {
     checkActive();
+    need(row);
     return m_result->IsNull(row, col);
 }
 
 QVariant TCustomADODataSet::CellValue(int row, int col) const
 {
     checkActive();
+    need(row);
     return cellValue(*m_result, row, col, m_fields[size_t(col)]->DataType());
 }
 
 QString TCustomADODataSet::CellText(int row, int col) const
 {
     checkActive();
+    need(row);
     return cellText(*m_result, row, col, m_fields[size_t(col)]->DataType());
 }
 

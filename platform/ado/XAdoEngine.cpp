@@ -11,6 +11,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace XAdo {
@@ -232,6 +233,101 @@ void inferTypes(const XResultSet& rs, std::vector<ColumnInfo>& cols, const std::
     }
 }
 
+
+// Rows read on open before the statement is counted: a short result needs no count.
+constexpr int FirstRows = 64;
+// Idle reader handles kept per engine.
+constexpr size_t PooledReaders = 4;
+
+// What the count pass sees of a column: kinds seen and the longest text.
+enum KindBits : qint64 { SeenInt = 1, SeenBigInt = 2, SeenReal = 4, SeenText = 8, SeenBlob = 16 };
+
+void addKind(qint64& acc, sqlite3_stmt* stmt, int col)
+{
+    switch (sqlite3_column_type(stmt, col)) {
+    case SQLITE_INTEGER: {
+        const sqlite3_int64 i = sqlite3_column_int64(stmt, col);
+        acc |= SeenInt | (i < INT_MIN || i > INT_MAX ? qint64(SeenBigInt) : 0);
+        break;
+    }
+    case SQLITE_FLOAT: acc |= SeenReal; break;
+    case SQLITE_TEXT: {
+        sqlite3_column_text(stmt, col);
+        const qint64 len = sqlite3_column_bytes(stmt, col);
+        acc = (qMax(acc >> 8, len) << 8) | (acc & 0xFF) | SeenText;
+        break;
+    }
+    case SQLITE_BLOB: acc |= SeenBlob; break;
+    default: break;
+    }
+}
+
+// The type inferTypes gives a column from what the count pass saw; false when
+// only the order of the rows can tell (both texts and blobs).
+bool typeFromKinds(qint64 kinds, ColumnInfo& col)
+{
+    if ((kinds & SeenText) && (kinds & SeenBlob))
+        return false;
+    col.size = 0;
+    if (kinds & SeenText) {
+        col.type = ftWideString;
+        col.size = int(qMax<qint64>(kinds >> 8, 1));
+    } else if (kinds & SeenBlob) {
+        col.type = ftBlob;
+    } else if (kinds & SeenReal) {
+        col.type = ftFloat;
+    } else if (kinds & SeenInt) {
+        col.type = kinds & SeenBigInt ? ftLargeint : ftInteger;
+    } else {
+        col.type = ftUnknown;
+    }
+    return true;
+}
+
+// The statement as the subquery of a count: blanks for comments (so that the
+// closing parenthesis survives a trailing "--"), no final ";", and without its
+// top-level ORDER BY when nothing but the ordering follows it (SQLite then
+// flattens the subquery). Empty when the text ends inside a parenthesis.
+QString countableText(const QString& jetSql)
+{
+    QList<JetSql::Token> toks = JetSql::Tokenize(jetSql, true);
+    while (!toks.isEmpty() && (toks.back().kind == JetSql::TokKind::Space
+                               || (toks.back().kind == JetSql::TokKind::Punct && toks.back().text == u';')))
+        toks.removeLast();
+    int depth = 0;
+    int orderAt = -1;
+    bool limited = false;
+    for (int i = 0; i < toks.size(); ++i) {
+        const JetSql::Token& t = toks[i];
+        if (t.kind == JetSql::TokKind::Punct && t.text == u'(')
+            ++depth;
+        else if (t.kind == JetSql::TokKind::Punct && t.text == u')')
+            --depth;
+        else if (depth == 0 && t.is("ORDER")) {
+            int j = i + 1;
+            while (j < toks.size() && toks[j].kind == JetSql::TokKind::Space)
+                ++j;
+            if (j < toks.size() && toks[j].is("BY")) {
+                orderAt = i;
+                limited = false;
+            }
+        } else if (depth == 0 && orderAt >= 0
+                   && (t.is("LIMIT") || t.is("OFFSET") || t.is("UNION") || t.is("EXCEPT") || t.is("INTERSECT")
+                       || t.is("SELECT"))) {
+            limited = true;   // more than the ordering follows: count the statement as it is
+        }
+        if (depth < 0)
+            return QString();
+    }
+    if (depth != 0)
+        return QString();
+    const int end = orderAt >= 0 && !limited ? orderAt : int(toks.size());
+    QString out;
+    for (int i = 0; i < end; ++i)
+        out += toks[i].kind == JetSql::TokKind::Space ? QStringLiteral(" ") : toks[i].text;
+    return out;
+}
+
 } // namespace
 
 QString EngineMessage(sqlite3* db)
@@ -273,11 +369,46 @@ std::unique_ptr<Engine> Engine::Open(const QString& path, int timeoutSeconds)
     e->Exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
     e->Exec(QStringLiteral("PRAGMA journal_mode = WAL"));
     e->Exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
+    e->m_path = path;
+    e->m_timeout = timeoutSeconds;
     return e;
+}
+
+std::unique_ptr<Engine> Engine::OpenReader(const QString& path, int timeoutSeconds)
+{
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+    std::unique_ptr<Engine> e(new Engine(db));
+    if (rc != SQLITE_OK)
+        e->Raise(rc);
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, timeoutSeconds > 0 ? timeoutSeconds * 1000 : 24 * 3600 * 1000);
+    // Every write of the main handle empties a reader's page cache; mapped pages come back cheaply.
+    e->Exec(QStringLiteral("PRAGMA mmap_size = 268435456"));
+    return e;
+}
+
+std::unique_ptr<Engine> Engine::takeReader()
+{
+    if (m_idle.empty())
+        return OpenReader(m_path, m_timeout);
+    std::unique_ptr<Engine> r = std::move(m_idle.back());
+    m_idle.pop_back();
+    return r;
+}
+
+void Engine::giveBack(std::unique_ptr<Engine> reader)
+{
+    if (m_idle.size() < PooledReaders)
+        m_idle.push_back(std::move(reader));
 }
 
 Engine::~Engine()
 {
+    // Readers first: the main handle's close is then the last one, and folds the log back.
+    while (!m_cursors.empty())
+        m_cursors.back()->finish(false);
+    m_idle.clear();
     clearCache();
     if (m_db)
         sqlite3_close_v2(m_db);
@@ -426,6 +557,159 @@ void Engine::describe(Statement& st)
         }
     }
     st.described = sqlite3_stmt_status(stmt, SQLITE_STMTSTATUS_REPREPARE, 0);
+}
+
+std::unique_ptr<Cursor> Engine::OpenLazy(const QString& jetSql, const TParameters& params, XResultSet& rs,
+                                         std::vector<ColumnInfo>& columns, int* count)
+{
+    // Uncommitted work of this handle is seen only by this handle.
+    if (m_path.isEmpty() || !sqlite3_get_autocommit(m_db) || firstWord(jetSql) != QLatin1String("SELECT")) {
+        Query(jetSql, params, rs, columns);
+        *count = rs.Rows();
+        return nullptr;
+    }
+    std::unique_ptr<Engine> reader;
+    try {
+        reader = takeReader();
+    } catch (const EOleException&) {
+        // No second handle on this file: read it whole on this one.
+        Query(jetSql, params, rs, columns);
+        *count = rs.Rows();
+        return nullptr;
+    }
+    std::unique_ptr<Cursor> cur(new Cursor);
+    cur->m_owner = this;
+    cur->m_reader = std::move(reader);
+    cur->m_rs = &rs;
+    m_cursors.push_back(cur.get());
+    Engine* r = cur->m_reader.get();
+    r->Exec(QStringLiteral("BEGIN"));
+    cur->m_st = r->prepare(jetSql, &cur->m_cached);
+    Statement& st = *cur->m_st;
+    r->bind(st, params);
+    sqlite3_stmt* stmt = st.stmt;
+    if (sqlite3_column_count(stmt) == 0)
+        throw EOleException(QStringLiteral("CommandText does not return a result set."));
+    int rc = sqlite3_step(stmt);
+    if (st.described != sqlite3_stmt_status(stmt, SQLITE_STMTSTATUS_REPREPARE, 0))
+        r->describe(st);
+    columns = st.columns;
+    rs.Reset(int(columns.size()));
+    for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt)) {
+        rs.AppendRow(stmt);
+        if (rs.Rows() == FirstRows)
+            break;
+    }
+    if (rc != SQLITE_ROW) {
+        if (rc != SQLITE_DONE)
+            throw EOleException(EngineMessage(r->m_db));
+        cur->finish(true);
+        inferTypes(rs, columns, st.declared);
+        *count = rs.Rows();
+        return nullptr;
+    }
+
+    // Counted in the same snapshot by stepping the statement's rows without
+    // their ordering and with no column but the undeclared ones, whose types
+    // come from every row: SQLite then drops the joins that cannot change the
+    // number of rows (a COUNT(*) aggregate keeps them).
+    QString counted = countableText(jetSql);
+    QStringList picked;
+    std::vector<int> undeclared;
+    for (int c = 0; c < int(columns.size()); ++c) {
+        if (st.declared[size_t(c)])
+            continue;
+        const QString& name = columns[size_t(c)].name;
+        int same = 0;
+        for (const ColumnInfo& other : columns)
+            same += other.name.compare(name, Qt::CaseInsensitive) == 0 ? 1 : 0;
+        if (same != 1 || name.contains(u']') || name.isEmpty())
+            counted.clear();   // cannot be named from outside the subquery
+        undeclared.push_back(c);
+        picked.append(JetSql::QuoteJet(name));
+    }
+    bool counted_ok = false;
+    if (!counted.isEmpty()) {
+        try {
+            bool cached = false;
+            const QString what = picked.isEmpty() ? QStringLiteral("0") : picked.join(QStringLiteral(", "));
+            Statement* cs = r->prepare(QStringLiteral("SELECT %1 FROM (%2)").arg(what, counted), &cached);
+            struct Finisher {
+                Engine* e;
+                Statement* st;
+                bool cached;
+                ~Finisher() { e->release(st, cached); }
+            } finisher{r, cs, cached};
+            r->bind(*cs, params);
+            std::vector<qint64> kinds(undeclared.size(), 0);
+            qint64 n = 0;
+            int crc;
+            while ((crc = sqlite3_step(cs->stmt)) == SQLITE_ROW) {
+                ++n;
+                for (size_t i = 0; i < undeclared.size(); ++i)
+                    addKind(kinds[i], cs->stmt, int(i));
+            }
+            if (crc == SQLITE_DONE && n <= INT_MAX) {
+                *count = int(n);
+                counted_ok = true;
+                for (size_t i = 0; i < undeclared.size(); ++i)
+                    counted_ok = typeFromKinds(kinds[i], columns[size_t(undeclared[i])]) && counted_ok;
+            }
+        } catch (const EOleException&) {
+            counted_ok = false;   // read it all instead
+        }
+    }
+    if (!counted_ok) {
+        cur->FetchTo(-1);
+        inferTypes(rs, columns, st.declared);
+        *count = rs.Rows();
+        return nullptr;
+    }
+    cur->m_count = *count;
+    return cur;
+}
+
+Cursor::~Cursor()
+{
+    finish(false);
+}
+
+void Cursor::finish(bool keepReader)
+{
+    if (!m_reader)
+        return;
+    if (m_st)
+        m_reader->release(m_st, m_cached);
+    m_st = nullptr;
+    const bool ended = sqlite3_exec(m_reader->m_db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+    std::unique_ptr<Engine> reader = std::move(m_reader);
+    if (m_owner) {
+        m_owner->m_cursors.erase(std::find(m_owner->m_cursors.begin(), m_owner->m_cursors.end(), this));
+        if (keepReader && ended)
+            m_owner->giveBack(std::move(reader));
+    }
+    m_owner = nullptr;
+}
+
+void Cursor::FetchTo(int row)
+{
+    if (!m_reader)
+        return;
+    sqlite3_stmt* stmt = m_st->stmt;
+    int rc = SQLITE_ROW;
+    // Past the counted rows only the end remains: read it, so the snapshot goes now.
+    while (row < 0 || m_rs->Rows() <= row || m_rs->Rows() >= m_count) {
+        rc = sqlite3_step(stmt);
+        if (rc != SQLITE_ROW)
+            break;
+        m_rs->AppendRow(stmt);
+    }
+    if (rc == SQLITE_ROW)
+        return;
+    const QString msg = rc == SQLITE_DONE ? QString() : EngineMessage(m_reader->m_db);
+    finish(true);
+    if (!msg.isEmpty())
+        throw EOleException(msg);
 }
 
 int Engine::Execute(const QString& jetSql, const TParameters& params)

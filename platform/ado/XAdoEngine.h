@@ -21,6 +21,8 @@ struct ColumnInfo
     int size = 0;
 };
 
+class Cursor;
+
 // One open database file: the SQLite handle and the prepared statements of
 // the Jet texts run on it (rewrite included), kept for the next run.
 class Engine
@@ -36,6 +38,12 @@ public:
 
     // A statement that returns rows, read whole into rs.
     void Query(const QString& jetSql, const TParameters& params, XResultSet& rs, std::vector<ColumnInfo>& columns);
+    // A statement that returns rows, read in a snapshot of its own on a reader
+    // handle: its first rows go into rs, *count gets its exact row count, and
+    // the cursor reads the rest into rs as asked. Null when rs holds the whole
+    // result already (a short result, or a statement that cannot be read so).
+    std::unique_ptr<Cursor> OpenLazy(const QString& jetSql, const TParameters& params, XResultSet& rs,
+                                     std::vector<ColumnInfo>& columns, int* count);
     // Any other statement, DDL included; rows affected.
     int Execute(const QString& jetSql, const TParameters& params);
 
@@ -45,8 +53,11 @@ public:
     [[noreturn]] void Raise(int rc) const;
 
     int CachedStatementCount() const { return int(m_cache.size()); }
+    // Snapshots held now by datasets whose rows are not all read.
+    int SnapshotCount() const { return int(m_cursors.size()); }
 
 private:
+    friend class Cursor;
     struct Statement
     {
         sqlite3_stmt* stmt = nullptr;
@@ -60,6 +71,9 @@ private:
     void describe(Statement& st);
 
     explicit Engine(sqlite3* db) : m_db(db) {}
+    static std::unique_ptr<Engine> OpenReader(const QString& path, int timeoutSeconds);
+    std::unique_ptr<Engine> takeReader();
+    void giveBack(std::unique_ptr<Engine> reader);
     Statement* prepare(const QString& jetSql, bool* cached);
     void release(Statement* st, bool cached);
     void bind(Statement& st, const TParameters& params);
@@ -67,6 +81,38 @@ private:
 
     sqlite3* m_db = nullptr;
     QHash<QString, Statement*> m_cache;
+    QString m_path;
+    int m_timeout = 0;
+    std::vector<std::unique_ptr<Engine>> m_idle;   // reader handles ready for the next cursor
+    std::vector<Cursor*> m_cursors;                // cursors reading now, each on a reader of its own
+};
+
+// The rest of a lazily opened statement, read in its reader's snapshot. The
+// read transaction ends, and the reader goes back to the pool, once the last
+// row is read, or when the cursor goes (or its engine closes).
+class Cursor
+{
+public:
+    ~Cursor();
+    Cursor(const Cursor&) = delete;
+    Cursor& operator=(const Cursor&) = delete;
+
+    // Reads rows until the result holds row (from 0), or all of them when row < 0.
+    // EOleException when the engine fails on the way (the cursor is then done).
+    void FetchTo(int row);
+    bool Done() const { return !m_reader; }
+
+private:
+    friend class Engine;
+    Cursor() = default;
+    void finish(bool keepReader);
+
+    Engine* m_owner = nullptr;
+    std::unique_ptr<Engine> m_reader;
+    Engine::Statement* m_st = nullptr;
+    bool m_cached = false;
+    XResultSet* m_rs = nullptr;
+    int m_count = 0;
 };
 
 // The engine's message, made readable for the layer's own constraints.

@@ -309,7 +309,9 @@ TCampaignInfo TCampaignBuilder::Build(const QString& Path, const TCampaignOption
     for (const Table& t : tables)
         Exec(&conn, CreateSql(t));
     if (Options.LabelIndex)
-        Exec(&conn, QStringLiteral("CREATE INDEX IX_Etiqueta_Cruza_NC_REP ON Etiqueta_Cruza (NC_REP)"));
+        Exec(&conn, QStringLiteral("CREATE INDEX IX_Etiqueta_Cruza_NC_REP ON Etiqueta_Cruza (NC_REP, NC, NC_PRINT)"));
+    if (Options.DateIndex)
+        Exec(&conn, QStringLiteral("CREATE INDEX IX_Cruza_DUPD ON Cruza (DUPD)"));
 
     std::mt19937 rnd(Options.Seed);
     auto pick = [&](int n) { return int(rnd() % quint32(n)); };

@@ -21,8 +21,12 @@ struct TCampaignOptions
     bool ParentalEan13 = false;   // pot labels: EAN-13 instead of EAN-8
     QVariant TalLock = 1;         // a null QVariant stores Null
     // The index on Etiqueta_Cruza (NC_REP) that the label look-ups and the
-    // crossing grids join on; the table's key is (NC, REP).
+    // crossing grids join on (carrying NC and NC_PRINT, so that the grids'
+    // join reads no label rows); the table's key is (NC, REP).
     bool LabelIndex = true;
+    // The index on Cruza (DUPD) that serves the crossing grids' newest-first
+    // order, so that their first rows come without sorting every crossing.
+    bool DateIndex = true;
     quint32 Seed = 1;
 };
 
