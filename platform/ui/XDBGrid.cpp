@@ -99,7 +99,12 @@ QVariant XDataSetModel::data(const QModelIndex& Index, int Role) const
         const int f = FieldOf(Index.column());
         if (!ds || f < 0 || !ds->Active() || Index.row() >= ds->RecordCount())
             return QString();
-        return ds->CellText(Index.row(), f);
+        try {
+            return ds->CellText(Index.row(), f);
+        } catch (const std::exception& e) {
+            ReportCellError(m_grid, e);
+            return QString();
+        }
     }
     if (Role == Qt::TextAlignmentRole && Index.column() < m_grid->m_columns.Count())
         return QVariant::fromValue(AlignmentToQt(m_grid->m_columns.Items(Index.column())->Alignment()) | Qt::AlignVCenter);
@@ -141,6 +146,7 @@ void XDataSetModel::Rebuild()
     m_rows = ds && ds->Active() ? ds->RecordCount() : 0;
     m_indicatorRow = -1;
     ResolveFields();
+    ResetCellError(m_grid);
     endResetModel();
 }
 

@@ -1,6 +1,11 @@
 #include "XGridCell.h"
 
+#include "XDialogs.h"
+#include "XExceptions.h"
+
 #include <QPalette>
+#include <QTimer>
+#include <QWidget>
 
 TGridDrawState CellDrawState(const QStyleOptionViewItem& Option)
 {
@@ -21,4 +26,19 @@ void PrepareCellCanvas(TGridCanvas& Canvas, const QStyleOptionViewItem& Option, 
     Canvas.Brush.Color = Option.palette.color(group, selected ? QPalette::Highlight : QPalette::Base);
     static_cast<QFont&>(Canvas.Font) = Option.font;
     Canvas.Font.Color = Option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
+}
+
+void ReportCellError(QWidget* Grid, const std::exception& Error)
+{
+    if (Grid->property("x_cellErrorShown").toBool())
+        return;
+    Grid->setProperty("x_cellErrorShown", true);
+    const auto* own = dynamic_cast<const Exception*>(&Error);
+    const QString message = own ? own->Message() : QString::fromUtf8(Error.what());
+    QTimer::singleShot(0, Grid, [message] { ShowExceptionMessage(message); });
+}
+
+void ResetCellError(QWidget* Grid)
+{
+    Grid->setProperty("x_cellErrorShown", false);
 }

@@ -8,6 +8,16 @@
 
 #include <QStyledItemDelegate>
 
+#include <exception>
+
+class QWidget;
+
+// A cell that cannot be read (a dataset reads its rows as they are reached)
+// must not take the paint down: the error is shown once, after the paint,
+// until the grid's data is reset.
+void ReportCellError(QWidget* Grid, const std::exception& Error);
+void ResetCellError(QWidget* Grid);
+
 // Grid needs PaintCell(QPainter*, const QStyleOptionViewItem&, const QModelIndex&).
 template <class Grid>
 class XGridCellDelegate : public QStyledItemDelegate
@@ -17,7 +27,11 @@ public:
 
     void paint(QPainter* Painter, const QStyleOptionViewItem& Option, const QModelIndex& Index) const override
     {
-        m_grid->PaintCell(Painter, Option, Index);
+        try {
+            m_grid->PaintCell(Painter, Option, Index);
+        } catch (const std::exception& e) {
+            ReportCellError(m_grid, e);
+        }
     }
 
 private:

@@ -1,5 +1,7 @@
 #include "XDBGrid.h"
 #include "AdoTestDb.h"
+#include "XDialogs.h"
+#include "XExceptions.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -263,4 +265,33 @@ TEST(XDBGrid, PaintHookGetsRecordNumbersAndCanRecolourRows)
     for (int x = textCell.left(); x < textCell.right(); ++x)
         anyInk = anyInk || bare.pixelColor(x, textCell.center().y()) != img.pixelColor(textCell.right() - 2, textCell.center().y());
     EXPECT_FALSE(anyInk);
+}
+
+TEST(XDBGrid, ACellThatCannotBeReadIsShownOnceAndThePaintGoesOn)
+{
+    GridDb db(10);
+    TDBGrid g;
+    threeColumns(g);
+    g.SetDataSet(&db.q);
+    db.q.Open();
+    g.resize(320, 8 * g.RowHeight() + 40);
+    TDlgRecorder boxes;
+
+    int calls = 0;
+    g.OnDrawColumnCell = [&](TDBGrid*, const QRect&, int, TColumn*, TGridDrawState, int) {
+        ++calls;
+        throw EOleException(QStringLiteral("disk I/O error"));
+    };
+    EXPECT_FALSE(g.viewport()->grab().isNull());
+    EXPECT_FALSE(g.viewport()->grab().isNull());
+    EXPECT_GT(calls, 1) << "every cell was still painted";
+    EXPECT_EQ(boxes.Count(), 0) << "the box waits until the paint is over";
+    QCoreApplication::processEvents();
+    ASSERT_EQ(boxes.Count(), 1) << "one box however many cells failed";
+    EXPECT_EQ(boxes.Last().Text, QStringLiteral("disk I/O error."));
+
+    db.q.Requery();
+    g.viewport()->grab();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(boxes.Count(), 2) << "new data, a new chance to report";
 }
