@@ -21,10 +21,7 @@
 #include <ostream>
 
 // Readable texts in assertion messages.
-inline void PrintTo(const QString& S, std::ostream* Os)
-{
-    *Os << '"' << S.toStdString() << '"';
-}
+inline void PrintTo(const QString& S, std::ostream* Os) { *Os << '"' << S.toStdString() << '"'; }
 inline void PrintTo(const QStringList& L, std::ostream* Os)
 {
     *Os << '{' << L.join(QStringLiteral("\", \"")).prepend(u'"').append(u'"').toStdString() << '}';
@@ -83,7 +80,7 @@ public:
 
     static void RemoveSettings()
     {
-        QFile::remove(SettingsBase() + QStringLiteral(".dat"));
+        QFile::remove(SettingsFile());
         QFile::remove(SettingsBase() + QStringLiteral(".bkp"));
     }
 };

@@ -41,14 +41,11 @@ TEST_F(EtiqFlor, SequenceOfAnEan13Label)
     ASSERT_GT(Label, qint64(2147483647));
     EXPECT_EQ(Etiq.MaxSeq(Label), 0);
     EXPECT_EQ(Etiq.NextSeq(Label), 1);
-
-    AddCrossing(Label, Etiq.NextSeq(Label), "X");
-    EXPECT_EQ(Etiq.MaxSeq(Label), 1);
+    AddCrossing(Label, 1, "X");
     // The second crossing of the label, after the first was written off.
-    const int Second = Etiq.NextSeq(Label);
-    EXPECT_EQ(Second, 2);
-    AddCrossing(Label, Second, "M");
-    EXPECT_EQ(Etiq.MaxSeq(Label), 2);
+    EXPECT_EQ(Etiq.MaxSeq(Label), 1);
+    EXPECT_EQ(Etiq.NextSeq(Label), 2);
+    AddCrossing(Label, 2, "M");
     EXPECT_EQ(Etiq.NextSeq(Label), 3);
 
     // A number equal in its low 32 bits is another label.
@@ -86,18 +83,10 @@ TEST(InfoFlor, ClearEtiqFlorRec)
 {
     TInfoFlor Info;
     Info.nc = 12;
-    Info.codigo_mae = QStringLiteral("M-1");
-    Info.planejamento = QStringLiteral("Plano A");
-    Info.codigo_pai = QStringLiteral("P-2");
     Info.nc_mae = 3;
     Info.nc_pai = 4;
-    Info.codigo_cruza = QStringLiteral("C-5");
+    Info.codigo_mae = Info.planejamento = Info.codigo_pai = Info.codigo_cruza = QStringLiteral("x");
     ClearEtiqFlorRec(&Info);
-    EXPECT_EQ(Info.nc, 0);
-    EXPECT_EQ(Info.nc_mae, 0);
-    EXPECT_EQ(Info.nc_pai, 0);
-    EXPECT_TRUE(Info.codigo_mae.isEmpty());
-    EXPECT_TRUE(Info.planejamento.isEmpty());
-    EXPECT_TRUE(Info.codigo_pai.isEmpty());
-    EXPECT_TRUE(Info.codigo_cruza.isEmpty());
+    EXPECT_EQ((QList<qint64>{Info.nc, Info.nc_mae, Info.nc_pai}), (QList<qint64>{0, 0, 0}));
+    EXPECT_EQ((QStringList{Info.codigo_mae, Info.planejamento, Info.codigo_pai, Info.codigo_cruza}), QStringList(4, QString()));
 }

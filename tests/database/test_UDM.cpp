@@ -70,12 +70,7 @@ TEST_F(DataModule, DesignAndConnectionStrings)
 {
     TDM dm;
     EXPECT_EQ(dm.Conn->ConnectionString(), QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=False"));
-    EXPECT_EQ(dm.Conn->ConnectionTimeout(), 5);
-    EXPECT_FALSE(dm.Conn->LoginPrompt());
-    EXPECT_EQ(dm.Conn->Mode(), cmShareDenyNone);
     EXPECT_EQ(dm.Conn_Check->Mode(), cmShareDenyNone);
-    EXPECT_EQ(DBPassword.size(), 6);
-    EXPECT_EQ(SettingsKey.size(), 8);
     // The executable of the tests has no extension: its whole path is the base.
     EXPECT_EQ(dm.ConfigBaseName(), Base);
 
@@ -104,13 +99,12 @@ TEST_F(DataModule, DesignAndConnectionStrings)
 
 TEST_F(DataModule, ParseDataSource)
 {
-    EXPECT_EQ(TDM::ParseDataSource(QStringLiteral("Provider=X;Data Source=  /d/c.mdb  ;Persist Security Info=False")),
-              QStringLiteral("/d/c.mdb"));
-    EXPECT_EQ(TDM::ParseDataSource(QStringLiteral("Provider=X; Data Source=/d/c.mdb")), QStringLiteral("/d/c.mdb"));
-    EXPECT_EQ(TDM::ParseDataSource(QStringLiteral("Provider=X;Data Source = /d/c.mdb")), QString());
-    EXPECT_EQ(TDM::ParseDataSource(QStringLiteral("Provider=X;data source=/d/c.mdb")), QString());
-    EXPECT_EQ(TDM::ParseDataSource(QStringLiteral("Provider=X;Persist Security Info=False")), QString());
-    EXPECT_EQ(TDM::ParseDataSource(QString()), QString());
+    const std::pair<const char*, const char*> cases[] = {
+        {"Provider=X;Data Source=  /d/c.mdb  ;Persist Security Info=False", "/d/c.mdb"},
+        {"Provider=X; Data Source=/d/c.mdb", "/d/c.mdb"}, {"Provider=X;Data Source = /d/c.mdb", ""},
+        {"Provider=X;data source=/d/c.mdb", ""}, {"Provider=X;Persist Security Info=False", ""}, {"", ""}};
+    for (const auto& [text, path] : cases)
+        EXPECT_EQ(TDM::ParseDataSource(QLatin1String(text)), QLatin1String(path)) << text;
 }
 
 TEST_F(DataModule, ConnectWithoutSettingsOrWithAStalePath)
@@ -215,7 +209,6 @@ TEST_F(DataModule, SettingsFileSavesWithBackupAndReadsBack)
     // The plain content: count 1, then the path with its length.
     const QByteArray plain = DecodeText(first, SettingsKey);
     EXPECT_EQ(plain, Pack(1, a.Path.toUtf8()));
-    EXPECT_EQ(plain.left(8), QByteArray("\x01\x00\x00\x00", 4) + QByteArray(1, char(a.Path.toUtf8().size())) + QByteArray(3, '\0'));
     EXPECT_FALSE(first.contains(a.Path.toUtf8()));
     EXPECT_FALSE(first.endsWith('\n'));
 

@@ -5,6 +5,7 @@
 
 #include "CampaignFile.h"
 #include "XAdo.h"
+#include "XExceptions.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -24,31 +25,17 @@ inline QByteArray FileBytes(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-struct JetCol
-{
-    const char* name;
-    int code;   // 2 TEXT(size), 3 LONG, 4 FLOAT
-    int size;
-    bool null;
-};
-
-inline QString JetTypeText(int code, int size)
-{
-    switch (code) {
-    case 2: return QStringLiteral("TEXT(%1)").arg(size);
-    case 3: return QStringLiteral("LONG ");
-    case 4: return QStringLiteral("FLOAT ");
-    }
-    return QString();
-}
-
-inline QString JetCreateTable(const QString& table, std::initializer_list<JetCol> cols, const QString& pk,
-                              const QString& uniqueKey = QString())
+// Columns as "NAME T" with T one of L (LONG), F (FLOAT), Tn (TEXT(n)); a trailing '?' allows Null.
+inline QString JetCreateTable(const QString& table, const QString& cols, const QString& pk, const QString& uniqueKey = {})
 {
     QStringList parts;
-    for (const JetCol& c : cols)
-        parts.append(QString::fromLatin1(c.name) + u' ' + JetTypeText(c.code, c.size) + u' '
-                     + (c.null ? QStringLiteral(" NULL ") : QStringLiteral(" NOT NULL ")));
+    for (const QString& c : cols.split(u',', Qt::SkipEmptyParts)) {
+        const QStringList nt = c.split(u' ', Qt::SkipEmptyParts);
+        const QString t = nt[1];
+        const QString type = t[0] == u'L' ? QStringLiteral("LONG ") : t[0] == u'F' ? QStringLiteral("FLOAT ")
+                                                                                   : "TEXT(" + QString(t.mid(1)).remove(u'?') + ")";
+        parts.append(nt[0] + u' ' + type + u' ' + (t.endsWith(u'?') ? QStringLiteral(" NULL ") : QStringLiteral(" NOT NULL ")));
+    }
     parts.append(QStringLiteral("CONSTRAINT PK_%1 PRIMARY KEY (%2)").arg(table, pk));
     if (!uniqueKey.isEmpty())
         parts.append(QStringLiteral("CONSTRAINT AK1_%1 UNIQUE (%2)").arg(table, uniqueKey));
@@ -59,51 +46,27 @@ inline QString JetCreateTable(const QString& table, std::initializer_list<JetCol
 inline QStringList CrossingTablesDdl()
 {
     return {
-        JetCreateTable("Configuracao",
-                       {{"CFG_ID", 3, 0, false}, {"VERSAO_DB", 2, 10, false}, {"NC_CODE", 3, 0, false},
-                        {"ID_PAIS_CODE", 3, 0, false}, {"ETIQ_PAG", 3, 0, false}, {"ALERT_SOUND", 2, 100, true},
-                        {"LIMPA_EMASC", 3, 0, false}, {"CAB_ETIQ_FLOR", 3, 0, false}, {"PLAN_ETIQ_FLOR", 3, 0, false},
-                        {"TAL_LOCK", 3, 0, true}, {"ID_HIBRIDACAO", 3, 0, false}, {"VERSION_HIBRID", 3, 0, false},
-                        {"SMT_MAX_HIBR", 3, 0, false}},
-                       "CFG_ID"),
-        JetCreateTable("Cruza",
-                       {{"ID_CRUZA", 3, 0, true}, {"NC_REP", 4, 0, false}, {"SEQ", 3, 0, false},
-                        {"REVERSO", 2, 1, false}, {"ID_EMASCULADOR", 3, 0, false}, {"STATUS", 2, 1, false},
-                        {"DUPD", 2, 20, false}, {"CMAQ", 2, 20, true}, {"ID_USUA_BAIXA", 3, 0, true},
-                        {"X_DUPD", 2, 20, true}, {"X_CMAQ", 2, 20, true}},
-                       "NC_REP, SEQ"),
-        JetCreateTable("Emasculador",
-                       {{"ID", 3, 0, false}, {"NOME", 2, 60, false}, {"USUA", 2, 30, false},
-                        {"DUPD", 2, 20, false}, {"CMAQ", 2, 20, false}},
-                       "ID"),
-        JetCreateTable("Colheita",
-                       {{"ID_CRUZA", 3, 0, true}, {"ID_USUA", 3, 0, true}, {"NC_REP", 4, 0, false},
-                        {"QTE_SEM", 3, 0, false}, {"LOTE", 2, 15, false}, {"OBS", 2, 50, true},
-                        {"DUPD", 2, 20, false}, {"CMAQ", 2, 20, false}},
-                       "NC_REP"),
-        JetCreateTable("Colheita_Del",
-                       {{"ID_CRUZA", 3, 0, true}, {"ID_USUA_DEL", 3, 0, true}, {"NC_REP", 4, 0, false},
-                        {"DUPD", 2, 20, false}, {"CMAQ", 2, 20, false}},
-                       "NC_REP, DUPD"),
-        JetCreateTable("Parental",
-                       {{"ID_PLANEJAMENTOCRUZA", 3, 0, true}, {"ID_PROGENITOR", 3, 0, true}, {"ID", 3, 0, false},
-                        {"CODIGO", 2, 30, false}, {"TRATAMENTO", 2, 50, false}, {"GGEN", 2, 20, false},
-                        {"GENEALOGIA", 2, 250, true}, {"CFLOR", 2, 10, true}, {"CPUB", 2, 10, true},
-                        {"USUA", 2, 30, false}, {"DUPD", 2, 20, false}, {"CMAQ", 2, 20, false},
-                        {"UPD_TAL", 3, 0, false}},
-                       "ID", "CODIGO"),
-        JetCreateTable("Planejamento_Cruza",
-                       {{"ID_PLANEJAMENTOCRUZA", 4, 0, true}, {"ID_CRUZA", 4, 0, true}, {"NC", 4, 0, false},
-                        {"CODIGO_CRUZA", 2, 30, false}, {"ID_VASO_MAE", 3, 0, false}, {"ID_VASO_PAI", 3, 0, false},
-                        {"PLANEJAMENTO", 2, 60, false}, {"REP", 3, 0, false}, {"USUA", 2, 30, false},
-                        {"DUPD", 2, 20, false}, {"CMAQ", 2, 20, false}},
-                       "NC", "CODIGO_CRUZA"),
-        JetCreateTable("Etiqueta_Cruza",
-                       {{"ID_CRUZA", 3, 0, true}, {"NC", 4, 0, false}, {"REP", 3, 0, false}, {"NC_REP", 4, 0, false},
-                        {"NC_PRINT", 2, 12, false}, {"USUA", 2, 30, false}, {"DUPD", 2, 20, false},
-                        {"CMAQ", 2, 20, false}},
-                       "NC, REP"),
+        JetCreateTable("Configuracao", "CFG_ID L, VERSAO_DB T10, NC_CODE L, ID_PAIS_CODE L, ETIQ_PAG L, ALERT_SOUND T100?, "
+                       "LIMPA_EMASC L, CAB_ETIQ_FLOR L, PLAN_ETIQ_FLOR L, TAL_LOCK L?, ID_HIBRIDACAO L, VERSION_HIBRID L, "
+                       "SMT_MAX_HIBR L", "CFG_ID"),
+        JetCreateTable("Cruza", "ID_CRUZA L?, NC_REP F, SEQ L, REVERSO T1, ID_EMASCULADOR L, STATUS T1, DUPD T20, CMAQ T20?, "
+                       "ID_USUA_BAIXA L?, X_DUPD T20?, X_CMAQ T20?", "NC_REP, SEQ"),
+        JetCreateTable("Emasculador", "ID L, NOME T60, USUA T30, DUPD T20, CMAQ T20", "ID"),
+        JetCreateTable("Colheita", "ID_CRUZA L?, ID_USUA L?, NC_REP F, QTE_SEM L, LOTE T15, OBS T50?, DUPD T20, CMAQ T20", "NC_REP"),
+        JetCreateTable("Colheita_Del", "ID_CRUZA L?, ID_USUA_DEL L?, NC_REP F, DUPD T20, CMAQ T20", "NC_REP, DUPD"),
+        JetCreateTable("Parental", "ID_PLANEJAMENTOCRUZA L?, ID_PROGENITOR L?, ID L, CODIGO T30, TRATAMENTO T50, GGEN T20, "
+                       "GENEALOGIA T250?, CFLOR T10?, CPUB T10?, USUA T30, DUPD T20, CMAQ T20, UPD_TAL L", "ID", "CODIGO"),
+        JetCreateTable("Planejamento_Cruza", "ID_PLANEJAMENTOCRUZA F?, ID_CRUZA F?, NC F, CODIGO_CRUZA T30, ID_VASO_MAE L, "
+                       "ID_VASO_PAI L, PLANEJAMENTO T60, REP L, USUA T30, DUPD T20, CMAQ T20", "NC", "CODIGO_CRUZA"),
+        JetCreateTable("Etiqueta_Cruza", "ID_CRUZA L?, NC F, REP L, NC_REP F, NC_PRINT T12, USUA T30, DUPD T20, CMAQ T20", "NC, REP"),
     };
+}
+
+// Sets a parameter's type and value.
+inline void SetParam(TParameters& params, const QString& name, TFieldType type, const QVariant& value)
+{
+    params.ParamByName(name)->DataType = type;
+    params.ParamByName(name)->Value = value;
 }
 
 // A new database file in a temporary folder, open on conn.
@@ -129,12 +92,29 @@ struct AdoTestDb
         return cmd.Execute();
     }
 
+    // Binds q to this database with the given text.
+    void prepare(TADOQuery& q, const QString& sql)
+    {
+        q.setConnection(&conn);
+        q.SQL.setText(sql);
+    }
+
+    // The message of the EOleException the statement raises, "<accepted>" when it runs.
+    QString refusal(const QString& sql)
+    {
+        try {
+            exec(sql);
+        } catch (const EOleException& e) {
+            return e.Message();
+        }
+        return QStringLiteral("<accepted>");
+    }
+
     // The first column of the first row, as text.
     QString scalar(const QString& sql)
     {
         TADOQuery q;
-        q.setConnection(&conn);
-        q.SQL.setText(sql);
+        prepare(q, sql);
         q.Open();
         return q.IsEmpty() ? QStringLiteral("<none>") : q.Fields(0)->AsString();
     }
@@ -143,8 +123,7 @@ struct AdoTestDb
     QString rows(const QString& sql)
     {
         TADOQuery q;
-        q.setConnection(&conn);
-        q.SQL.setText(sql);
+        prepare(q, sql);
         q.Open();
         return DataSetRows(q);
     }

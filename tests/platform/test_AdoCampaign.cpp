@@ -3,8 +3,6 @@
 
 #include "AdoTestDb.h"
 
-#include "XExceptions.h"
-
 namespace {
 
 const QString SQL_Cruza_Ativa = QStringLiteral("(SELECT c.*   FROM Cruza c         INNER JOIN (")
@@ -33,38 +31,31 @@ struct Campaign : AdoTestDb
     Campaign()
     {
         createCrossingTables();
-        const char* const rows[] = {
-            "INSERT INTO Emasculador VALUES (1, 'Maria', 'IMPORTACAO', '2025-01-01 00:00:00', 'PC0')",
-            "INSERT INTO Emasculador VALUES (2, 'João', 'IMPORTACAO', '2025-01-01 00:00:00', 'PC0')",
-            "INSERT INTO Emasculador VALUES (3, 'ana', 'IMPORTACAO', '2025-01-01 00:00:00', 'PC0')",
-            "INSERT INTO Parental (ID, CODIGO, TRATAMENTO, GGEN, USUA, DUPD, CMAQ, UPD_TAL) VALUES (101, 'P-A', 'Trat A', 'G1', 'IMPORTACAO', '2025-01-01 00:00:00', 'PC0', 0)",
-            "INSERT INTO Parental (ID, CODIGO, TRATAMENTO, GGEN, USUA, DUPD, CMAQ, UPD_TAL) VALUES (102, 'P-B', 'Trat B', 'G2', 'IMPORTACAO', '2025-01-01 00:00:00', 'PC0', 0)",
-            "INSERT INTO Parental (ID, CODIGO, TRATAMENTO, GGEN, USUA, DUPD, CMAQ, UPD_TAL) VALUES (103, 'P-C', 'Trat C', 'G3', 'IMPORTACAO', '2025-01-01 00:00:00', 'PC0', 0)",
-            "INSERT INTO Planejamento_Cruza (NC, CODIGO_CRUZA, ID_VASO_MAE, ID_VASO_PAI, PLANEJAMENTO, REP, USUA, DUPD, CMAQ) VALUES (1, 'CR-1', 101, 102, 'PLANO A', 2, 'IMPORTACAO', '2025-01-01 00:00:00', 'PC0')",
-            "INSERT INTO Planejamento_Cruza (NC, CODIGO_CRUZA, ID_VASO_MAE, ID_VASO_PAI, PLANEJAMENTO, REP, USUA, DUPD, CMAQ) VALUES (2, 'CR-2', 102, 103, 'PLANO B', 1, 'IMPORTACAO', '2025-01-01 00:00:00', 'PC0')",
-            "INSERT INTO Planejamento_Cruza (NC, CODIGO_CRUZA, ID_VASO_MAE, ID_VASO_PAI, PLANEJAMENTO, REP, USUA, DUPD, CMAQ) VALUES (3, 'CR-3', 101, 199, 'PLANO B', 0, 'IMPORTACAO', '2025-01-01 00:00:00', 'PC0')",
-            "INSERT INTO Etiqueta_Cruza (NC, REP, NC_REP, NC_PRINT, USUA, DUPD, CMAQ) VALUES (1, 1, 123456789012, '123456789012', 'T', '2025-01-01 00:00:00', 'PC0')",
-            "INSERT INTO Etiqueta_Cruza (NC, REP, NC_REP, NC_PRINT, USUA, DUPD, CMAQ) VALUES (1, 2, 1000002, '1000002', 'T', '2025-01-01 00:00:00', 'PC0')",
-            "INSERT INTO Etiqueta_Cruza (NC, REP, NC_REP, NC_PRINT, USUA, DUPD, CMAQ) VALUES (2, 1, 2000001, '2000001', 'T', '2025-01-01 00:00:00', 'PC0')",
-            "INSERT INTO Etiqueta_Cruza (NC, REP, NC_REP, NC_PRINT, USUA, DUPD, CMAQ) VALUES (9, 1, 9000001, '9000001', 'T', '2025-01-01 00:00:00', 'PC0')",
-            "INSERT INTO Cruza VALUES (NULL, 123456789012, 1, '0', 1, 'X', '2025-03-01 08:00:00', 'PC1', 2, '2025-03-02 08:00:00', 'PC1')",
-            "INSERT INTO Cruza (ID_CRUZA, NC_REP, SEQ, REVERSO, ID_EMASCULADOR, STATUS, DUPD, CMAQ) VALUES (NULL, 123456789012, 2, '1', 2, 'M', '2025-03-05 09:30:00', 'PC1')",
-            "INSERT INTO Cruza (ID_CRUZA, NC_REP, SEQ, REVERSO, ID_EMASCULADOR, STATUS, DUPD, CMAQ) VALUES (77, 1000002, 1, '0', 3, 'M', '2025-03-03 10:00:00', 'PC2')",
-            "INSERT INTO Colheita (NC_REP, QTE_SEM, LOTE, DUPD, CMAQ) VALUES (1000002, 12, 'L1', '2025-04-01 10:00:00', 'PC2')",
-            "INSERT INTO Colheita (NC_REP, QTE_SEM, LOTE, DUPD, CMAQ) VALUES (123456789012, 5, 'L1', '2025-04-02 10:00:00', 'PC2')",
-        };
-        for (const char* sql : rows)
-            exec(QString::fromUtf8(sql));
+        const QString imp = QStringLiteral("'IMPORTACAO', '2025-01-01 00:00:00', 'PC0'");
+        for (const QString e : {"1, 'Maria'", "2, 'João'", "3, 'ana'"})
+            exec("INSERT INTO Emasculador VALUES (" + e + ", " + imp + ")");
+        for (const QString p : {"101, 'P-A', 'Trat A', 'G1'", "102, 'P-B', 'Trat B', 'G2'", "103, 'P-C', 'Trat C', 'G3'"})
+            exec("INSERT INTO Parental (ID, CODIGO, TRATAMENTO, GGEN, USUA, DUPD, CMAQ, UPD_TAL) VALUES (" + p + ", " + imp + ", 0)");
+        for (const QString p : {"1, 'CR-1', 101, 102, 'PLANO A', 2", "2, 'CR-2', 102, 103, 'PLANO B', 1", "3, 'CR-3', 101, 199, 'PLANO B', 0"})
+            exec("INSERT INTO Planejamento_Cruza (NC, CODIGO_CRUZA, ID_VASO_MAE, ID_VASO_PAI, PLANEJAMENTO, REP, USUA, DUPD, CMAQ) "
+                 "VALUES (" + p + ", " + imp + ")");
+        for (const QString e : {"1, 1, 123456789012, '123456789012'", "1, 2, 1000002, '1000002'", "2, 1, 2000001, '2000001'",
+                                 "9, 1, 9000001, '9000001'"})
+            exec("INSERT INTO Etiqueta_Cruza (NC, REP, NC_REP, NC_PRINT, USUA, DUPD, CMAQ) VALUES (" + e + ", 'T', '2025-01-01 00:00:00', 'PC0')");
+        exec("INSERT INTO Cruza VALUES (NULL, 123456789012, 1, '0', 1, 'X', '2025-03-01 08:00:00', 'PC1', 2, '2025-03-02 08:00:00', 'PC1')");
+        for (const QString c : {"NULL, 123456789012, 2, '1', 2, 'M', '2025-03-05 09:30:00', 'PC1'",
+                                 "77, 1000002, 1, '0', 3, 'M', '2025-03-03 10:00:00', 'PC2'"})
+            exec("INSERT INTO Cruza (ID_CRUZA, NC_REP, SEQ, REVERSO, ID_EMASCULADOR, STATUS, DUPD, CMAQ) VALUES (" + c + ")");
+        exec("INSERT INTO Colheita (NC_REP, QTE_SEM, LOTE, DUPD, CMAQ) VALUES (1000002, 12, 'L1', '2025-04-01 10:00:00', 'PC2')");
+        exec("INSERT INTO Colheita (NC_REP, QTE_SEM, LOTE, DUPD, CMAQ) VALUES (123456789012, 5, 'L1', '2025-04-02 10:00:00', 'PC2')");
     }
 
     // Opens sql with one parameter and gives its rows.
     QString lookup(const QString& sql, const QString& param, TFieldType type, const QVariant& value)
     {
         TADOQuery q;
-        q.setConnection(&conn);
-        q.SQL.setText(sql);
-        q.Parameters.ParamByName(param)->DataType = type;
-        q.Parameters.ParamByName(param)->Value = value;
+        prepare(q, sql);
+        SetParam(q.Parameters, param, type, value);
         q.Open();
         return DataSetRows(q);
     }
@@ -73,8 +64,7 @@ struct Campaign : AdoTestDb
     QString pick(const QString& sql, const QStringList& fields)
     {
         TADOQuery q;
-        q.setConnection(&conn);
-        q.SQL.setText(sql);
+        prepare(q, sql);
         q.Open();
         QStringList out;
         for (; !q.Eof(); q.Next()) {
@@ -89,10 +79,8 @@ struct Campaign : AdoTestDb
     int maxSeq(qint64 ncRep)
     {
         TADOQuery q;
-        q.setConnection(&conn);
-        q.SQL.setText(MaxSeqSql);
-        q.Parameters.ParamByName("nc_rep")->DataType = ftLargeint;
-        q.Parameters.ParamByName("nc_rep")->Value = ncRep;
+        prepare(q, MaxSeqSql);
+        SetParam(q.Parameters, "nc_rep", ftLargeint, ncRep);
         q.Open();
         return q.IsEmpty() ? 0 : q.FieldByName("max_seq")->AsInteger();
     }
@@ -102,24 +90,20 @@ struct Campaign : AdoTestDb
         TADOCommand cmd;
         cmd.setConnection(&conn);
         cmd.setCommandText(InsertSql);
-        auto set = [&](const char* name, TFieldType type, const QVariant& value) {
-            cmd.Parameters.ParamByName(name)->DataType = type;
-            cmd.Parameters.ParamByName(name)->Value = value;
-        };
-        set("nc_rep", ftLargeint, ncRep);
-        set("seq", ftInteger, seq);
-        set("reverso", ftString, reverso);
-        set("id_emasculador", ftInteger, executor);
-        set("status", ftString, "M");
-        set("dupd", ftString, "2025-05-01 12:00:00");
-        set("cmaq", ftString, "ESTACAO-7");
+        SetParam(cmd.Parameters, "nc_rep", ftLargeint, ncRep);
+        SetParam(cmd.Parameters, "seq", ftInteger, seq);
+        SetParam(cmd.Parameters, "reverso", ftString, reverso);
+        SetParam(cmd.Parameters, "id_emasculador", ftInteger, executor);
+        SetParam(cmd.Parameters, "status", ftString, "M");
+        SetParam(cmd.Parameters, "dupd", ftString, "2025-05-01 12:00:00");
+        SetParam(cmd.Parameters, "cmaq", ftString, "ESTACAO-7");
         return cmd.Execute();
     }
 };
 
 } // namespace
 
-TEST(AdoCampaign, CurrentCrossingsExecutorsAndHighestSequence)
+TEST(AdoCampaign, ReadStatementsOfTheMainAndHybridisationWindows)
 {
     Campaign db;
     EXPECT_EQ(db.rows("SELECT cr.nc_rep, cr.seq, cr.status FROM " + SQL_Cruza_Ativa + " cr ORDER BY cr.nc_rep"),
@@ -128,11 +112,8 @@ TEST(AdoCampaign, CurrentCrossingsExecutorsAndHighestSequence)
     EXPECT_EQ(db.maxSeq(123456789012LL), 2);
     EXPECT_EQ(db.maxSeq(1000002), 1);
     EXPECT_EQ(db.maxSeq(2000001), 0);
-}
 
-TEST(AdoCampaign, HybridisationGridWithAndWithoutCondition)
-{
-    Campaign db;
+    // The hybridisation window: its grid with and without a condition, its label and pot look-ups.
     EXPECT_EQ(db.rows(SQL_Flor_Grid(QString())),
               QStringLiteral("|2025-03-05 09:30:00|123456789012|M|2|Sim|123456789012|CR-1|João|PLANO A|Adic;"
                              "77|2025-03-03 10:00:00|1000002|M|1|Não|1000002|CR-1|ana|PLANO A|Tal;"
@@ -140,11 +121,6 @@ TEST(AdoCampaign, HybridisationGridWithAndWithoutCondition)
     const QString condition = " (c.nc_rep=" + QStringLiteral("1234567890128").left(12) + " ) " + " AND (c.status <> 'X')";
     EXPECT_EQ(db.rows(SQL_Flor_Grid(condition)),
               QStringLiteral("|2025-03-05 09:30:00|123456789012|M|2|Sim|123456789012|CR-1|João|PLANO A|Adic"));
-}
-
-TEST(AdoCampaign, LabelAndPotLookups)
-{
-    Campaign db;
     EXPECT_EQ(db.lookup(ValidNcSql, "nc_rep", ftFloat, 123456789012.0),
               QStringLiteral("1|1|123456789012|CR-1|101|102|2025-03-05 09:30:00|M"));
     EXPECT_EQ(db.lookup(ValidNcSql, "nc_rep", ftFloat, 2000001.0), QStringLiteral("2|1|2000001|CR-2|102|103||"));
@@ -171,10 +147,8 @@ TEST(AdoCampaign, InsertAfterWriteOffAndDeletion)
     TADOCommand del;
     del.setConnection(&db.conn);
     del.setCommandText(DeleteSql);
-    del.Parameters.ParamByName("nc_rep")->DataType = ftFloat;
-    del.Parameters.ParamByName("nc_rep")->Value = 2000001.0;
-    del.Parameters.ParamByName("seq")->DataType = ftInteger;
-    del.Parameters.ParamByName("seq")->Value = 1;
+    SetParam(del.Parameters, "nc_rep", ftFloat, 2000001.0);
+    SetParam(del.Parameters, "seq", ftInteger, 1);
     EXPECT_EQ(del.Execute(), 1);
     EXPECT_EQ(db.maxSeq(2000001), 0);
 }

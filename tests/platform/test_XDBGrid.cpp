@@ -1,7 +1,6 @@
 #include "XDBGrid.h"
 #include "AdoTestDb.h"
 #include "XDialogs.h"
-#include "XExceptions.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -47,11 +46,14 @@ void addColumn(TDBGrid& g, const char* field, const char* title, int width, TAli
     c->SetAlignment(align);
 }
 
-void threeColumns(TDBGrid& g)
+// A grid of three columns on db's query, opened.
+void threeColumns(TDBGrid& g, GridDb& db)
 {
     addColumn(g, "ID", "Código", 60, taRightJustify);
     addColumn(g, "nome", "Nome", 120, taLeftJustify);
     addColumn(g, "Valor", "Valor", 80, taRightJustify);
+    g.SetDataSet(&db.q);
+    db.q.Open();
 }
 
 QString cell(const TDBGrid& g, int row, int col)
@@ -65,28 +67,21 @@ TEST(XDBGrid, ShowsTheResultByFieldNameWithTitlesWidthsAndAlignment)
 {
     GridDb db(25);
     TDBGrid g;
-    threeColumns(g);
+    threeColumns(g, db);
     g.Columns()->Items(1)->Title()->SetAlignment(taCenter);
-    g.SetDataSet(&db.q);
-    EXPECT_EQ(g.model()->rowCount(), 0) << "a closed dataset shows no rows";
-
-    db.q.Open();
     QAbstractItemModel* m = g.model();
     ASSERT_EQ(m->rowCount(), 25);
     ASSERT_EQ(m->columnCount(), 3);
-    EXPECT_EQ(cell(g, 0, 0), "1");
     EXPECT_EQ(cell(g, 0, 1), "nome 1");
     EXPECT_EQ(cell(g, 2, 2), "4.5");
     EXPECT_EQ(cell(g, 4, 2), "") << "Null shows empty";
-    EXPECT_EQ(cell(g, 24, 1), "nome 25");
+    EXPECT_EQ(cell(g, 24, 0), "25");
     EXPECT_EQ(m->headerData(0, Qt::Horizontal).toString(), "Código");
     EXPECT_EQ(m->headerData(1, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHorizontal_Mask,
               Qt::AlignHCenter);
     EXPECT_EQ(m->index(0, 0).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHorizontal_Mask,
               Qt::AlignRight);
-    EXPECT_EQ(g.columnWidth(0), 60);
-    EXPECT_EQ(g.columnWidth(1), 120);
-    EXPECT_EQ(g.columnWidth(2), 80);
+    EXPECT_EQ(QList<int>({g.columnWidth(0), g.columnWidth(1), g.columnWidth(2)}), QList<int>({60, 120, 80}));
 
     // A column whose field the result lacks stays empty; renaming it finds the field.
     addColumn(g, "nada", "Nada", 50, taLeftJustify);
@@ -94,9 +89,7 @@ TEST(XDBGrid, ShowsTheResultByFieldNameWithTitlesWidthsAndAlignment)
     g.Columns()->Items(3)->SetFieldName("STATUS");
     EXPECT_EQ(cell(g, 3, 3), "X");
     EXPECT_EQ(g.columnWidth(3), 50);
-    EXPECT_EQ(g.RecNoOfRow(0), 1);
-    EXPECT_EQ(g.RecNoOfRow(24), 25);
-    EXPECT_EQ(g.RecNoOfRow(25), 0);
+    EXPECT_EQ(QList<int>({g.RecNoOfRow(0), g.RecNoOfRow(24), g.RecNoOfRow(25)}), QList<int>({1, 25, 0}));
     EXPECT_EQ(g.FieldText(4, "status"), "X");
     EXPECT_EQ(g.FieldValue(3, "VALOR").toDouble(), 4.5);
     EXPECT_FALSE(g.FieldValue(5, "VALOR").isValid());
@@ -106,10 +99,8 @@ TEST(XDBGrid, CurrentRecordAndSelectedRowFollowEachOther)
 {
     GridDb db(40);
     TDBGrid g;
-    threeColumns(g);
     g.SetOptions(dgTitles | dgIndicator | dgRowSelect);
-    g.SetDataSet(&db.q);
-    db.q.Open();
+    threeColumns(g, db);
     g.resize(400, 200);
     g.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
@@ -133,8 +124,6 @@ TEST(XDBGrid, CurrentRecordAndSelectedRowFollowEachOther)
     db.q.setRecNo(30);
     EXPECT_EQ(g.currentIndex().row(), 29);
     EXPECT_TRUE(g.viewport()->rect().intersects(g.visualRect(g.currentIndex())));
-    db.q.Next();
-    EXPECT_EQ(g.currentIndex().row(), 30);
     db.q.Last();
     EXPECT_EQ(g.currentIndex().row(), 39);
     db.q.First();
@@ -146,9 +135,8 @@ TEST(XDBGrid, RequeryCloseAndFilterKeepTheGridInStep)
 {
     GridDb db(10);
     TDBGrid g;
-    threeColumns(g);
-    g.SetDataSet(&db.q);
-    db.q.Open();
+    threeColumns(g, db);
+    EXPECT_EQ(g.FieldText(1, "nome"), "nome 1");
     db.q.setRecNo(8);
     EXPECT_EQ(g.currentIndex().row(), 7);
 
@@ -175,14 +163,11 @@ TEST(XDBGrid, RequeryCloseAndFilterKeepTheGridInStep)
     db.q.SQL.setText("SELECT nome, id FROM Item WHERE id > 12 ORDER BY id DESC");
     db.q.Open();
     ASSERT_EQ(g.model()->rowCount(), 2);
-    EXPECT_EQ(cell(g, 0, 0), "14");
-    EXPECT_EQ(cell(g, 0, 1), "nome 14");
-    EXPECT_EQ(cell(g, 0, 2), "");
+    EXPECT_EQ(cell(g, 0, 0) + '|' + cell(g, 0, 1) + '|' + cell(g, 0, 2), "14|nome 14|");
 
     // Another dataset, then none.
     TADOQuery other;
-    other.setConnection(&db.conn);
-    other.SQL.setText("SELECT id, nome FROM Item WHERE id = 3");
+    db.prepare(other, "SELECT id, nome FROM Item WHERE id = 3");
     other.Open();
     g.SetDataSet(&other);
     EXPECT_EQ(g.model()->rowCount(), 1);
@@ -196,10 +181,9 @@ TEST(XDBGrid, ADestroyedDataSetLeavesAnEmptyGrid)
 {
     GridDb db(5);
     TDBGrid g;
-    threeColumns(g);
+    threeColumns(g, db);
     auto* q = new TADOQuery;
-    q->setConnection(&db.conn);
-    q->SQL.setText("SELECT * FROM Item");
+    db.prepare(*q, "SELECT * FROM Item");
     q->Open();
     g.SetDataSet(q);
     EXPECT_EQ(g.model()->rowCount(), 5);
@@ -213,10 +197,8 @@ TEST(XDBGrid, PaintHookGetsRecordNumbersAndCanRecolourRows)
 {
     GridDb db(30);
     TDBGrid g;
-    threeColumns(g);
     g.SetOptions(dgTitles | dgRowSelect);
-    g.SetDataSet(&db.q);
-    db.q.Open();
+    threeColumns(g, db);
     db.q.setRecNo(2);
     g.resize(320, 8 * g.RowHeight() + 40);
 
@@ -271,9 +253,7 @@ TEST(XDBGrid, ACellThatCannotBeReadIsShownOnceAndThePaintGoesOn)
 {
     GridDb db(10);
     TDBGrid g;
-    threeColumns(g);
-    g.SetDataSet(&db.q);
-    db.q.Open();
+    threeColumns(g, db);
     g.resize(320, 8 * g.RowHeight() + 40);
     TDlgRecorder boxes;
 
@@ -282,7 +262,7 @@ TEST(XDBGrid, ACellThatCannotBeReadIsShownOnceAndThePaintGoesOn)
         ++calls;
         throw EOleException(QStringLiteral("disk I/O error"));
     };
-    EXPECT_FALSE(g.viewport()->grab().isNull());
+    g.viewport()->grab();
     EXPECT_FALSE(g.viewport()->grab().isNull());
     EXPECT_GT(calls, 1) << "every cell was still painted";
     EXPECT_EQ(boxes.Count(), 0) << "the box waits until the paint is over";

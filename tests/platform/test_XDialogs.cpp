@@ -32,8 +32,7 @@ TEST(XDialogs, StandardDialogAndRecorder)
         EXPECT_EQ(XMessageBox(QStringLiteral("d"), QStringLiteral("t"), mtWarning, mbYesNo), mrYes);
         const TDlgRequest& first = rec.Requests.at(0);
         EXPECT_EQ(first.Kind, mtWarning);
-        EXPECT_EQ(first.Caption, QStringLiteral("Exclusão"));
-        EXPECT_EQ(first.ButtonCaptions(), QStringLiteral("&Yes|&No"));
+        EXPECT_EQ(first.Caption + u' ' + first.ButtonCaptions(), QStringLiteral("Exclusão &Yes|&No"));
         EXPECT_EQ(rec.Requests.at(1).Caption, QCoreApplication::applicationName());
         EXPECT_EQ(rec.Texts(), (QStringList{"Apagar?", "b", "c", "d"}));
     }
@@ -49,8 +48,7 @@ TEST(XDialogs, ExceptionBoxAddsAFullStopAfterALetterOrDigit)
     ShowExceptionMessage(QString());
     EXPECT_EQ(rec.Texts(), (QStringList{"Arquivo não encontrado.", "Falhou.", "Tipo (EOleException)", ""}));
     EXPECT_EQ(rec.Last().Kind, mtError);
-    EXPECT_EQ(rec.Last().Caption, QCoreApplication::applicationName());
-    EXPECT_EQ(rec.Last().ButtonCaptions(), QStringLiteral("OK"));
+    EXPECT_EQ(rec.Last().Caption + u' ' + rec.Last().ButtonCaptions(), QCoreApplication::applicationName() + " OK");
 }
 
 TEST(XDialogs, QtBoxShowsTheRequestAndAnswersTheButtonPressed)
@@ -59,25 +57,21 @@ TEST(XDialogs, QtBoxShowsTheRequestAndAnswersTheButtonPressed)
     r.Caption = QStringLiteral("Aviso");
     r.Buttons[2].Caption = QStringLiteral("&Cancelar");
     r.Default = 1;
-    QString title, text, focused;
+    QString seen;   // title|text|default button
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box)
             return;
-        title = box->windowTitle();
-        text = box->text();
         icon = box->icon();
-        focused = box->defaultButton() ? box->defaultButton()->text() : QString();
+        seen = box->windowTitle() + u'|' + box->text() + u'|' + (box->defaultButton() ? box->defaultButton()->text() : "");
         for (QAbstractButton* b : box->buttons())
             if (b->text() == QStringLiteral("&Cancelar"))
                 b->click();
     });
     EXPECT_EQ(TQtDlgProvider().Show(r), mrCancel);
-    EXPECT_EQ(title, QStringLiteral("Aviso"));
-    EXPECT_EQ(text, QStringLiteral("Salvar?"));
+    EXPECT_EQ(seen, QStringLiteral("Aviso|Salvar?|&No"));
     EXPECT_EQ(icon, QMessageBox::Warning);
-    EXPECT_EQ(focused, QStringLiteral("&No"));
 
     // Escape answers the cancelling button.
     QTimer::singleShot(0, [] {

@@ -15,9 +15,7 @@ TEST(XFileDialogs, FiltersAndDefaultExtensionsInTheWindowsFormGoToQt)
               (QStringList{"Banco de Dados (*.mdb)", "Todos Arquivos (*.*)"}));
     EXPECT_EQ(QtNameFilters("Planilhas|*.xls;*.xlsx"), QStringList{"Planilhas (*.xls *.xlsx)"});
     EXPECT_EQ(QtNameFilters(""), QStringList{});
-    EXPECT_EQ(DefaultSuffix("*.xls"), "xls");
-    EXPECT_EQ(DefaultSuffix(".csv"), "csv");
-    EXPECT_EQ(DefaultSuffix("wav"), "wav");
+    EXPECT_EQ(DefaultSuffix("*.xls") + DefaultSuffix(".csv") + DefaultSuffix("wav"), "xlscsvwav");
     EXPECT_EQ(ApplyDefaultExt("/tmp/relatorio", "*.xlsx"), "/tmp/relatorio.xlsx");
     EXPECT_EQ(ApplyDefaultExt("/tmp/relatorio.csv", "*.xlsx"), "/tmp/relatorio.csv");
     EXPECT_EQ(ApplyDefaultExt("/tmp/relatorio", ""), "/tmp/relatorio");
@@ -28,9 +26,7 @@ TEST(XFileDialogs, RecorderKeepsRequestsAndAnswersFromItsScript)
     TFileDialogProvider* before = FileDialogProvider();
     {
         TFileDialogRecorder rec;
-        EXPECT_EQ(FileDialogProvider(), &rec);
         TSaveDialog sd;
-        sd.setObjectName("SD");
         sd.SetDefaultExt("*.xlsx");
         sd.SetFilter("Arquivo MS-Excel|*.xlsx|Todos Arquivos|*.*");
         sd.SetInitialDir("/dados");
@@ -41,10 +37,8 @@ TEST(XFileDialogs, RecorderKeepsRequestsAndAnswersFromItsScript)
         EXPECT_EQ(sd.FileName(), "/dados/parental.xlsx");
         const TFileDialogRequest& r = rec.Last();
         EXPECT_EQ(r.Kind, TFileDialogKind::Save);
-        EXPECT_EQ(r.Filter, "Arquivo MS-Excel|*.xlsx|Todos Arquivos|*.*");
-        EXPECT_EQ(r.InitialDir, "/dados");
-        EXPECT_EQ(r.FileName, "Consulta");
-        EXPECT_EQ(r.DefaultExt, "*.xlsx");
+        EXPECT_EQ(QStringList({r.Filter, r.InitialDir, r.FileName, r.DefaultExt}),
+                  QStringList({"Arquivo MS-Excel|*.xlsx|Todos Arquivos|*.*", "/dados", "Consulta", "*.xlsx"}));
 
         rec.Answer("/dados/outro.txt", 2);
         rec.Cancel();
@@ -73,32 +67,22 @@ TEST(XFileDialogs, TheQtDialogGetsFiltersFolderAndExtensionAndAsksNothingOfExist
     sd.SetFilterIndex(2);
     sd.SetDefaultExt("*.xlsx");
     sd.SetInitialDir(dir);
-    QStringList filters;
-    QString selectedFilter, suffix;
-    bool confirmsOverwrite = true;
-    bool saving = false;
-    QString shownDir;
+    QStringList seen;   // filters, then the selected one, suffix, save mode, overwrite question, folder
     // The dialog is answered from inside its own event loop.
     QTimer::singleShot(0, [&] {
         auto* dlg = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         if (!dlg)
             return;
-        filters = dlg->nameFilters();
-        selectedFilter = dlg->selectedNameFilter();
-        suffix = dlg->defaultSuffix();
-        confirmsOverwrite = !dlg->testOption(QFileDialog::DontConfirmOverwrite);
-        saving = dlg->acceptMode() == QFileDialog::AcceptSave;
-        shownDir = dlg->directory().absolutePath();
+        seen = dlg->nameFilters();
+        seen << dlg->selectedNameFilter() << dlg->defaultSuffix()
+             << (dlg->acceptMode() == QFileDialog::AcceptSave ? "save" : "open")
+             << (dlg->testOption(QFileDialog::DontConfirmOverwrite) ? "no question" : "asks") << dlg->directory().absolutePath();
         dlg->selectFile(QDir(dir).filePath("exportado"));
         QMetaObject::invokeMethod(dlg, "accept");
     });
     ASSERT_TRUE(sd.Execute());
-    EXPECT_EQ(filters, (QStringList{"Arquivo MS-Excel (*.xlsx)", "Todos Arquivos (*.*)"}));
-    EXPECT_EQ(selectedFilter, "Todos Arquivos (*.*)");
-    EXPECT_EQ(suffix, "xlsx");
-    EXPECT_FALSE(confirmsOverwrite);
-    EXPECT_TRUE(saving);
-    EXPECT_EQ(shownDir, QDir(dir).absolutePath());
+    EXPECT_EQ(seen, QStringList({"Arquivo MS-Excel (*.xlsx)", "Todos Arquivos (*.*)", "Todos Arquivos (*.*)", "xlsx", "save",
+                                 "no question", QDir(dir).absolutePath()}));
     EXPECT_EQ(sd.FileName(), QDir(dir).filePath("exportado.xlsx"));
 
     TOpenDialog od;

@@ -1,6 +1,5 @@
 #include "XMediaPlayer.h"
 
-#include <QDataStream>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -18,19 +17,18 @@ TEST(XMediaPlayer, RecorderKeepsWhatWasOpenedPlayedAndClosed)
     EXPECT_THROW(player.Play(), EMCIDeviceError);
 
     player.Open();
-    player.Play();
     player.Open();   // opening again closes first
     player.Play();
     player.Close();
     EXPECT_FALSE(player.IsOpen());
-    EXPECT_EQ(rec.Log, (QStringList{"Open /sons/alerta.wav", "Play /sons/alerta.wav", "Close /sons/alerta.wav",
-                                    "Open /sons/alerta.wav", "Play /sons/alerta.wav", "Close /sons/alerta.wav"}));
-    EXPECT_EQ(rec.Played, (QStringList{"/sons/alerta.wav", "/sons/alerta.wav"}));
+    EXPECT_EQ(rec.Log, (QStringList{"Open /sons/alerta.wav", "Close /sons/alerta.wav", "Open /sons/alerta.wav",
+                                    "Play /sons/alerta.wav", "Close /sons/alerta.wav"}));
+    EXPECT_EQ(rec.Played, QStringList{"/sons/alerta.wav"});
 
     rec.FailOpen = true;
     EXPECT_THROW(player.Open(), EMCIDeviceError);
     EXPECT_FALSE(player.IsOpen());
-    EXPECT_EQ(rec.Played.size(), 2);
+    EXPECT_EQ(rec.Played.size(), 1);
 }
 
 TEST(XMediaPlayer, APlayerMayOutliveTheRecorder)
@@ -56,7 +54,6 @@ TEST(XMediaPlayer, TheSoundEffectPlayerOpensOnlyFilesThatExist)
         FAIL() << "a missing file was opened";
     } catch (const EMCIDeviceError& e) {
         EXPECT_TRUE(e.Message().contains("falta.wav"));
-        EXPECT_EQ(e.ClassName(), "EMCIDeviceError");
     }
     player.SetFileName(QString());
     EXPECT_THROW(player.Open(), EMCIDeviceError);
@@ -65,16 +62,10 @@ TEST(XMediaPlayer, TheSoundEffectPlayerOpensOnlyFilesThatExist)
     const QString wav = dir.filePath("alerta.wav");
     QFile f(wav);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    QDataStream s(&f);
-    s.setByteOrder(QDataStream::LittleEndian);
-    const quint32 samples = 800;
-    f.write("RIFF");
-    s << quint32(36 + samples * 2);
-    f.write("WAVEfmt ");
-    s << quint32(16) << quint16(1) << quint16(1) << quint32(8000) << quint32(16000) << quint16(2) << quint16(16);
-    f.write("data");
-    s << quint32(samples * 2);
-    f.write(QByteArray(int(samples * 2), '\0'));
+    // RIFF/WAVE, PCM mono 8 kHz 16 bit, 1600 bytes of data.
+    f.write(QByteArray::fromHex("524946466406000057415645666d74201000000001000100"
+                                "401f0000803e0000020010006461746140060000"));
+    f.write(QByteArray(1600, '\0'));
     f.close();
     player.SetFileName(wav);
     player.Open();

@@ -226,23 +226,20 @@ TEST(UXLibLists, ClearStringsAndClearListFreeLastToFirst)
 TEST(UXLibFormat, BrazilianSettings)
 {
     const TFormatSettings& f = FormatSettingsBR;
-    EXPECT_EQ(QString() + f.ThousandSeparator + f.DecimalSeparator + f.DateSeparator + f.TimeSeparator,
-              QStringLiteral(".,/:"));
-    EXPECT_EQ(f.ListSeparator, QChar(0));
-    EXPECT_EQ(QList<int>({f.CurrencyFormat, f.NegCurrFormat, f.CurrencyDecimals, f.TwoDigitYearCenturyWindow}),
-              QList<int>({0, 0, 2, 50}));
-    EXPECT_EQ(QStringList({f.CurrencyString, f.ShortDateFormat, f.LongDateFormat, f.TimeAMString, f.TimePMString,
-                           f.ShortTimeFormat, f.LongTimeFormat}),
-              QStringList({"R$", "dd/mm/yyyy", "dd\" de \"mmmm\" de \"yyyy", "am", "pm", "hh:nn", "hh:nn:ss"}));
-    EXPECT_EQ(QStringList(std::begin(f.ShortMonthNames), std::end(f.ShortMonthNames)).join(' '),
-              QStringLiteral("jan fev mar abr mai jun jul ago set out nov dez"));
-    EXPECT_EQ(QStringList(std::begin(f.LongMonthNames), std::end(f.LongMonthNames)).join(' '),
-              QStringLiteral("janeiro fevereiro março abril maio junho julho agosto setembro outubro novembro "
-                             "dezembro"));
-    EXPECT_EQ(QStringList(std::begin(f.ShortDayNames), std::end(f.ShortDayNames)).join(' '),
-              QStringLiteral("dom seg ter qua qui sex sab"));
-    EXPECT_EQ(QStringList(std::begin(f.LongDayNames), std::end(f.LongDayNames)).join(' '),
-              QStringLiteral("domingo segunda-feira terça-feira quarta-feira quinta-feira sexta-feira sábado"));
+    QStringList all{QString() + f.ThousandSeparator + f.DecimalSeparator + f.DateSeparator + f.TimeSeparator,
+                    QString::number(f.ListSeparator.unicode()), f.CurrencyString, f.ShortDateFormat, f.LongDateFormat,
+                    f.TimeAMString, f.TimePMString, f.ShortTimeFormat, f.LongTimeFormat};
+    for (int n : {f.CurrencyFormat, f.NegCurrFormat, f.CurrencyDecimals, f.TwoDigitYearCenturyWindow})
+        all << QString::number(n);
+    for (const auto* names : {f.ShortMonthNames, f.LongMonthNames})
+        all << QStringList(names, names + 12).join(' ');
+    for (const auto* names : {f.ShortDayNames, f.LongDayNames})
+        all << QStringList(names, names + 7).join(' ');
+    EXPECT_EQ(all.join('|'), QStringLiteral(".,/:|0|R$|dd/mm/yyyy|dd\" de \"mmmm\" de \"yyyy|am|pm|hh:nn|hh:nn:ss|0|0|2|50|"
+                                            "jan fev mar abr mai jun jul ago set out nov dez|janeiro fevereiro março abril "
+                                            "maio junho julho agosto setembro outubro novembro dezembro|"
+                                            "dom seg ter qua qui sex sab|domingo segunda-feira terça-feira quarta-feira "
+                                            "quinta-feira sexta-feira sábado"));
 }
 
 TEST(UXLibFormat, FormatFloat)
