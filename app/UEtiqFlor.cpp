@@ -25,11 +25,8 @@ int TEtiqFlor::MaxSeq(qint64 NcRep)
         q->Open();
         if (!q->IsEmpty())
             Result = q->FieldByName(QStringLiteral("max_seq"))->AsInteger();
-    } catch (const Exception& E) {
-        ShowError(QStringLiteral("Erro ao buscar Maior Seq.\r\nErro: ") + E.Message());
-        Result = -1;
     } catch (const std::exception& E) {
-        ShowError(QStringLiteral("Erro ao buscar Maior Seq.\r\nErro: ") + QString::fromUtf8(E.what()));
+        ShowError(QStringLiteral("Erro ao buscar Maior Seq.\r\nErro: ") + ExceptionMessage(E));
         Result = -1;
     }
     q->Close();

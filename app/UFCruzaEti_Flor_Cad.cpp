@@ -68,30 +68,6 @@ public:
     }
 };
 
-// The code as the check digit routines read it: blanks and control characters off both ends.
-QString ScannedCode(const QString& Text)
-{
-    qsizetype first = 0;
-    qsizetype last = Text.size() - 1;
-    while (first <= last && Text.at(first).unicode() <= 32)
-        ++first;
-    while (last >= first && Text.at(last).unicode() <= 32)
-        --last;
-    return Text.mid(first, last - first + 1);
-}
-
-QString ExceptionText(std::exception_ptr Error)
-{
-    try {
-        std::rethrow_exception(Error);
-    } catch (const Exception& E) {
-        return E.Message();
-    } catch (const std::exception& E) {
-        return QString::fromUtf8(E.what());
-    } catch (...) {
-    }
-    return QString();
-}
 
 
 QLineEdit* NewEdit(QWidget* Parent, const char* Name, const QRect& Geometry)
@@ -570,7 +546,7 @@ bool TFCruzaEti_Flor_Cad::Check_Etiqueta(int BarcodeType, const QString& Code, Q
 
 qint64 TFCruzaEti_Flor_Cad::Get_NC_Rep(int BarcodeType, const QString& Code)
 {
-    const QString code = ScannedCode(Code);
+    const QString code = TrimControls(Code);
     int count = 0;
     if (BarcodeType == 0)
         count = 7;
@@ -610,7 +586,7 @@ bool TFCruzaEti_Flor_Cad::Valid_Parental(qint64 PotNumber, const QString& Which)
             result = true;
         }
     } catch (...) {
-        ShowError(QStringLiteral("Erro ao consultar os dados dos Parentais.\r\nMsg.: ") + ExceptionText(std::current_exception()));
+        ShowError(QStringLiteral("Erro ao consultar os dados dos Parentais.\r\nMsg.: ") + ExceptionMessage(std::current_exception()));
         result = false;
     }
     q->Close();
@@ -650,7 +626,7 @@ bool TFCruzaEti_Flor_Cad::Valid_NC(qint64 LabelNumber)
             codigo_cruza->clear();
         }
     } catch (...) {
-        const QString msg = ExceptionText(std::current_exception());
+        const QString msg = ExceptionMessage(std::current_exception());
         q->Close();
         ShowError(QStringLiteral("Erro ao Consultar Dados (Valid_NC): ") + msg);
         return false;
@@ -779,7 +755,7 @@ bool TFCruzaEti_Flor_Cad::Save_Flor(int AMode)
     } catch (...) {
         ShowError(QStringLiteral("Erro ao ") + (AMode == 1 ? QStringLiteral("Incluir") : QStringLiteral("Excluir"))
                   + QStringLiteral(" a Etiqueta de Hibridação.") + QStringLiteral("\r\n") + QStringLiteral("Msg. Erro : ")
-                  + ExceptionText(std::current_exception()));
+                  + ExceptionMessage(std::current_exception()));
         return false;
     }
     return true;

@@ -409,11 +409,8 @@ void Inicialize_Usuario(QComboBox* Combo, bool AddAll)
         for (q->First(); !q->Eof(); q->Next())
             Combo->addItem(q->FieldByName(QStringLiteral("nome"))->AsString(),
                            q->FieldByName(QStringLiteral("id"))->AsInteger());
-    } catch (const Exception& E) {
-        ShowError(QStringLiteral("Erro ao Carregar a lista dos Usuários (Inicialize_Usuario): ") + E.Message());
     } catch (const std::exception& E) {
-        ShowError(QStringLiteral("Erro ao Carregar a lista dos Usuários (Inicialize_Usuario): ")
-                  + QString::fromUtf8(E.what()));
+        ShowError(QStringLiteral("Erro ao Carregar a lista dos Usuários (Inicialize_Usuario): ") + ExceptionMessage(E));
     }
     q->Close();
 }

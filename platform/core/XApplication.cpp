@@ -20,13 +20,6 @@ bool XApplication::notify(QObject* Receiver, QEvent* Event)
 
 void XApplication::HandleException(std::exception_ptr Error)
 {
-    try {
-        std::rethrow_exception(Error);
-    } catch (const Exception& e) {
-        ShowExceptionMessage(e.Message());
-    } catch (const std::exception& e) {
-        ShowExceptionMessage(QString::fromUtf8(e.what()));
-    } catch (...) {
-        ShowExceptionMessage(QStringLiteral("Unknown exception"));
-    }
+    const QString message = ExceptionMessage(Error);
+    ShowExceptionMessage(message.isEmpty() ? QStringLiteral("Unknown exception") : message);
 }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QByteArray>
 #include <exception>
+#include <typeinfo>
 
 // The exception family of the program. Every class reports its own name,
 // because messages shown to the user print "Tipo: " + the class name.
@@ -41,3 +42,22 @@ X_EXCEPTION_CLASS(EConvertError, Exception)
 X_EXCEPTION_CLASS(EDatabaseError, Exception)
 // A control that refused to take an item.
 X_EXCEPTION_CLASS(EOutOfResources, Exception)
+
+// The text an exception carries: our own message, or what() of any other.
+inline QString ExceptionMessage(const std::exception& E)
+{
+    const auto* own = dynamic_cast<const Exception*>(&E);
+    return own ? own->Message() : QString::fromUtf8(E.what());
+}
+
+// The same for a caught exception of any kind; empty when it carries no text.
+inline QString ExceptionMessage(std::exception_ptr Error)
+{
+    try {
+        std::rethrow_exception(Error);
+    } catch (const std::exception& E) {
+        return ExceptionMessage(E);
+    } catch (...) {
+    }
+    return QString();
+}

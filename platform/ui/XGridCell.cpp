@@ -33,8 +33,7 @@ void ReportCellError(QWidget* Grid, const std::exception& Error)
     if (Grid->property("x_cellErrorShown").toBool())
         return;
     Grid->setProperty("x_cellErrorShown", true);
-    const auto* own = dynamic_cast<const Exception*>(&Error);
-    const QString message = own ? own->Message() : QString::fromUtf8(Error.what());
+    const QString message = ExceptionMessage(Error);
     QTimer::singleShot(0, Grid, [message] { ShowExceptionMessage(message); });
 }
 

@@ -89,8 +89,6 @@ bool Ask(const QString& Msg, bool DefaultNo)
 
 // ---- Check digits ----------------------------------------------------------
 
-namespace {
-
 // Blanks and control characters off both ends.
 QString TrimControls(const QString& S)
 {
@@ -102,6 +100,8 @@ QString TrimControls(const QString& S)
         --last;
     return S.mid(first, last - first + 1);
 }
+
+namespace {
 
 bool CheckEAN(const QString& Code, int Length, bool OddTimesThree, QString& Msg)
 {

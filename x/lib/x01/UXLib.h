@@ -54,6 +54,8 @@ bool Ask(const QString& Msg, bool DefaultNo = false);
 
 // ---- Check digits ----------------------------------------------------------
 
+// Blanks and control characters off both ends, as the check-digit routines read a code.
+QString TrimControls(const QString& S);
 bool CheckEAN8(const QString& Code, QString& Msg);
 bool CheckEAN13(const QString& Code, QString& Msg);
 
