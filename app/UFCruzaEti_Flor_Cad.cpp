@@ -304,7 +304,6 @@ void TFCruzaEti_Flor_Cad::FormShow()
         return;
     }
     Inicialize_Usuario(id_emasculador, false);
-    id_emasculador->setCurrentIndex(-1);
     QGrid->SQL.setText(SQL_Flor_Grid(QString()));
     QGrid->Open();
     Show_Count();

@@ -399,20 +399,19 @@ QString SQL_Cruza_Ativa()
 
 void Inicialize_Usuario(QComboBox* Combo, bool AddAll)
 {
-    std::unique_ptr<TADOQuery> q(NewQuery(DM->Conn));
-    try {
-        q->SQL.setText(QStringLiteral("SELECT e.id, e.nome   FROM Emasculador e  ORDER BY  e.nome"));
-        q->Open();
+    WithQuery(DM->Conn, QStringLiteral("Erro ao Carregar a lista dos Usuários (Inicialize_Usuario): "), [&](TADOQuery& q) {
+        q.SQL.setText(QStringLiteral("SELECT e.id, e.nome   FROM Emasculador e  ORDER BY  e.nome"));
+        q.Open();
         Combo->clear();
         if (AddAll)
             Combo->addItem(QStringLiteral("Todos"), 0);
-        for (q->First(); !q->Eof(); q->Next())
-            Combo->addItem(q->FieldByName(QStringLiteral("nome"))->AsString(),
-                           q->FieldByName(QStringLiteral("id"))->AsInteger());
-    } catch (const std::exception& E) {
-        ShowError(QStringLiteral("Erro ao Carregar a lista dos Usuários (Inicialize_Usuario): ") + ExceptionMessage(E));
-    }
-    q->Close();
+        for (q.First(); !q.Eof(); q.Next())
+            Combo->addItem(q.FieldByName(QStringLiteral("nome"))->AsString(),
+                           q.FieldByName(QStringLiteral("id"))->AsInteger());
+        // Qt selects the first item added; the list starts with nobody chosen.
+        Combo->setCurrentIndex(-1);
+        return true;
+    });
 }
 
 int Get_ID_Usuario(QComboBox* Combo)

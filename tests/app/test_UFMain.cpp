@@ -414,6 +414,7 @@ TEST(MainRoutines, ExecutorListAndAlertMessage)
         Names << Combo.itemText(i);
     EXPECT_EQ(Names.join(u'|'), QStringLiteral("Todos|")
                                     + Campaign.Rows(QStringLiteral("SELECT nome FROM Emasculador ORDER BY nome")).replace(u';', u'|'));
+    EXPECT_EQ(Get_ID_Usuario(&Combo), -1);   // nobody chosen until the user picks
     Combo.setCurrentIndex(0);
     EXPECT_EQ(Get_ID_Usuario(&Combo), 0);
     Combo.setCurrentIndex(2);

@@ -23,6 +23,29 @@ TEST(UXForms, QueriesAndCommandsShareOneNameSequence)
     EXPECT_EQ(q0->parent(), nullptr);
 }
 
+TEST(UXForms, AFailureIsReportedOnceWithItsPrefixAndAnswersFalse)
+{
+    QStringList shown;
+    const TReportProc report = [&](const QString& Msg) { shown << Msg; };
+    EXPECT_FALSE(Reported(QStringLiteral("Erro (A): "), [] { return false; }, report));
+    EXPECT_TRUE(Reported(QStringLiteral("Erro (B): "), [] { return true; }, report));
+    EXPECT_FALSE(Reported(QStringLiteral("Erro (C): "), []() -> bool { throw EConvertError(QStringLiteral("ruim")); }, report));
+    EXPECT_FALSE(Reported(QStringLiteral("Erro (D): "), []() -> bool { throw 7; }, report));
+    TADOConnection conn;   // never opened: the query fails, and is closed before the report
+    TADOQuery* used = nullptr;
+    EXPECT_FALSE(WithQuery(&conn, QStringLiteral("Erro (E): "), [&](TADOQuery& q) {
+        used = &q;
+        q.SQL.setText(QStringLiteral("SELECT 1"));
+        q.Open();
+        return true;
+    }, report));
+    EXPECT_NE(used, nullptr);
+    ASSERT_EQ(shown.size(), 3);
+    EXPECT_EQ(shown[0], QStringLiteral("Erro (C): ruim"));
+    EXPECT_EQ(shown[1], QStringLiteral("Erro (D): "));
+    EXPECT_TRUE(shown[2].startsWith(QStringLiteral("Erro (E): ")) && shown[2].size() > 10) << shown[2].toStdString();
+}
+
 TEST(UXForms, ComputerNameIsTheHostNameUpToItsFirstDot)
 {
     EXPECT_EQ(ComputerNameOf("estacao-07.lab.example"), QStringLiteral("estacao-07"));

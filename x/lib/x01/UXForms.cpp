@@ -1,12 +1,16 @@
 #include "UXForms.h"
 
+#include "UXLib.h"
 #include "XAdo.h"
 #include "XExceptions.h"
 
 #include <QDate>
 #include <QLocale>
 #include <QSysInfo>
+#include <QScopeGuard>
 #include <QTime>
+
+#include <memory>
 
 namespace {
 
@@ -42,6 +46,35 @@ TADOCommand* NewCommand(TADOConnection* Connection)
     c->setObjectName(QStringLiteral("q") + QString::number(QueryCounter));
     ++QueryCounter;
     return c;
+}
+
+bool Reported(const QString& Prefix, const std::function<bool()>& Work, const TReportProc& Report)
+{
+    QString failure;
+    try {
+        return Work();
+    } catch (...) {
+        failure = Prefix + ExceptionMessage(std::current_exception());
+    }
+    if (Report)
+        Report(failure);
+    else
+        ShowError(failure);
+    return false;
+}
+
+bool WithQuery(TADOConnection* Connection, const QString& Prefix, const std::function<bool(TADOQuery&)>& Work,
+               const TReportProc& Report)
+{
+    std::unique_ptr<TADOQuery> q(NewQuery(Connection));
+    return Reported(
+        Prefix,
+        [&] {
+            // Closed on the way out either way, before the caller's box can wait.
+            auto close = qScopeGuard([&] { q->Close(); });
+            return Work(*q);
+        },
+        Report);
 }
 
 QString ComputerNameOf(const QString& HostName)

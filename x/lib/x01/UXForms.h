@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QDate;
 class QTime;
 class TADOCommand;
@@ -16,6 +18,20 @@ class TADOQuery;
 TADOQuery* NewQuery(TADOConnection* Connection);
 // A new command on Connection, named from the same counter.
 TADOCommand* NewCommand(TADOConnection* Connection);
+
+// How a routine shows its failure: ShowError, or the scanning windows' alert.
+using TReportProc = std::function<void(const QString&)>;
+
+// Runs Work; an exception of any kind is shown through Report as Prefix
+// followed by the exception's message, and the answer is false. Otherwise
+// the answer is Work's.
+bool Reported(const QString& Prefix, const std::function<bool()>& Work, const TReportProc& Report = {});
+
+// Runs Work on a new query of Connection, reported as above. The query is
+// closed and freed before any message is shown, so no box waits while it
+// holds a snapshot of the file.
+bool WithQuery(TADOConnection* Connection, const QString& Prefix, const std::function<bool(TADOQuery&)>& Work,
+               const TReportProc& Report = {});
 
 // The computer name: the host name up to its first ".", at most 15
 // characters; raises "Computer name not detected" when there is none.
