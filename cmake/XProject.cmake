@@ -58,7 +58,8 @@ function(x_library name)
 endfunction()
 
 # x_tests(folder LIBS lib...): every test_*.cpp in the folder is one test
-# program, run by ctest with the offscreen window platform.
+# program, run by ctest with the offscreen window platform; a program named
+# test_*_RealBoxes runs under a virtual X server instead.
 function(x_tests folder)
   cmake_parse_arguments(X "" "" "LIBS" ${ARGN})
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/test_*.cpp)
@@ -68,9 +69,16 @@ function(x_tests folder)
     add_executable(${target} ${src})
     target_link_libraries(${target} PRIVATE ${X_LIBS} testsupport GTest::gtest GTest::gmock)
     x_warnings(${target})
-    add_test(NAME ${target} COMMAND ${target})
+    if(base MATCHES "_RealBoxes$")
+      # Real message boxes and real focus: a virtual X server of its own.
+      add_test(NAME ${target} COMMAND xvfb-run -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:${target}>)
+      set(platform xcb)
+    else()
+      add_test(NAME ${target} COMMAND ${target})
+      set(platform offscreen)
+    endif()
     set_tests_properties(${target} PROPERTIES
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_LOGGING_RULES=qt.qpa.*=false"
+      ENVIRONMENT "QT_QPA_PLATFORM=${platform};QT_LOGGING_RULES=qt.qpa.*=false"
       TIMEOUT 600)
   endforeach()
 endfunction()
