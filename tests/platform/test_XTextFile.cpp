@@ -1,0 +1,77 @@
+#include "XTextFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+TEST(XTextFile, AnsiHoldsWhatWindows1252HoldsAndNamesTheFirstCharacterItLacks)
+{
+    QByteArray out;
+    ASSERT_TRUE(ToAnsi(QStringLiteral("Algodão € “x”"), out));
+    EXPECT_EQ(out, QByteArray("Algod\xe3o \x80 \x93x\x94"));
+    struct { QString text; QString bad; } refused[] = {
+        {QStringLiteral("ok Ā e ő"), QStringLiteral("Ā")},
+        {QStringLiteral("vaso 🌱 1"), QStringLiteral("🌱")},
+        {QStringLiteral("\u0081"), QStringLiteral("\u0081")},
+    };
+    for (const auto& c : refused) {
+        QString bad;
+        EXPECT_FALSE(ToAnsi(c.text, out, &bad)) << c.text.toStdString();
+        EXPECT_EQ(bad, c.bad);
+        EXPECT_TRUE(out.isEmpty());
+    }
+}
+
+TEST(XTextFile, FilesReadAsUtf8WhenTheyAreAndAsWindows1252Otherwise)
+{
+    struct { QByteArray bytes; QString text; } cases[] = {
+        {QByteArray("\xEF\xBB\xBFNC;M\xC3\x83" "E\r\n"), QStringLiteral("NC;MÃE\r\n")},
+        {QByteArray("Jo\xe3o;\x80;\x93"), QStringLiteral("João;€;“")},
+        {QByteArray("a\x81z"), QStringLiteral("a\u0081z")},
+        {QByteArray(), QString()},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DecodeTextFile(c.bytes), c.text) << c.bytes.toHex().toStdString();
+    // Longer than one conversion buffer.
+    const QByteArray big = QByteArray(40000, '\xe7');
+    EXPECT_EQ(DecodeTextFile(big), QString(40000, QChar(0xe7)));
+}
+
+TEST(XTextFile, CellsTheReaderWouldMisreadAreNamedByRowAndColumn)
+{
+    const QList<QStringList> rows = {
+        {QStringLiteral("1"), QStringLiteral("a;b"), QStringLiteral("ok")},
+        {QStringLiteral("2"), QStringLiteral("ok"), QStringLiteral("linha\nquebrada")},
+        {QStringLiteral("Ā"), QStringLiteral("ok"), QStringLiteral("x\ry")},
+    };
+    const QList<TCellProblem> problems = CheckCells(rows, u';');
+    ASSERT_EQ(problems.size(), 4);
+    EXPECT_EQ(DescribeCellProblems(problems, {QStringLiteral("NC"), QStringLiteral("NOME")}, 2, 3),
+              QStringLiteral("Linha 2, coluna NOME: o valor contém o separador \";\".\r\n"
+                             "Linha 3, coluna 3: o valor contém uma quebra de linha.\r\n"
+                             "Linha 4, coluna NC: o caractere \"Ā\" não pode ser gravado no arquivo.\r\n"
+                             "... e mais 1 valor(es)."));
+    EXPECT_TRUE(CheckCells({{QStringLiteral("Soja"), QStringLiteral("çã")}}, u';').isEmpty());
+}
+
+TEST(XTextFile, SeparatedTextAndItsReplacingWrite)
+{
+    const QList<QStringList> rows = {{QStringLiteral("NC"), QStringLiteral("NOME")}, {QStringLiteral("7"), QStringLiteral("Conceição")}};
+    EXPECT_EQ(SeparatedText(rows, u';', true), QByteArray("NC;NOME;\r\n7;Concei\xe7\xe3o;\r\n"));
+    EXPECT_EQ(SeparatedText(rows, u';', false), QByteArray("NC;NOME\r\n7;Concei\xe7\xe3o\r\n"));
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("dados.txt"));
+    QString error;
+    ASSERT_TRUE(WriteFileReplacing(path, "velho", error));
+    ASSERT_TRUE(WriteFileReplacing(path, "novo\r\n", error));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("novo\r\n"));
+    // A folder that is a file cannot take it: the reason is given, nothing is left.
+    EXPECT_FALSE(WriteFileReplacing(path + QStringLiteral("/x.txt"), "y", error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("dados.txt")});
+}
