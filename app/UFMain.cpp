@@ -353,8 +353,8 @@ bool CheckDBStructure()
     if (Ok) {
         // Accepted: only now may the file change (its log mode, the look-ups' indexes).
         try {
-            DM->Conn->AcceptFile();
-            CreateQueryIndexes(DM->Conn);
+            if (DM->Conn->AcceptFile())
+                CreateQueryIndexes(DM->Conn);
         } catch (...) {
             Ok = false;
             XApplication::HandleException(std::current_exception());

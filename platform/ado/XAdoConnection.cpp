@@ -145,9 +145,9 @@ bool TADOConnection::ReadOnly() const
     return Engine()->ReadOnly();
 }
 
-void TADOConnection::AcceptFile()
+bool TADOConnection::AcceptFile()
 {
-    Engine()->Accept();
+    return Engine()->Accept();
 }
 
 void TADOConnection::BeginTrans()

@@ -416,15 +416,20 @@ QString Engine::JournalMode()
     return mode;
 }
 
-void Engine::Accept()
+bool Engine::Accept()
 {
     if (m_readOnly)
-        return;
+        return false;
     if (!m_wal) {
+        // Another program reading the file holds the switch off: it waits for no one, and
+        // the file works as it is (a rollback journal is as safe, only slower).
         SuspendSnapshots();
-        Exec(QStringLiteral("PRAGMA journal_mode = WAL"));
+        sqlite3_busy_timeout(m_db, 0);
+        sqlite3_exec(m_db, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
+        sqlite3_busy_timeout(m_db, m_timeout > 0 ? m_timeout * 1000 : 24 * 3600 * 1000);
         m_wal = JournalMode() == QLatin1String("wal");
     }
+    return m_wal;
 }
 
 void Engine::SuspendSnapshots()

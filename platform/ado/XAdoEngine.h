@@ -39,8 +39,9 @@ public:
 
     // The file could not be opened for writing; every write is refused.
     bool ReadOnly() const { return m_readOnly; }
-    // The program has accepted the file: it goes to write-ahead logging now.
-    void Accept();
+    // The program has accepted the file: it goes to write-ahead logging now,
+    // unless another program's lock holds that off. True when writable and logging.
+    bool Accept();
     bool WriteAheadLog() const { return m_wal; }
     // Ends the read transaction of every cursor; each takes a new one when read again.
     void SuspendSnapshots();
