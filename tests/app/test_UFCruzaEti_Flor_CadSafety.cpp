@@ -40,8 +40,9 @@ protected:
     void SetUp() override
     {
         TCampaignOptions o;
-        o.Labels = 60;
-        o.Crossings = 20;
+        // More crossings than a grid reads on opening: the count is not just the rows read.
+        o.Labels = 160;
+        o.Crossings = 120;
         Campaign = std::make_unique<TCampaignFile>(o);
         H.SaveSettings(Campaign->Path);
         TFMain* Main = H.Start();
