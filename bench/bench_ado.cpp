@@ -245,37 +245,12 @@ void BM_OpenAllQVariant(benchmark::State& state)
 }
 BENCHMARK(BM_OpenAllQVariant)->Unit(benchmark::kMillisecond);
 
-// Prints, after the usual table, each layer figure over its raw twin.
-class RatioReporter : public benchmark::ConsoleReporter
-{
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration)
-                m_times[r.benchmark_name()] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void Finalize() override
-    {
-        ConsoleReporter::Finalize();
-        const std::pair<const char*, const char*> pairs[] = {
-            {"BM_LookupAdo", "BM_LookupRaw"}, {"BM_InsertAdo", "BM_InsertRaw"}, {"BM_OpenAllAdo", "BM_StepAllRaw"}};
-        for (const auto& [ado, raw] : pairs)
-            if (m_times.count(ado) && m_times.count(raw) && m_times[raw] > 0)
-                std::printf("ratio %s / %s = %.2f\n", ado, raw, m_times[ado] / m_times[raw]);
-    }
-
-private:
-    std::map<std::string, double> m_times;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    MedianRatioReporter reporter({{"BM_LookupAdo", "BM_LookupRaw"}, {"BM_InsertAdo", "BM_InsertRaw"}, {"BM_OpenAllAdo", "BM_StepAllRaw"}});
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return 0;
