@@ -11,6 +11,7 @@
 //   bench_hibridacao --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 #include "BenchUtil.h"
+#include "BenchProgram.h"
 #include "CampaignBuilder.h"
 #include "UAppConfig.h"
 #include "UDBVersion.h"
@@ -95,40 +96,6 @@ std::vector<TFreeLabel> FreeLabels(TADOConnection* Conn)
         out.push_back({q.Fields(0)->AsLargeInt(), q.Fields(1)->AsInteger(), q.Fields(2)->AsInteger()});
     return out;
 }
-
-// The program around the window: main window (hidden), data module on the
-// campaign, configuration loaded, every box and sound recorded.
-struct TProgram
-{
-    TDlgRecorder Dlg;
-    TSoundRecorder Sound;
-    TFCruzaEti_Flor_Cad* W = nullptr;
-
-    TProgram(const QString& Path, bool StartUp)
-    {
-        new TFMain;
-        DM = new TDM;
-        DM->Conn->setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + Path);
-        DM->Conn->Open();
-        if (StartUp && !CheckDBStructure())
-            std::fprintf(stderr, "structure check failed: %s\n", qPrintable(Dlg.Texts().join(u'|')));
-        FMain->AppConfig->SetConnection(DM->Conn);
-        FMain->AppConfig->MPlayer = FMain->MPlayer;
-        FMain->AppConfig->Load(true);
-        W = new TFCruzaEti_Flor_Cad(nullptr);
-        W->show();
-        W->activateWindow();
-        (void)QTest::qWaitForWindowActive(W);
-    }
-    ~TProgram()
-    {
-        delete W;
-        delete FMain;
-        delete DM;
-        DM = nullptr;
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-};
 
 void Type(const QString& Text)
 {
