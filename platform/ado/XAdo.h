@@ -262,6 +262,7 @@ private:
     friend class TField;
     friend class TADOConnection;
     void execute(int known = -1);
+    void reexecute(int known);   // an active dataset run again; known: its count, or -1
     void connectionClosing();
     int rows() const;              // the record count, read or not
     void need(int row) const;      // reads rows up to row (from 0)

@@ -386,16 +386,7 @@ void TCustomADODataSet::Requery()
         Open();
         return;
     }
-    try {
-        execute();
-    } catch (...) {
-        Close();
-        throw;
-    }
-    setCurrent(0);
-    m_bof = true;
-    emit AfterRefresh(this);
-    emit AfterScroll(this);
+    reexecute(-1);
 }
 
 void TCustomADODataSet::RequeryAdded(int Rows)
@@ -404,7 +395,11 @@ void TCustomADODataSet::RequeryAdded(int Rows)
         Requery();
         return;
     }
-    const int known = rows() + Rows;
+    reexecute(rows() + Rows);
+}
+
+void TCustomADODataSet::reexecute(int known)
+{
     try {
         execute(known);
     } catch (...) {
