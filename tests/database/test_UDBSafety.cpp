@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sqlite3.h>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -160,4 +162,22 @@ TEST_F(DataModuleSafety, AHugeSettingsFileIsRefusedUnread)
     TDM again;
     again.LoadConfig();
     EXPECT_EQ(again.GetDataSource(), f.Path);
+}
+
+TEST_F(DataModuleSafety, AFileLockedByAnotherProgramIsReportedAsInUse)
+{
+    TCampaignFile f;
+    f.Conn.Close();
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(f.Path.toUtf8().constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "PRAGMA journal_mode = DELETE; BEGIN EXCLUSIVE;", nullptr, nullptr, nullptr), SQLITE_OK);
+    TDM dm;
+    dm.Conn->setConnectionTimeout(1);
+    dm.SetDatabase(f.Path);
+    EXPECT_FALSE(dm.SetConnected(true));
+    EXPECT_EQ(Rec.Texts(), QStringList{QStringLiteral("Erro ao conectar ao banco de dados.\r\nErro: Could not use '%1'; "
+                                                      "file already in use.\r\nHelp Context: EOleException").arg(f.Path)});
+    sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    EXPECT_TRUE(dm.SetConnected(true));
 }
