@@ -39,6 +39,20 @@ int TEtiqFlor::NextSeq(qint64 NcRep)
     return M < 0 ? M : M + 1;
 }
 
+bool TEtiqFlor::LiveCrossing(qint64 NcRep, QString& Date)
+{
+    std::unique_ptr<TADOQuery> q(NewQuery(Conn));
+    q->SQL.setText(QStringLiteral("SELECT dupd   FROM Cruza WHERE (nc_rep = :nc_rep) AND (status <> 'X')"));
+    TParameter* p = q->Parameters.ParamByName(QStringLiteral("nc_rep"));
+    p->DataType = ftLargeint;
+    p->Value = NcRep;
+    q->Open();
+    const bool found = !q->IsEmpty();
+    Date = found ? q->FieldByName(QStringLiteral("dupd"))->AsString() : QString();
+    q->Close();
+    return found;
+}
+
 QString TEtiqFlor::SQLCruzaNaoBaixada() const
 {
     return QStringLiteral("SELECT *   FROM Cruza WHERE (status <> 'X' )");

@@ -20,6 +20,9 @@ public:
     int MaxSeq(qint64 NcRep);
     // MaxSeq + 1; -1 after a failed query.
     int NextSeq(qint64 NcRep);
+    // Whether the label has a crossing that is not written off, and its date.
+    // EOleException on failure.
+    bool LiveCrossing(qint64 NcRep, QString& Date);
     // Every Cruza row that is not written off.
     QString SQLCruzaNaoBaixada() const;
 };

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QScopeGuard>
+#include <QSignalBlocker>
 
 #include <cmath>
 #include <new>
@@ -210,6 +211,10 @@ bool TFBCad::ExportGridToXLS(const QString& FileName, TDBGrid* Grid, TXXLS* XLS)
         TCustomADODataSet* ds = Grid->DataSet();
         if (!ds)
             throw EDatabaseError(QStringLiteral("Grid has no dataset"));
+        // The grid does not follow the walk row by row (pixels scrolled and
+        // painted each time); it is told once, at the end, where it stands.
+        auto following = qScopeGuard([ds] { emit ds->AfterScroll(ds); });
+        const QSignalBlocker quiet(ds);
         ds->First();
         std::vector<TField*> fields;
         int r = 2;

@@ -699,7 +699,7 @@ void TFCruzaEti_Flor_Cad::BConfirmClick()
         }
     }
     if (Save_Flor(Mode)) {
-        Refresh_Grid();
+        Refresh_Grid(Mode == 1 ? 1 : 0);
         if (Mode == 1)
             Reset_Entry();
     }
@@ -713,6 +713,13 @@ bool TFCruzaEti_Flor_Cad::Save_Flor(int AMode)
             const TAppConfig* cfg = Config();
             // The number the label check read, by the same rule.
             const qint64 label = Get_NC_Rep(cfg->NC_CODE, NC_REP_LIDO->text());
+            // The final check and the insert hold the write lock together: another instance cannot slip in.
+            TADOTransaction tx(DM->Conn);
+            if (QString used; FEtiqFlor->LiveCrossing(label, used)) {
+                tx.Rollback();
+                AlertMessage(QStringLiteral("A Etiqueta já foi utilizado em : ") + used);
+                return false;
+            }
             const int seq = FEtiqFlor->NextSeq(label);
             if (seq <= 0)
                 return true;
@@ -729,6 +736,7 @@ bool TFCruzaEti_Flor_Cad::Save_Flor(int AMode)
             set("dupd", ftString, NowStr());
             set("cmaq", ftString, cfg->ComputerName);
             QAtu->Execute();
+            tx.Commit();
         } else if (AMode == 4) {
             const QString nc = QGrid->FieldByName(QStringLiteral("nc"))->AsString();
             const QString cruza = QGrid->FieldByName(QStringLiteral("codigo_cruza"))->AsString();
@@ -770,10 +778,10 @@ QString TFCruzaEti_Flor_Cad::SQL_Flor_Grid(const QString& Condition)
     return sql + QStringLiteral(" ORDER BY c.DUPD desc");
 }
 
-void TFCruzaEti_Flor_Cad::Refresh_Grid()
+void TFCruzaEti_Flor_Cad::Refresh_Grid(int Added)
 {
     if (QGrid->Active())
-        QGrid->Requery();
+        Added > 0 ? QGrid->RequeryAdded(Added) : QGrid->Requery();
     else
         QGrid->Open();
     Show_Count();

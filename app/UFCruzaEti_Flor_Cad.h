@@ -74,7 +74,8 @@ public:
     bool Check_Etiqueta_Exclusao();
     bool Save_Flor(int AMode);
     QString SQL_Flor_Grid(const QString& Condition);
-    void Refresh_Grid();
+    // Added: rows the window's own last write added to the grid (kept count).
+    void Refresh_Grid(int Added = 0);
     void Show_Count();
     void Reset_Entry();
     void Clear_Fields();

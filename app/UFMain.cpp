@@ -350,6 +350,16 @@ bool CheckDBStructure()
         ShowError(Log.Text());
     // Freeing the schema must not close the shared connection.
     ClearConnection(Actual.get());
+    if (Ok) {
+        // Accepted: only now may the file change (its log mode, the look-ups' indexes).
+        try {
+            if (DM->Conn->AcceptFile())
+                CreateQueryIndexes(DM->Conn);
+        } catch (...) {
+            Ok = false;
+            XApplication::HandleException(std::current_exception());
+        }
+    }
     return Ok;
 }
 

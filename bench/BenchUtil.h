@@ -26,3 +26,66 @@ inline double HeapInUseMB()
 {
     return double(HeapInUseBytes()) / (1024.0 * 1024.0);
 }
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Prints, after the usual table, each measured figure over its twin's, from
+// the medians of the repetitions (the single run's time without repetitions).
+// Pairs name prefixes; every benchmark under the first prefix is matched with
+// the one of the same arguments under the second.
+class MedianRatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    explicit MedianRatioReporter(std::vector<std::pair<std::string, std::string>> Pairs) : m_pairs(std::move(Pairs)) {}
+
+    void ReportRuns(const std::vector<Run>& Runs) override
+    {
+        for (const Run& r : Runs) {
+            const std::string name = r.run_name.str();
+            if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median")
+                m_median[name] = r.GetAdjustedRealTime();
+            else if (r.run_type == Run::RT_Iteration)
+                m_single[name] = r.GetAdjustedRealTime();
+        }
+        ConsoleReporter::ReportRuns(Runs);
+    }
+
+    void Finalize() override
+    {
+        ConsoleReporter::Finalize();
+        auto time = [&](const std::string& n, double& t) {
+            if (m_median.count(n))
+                t = m_median[n];
+            else if (m_single.count(n))
+                t = m_single[n];
+            else
+                return false;
+            return true;
+        };
+        std::vector<std::string> names;
+        for (const auto& [n, t] : m_median)
+            names.push_back(n);
+        for (const auto& [n, t] : m_single)
+            if (!m_median.count(n))
+                names.push_back(n);
+        for (const auto& [a, b] : m_pairs)
+            for (const std::string& n : names) {
+                if (n.compare(0, a.size(), a) != 0)
+                    continue;
+                const std::string twin = b + n.substr(a.size());
+                double ta = 0, tb = 0;
+                if (time(n, ta) && time(twin, tb) && tb > 0)
+                    std::printf("ratio of medians %s / %s = %.2f\n", n.c_str(), twin.c_str(), ta / tb);
+            }
+    }
+
+private:
+    std::vector<std::pair<std::string, std::string>> m_pairs;
+    std::map<std::string, double> m_median, m_single;
+};

@@ -1,15 +1,20 @@
 // One whole registration in the hybridisation window as the scanner drives
 // it (executor, reverse flag, mother and father pots read and looked up as
-// they are left, the label confirmed: the four checks, the insert, the grid
-// re-queried and counted), on campaigns of 1,000, 10,000 and 100,000
-// crossings; beside it the bare statements of the same registration run on
-// the same kind of file through the SQLite C API, and, for comparison, the
-// bare statements with the grid read lazily (a count and its first page).
+// they are left, the label confirmed: the checks, the insert in its write
+// transaction, the grid re-queried with its count kept), on campaigns of
+// 1,000, 10,000 and 100,000 crossings made as the schema code makes them.
+// BM_Registration connects as the program does (the start-up makes the
+// look-up indexes); BM_RegistrationNoExtraIndexes skips that, as before.
+// Beside each, its raw twin: the same statements, as the layer runs them,
+// through the SQLite C API on the same kind of file. Ratios from medians.
 //
 //   bench_hibridacao --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
+#include "BenchUtil.h"
+#include "BenchProgram.h"
 #include "CampaignBuilder.h"
 #include "UAppConfig.h"
+#include "UDBVersion.h"
 #include "UDM.h"
 #include "UFCruzaEti_Flor_Cad.h"
 #include "UFMain.h"
@@ -49,17 +54,16 @@ std::unique_ptr<QTemporaryDir> Dir;
 
 // One campaign per size, built once; every run works on a fresh copy of it,
 // so that no run sees the crossings an earlier one registered.
-QString CampaignPath(int Crossings, bool DupdIndex)
+QString CampaignPath(int Crossings)
 {
-    static std::map<std::pair<int, bool>, QString> built;
+    static std::map<int, QString> built;
     static int copies = 0;
-    const auto key = std::make_pair(Crossings, DupdIndex);
+    const int key = Crossings;
     if (!built.count(key)) {
         TCampaignOptions o;
         o.Labels = Crossings + Spare;
         o.Crossings = Crossings;
-        o.DateIndex = DupdIndex;
-        const QString path = Dir->filePath(QStringLiteral("c%1%2.mdb").arg(Crossings).arg(DupdIndex ? "i" : ""));
+        const QString path = Dir->filePath(QStringLiteral("c%1.mdb").arg(Crossings));
         TCampaignBuilder::Build(path, o);
         built[key] = path;
     }
@@ -93,38 +97,6 @@ std::vector<TFreeLabel> FreeLabels(TADOConnection* Conn)
     return out;
 }
 
-// The program around the window: main window (hidden), data module on the
-// campaign, configuration loaded, every box and sound recorded.
-struct TProgram
-{
-    TDlgRecorder Dlg;
-    TSoundRecorder Sound;
-    TFCruzaEti_Flor_Cad* W = nullptr;
-
-    explicit TProgram(const QString& Path)
-    {
-        new TFMain;
-        DM = new TDM;
-        DM->Conn->setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + Path);
-        DM->Conn->Open();
-        FMain->AppConfig->SetConnection(DM->Conn);
-        FMain->AppConfig->MPlayer = FMain->MPlayer;
-        FMain->AppConfig->Load(true);
-        W = new TFCruzaEti_Flor_Cad(nullptr);
-        W->show();
-        W->activateWindow();
-        (void)QTest::qWaitForWindowActive(W);
-    }
-    ~TProgram()
-    {
-        delete W;
-        delete FMain;
-        delete DM;
-        DM = nullptr;
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-};
-
 void Type(const QString& Text)
 {
     QWidget* f = QApplication::focusWidget();
@@ -132,11 +104,11 @@ void Type(const QString& Text)
     QTest::keyClick(f, Qt::Key_Return);
 }
 
-void Registration(benchmark::State& State, bool DupdIndex)
+void Registration(benchmark::State& State, bool StartUp)
 {
     const int crossings = int(State.range(0));
-    const TRunFile file{CampaignPath(crossings, DupdIndex)};
-    TProgram p(file.Path);
+    const TRunFile file{CampaignPath(crossings)};
+    TProgram p(file.Path, StartUp);
     std::vector<TFreeLabel> free = FreeLabels(DM->Conn);
     size_t next = 0;
     const int rowsBefore = p.W->QGrid->RecordCount();
@@ -167,31 +139,31 @@ void Registration(benchmark::State& State, bool DupdIndex)
 
 void BM_Registration(benchmark::State& State)
 {
-    Registration(State, false);
-}
-
-void BM_RegistrationDupdIndex(benchmark::State& State)
-{
     Registration(State, true);
 }
 
-// ---- the same statements, bare ----
+void BM_RegistrationNoExtraIndexes(benchmark::State& State)
+{
+    Registration(State, false);
+}
+
+// ---- the raw twin: what the window runs, statement for statement ----
 
 struct TStmt
 {
     sqlite3_stmt* S = nullptr;
     TStmt(sqlite3* Db, const char* Sql)
     {
-        if (sqlite3_prepare_v2(Db, Sql, -1, &S, nullptr) != SQLITE_OK)
+        if (sqlite3_prepare_v3(Db, Sql, -1, SQLITE_PREPARE_PERSISTENT, &S, nullptr) != SQLITE_OK)
             std::fprintf(stderr, "%s: %s\n", Sql, sqlite3_errmsg(Db));
     }
     ~TStmt() { sqlite3_finalize(S); }
-    // Steps every row, reading every column as the result set does.
-    int Run()
+    // Steps up to Max rows (all when Max < 0), reading every column as the result set does.
+    int Run(int Max = -1)
     {
         int rows = 0;
         const int cols = sqlite3_column_count(S);
-        while (sqlite3_step(S) == SQLITE_ROW) {
+        while ((Max < 0 || rows < Max) && sqlite3_step(S) == SQLITE_ROW) {
             for (int c = 0; c < cols; ++c) {
                 switch (sqlite3_column_type(S, c)) {
                 case SQLITE_INTEGER: benchmark::DoNotOptimize(sqlite3_column_int64(S, c)); break;
@@ -207,58 +179,66 @@ struct TStmt
     }
 };
 
-// How the grid is read in the bare run: whole, as the window reads it; or
-// lazily, as a grid that reads only its first screen would: a count and
-// the first page, the count either of the whole statement or of its one
-// join that can add rows (the plan and the executor are joined on their keys).
-enum class TGridRead { Whole, LazyCount, LazyCheapCount };
+void Exec(sqlite3* Db, const char* Sql)
+{
+    sqlite3_exec(Db, Sql, nullptr, nullptr, nullptr);
+}
 
-void BM_BareStatements(benchmark::State& State, bool DupdIndex, TGridRead Read = TGridRead::Whole)
+sqlite3* OpenRaw(const QString& Path, int Flags)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(Path.toUtf8().constData(), &db, Flags | SQLITE_OPEN_NOMUTEX, nullptr);
+    sqlite3_busy_timeout(db, 5000);
+    return db;
+}
+
+// The statements of one registration as the layer runs them (traced): the
+// look-ups each in a read transaction of the reader handle, a file mark
+// before each, the confirmation's write transaction on the main handle, and
+// the grid's first page read in the reader's snapshot, ended when idle.
+void Twin(benchmark::State& State, bool StartUp)
 {
     const int crossings = int(State.range(0));
-    const TRunFile file{CampaignPath(crossings, DupdIndex)};
-    const QString& path = file.Path;
+    const TRunFile file{CampaignPath(crossings)};
     std::vector<TFreeLabel> free;
     {
         TADOConnection c;
-        c.setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + path);
+        c.setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + file.Path);
         c.Open();
+        if (StartUp)
+            CreateQueryIndexes(&c);
         free = FreeLabels(&c);
     }
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    sqlite3_exec(db, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
-    sqlite3_exec(db, "PRAGMA synchronous = NORMAL", nullptr, nullptr, nullptr);
+    sqlite3* main = OpenRaw(file.Path, SQLITE_OPEN_READWRITE);
+    Exec(main, "PRAGMA synchronous = NORMAL");
+    Exec(main, "PRAGMA journal_size_limit = 4194304");
+    sqlite3* reader = OpenRaw(file.Path, SQLITE_OPEN_READONLY);
+    Exec(reader, "PRAGMA mmap_size = 268435456");
     {
-        TStmt pot(db, "SELECT id, codigo   FROM Parental WHERE (id = ?1)");
-        TStmt label(db, "SELECT ec.nc, ec.rep, ec.nc_print, pc.codigo_cruza, pc.id_vaso_mae, pc.id_vaso_pai, "
-                        "c.dupd AS data_cruza, c.status FROM (Etiqueta_Cruza ec LEFT OUTER JOIN Planejamento_Cruza pc "
-                        "ON (ec.nc = pc.nc)) LEFT OUTER JOIN (SELECT * FROM Cruza WHERE (status <> 'X')) c "
-                        "ON (ec.nc_rep = c.nc_rep) WHERE ( ec.nc_rep = ?1 )");
-        TStmt maxSeq(db, "SELECT MAX( seq ) AS Max_Seq   FROM Cruza WHERE (nc_rep = ?1)");
-        TStmt insert(db, "INSERT INTO Cruza ( nc_rep, seq, reverso, id_emasculador, status, dupd, cmaq ) "
-                         "values (?1, ?2, ?3, ?4, ?5, ?6, ?7)");
-        TStmt grid(db, "SELECT c.id_cruza, c.dupd, c.nc_rep, c.status, c.seq, iif(c.reverso='0', 'Não', 'Sim') as reverso, "
-                       "ec.nc_print as nc, pc.codigo_cruza, e.nome AS nome_emasculador, pc.planejamento, "
-                       "iif(c.id_cruza IS NULL, 'Adic', 'Tal') AS tal_transmissao FROM ((Cruza c "
-                       "LEFT OUTER JOIN Etiqueta_Cruza ec ON (c.nc_rep = ec.nc_rep)) "
-                       "LEFT OUTER JOIN Planejamento_Cruza pc ON (ec.nc = pc.nc)) "
-                       "LEFT OUTER JOIN Emasculador e ON (c.id_emasculador = e.id) ORDER BY c.DUPD desc");
-        TStmt count(db, "SELECT COUNT(*) FROM (SELECT c.id_cruza, c.dupd, c.nc_rep, c.status, c.seq, "
-                        "iif(c.reverso='0', 'Não', 'Sim') as reverso, ec.nc_print as nc, pc.codigo_cruza, "
-                        "e.nome AS nome_emasculador, pc.planejamento, iif(c.id_cruza IS NULL, 'Adic', 'Tal') "
-                        "AS tal_transmissao FROM ((Cruza c LEFT OUTER JOIN Etiqueta_Cruza ec ON (c.nc_rep = ec.nc_rep)) "
-                        "LEFT OUTER JOIN Planejamento_Cruza pc ON (ec.nc = pc.nc)) "
-                        "LEFT OUTER JOIN Emasculador e ON (c.id_emasculador = e.id))");
-        TStmt cheapCount(db, "SELECT COUNT(*) FROM Cruza c LEFT OUTER JOIN Etiqueta_Cruza ec ON (c.nc_rep = ec.nc_rep)");
-        TStmt page(db, "SELECT c.id_cruza, c.dupd, c.nc_rep, c.status, c.seq, iif(c.reverso='0', 'Não', 'Sim') as reverso, "
-                       "ec.nc_print as nc, pc.codigo_cruza, e.nome AS nome_emasculador, pc.planejamento, "
-                       "iif(c.id_cruza IS NULL, 'Adic', 'Tal') AS tal_transmissao FROM ((Cruza c "
-                       "LEFT OUTER JOIN Etiqueta_Cruza ec ON (c.nc_rep = ec.nc_rep)) "
-                       "LEFT OUTER JOIN Planejamento_Cruza pc ON (ec.nc = pc.nc)) "
-                       "LEFT OUTER JOIN Emasculador e ON (c.id_emasculador = e.id) ORDER BY c.DUPD desc LIMIT 40");
+        TStmt mark(main, "PRAGMA data_version");
+        TStmt pot(reader, "SELECT id, codigo   FROM Parental WHERE (id = ?1)");
+        TStmt label(reader, "SELECT ec.nc, ec.rep, ec.nc_print,        pc.codigo_cruza, pc.id_vaso_mae, pc.id_vaso_pai,"
+                            "        c.dupd AS data_cruza, c.status   FROM (Etiqueta_Cruza ec             LEFT OUTER JOIN Planejamento_Cruza pc"
+                            "               ON (ec.nc = pc.nc))             LEFT OUTER JOIN (SELECT *   FROM Cruza WHERE (status <> 'X')) c"
+                            "               ON (ec.nc_rep = c.nc_rep) WHERE ( ec.nc_rep = ?1 ) ");
+        TStmt live(main, "SELECT dupd   FROM Cruza WHERE (nc_rep = ?1) AND (status <> 'X')");
+        TStmt maxSeq(main, "SELECT MAX( seq ) AS Max_Seq   FROM Cruza WHERE (nc_rep = ?1) ");
+        TStmt insert(main, "INSERT INTO Cruza ( nc_rep, seq, reverso, id_emasculador, status, dupd, cmaq )  values"
+                           "  (?1,?2,?3,?4,?5,?6,?7 ) ");
+        TStmt grid(reader, "SELECT c.id_cruza,        c.dupd, c.nc_rep, c.status, c.seq,        IIF(c.reverso='0', 'Não' , 'Sim' ) as reverso,"
+                           "        ec.nc_print as nc, pc.codigo_cruza, e.nome AS nome_emasculador, pc.planejamento,"
+                           "        IIF(((c.id_cruza) IS NULL),'Adic', 'Tal') AS tal_transmissao   FROM ((Cruza c"
+                           "            LEFT OUTER JOIN Etiqueta_Cruza ec               ON (c.nc_rep = ec.nc_rep))"
+                           "            LEFT OUTER JOIN Planejamento_Cruza pc              ON (ec.nc = pc.nc))"
+                           "            LEFT OUTER JOIN Emasculador e              ON (c.id_emasculador = e.id) ORDER BY c.DUPD desc");
+        auto read = [&](TStmt& s, auto bind) {
+            mark.Run();
+            Exec(reader, "BEGIN");
+            bind(s.S);
+            s.Run();
+            Exec(reader, "COMMIT");
+        };
         size_t next = 0;
-        int rows = 0;
         for (auto _ : State) {
             if (next == free.size()) {
                 State.SkipWithError("out of free labels");
@@ -266,13 +246,15 @@ void BM_BareStatements(benchmark::State& State, bool DupdIndex, TGridRead Read =
             }
             const TFreeLabel& l = free[next++];
             for (int pass = 0; pass < 2; ++pass) {   // when left, and again at the confirmation
-                sqlite3_bind_int(pot.S, 1, l.Mother);
-                pot.Run();
-                sqlite3_bind_int(pot.S, 1, l.Father);
-                pot.Run();
+                read(pot, [&](sqlite3_stmt* s) { sqlite3_bind_int(s, 1, l.Mother); });
+                read(pot, [&](sqlite3_stmt* s) { sqlite3_bind_int(s, 1, l.Father); });
             }
-            sqlite3_bind_double(label.S, 1, double(l.Number));
-            label.Run();
+            read(label, [&](sqlite3_stmt* s) { sqlite3_bind_double(s, 1, double(l.Number)); });
+            Exec(main, "BEGIN IMMEDIATE");
+            mark.Run();
+            sqlite3_bind_int64(live.S, 1, l.Number);
+            live.Run();
+            mark.Run();
             sqlite3_bind_int64(maxSeq.S, 1, l.Number);
             maxSeq.Run();
             sqlite3_bind_int64(insert.S, 1, l.Number);
@@ -283,55 +265,26 @@ void BM_BareStatements(benchmark::State& State, bool DupdIndex, TGridRead Read =
             sqlite3_bind_text(insert.S, 6, "2026-02-05 09:05:07", -1, SQLITE_STATIC);
             sqlite3_bind_text(insert.S, 7, "BENCH", -1, SQLITE_STATIC);
             insert.Run();
-            switch (Read) {
-            case TGridRead::Whole:
-                rows = grid.Run();
-                break;
-            case TGridRead::LazyCount:
-            case TGridRead::LazyCheapCount: {
-                TStmt& c = Read == TGridRead::LazyCount ? count : cheapCount;
-                sqlite3_step(c.S);
-                rows = sqlite3_column_int(c.S, 0);
-                sqlite3_reset(c.S);
-                page.Run();
-                break;
-            }
-            }
+            Exec(main, "COMMIT");
+            mark.Run();
+            mark.Run();
+            Exec(reader, "BEGIN");
+            grid.Run(64);
+            Exec(reader, "COMMIT");
         }
-        State.counters["crossings"] = rows;
     }
-    sqlite3_close(db);
+    sqlite3_close(reader);
+    sqlite3_close(main);
 }
 
-void BM_Bare(benchmark::State& State)
+void BM_Twin(benchmark::State& State)
 {
-    BM_BareStatements(State, false);
+    Twin(State, true);
 }
 
-void BM_BareDupdIndex(benchmark::State& State)
+void BM_TwinNoExtraIndexes(benchmark::State& State)
 {
-    BM_BareStatements(State, true);
-}
-
-void BM_BareLazyGrid(benchmark::State& State)
-{
-    BM_BareStatements(State, true, TGridRead::LazyCount);
-}
-
-void BM_BareLazyGridCheapCount(benchmark::State& State)
-{
-    BM_BareStatements(State, true, TGridRead::LazyCheapCount);
-}
-
-// Only the grid's re-query and count, in the window, to see its share.
-void BM_GridRequery(benchmark::State& State)
-{
-    const TRunFile file{CampaignPath(int(State.range(0)), false)};
-    TProgram p(file.Path);
-    for (auto _ : State) {
-        p.W->Refresh_Grid();
-        benchmark::DoNotOptimize(p.W->QGrid->RecordCount());
-    }
+    Twin(State, false);
 }
 
 void Sizes_(benchmark::internal::Benchmark* B)
@@ -342,12 +295,9 @@ void Sizes_(benchmark::internal::Benchmark* B)
 }
 
 BENCHMARK(BM_Registration)->Apply(Sizes_);
-BENCHMARK(BM_Bare)->Apply(Sizes_);
-BENCHMARK(BM_GridRequery)->Apply(Sizes_);
-BENCHMARK(BM_RegistrationDupdIndex)->Apply(Sizes_);
-BENCHMARK(BM_BareDupdIndex)->Apply(Sizes_);
-BENCHMARK(BM_BareLazyGrid)->Apply(Sizes_);
-BENCHMARK(BM_BareLazyGridCheapCount)->Apply(Sizes_);
+BENCHMARK(BM_Twin)->Apply(Sizes_);
+BENCHMARK(BM_RegistrationNoExtraIndexes)->Apply(Sizes_);
+BENCHMARK(BM_TwinNoExtraIndexes)->Apply(Sizes_);
 
 } // namespace
 
@@ -360,7 +310,10 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    benchmark::RunSpecifiedBenchmarks();
+    MedianRatioReporter reporter({{"BM_Registration/", "BM_Twin/"},
+                                  {"BM_RegistrationNoExtraIndexes/", "BM_TwinNoExtraIndexes/"},
+                                  {"BM_Registration/100000", "BM_Registration/1000"}});
+    benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     Dir.reset();
     return 0;

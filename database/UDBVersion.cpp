@@ -133,6 +133,16 @@ bool WriteVersion(TDB_Struct* DB)
                                   QStringLiteral("Erro ao atualizar a versão do banco de dados. \r\nErro: "));
 }
 
+// The crossing key as the upgrade makes it.
+bool IsCruzaKey(const TIndex_Struct* Index)
+{
+    if (!Index || !Index->Primary)
+        return false;
+    QString fields = Index->Fields;
+    fields.remove(u' ');
+    return fields.compare(QLatin1String("NC_REP,SEQ"), Qt::CaseInsensitive) == 0;
+}
+
 const QString ConfigError = QStringLiteral("Erro ao atualizar a configuração do banco de dados (");
 
 } // namespace
@@ -164,9 +174,15 @@ bool UpdateDBVersion(TDB_Struct* DB)
                 u.Update(QStringLiteral("UPDATE Cruza   SET seq = 1  WHERE (seq IS null)"),
                          QStringLiteral("Erro ao atualizar a versão do banco de dados ([Cruza]:Seq). \r\nErro: "));
         }
-        if (u.Begin("01.002", "Cruza", t) && t->FindIndex(QStringLiteral("PK_Cruza"))) {
-            u.Exec(QStringLiteral("ALTER TABLE Cruza DROP CONSTRAINT PK_Cruza"));
+        if (u.Begin("01.002", "Cruza", t) && !IsCruzaKey(t->FindIndex(QStringLiteral("PK_Cruza")))) {
+            // One step: a failed or cut-short rebuild leaves the old key. A
+            // file that lost its key so (older programs) gets it here.
+            TADOTransaction tx(DB->Connection);
+            if (t->FindIndex(QStringLiteral("PK_Cruza")))
+                u.Exec(QStringLiteral("ALTER TABLE Cruza DROP CONSTRAINT PK_Cruza"));
             u.Exec(QStringLiteral("CREATE INDEX PK_Cruza ON Cruza (NC_REP, SEQ) WITH PRIMARY"));
+            if (u.Ok)
+                tx.Commit();
         }
         if (u.Begin("01.003", "Configuracao", t)) {
             if (u.AddMissing(t, QStringLiteral("etiq_pag"), fcLong, 0, true, &added) && added)
@@ -227,4 +243,46 @@ bool UpdateDBVersion(TDB_Struct* DB)
     if (!result && !detail.isEmpty())
         ShowError(QStringLiteral("Erro ao atualizar o banco de dados.\r\n") + detail);
     return result;
+}
+
+namespace {
+
+bool HasIndexOn(TADOConnection* Conn, const QString& Table, const QString& FirstField)
+{
+    TADOTable t;
+    t.setConnection(Conn);
+    t.setTableName(Table);
+    for (const TIndexDef& d : t.IndexDefs())
+        if (d.Fields.section(u',', 0, 0).trimmed().compare(FirstField, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+} // namespace
+
+void CreateQueryIndexes(TADOConnection* Conn, bool Label, bool Date)
+{
+    if (!Conn || !Conn->Connected() || Conn->ReadOnly())
+        return;
+    const struct {
+        bool Wanted;
+        const char* Table;
+        const char* Field;
+        const char* Sql;
+    } indexes[] = {
+        {Label, "Etiqueta_Cruza", "NC_REP", "CREATE INDEX IX_Etiqueta_Cruza_NC_REP ON Etiqueta_Cruza (NC_REP, NC, NC_PRINT)"},
+        {Date, "Cruza", "DUPD", "CREATE INDEX IX_Cruza_DUPD ON Cruza (DUPD DESC)"},
+    };
+    for (const auto& ix : indexes) {
+        try {
+            if (!ix.Wanted || HasIndexOn(Conn, QLatin1String(ix.Table), QLatin1String(ix.Field)))
+                continue;
+            TADOCommand cmd;
+            cmd.setConnection(Conn);
+            cmd.setCommandText(QLatin1String(ix.Sql));
+            cmd.Execute();
+        } catch (const Exception&) {
+            // A locked file or an older structure: the look-ups work without it.
+        }
+    }
 }

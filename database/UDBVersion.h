@@ -17,3 +17,11 @@ void GetDBVersion(TDB_Struct* DB, QString& Msg, QString& Ver);
 // DB is the schema read from the open file with its connection set. True
 // when the file is at DBVersion at the end; each failure shows its box.
 bool UpdateDBVersion(TDB_Struct* DB);
+
+class TADOConnection;
+
+// The indexes the program's look-ups need and the historical structure lacks
+// (the label number on Etiqueta_Cruza, carrying NC and NC_PRINT; Cruza.DUPD
+// newest first), made when missing and the file can be written. Speed only:
+// a file where they cannot be made works without them.
+void CreateQueryIndexes(TADOConnection* Conn, bool Label = true, bool Date = true);

@@ -26,6 +26,8 @@ QString ExecutablePath()
     return QFile::symLinkTarget(QStringLiteral("/proc/self/exe"));
 }
 
+constexpr qint64 MaxSettingsSize = 64 * 1024;
+
 bool FileExists(const QString& Path)
 {
     // A name with a NUL (a damaged settings file) names no file.
@@ -66,9 +68,10 @@ QString TDM::ConfigBaseName() const
 
 void TDM::SetDatabase(const QString& Path)
 {
-    // The string of an open connection cannot change under it.
+    // The string of an open connection cannot change under it, and closing
+    // it is the user's answer to the question, never a side effect: refused.
     if (Conn->Connected())
-        Conn->Close();
+        throw EOleException(QStringLiteral("Operation is not allowed when the object is open."));
     if (FileExists(Path))
         Conn->setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + Path
                                   + QStringLiteral(";") + QStringLiteral("Persist Security Info=False;")
@@ -166,7 +169,8 @@ bool TDM::SetConnected(bool Wanted)
             Conn->Open();
             return true;
         } catch (const Exception& e) {
-            if (e.ClassName().toUpper() == QLatin1String("EOLEEXCEPTION"))
+            // A file another program holds is not an incompatible one.
+            if (e.ClassName().toUpper() == QLatin1String("EOLEEXCEPTION") && !IsFileInUseError(e.Message()))
                 ShowError(QStringLiteral("O arquivo ") + GetDataSource()
                           + QStringLiteral(" não é compatível com o banco de dados utilizado na aplicação."));
             else
@@ -184,7 +188,11 @@ bool TDM::SetConnected(bool Wanted)
 void TDM::LoadConfig()
 {
     TXFile file;
-    file.SetFileName(ConfigBaseName() + QStringLiteral(".dat"));
+    const QString name = ConfigBaseName() + QStringLiteral(".dat");
+    // The file holds one path: anything this large is damaged, and is not read into memory.
+    if (QFileInfo(name).size() > MaxSettingsSize)
+        throw Exception(QStringLiteral("Arquivo de configuração danificado: ") + name);
+    file.SetFileName(name);
     if (!file.Open(false))
         return;
     QByteArray text;

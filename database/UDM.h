@@ -22,6 +22,7 @@ public:
     // The executable's full path without its extension.
     QString ConfigBaseName() const;
 
+    // EOleException while Conn is open: only the user's answer closes it.
     void SetDatabase(const QString& Path);
     void ClearDatabase();
     void SetDatabaseChecked(const QString& Path);
@@ -35,7 +36,8 @@ public:
     // Reads the settings file and applies its path. A damaged file whose
     // path length runs past its end raises the library's Exception
     // ("GetS error - bigger than pack"); so does SetConnected(true) when it
-    // reads such a file. Callers show it and go on.
+    // reads such a file. A file too large to be a settings file raises the
+    // library's Exception too, without being read. Callers show it and go on.
     void LoadConfig();
     // Writes the current data source; failures are not reported.
     void SaveConfig();

@@ -21,11 +21,24 @@ class TADOConnection;
 class TCustomADODataSet;
 class TADODataSet;
 class XResultSet;
-namespace XAdo { class Engine; class Cursor; }
+namespace XAdo {
+class Engine;
+class Cursor;
+// Where a file stands for counts: writes by other connections, and a connection's own.
+struct WriteMark
+{
+    qint64 dataVersion = -1;
+    quint64 writes = 0;       // statements of the connection that changed rows
+    int lastChanges = 0;      // rows the last of them changed
+};
+}
 
 // Creates an empty database file (EOleException when the file exists or
 // cannot be made); the stand-in for a new, empty ".mdb".
 void CreateDatabaseFile(const QString& path);
+
+// The engine refused the file because another program holds its lock.
+bool IsFileInUseError(const QString& Message);
 
 // One named statement parameter. An invalid QVariant is Null. With
 // ftUnknown the type follows the value.
@@ -129,6 +142,18 @@ public:
 
     XAdo::Engine* Engine() const;   // the open engine; EOleException when closed
 
+    // The file could not be opened for writing: it reads, and every write is refused.
+    bool ReadOnly() const;
+    // The program accepted the open file: it may now be changed (write-ahead
+    // logging). True when the file is writable and logging.
+    bool AcceptFile();
+
+    // A write transaction that holds the file's write lock from its start,
+    // so that a check and the write it allows are one step.
+    void BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
+
 private:
     friend class TCustomADODataSet;
     void attach(TCustomADODataSet* ds);
@@ -182,6 +207,10 @@ public:
     void Open();
     void Close();
     void Requery();   // runs the current text again with the current parameters
+    // Requery after this connection's last statement added Rows rows to the
+    // result: the count is the last one plus Rows, and counted afresh when
+    // anything else was written since.
+    void RequeryAdded(int Rows);
 
     // Rows kept only where Filter (a condition on the result's columns) holds.
     QString Filter() const { return m_filter; }
@@ -232,7 +261,8 @@ protected:
 private:
     friend class TField;
     friend class TADOConnection;
-    void execute();
+    void execute(int known = -1);
+    void reexecute(int known);   // an active dataset run again; known: its count, or -1
     void connectionClosing();
     int rows() const;              // the record count, read or not
     void need(int row) const;      // reads rows up to row (from 0)
@@ -243,6 +273,7 @@ private:
     mutable std::unique_ptr<XAdo::Cursor> m_cursor;   // the rows not read yet
     int m_count = 0;
     std::vector<std::unique_ptr<TField>> m_fields;
+    XAdo::WriteMark m_mark;   // the file when counted
     bool m_active = false;
     int m_row = 0;         // current row from 0
     bool m_eof = true;
@@ -303,6 +334,22 @@ protected:
 
 private:
     QString m_tableName;
+};
+
+// A write transaction of a connection, rolled back unless committed.
+class TADOTransaction
+{
+public:
+    explicit TADOTransaction(TADOConnection* Conn);
+    ~TADOTransaction();
+    TADOTransaction(const TADOTransaction&) = delete;
+    TADOTransaction& operator=(const TADOTransaction&) = delete;
+    void Commit();
+    void Rollback();
+
+private:
+    TADOConnection* m_conn;
+    bool m_open = true;
 };
 
 // A statement that returns no rows.

@@ -135,6 +135,61 @@ void TADOConnection::Close()
     m_engine.reset();
 }
 
+bool IsFileInUseError(const QString& Message)
+{
+    return Message.startsWith(QLatin1String("Could not use '")) && Message.endsWith(QLatin1String("; file already in use."));
+}
+
+bool TADOConnection::ReadOnly() const
+{
+    return Engine()->ReadOnly();
+}
+
+bool TADOConnection::AcceptFile()
+{
+    return Engine()->Accept();
+}
+
+void TADOConnection::BeginTrans()
+{
+    Engine()->BeginTransaction();
+}
+
+void TADOConnection::CommitTrans()
+{
+    Engine()->CommitTransaction();
+}
+
+void TADOConnection::RollbackTrans()
+{
+    if (m_engine)
+        m_engine->RollbackTransaction();
+}
+
+TADOTransaction::TADOTransaction(TADOConnection* Conn) : m_conn(Conn)
+{
+    m_conn->BeginTrans();
+}
+
+TADOTransaction::~TADOTransaction()
+{
+    if (m_open)
+        m_conn->RollbackTrans();
+}
+
+void TADOTransaction::Rollback()
+{
+    if (m_open)
+        m_conn->RollbackTrans();
+    m_open = false;
+}
+
+void TADOTransaction::Commit()
+{
+    m_conn->CommitTrans();
+    m_open = false;
+}
+
 XAdo::Engine* TADOConnection::Engine() const
 {
     if (!m_engine)

@@ -166,7 +166,8 @@ int TField::row() const
     if (m_dataSet->IsEmpty())
         return -1;
     m_dataSet->need(m_dataSet->m_row);
-    return m_dataSet->m_row;
+    // Read again after a pause, the result may have come out shorter.
+    return m_dataSet->m_row < m_dataSet->m_result->Rows() ? m_dataSet->m_row : -1;
 }
 
 bool TField::IsNull() const
@@ -318,7 +319,7 @@ void TCustomADODataSet::stopReading() const
     m_cursor.reset();
 }
 
-void TCustomADODataSet::execute()
+void TCustomADODataSet::execute(int known)
 {
     stopReading();
     QString text = CommandTextForOpen();
@@ -328,10 +329,15 @@ void TCustomADODataSet::execute()
         text = QStringLiteral("SELECT * FROM (%1) WHERE (%2)").arg(text, m_filter);
     XAdo::Engine* e = engine();
     std::vector<XAdo::ColumnInfo> cols;
+    if (known >= 0)
+        for (const auto& f : m_fields)
+            cols.push_back({f->FieldName(), f->DataType(), f->Size()});
+    // Taken before the count's snapshot: a write after it shows as a change.
+    m_mark = e->Mark();
     if (m_filtered && !m_filter.trimmed().isEmpty()) {
         e->Query(text, Parameters, *m_result, cols);
     } else {
-        m_cursor = e->OpenLazy(text, Parameters, *m_result, cols, &m_count);
+        m_cursor = e->OpenLazy(text, Parameters, *m_result, cols, &m_count, known);
     }
     bool same = cols.size() == m_fields.size();
     for (size_t i = 0; same && i < cols.size(); ++i)
@@ -380,8 +386,22 @@ void TCustomADODataSet::Requery()
         Open();
         return;
     }
+    reexecute(-1);
+}
+
+void TCustomADODataSet::RequeryAdded(int Rows)
+{
+    if (!m_active || !engine()->OnlyOwnWrite(m_mark, Rows)) {
+        Requery();
+        return;
+    }
+    reexecute(rows() + Rows);
+}
+
+void TCustomADODataSet::reexecute(int known)
+{
     try {
-        execute();
+        execute(known);
     } catch (...) {
         Close();
         throw;
@@ -559,21 +579,21 @@ bool TCustomADODataSet::CellIsNull(int row, int col) const
 {
     checkActive();
     need(row);
-    return m_result->IsNull(row, col);
+    return row >= m_result->Rows() || m_result->IsNull(row, col);
 }
 
 QVariant TCustomADODataSet::CellValue(int row, int col) const
 {
     checkActive();
     need(row);
-    return cellValue(*m_result, row, col, m_fields[size_t(col)]->DataType());
+    return row >= m_result->Rows() ? QVariant() : cellValue(*m_result, row, col, m_fields[size_t(col)]->DataType());
 }
 
 QString TCustomADODataSet::CellText(int row, int col) const
 {
     checkActive();
     need(row);
-    return cellText(*m_result, row, col, m_fields[size_t(col)]->DataType());
+    return row >= m_result->Rows() ? QString() : cellText(*m_result, row, col, m_fields[size_t(col)]->DataType());
 }
 
 size_t TCustomADODataSet::ResultMemoryBytes() const

@@ -5,8 +5,9 @@
 #include "XJetSql.h"
 #include "XResultSet.h"
 
-#include <QFile>
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QUrl>
 #include <QLocale>
 
 #include <sqlite3.h>
@@ -17,37 +18,6 @@
 namespace XAdo {
 
 namespace {
-
-quint32 bigEndian32(const QByteArray& h, int at)
-{
-    return (quint32(uchar(h[at])) << 24) | (quint32(uchar(h[at + 1])) << 16) | (quint32(uchar(h[at + 2])) << 8)
-           | quint32(uchar(h[at + 3]));
-}
-
-// Why the file cannot be a database, read without touching it; empty when it may be one.
-QString headerProblem(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QStringLiteral("unable to open database file");
-    const qint64 size = f.size();
-    if (size == 0)
-        return QStringLiteral("file is not a database (the file is empty)");
-    const QByteArray h = f.read(100);
-    if (h.size() < 100 || !h.startsWith(QByteArray("SQLite format 3\0", 16)))
-        return QStringLiteral("file is not a database");
-    qint64 pageSize = (quint32(uchar(h[16])) << 8) | quint32(uchar(h[17]));
-    if (pageSize == 1)
-        pageSize = 65536;
-    if (pageSize < 512 || (pageSize & (pageSize - 1)) != 0)
-        return QStringLiteral("file is not a database");
-    const quint32 changeCounter = bigEndian32(h, 24);
-    const quint32 pages = bigEndian32(h, 28);
-    const quint32 validFor = bigEndian32(h, 92);
-    if (size % pageSize != 0 || (validFor == changeCounter && pages > 0 && size < qint64(pages) * pageSize))
-        return QStringLiteral("database disk image is malformed (the file is truncated)");
-    return QString();
-}
 
 QString firstWord(const QString& sql)
 {
@@ -334,6 +304,14 @@ QString EngineMessage(sqlite3* db)
 {
     const QString msg = QString::fromUtf8(sqlite3_errmsg(db));
     static const QLatin1String checkPrefix("CHECK constraint failed: ");
+    if ((sqlite3_extended_errcode(db) & 0xFF) == SQLITE_READONLY)
+        return QStringLiteral("Cannot update. Database or object is read-only.");
+    if ((sqlite3_extended_errcode(db) & 0xFF) == SQLITE_BUSY)
+        return QStringLiteral("Could not use '%1'; file already in use.")
+            .arg(QString::fromUtf8(sqlite3_db_filename(db, "main")));
+    if (sqlite3_extended_errcode(db) == SQLITE_CONSTRAINT_CHECK && msg.endsWith(QLatin1String(" NOT NULL"))
+        && msg.startsWith(checkPrefix) && !msg.mid(checkPrefix.size()).contains(u'.'))
+        return QStringLiteral("Index or primary key cannot contain a Null value.");
     if (sqlite3_extended_errcode(db) == SQLITE_CONSTRAINT_CHECK && msg.startsWith(checkPrefix)) {
         // The layer names each column check "Table.Column TYPE".
         const QString name = msg.mid(checkPrefix.size());
@@ -350,34 +328,178 @@ QString EngineMessage(sqlite3* db)
     return msg;
 }
 
+namespace {
+
+// SQLite's URI of a file; a read-only file without a log is read as it stands,
+// so that no log or shared-memory file is left beside it.
+QByteArray fileUri(const QString& path, bool readOnly, bool immutable)
+{
+    QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
+    QString query = readOnly ? QStringLiteral("mode=ro") : QStringLiteral("mode=rw");
+    if (immutable)
+        query += QStringLiteral("&immutable=1");
+    url.setQuery(query);
+    return url.toEncoded();
+}
+
+int openFile(const QString& path, bool readOnly, bool immutable, sqlite3** db)
+{
+    return sqlite3_open_v2(fileUri(path, readOnly, immutable).constData(), db,
+                           (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI,
+                           nullptr);
+}
+
+} // namespace
+
 std::unique_ptr<Engine> Engine::Open(const QString& path, int timeoutSeconds)
 {
-    if (path.isEmpty() || !QFileInfo(path).isFile())
+    // Only stat() here: a descriptor of our own on the file, once closed, would drop SQLite's locks.
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.isFile())
         throw EOleException(QStringLiteral("Could not find file '%1'.").arg(path));
-    const QString problem = headerProblem(path);
-    if (!problem.isEmpty())
-        throw EOleException(QStringLiteral("Unrecognized database format '%1': %2.").arg(path, problem));
+    if (info.size() == 0)
+        throw EOleException(QStringLiteral("Unrecognized database format '%1': file is not a database (the file is empty).").arg(path));
+    const bool readOnly = !info.isWritable();
+    const bool immutable = readOnly && !QFileInfo::exists(path + QStringLiteral("-wal"));
 
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc = openFile(path, readOnly, immutable, &db);
     std::unique_ptr<Engine> e(new Engine(db));
     if (rc != SQLITE_OK)
         e->Raise(rc);
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, timeoutSeconds > 0 ? timeoutSeconds * 1000 : 24 * 3600 * 1000);
-    // Reading the catalogue proves the file before anything is written to it.
-    e->Exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
-    e->Exec(QStringLiteral("PRAGMA journal_mode = WAL"));
-    e->Exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
     e->m_path = path;
     e->m_timeout = timeoutSeconds;
+    e->m_readOnly = readOnly || sqlite3_db_readonly(db, "main") == 1;
+    e->m_immutable = immutable;
+    // Whether the file is a database is SQLite's verdict, after its own recovery of the log.
+    // Nothing is written here: the file is changed only once the program accepts it.
+    try {
+        e->Exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    } catch (const EOleException& x) {
+        const int code = sqlite3_errcode(db) & 0xFF;
+        if (code == SQLITE_NOTADB || code == SQLITE_CORRUPT)
+            throw EOleException(QStringLiteral("Unrecognized database format '%1': %2.").arg(path, x.Message()));
+        throw;
+    }
+    // A file cut short of a whole page was damaged outside SQLite (a page is always written whole).
+    const qint64 pageSize = e->PragmaInteger("page_size");
+    if (pageSize > 0 && QFileInfo(path).size() % pageSize != 0)
+        throw EOleException(QStringLiteral("Unrecognized database format '%1': database disk image is malformed "
+                                           "(the file is truncated).").arg(path));
+    e->m_wal = e->JournalMode() == QLatin1String("wal");
+    e->Exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
+    // A checkpointed log is cut back, so that it stays small on disk.
+    e->Exec(QStringLiteral("PRAGMA journal_size_limit = 4194304"));
     return e;
 }
 
-std::unique_ptr<Engine> Engine::OpenReader(const QString& path, int timeoutSeconds)
+qint64 Engine::PragmaInteger(const char* name)
+{
+    sqlite3_stmt* st = nullptr;
+    qint64 v = -1;
+    if (sqlite3_prepare_v2(m_db, (QByteArray("PRAGMA ") + name).constData(), -1, &st, nullptr) == SQLITE_OK
+        && sqlite3_step(st) == SQLITE_ROW)
+        v = sqlite3_column_int64(st, 0);
+    sqlite3_finalize(st);
+    return v;
+}
+
+QString Engine::JournalMode()
+{
+    sqlite3_stmt* st = nullptr;
+    QString mode;
+    if (sqlite3_prepare_v2(m_db, "PRAGMA journal_mode", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+        mode = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))).toLower();
+    sqlite3_finalize(st);
+    return mode;
+}
+
+bool Engine::Accept()
+{
+    if (m_readOnly)
+        return false;
+    if (!m_wal) {
+        // Another program reading the file holds the switch off: it waits for no one, and
+        // the file works as it is (a rollback journal is as safe, only slower).
+        SuspendSnapshots();
+        sqlite3_busy_timeout(m_db, 0);
+        sqlite3_exec(m_db, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
+        sqlite3_busy_timeout(m_db, m_timeout > 0 ? m_timeout * 1000 : 24 * 3600 * 1000);
+        m_wal = JournalMode() == QLatin1String("wal");
+    }
+    return m_wal;
+}
+
+void Engine::SuspendSnapshots()
+{
+    for (Cursor* c : m_cursors)
+        c->suspend();
+}
+
+void Engine::suspendWhenIdle()
+{
+    if (m_idleQueued || !QCoreApplication::instance())
+        return;
+    m_idleQueued = true;
+    QMetaObject::invokeMethod(
+        m_idleContext.get(),
+        [this] {
+            m_idleQueued = false;
+            SuspendSnapshots();
+        },
+        Qt::QueuedConnection);
+}
+
+void Engine::beforeWrite()
+{
+    if (m_readOnly)
+        throw EOleException(QStringLiteral("Cannot update. Database or object is read-only."));
+    SuspendSnapshots();
+}
+
+WriteMark Engine::Mark()
+{
+    WriteMark m;
+    m.writes = m_writes;
+    m.lastChanges = m_lastChanges;
+    if (!m_dataVersion && sqlite3_prepare_v3(m_db, "PRAGMA data_version", -1, SQLITE_PREPARE_PERSISTENT, &m_dataVersion, nullptr) != SQLITE_OK)
+        return m;
+    if (sqlite3_step(m_dataVersion) == SQLITE_ROW)
+        m.dataVersion = sqlite3_column_int64(m_dataVersion, 0);
+    sqlite3_reset(m_dataVersion);
+    return m;
+}
+
+bool Engine::OnlyOwnWrite(const WriteMark& From, int Rows)
+{
+    const WriteMark now = Mark();
+    return From.dataVersion >= 0 && now.dataVersion == From.dataVersion && now.writes == From.writes + 1
+           && now.lastChanges == Rows;
+}
+
+void Engine::BeginTransaction()
+{
+    beforeWrite();
+    Exec(QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+void Engine::CommitTransaction()
+{
+    Exec(QStringLiteral("COMMIT"));
+}
+
+void Engine::RollbackTransaction()
+{
+    if (!sqlite3_get_autocommit(m_db))
+        sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+std::unique_ptr<Engine> Engine::OpenReader(const QString& path, int timeoutSeconds, bool immutable)
 {
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc = openFile(path, true, immutable, &db);
     std::unique_ptr<Engine> e(new Engine(db));
     if (rc != SQLITE_OK)
         e->Raise(rc);
@@ -391,7 +513,7 @@ std::unique_ptr<Engine> Engine::OpenReader(const QString& path, int timeoutSecon
 std::unique_ptr<Engine> Engine::takeReader()
 {
     if (m_idle.empty())
-        return OpenReader(m_path, m_timeout);
+        return OpenReader(m_path, m_timeout, m_immutable);
     std::unique_ptr<Engine> r = std::move(m_idle.back());
     m_idle.pop_back();
     return r;
@@ -410,6 +532,7 @@ Engine::~Engine()
         m_cursors.back()->finish(false);
     m_idle.clear();
     clearCache();
+    sqlite3_finalize(m_dataVersion);
     if (m_db)
         sqlite3_close_v2(m_db);
 }
@@ -442,8 +565,9 @@ void Engine::Exec(const QString& sqliteSql)
 
 Engine::Statement* Engine::prepare(const QString& jetSql, bool* cached)
 {
-    if (Statement* st = m_cache.value(jetSql); st && !sqlite3_stmt_busy(st->stmt)) {
+    if (Statement* st = m_cache.value(jetSql); st && !st->inUse && !sqlite3_stmt_busy(st->stmt)) {
         *cached = true;
+        st->inUse = true;
         return st;
     }
     const QString text = JetSql::RewriteStatement(jetSql);
@@ -475,15 +599,31 @@ Engine::Statement* Engine::prepare(const QString& jetSql, bool* cached)
     *cached = !m_cache.contains(jetSql);
     if (*cached) {
         if (m_cache.size() >= 256)
-            clearCache();
+            evictIdleStatements();
         m_cache.insert(jetSql, st.get());
     }
+    st->inUse = true;
     return st.release();
+}
+
+// Statements being run (a cursor's, one run from inside another) stay with their runner.
+void Engine::evictIdleStatements()
+{
+    for (auto it = m_cache.begin(); it != m_cache.end();) {
+        if (it.value()->inUse) {
+            ++it;
+            continue;
+        }
+        sqlite3_finalize(it.value()->stmt);
+        delete it.value();
+        it = m_cache.erase(it);
+    }
 }
 
 void Engine::release(Statement* st, bool cached)
 {
     sqlite3_reset(st->stmt);
+    st->inUse = false;
     if (!cached) {
         sqlite3_finalize(st->stmt);
         delete st;
@@ -560,10 +700,11 @@ void Engine::describe(Statement& st)
 }
 
 std::unique_ptr<Cursor> Engine::OpenLazy(const QString& jetSql, const TParameters& params, XResultSet& rs,
-                                         std::vector<ColumnInfo>& columns, int* count)
+                                         std::vector<ColumnInfo>& columns, int* count, int known)
 {
-    // Uncommitted work of this handle is seen only by this handle.
-    if (m_path.isEmpty() || !sqlite3_get_autocommit(m_db) || firstWord(jetSql) != QLatin1String("SELECT")) {
+    // Uncommitted work of this handle is seen only by this handle; a rollback
+    // journal's readers would hold off the writer.
+    if (m_path.isEmpty() || !m_wal || !sqlite3_get_autocommit(m_db) || firstWord(jetSql) != QLatin1String("SELECT")) {
         Query(jetSql, params, rs, columns);
         *count = rs.Rows();
         return nullptr;
@@ -593,6 +734,7 @@ std::unique_ptr<Cursor> Engine::OpenLazy(const QString& jetSql, const TParameter
     int rc = sqlite3_step(stmt);
     if (st.described != sqlite3_stmt_status(stmt, SQLITE_STMTSTATUS_REPREPARE, 0))
         r->describe(st);
+    const std::vector<ColumnInfo> before = columns;
     columns = st.columns;
     rs.Reset(int(columns.size()));
     for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt)) {
@@ -607,6 +749,25 @@ std::unique_ptr<Cursor> Engine::OpenLazy(const QString& jetSql, const TParameter
         inferTypes(rs, columns, st.declared);
         *count = rs.Rows();
         return nullptr;
+    }
+
+    suspendWhenIdle();
+    if (known >= 0) {
+        // The caller knows the count; the undeclared columns keep their types, widened by this page.
+        std::vector<ColumnInfo> inferred = columns;
+        inferTypes(rs, inferred, st.declared);
+        for (size_t c = 0; c < columns.size(); ++c) {
+            if (st.declared[c])
+                continue;
+            columns[c] = inferred[c];
+            if (c < before.size() && before[c].name == columns[c].name) {
+                columns[c].type = before[c].type;
+                columns[c].size = before[c].type == inferred[c].type ? qMax(before[c].size, inferred[c].size) : before[c].size;
+            }
+        }
+        *count = qMax(known, rs.Rows());
+        cur->m_count = *count;
+        return cur;
     }
 
     // Counted in the same snapshot by stepping the statement's rows without
@@ -681,7 +842,8 @@ void Cursor::finish(bool keepReader)
     if (m_st)
         m_reader->release(m_st, m_cached);
     m_st = nullptr;
-    const bool ended = sqlite3_exec(m_reader->m_db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+    const bool ended = m_suspended || sqlite3_exec(m_reader->m_db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+    m_suspended = false;
     std::unique_ptr<Engine> reader = std::move(m_reader);
     if (m_owner) {
         m_owner->m_cursors.erase(std::find(m_owner->m_cursors.begin(), m_owner->m_cursors.end(), this));
@@ -691,10 +853,43 @@ void Cursor::finish(bool keepReader)
     m_owner = nullptr;
 }
 
+void Cursor::suspend()
+{
+    if (!m_reader || m_suspended)
+        return;
+    sqlite3_reset(m_st->stmt);
+    sqlite3_exec(m_reader->m_db, "COMMIT", nullptr, nullptr, nullptr);
+    m_suspended = true;
+}
+
+void Cursor::resume()
+{
+    m_suspended = false;
+    m_reader->Exec(QStringLiteral("BEGIN"));
+    // The rows read so far are stepped over; the file may have changed meanwhile.
+    for (int i = 0; i < m_rs->Rows(); ++i) {
+        const int rc = sqlite3_step(m_st->stmt);
+        if (rc != SQLITE_ROW) {
+            const QString msg = rc == SQLITE_DONE ? QString() : EngineMessage(m_reader->m_db);
+            finish(true);
+            if (!msg.isEmpty())
+                throw EOleException(msg);
+            return;
+        }
+    }
+    if (m_owner)
+        m_owner->suspendWhenIdle();
+}
+
 void Cursor::FetchTo(int row)
 {
     if (!m_reader)
         return;
+    if (m_suspended) {
+        resume();
+        if (!m_reader)
+            return;
+    }
     sqlite3_stmt* stmt = m_st->stmt;
     int rc = SQLITE_ROW;
     // Past the counted rows only the end remains: read it, so the snapshot goes now.
@@ -719,12 +914,23 @@ int Engine::Execute(const QString& jetSql, const TParameters& params)
         const QList<JetSql::Token> sig = JetSql::Significant(JetSql::Tokenize(jetSql, true));
         const JetSql::StatementKind kind = JetSql::Classify(sig);
         if (kind != JetSql::StatementKind::Dml) {
+            beforeWrite();
+            ++m_writes;
+            m_lastChanges = -1;
             ExecuteDdl(*this, sig, kind);
             return 0;
         }
     }
     bool cached = false;
     Statement* st = prepare(jetSql, &cached);
+    if (st->changesRows || !sqlite3_stmt_readonly(st->stmt)) {
+        try {
+            beforeWrite();
+        } catch (...) {
+            release(st, cached);
+            throw;
+        }
+    }
     int changes = 0;
     int rc = SQLITE_OK;
     QString msg;
@@ -733,8 +939,13 @@ int Engine::Execute(const QString& jetSql, const TParameters& params)
         do
             rc = sqlite3_step(st->stmt);
         while (rc == SQLITE_ROW);
-        if (rc == SQLITE_DONE)
+        if (rc == SQLITE_DONE) {
             changes = st->changesRows ? sqlite3_changes(m_db) : 0;
+            if (st->changesRows) {
+                ++m_writes;
+                m_lastChanges = changes;
+            }
+        }
         else
             msg = EngineMessage(m_db);
     } catch (...) {

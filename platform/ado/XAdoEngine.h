@@ -3,6 +3,7 @@
 #include "XAdo.h"
 
 #include <QHash>
+#include <QObject>
 #include <QString>
 
 #include <memory>
@@ -36,14 +37,34 @@ public:
 
     sqlite3* Db() const { return m_db; }
 
+    // The file could not be opened for writing; every write is refused.
+    bool ReadOnly() const { return m_readOnly; }
+    // The program has accepted the file: it goes to write-ahead logging now,
+    // unless another program's lock holds that off. True when writable and logging.
+    bool Accept();
+    bool WriteAheadLog() const { return m_wal; }
+    // Ends the read transaction of every cursor; each takes a new one when read again.
+    void SuspendSnapshots();
+
+    WriteMark Mark();
+    // Own writes since From were one statement that changed Rows rows, and nobody else wrote.
+    bool OnlyOwnWrite(const WriteMark& From, int Rows);
+
+    // A write transaction that holds the file's write lock from its start.
+    void BeginTransaction();
+    void CommitTransaction();
+    void RollbackTransaction();
+
     // A statement that returns rows, read whole into rs.
     void Query(const QString& jetSql, const TParameters& params, XResultSet& rs, std::vector<ColumnInfo>& columns);
     // A statement that returns rows, read in a snapshot of its own on a reader
     // handle: its first rows go into rs, *count gets its exact row count, and
     // the cursor reads the rest into rs as asked. Null when rs holds the whole
     // result already (a short result, or a statement that cannot be read so).
+    // With known >= 0 the count is not taken: it is known, and the undeclared
+    // columns keep the types given in columns.
     std::unique_ptr<Cursor> OpenLazy(const QString& jetSql, const TParameters& params, XResultSet& rs,
-                                     std::vector<ColumnInfo>& columns, int* count);
+                                     std::vector<ColumnInfo>& columns, int* count, int known = -1);
     // Any other statement, DDL included; rows affected.
     int Execute(const QString& jetSql, const TParameters& params);
 
@@ -67,11 +88,17 @@ private:
         std::vector<ColumnInfo> columns;
         std::vector<bool> declared;
         int described = -1;            // re-prepare count when described
+        bool inUse = false;            // being run: never evicted from the cache
     };
     void describe(Statement& st);
 
     explicit Engine(sqlite3* db) : m_db(db) {}
-    static std::unique_ptr<Engine> OpenReader(const QString& path, int timeoutSeconds);
+    static std::unique_ptr<Engine> OpenReader(const QString& path, int timeoutSeconds, bool immutable);
+    QString JournalMode();
+    qint64 PragmaInteger(const char* name);
+    void evictIdleStatements();
+    void suspendWhenIdle();
+    void beforeWrite();
     std::unique_ptr<Engine> takeReader();
     void giveBack(std::unique_ptr<Engine> reader);
     Statement* prepare(const QString& jetSql, bool* cached);
@@ -85,6 +112,15 @@ private:
     int m_timeout = 0;
     std::vector<std::unique_ptr<Engine>> m_idle;   // reader handles ready for the next cursor
     std::vector<Cursor*> m_cursors;                // cursors reading now, each on a reader of its own
+    bool m_readOnly = false;
+    bool m_immutable = false;
+    bool m_wal = false;
+    quint64 m_writes = 0;
+    int m_lastChanges = 0;
+    sqlite3_stmt* m_dataVersion = nullptr;
+    // Queued calls that end the cursors' snapshots once the program is idle; gone with the engine.
+    std::unique_ptr<QObject> m_idleContext = std::make_unique<QObject>();
+    bool m_idleQueued = false;
 };
 
 // The rest of a lazily opened statement, read in its reader's snapshot. The
@@ -106,6 +142,9 @@ private:
     friend class Engine;
     Cursor() = default;
     void finish(bool keepReader);
+    // Ends the read transaction, keeping the place; resume() steps back to it in a new one.
+    void suspend();
+    void resume();
 
     Engine* m_owner = nullptr;
     std::unique_ptr<Engine> m_reader;
@@ -113,6 +152,7 @@ private:
     bool m_cached = false;
     XResultSet* m_rs = nullptr;
     int m_count = 0;
+    bool m_suspended = false;
 };
 
 // The engine's message, made readable for the layer's own constraints.

@@ -666,6 +666,15 @@ QString CreateTableSql(const DdlTable& t)
         QString sql = k.name.isEmpty() ? QString() : QStringLiteral("CONSTRAINT %1 ").arg(JetSql::Quote(k.name));
         sql += (k.primary ? QLatin1String("PRIMARY KEY (") : QLatin1String("UNIQUE (")) + cols.join(QLatin1String(", ")) + u')';
         parts.append(sql);
+        // SQLite lets a key that is not an integer hold Null; Jet does not. A
+        // check rather than NOT NULL keeps the fields' own "required" as declared.
+        if (k.primary) {
+            QStringList held;
+            for (const QString& c : cols)
+                held.append(c + QLatin1String(" IS NOT NULL"));
+            const QString name = (k.name.isEmpty() ? QStringLiteral("PrimaryKey") : k.name) + QLatin1String(" NOT NULL");
+            parts.append(QStringLiteral("CONSTRAINT %1 CHECK (%2)").arg(JetSql::Quote(name), held.join(QLatin1String(" AND "))));
+        }
     }
     return QStringLiteral("CREATE TABLE %1 (%2)").arg(JetSql::Quote(t.name), parts.join(QLatin1String(", ")));
 }

@@ -149,7 +149,7 @@ TEST(CampaignBuilder, SameSeedSameFileAndOptionsTakeEffect)
     EXPECT_NE(dump(a), dump(c));
 
     o.TalLock = 2;
-    o.LabelIndex = false;
+    o.LabelIndex = true;
     o.Crossings = 0;
     TCampaignFile d(o);
     EXPECT_EQ(d.Scalar(QStringLiteral("SELECT tal_lock FROM Configuracao")), QStringLiteral("2"));
@@ -157,7 +157,7 @@ TEST(CampaignBuilder, SameSeedSameFileAndOptionsTakeEffect)
     TADOTable t;
     t.setConnection(&d.Conn);
     t.setTableName(QStringLiteral("Etiqueta_Cruza"));
-    EXPECT_EQ(t.IndexDefs().size(), 1);
-    t.setConnection(&a.Conn);
     EXPECT_EQ(t.IndexDefs().size(), 2);
+    t.setConnection(&a.Conn);
+    EXPECT_EQ(t.IndexDefs().size(), 1);
 }

@@ -41,9 +41,17 @@ TEST(AdoLazy, RowsFollowTheSnapshotOfOpeningUntilRequery)
     EXPECT_EQ(db.snapshots(), 1);
     EXPECT_EQ(q.FieldByName("name")->AsString(), QStringLiteral("nome 500"));
 
-    db.exec("INSERT INTO T VALUES (1000, 0, 'novo')");
-    db.exec("DELETE FROM T WHERE ID <= 10");
-    db.exec("UPDATE T SET NAME = 'mudou' WHERE ID = 200");
+    // Written by another program: this connection's own writes end the snapshot.
+    TADOConnection other;
+    other.setConnectionString(JetConnectionString(db.path));
+    other.Open();
+    for (const char* sql : {"INSERT INTO T VALUES (1000, 0, 'novo')", "DELETE FROM T WHERE ID <= 10",
+                            "UPDATE T SET NAME = 'mudou' WHERE ID = 200"}) {
+        TADOCommand cmd;
+        cmd.setConnection(&other);
+        cmd.setCommandText(QLatin1String(sql));
+        cmd.Execute();
+    }
     EXPECT_EQ(q.RecordCount(), 500);
     EXPECT_EQ(q.CellText(300, 1), QStringLiteral("nome 200"));
     EXPECT_EQ(q.CellValue(499, 0).toInt(), 1);

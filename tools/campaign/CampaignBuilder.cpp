@@ -308,10 +308,7 @@ TCampaignInfo TCampaignBuilder::Build(const QString& Path, const TCampaignOption
     conn.Open();
     for (const Table& t : tables)
         Exec(&conn, CreateSql(t));
-    if (Options.LabelIndex)
-        Exec(&conn, QStringLiteral("CREATE INDEX IX_Etiqueta_Cruza_NC_REP ON Etiqueta_Cruza (NC_REP, NC, NC_PRINT)"));
-    if (Options.DateIndex)
-        Exec(&conn, QStringLiteral("CREATE INDEX IX_Cruza_DUPD ON Cruza (DUPD)"));
+    CreateQueryIndexes(&conn, Options.LabelIndex, Options.DateIndex);
 
     std::mt19937 rnd(Options.Seed);
     auto pick = [&](int n) { return int(rnd() % quint32(n)); };

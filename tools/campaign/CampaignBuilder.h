@@ -20,13 +20,11 @@ struct TCampaignOptions
     bool Ean13 = false;           // crossing labels: EAN-13 (12-digit numbers) instead of EAN-8
     bool ParentalEan13 = false;   // pot labels: EAN-13 instead of EAN-8
     QVariant TalLock = 1;         // a null QVariant stores Null
-    // The index on Etiqueta_Cruza (NC_REP) that the label look-ups and the
-    // crossing grids join on (carrying NC and NC_PRINT, so that the grids'
-    // join reads no label rows); the table's key is (NC, REP).
-    bool LabelIndex = true;
-    // The index on Cruza (DUPD) that serves the crossing grids' newest-first
-    // order, so that their first rows come without sorting every crossing.
-    bool DateIndex = true;
+    // The indexes the program makes when it connects (CreateQueryIndexes):
+    // on Etiqueta_Cruza (NC_REP) and on Cruza (DUPD DESC). Off, as the
+    // schema code makes a file; on, as a file is once the program opened it.
+    bool LabelIndex = false;
+    bool DateIndex = false;
     quint32 Seed = 1;
 };
 

@@ -1,0 +1,95 @@
+// The start-up changes a campaign file only once it is accepted, and a file
+// another program reads is not taken for an incompatible one.
+
+#include "MainWindowHarness.h"
+
+#include "CampaignFile.h"
+
+#include <QFile>
+
+#include <sqlite3.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray Bytes(const QString& Path)
+{
+    QFile f(Path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A campaign in a rollback journal, as files of other SQLite tools are; its connection closed.
+void ToRollbackJournal(TCampaignFile& C)
+{
+    C.Conn.Close();
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(C.Path.toUtf8().constData(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+}
+
+// The file's write version: 1 for a rollback journal, 2 for the write-ahead log.
+int JournalFormat(const QString& Path)
+{
+    return int(Bytes(Path).at(18));
+}
+
+QString Indexes(const QString& Path)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(Path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, "SELECT group_concat(name, ',') FROM (SELECT name FROM sqlite_master WHERE type = 'index' "
+                           "AND name LIKE 'IX!_%' ESCAPE '!' ORDER BY name)", -1, &st, nullptr);
+    QString out;
+    if (sqlite3_step(st) == SQLITE_ROW && sqlite3_column_text(st, 0))
+        out = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return out;
+}
+
+} // namespace
+
+class StartUpSafety : public testing::Test
+{
+protected:
+    TMainWindowHarness H;
+};
+
+TEST_F(StartUpSafety, AnAcceptedFileGoesToTheLogAndGetsTheLookUpIndexes)
+{
+    TCampaignFile Campaign;
+    ToRollbackJournal(Campaign);
+    ASSERT_EQ(JournalFormat(Campaign.Path), 1);
+    H.SaveSettings(Campaign.Path);
+    TFMain* Main = H.Start();
+    EXPECT_EQ(H.Dlg.Count(), 0) << H.Dlg.Texts().join(u'\n').toStdString();
+    EXPECT_EQ(Main->PanelText(0), QStringLiteral("Conectado"));
+    H.Stop();
+    EXPECT_EQ(JournalFormat(Campaign.Path), 2);
+    EXPECT_EQ(Indexes(Campaign.Path), QStringLiteral("IX_Cruza_DUPD,IX_Etiqueta_Cruza_NC_REP"));
+}
+
+// Refused, a file is left byte for byte; another program reading a file holds no start-up off.
+TEST_F(StartUpSafety, ARefusedFileIsLeftAsItWasAndAReadFileConnects)
+{
+    TCampaignFile Newer, Read;
+    Newer.Exec(QStringLiteral("UPDATE Configuracao SET versao_db = '02.006'"));
+    ToRollbackJournal(Newer);
+    ToRollbackJournal(Read);
+    const QByteArray before = Bytes(Newer.Path);
+    sqlite3* reader = nullptr;
+    ASSERT_EQ(sqlite3_open(Read.Path.toUtf8().constData(), &reader), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(reader, "BEGIN; SELECT count(*) FROM Cruza;", nullptr, nullptr, nullptr), SQLITE_OK);
+    for (const auto& [path, connected] : {std::pair{Newer.Path, false}, std::pair{Read.Path, true}}) {
+        H.SaveSettings(path);
+        H.Dlg.Clear();
+        EXPECT_EQ(H.Start()->PanelText(0), connected ? QStringLiteral("Conectado") : QStringLiteral("Desconectado"));
+        EXPECT_EQ(H.Dlg.Count(), connected ? 0 : 1) << H.Dlg.Texts().join(u'\n').toStdString();
+        H.Stop();
+    }
+    EXPECT_TRUE(Bytes(Newer.Path) == before);
+    sqlite3_close(reader);
+}

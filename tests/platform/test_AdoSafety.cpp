@@ -1,0 +1,247 @@
+// Confirmed rows survive other processes and kill -9; the log stays small;
+// statements and keys hold. Children of this program (ADO_SAFETY_CHILD) play
+// the other processes.
+
+#include "AdoTestDb.h"
+
+#include "XAdoEngine.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+namespace {
+
+int Insert(TADOConnection& Conn, const QString& Tag, int I, int Filler)
+{
+    TADOCommand cmd;
+    cmd.setConnection(&Conn);
+    cmd.setCommandText(QStringLiteral("INSERT INTO T (TAG, I, PAD) VALUES (:tag, :i, :pad)"));
+    SetParam(cmd.Parameters, QStringLiteral("tag"), ftString, Tag);
+    SetParam(cmd.Parameters, QStringLiteral("i"), ftInteger, I);
+    SetParam(cmd.Parameters, QStringLiteral("pad"), ftString, QString(Filler, u'x'));
+    return cmd.Execute();
+}
+
+// writer|path|tag|rows|filler: a program instance reporting each confirmed row, checking its
+// connection with a second one every few rows (as the status bar does), then waiting to be killed.
+// toucher|path: any SQLite client opening the file, reading and going, over and over.
+// reader|path: a user without write permission on the file.
+const int ChildMode = [] {
+    const QStringList a = QString::fromLocal8Bit(qgetenv("ADO_SAFETY_CHILD")).split(u'|');
+    if (a[0] == QLatin1String("writer")) {
+        TADOConnection conn, check;
+        conn.setConnectionString(JetConnectionString(a[1]));
+        check.setConnectionString(JetConnectionString(a[1]));
+        conn.Open();
+        for (int i = 1; i <= a[3].toInt(); ++i) {
+            Insert(conn, a[2], i, a[4].toInt());
+            std::printf("%d\n", i);
+            std::fflush(stdout);
+            if (i % 5 == 0)
+                check.Open(), check.Close();
+        }
+        for (char c; read(0, &c, 1) > 0;) {
+        }
+        _exit(0);
+    }
+    while (a[0] == QLatin1String("toucher")) {
+        sqlite3* db = nullptr;
+        sqlite3_open(a[1].toUtf8().constData(), &db);
+        sqlite3_busy_timeout(db, 5000);
+        sqlite3_exec(db, "SELECT count(*) FROM T", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    if (a[0] == QLatin1String("reader")) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(3);
+        TADOConnection conn;
+        conn.setConnectionString(JetConnectionString(a[1]));
+        try {
+            conn.Open();
+            std::printf("readonly %d\n", int(conn.ReadOnly()));
+            Insert(conn, QStringLiteral("r"), 1, 1);
+        } catch (const EOleException& e) {
+            std::printf("%s\n", qPrintable(e.Message()));
+        }
+        std::fflush(stdout);
+        _exit(0);
+    }
+    return 0;
+}();
+
+struct SafetyDb : AdoTestDb
+{
+    SafetyDb() { exec("CREATE TABLE T (TAG TEXT(10) NOT NULL, I LONG NOT NULL, PAD TEXT(255) NOT NULL)"); }
+};
+
+std::unique_ptr<QProcess> Spawn(const QStringList& Args)
+{
+    auto p = std::make_unique<QProcess>();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("ADO_SAFETY_CHILD"), Args.join(u'|'));
+    p->setProcessEnvironment(env);
+    p->start(QCoreApplication::applicationFilePath(), {});
+    EXPECT_TRUE(p->waitForStarted());
+    return p;
+}
+
+// The last row the child confirmed once it confirmed Rows (or stopped); then killed, SIGKILL.
+int ConfirmedThenKilled(QProcess& P, int Rows)
+{
+    int last = 0;
+    while (last < Rows && (P.canReadLine() || P.waitForReadyRead(30000)))
+        while (P.canReadLine())
+            last = P.readLine().trimmed().toInt();
+    P.kill();
+    P.waitForFinished();
+    return last;
+}
+
+int Rows(const QString& Path, const QString& Tag)
+{
+    TADOConnection c;
+    c.setConnectionString(JetConnectionString(Path));
+    c.Open();
+    TADOQuery q;
+    q.setConnection(&c);
+    q.SQL.setText(QStringLiteral("SELECT COUNT(*) FROM T WHERE TAG = '%1'").arg(Tag));
+    q.Open();
+    return q.Fields(0)->AsInteger();
+}
+
+} // namespace
+
+TEST(AdoSafety, ConfirmedRowsOfTwoInstancesSurviveAThirdClientAndKill9)
+{
+    SafetyDb db;
+    db.conn.Close();
+    auto toucher = Spawn({"toucher", db.path});
+    auto a = Spawn({"writer", db.path, "a", "300", "10"});
+    auto b = Spawn({"writer", db.path, "b", "300", "10"});
+    EXPECT_EQ(ConfirmedThenKilled(*a, 300), 300);
+    EXPECT_EQ(ConfirmedThenKilled(*b, 300), 300);
+    ConfirmedThenKilled(*toucher, 0);
+    EXPECT_EQ(Rows(db.path, "a"), 300);
+    EXPECT_EQ(Rows(db.path, "b"), 300);
+}
+
+TEST(AdoSafety, KilledDuringRegistrationsWithCheckpointsTheFileOpensWithEveryConfirmedRow)
+{
+    SafetyDb db;
+    db.conn.Close();
+    QRandomGenerator rnd(7);
+    for (int round = 0; round < 4; ++round) {
+        // Rows of 250 characters: the log reaches its checkpoint every few hundred rows.
+        auto w = Spawn({"writer", db.path, QString::number(round), "100000", "250"});
+        const int confirmed = ConfirmedThenKilled(*w, 300 + int(rnd.bounded(1700)));
+        EXPECT_GE(Rows(db.path, QString::number(round)), confirmed);
+        EXPECT_GE(confirmed, 300);
+    }
+}
+
+// Killed while the log was copied back: the header already counts pages only the log holds.
+TEST(AdoSafety, FileLeftByAnInterruptedCheckpointOpens)
+{
+    SafetyDb db;
+    db.conn.Close();
+    ASSERT_EQ(ConfirmedThenKilled(*Spawn({"writer", db.path, "c", "400", "250"}), 400), 400);
+    sqlite3* raw = nullptr;
+    sqlite3_open(db.path.toUtf8().constData(), &raw);
+    sqlite3_db_config(raw, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(raw, "PRAGMA page_count", -1, &st, nullptr);
+    ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+    const qint64 pages = sqlite3_column_int64(st, 0);
+    sqlite3_finalize(st);
+    sqlite3_close(raw);
+
+    QFile f(db.path);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    QByteArray header = f.read(100);
+    ASSERT_LT(f.size(), pages * ((uchar(header[16]) << 8) | uchar(header[17])));
+    for (int i = 0; i < 4; ++i)
+        header[28 + i] = char(pages >> (24 - 8 * i));
+    header.replace(92, 4, header.mid(24, 4));   // the page count valid for this change
+    f.seek(0);
+    f.write(header);
+    f.close();
+    EXPECT_EQ(Rows(db.path, "c"), 400);
+}
+
+TEST(AdoSafety, LogStaysSmallOverThousandsOfWritesWithAGridOpen)
+{
+    SafetyDb db;
+    for (int i = 0; i < 200; ++i)
+        Insert(db.conn, QStringLiteral("g"), i, 200);
+    TADOQuery grid;
+    db.prepare(grid, "SELECT * FROM T ORDER BY I DESC");
+    grid.Open();
+    qint64 largest = 0;
+    for (int i = 0; i < 3000; ++i) {
+        Insert(db.conn, QStringLiteral("w"), i, 200);
+        grid.RequeryAdded(1);
+        ASSERT_EQ(grid.RecordCount(), 201 + i);
+        if (i % 100 == 0)
+            QCoreApplication::processEvents();
+        largest = qMax(largest, QFileInfo(db.path + "-wal").size());
+    }
+    EXPECT_LT(largest, 6 * 1024 * 1024);
+}
+
+// Distinct texts, as the deletion mode's grid filter: the cache fills while a grid is read.
+TEST(AdoSafety, StatementsInUseOutliveTheCacheLimit)
+{
+    SafetyDb db;
+    for (int i = 0; i < 150; ++i)
+        Insert(db.conn, QStringLiteral("s"), i, 1);
+    TADOQuery q;
+    db.prepare(q, "SELECT I FROM T WHERE I < 3");   // no count statement: the limit falls between a grid's two
+    q.Open();
+    for (int n = 0; n < 300; ++n) {
+        db.prepare(q, QStringLiteral("SELECT I FROM T WHERE I >= 0 OR I = -%1 ORDER BY I").arg(n));
+        q.Open();
+        int expected = 0;
+        for (q.First(); !q.Eof(); q.Next())
+            ASSERT_EQ(q.Fields(0)->AsInteger(), expected++);
+        ASSERT_EQ(expected, 150);
+    }
+}
+
+TEST(AdoSafety, PrimaryKeysRefuseNull)
+{
+    AdoTestDb db;
+    db.exec("CREATE TABLE K (NC_REP FLOAT NULL, SEQ LONG NULL, CONSTRAINT PK_K PRIMARY KEY (NC_REP, SEQ))");
+    db.exec("INSERT INTO K VALUES (1, 1)");
+    for (const char* sql : {"INSERT INTO K VALUES (1, NULL)", "INSERT INTO K VALUES (NULL, 2)", "UPDATE K SET SEQ = NULL"}) {
+        try {
+            db.exec(QLatin1String(sql));
+            ADD_FAILURE() << sql;
+        } catch (const EOleException& e) {
+            EXPECT_EQ(e.Message(), QStringLiteral("Index or primary key cannot contain a Null value."));
+        }
+    }
+    TADOTable t;   // declared nullable, the field still reads so
+    t.setConnection(&db.conn);
+    t.setTableName(QStringLiteral("K"));
+    EXPECT_FALSE(t.FieldDefs()[1].Required);
+}
+
+TEST(AdoSafety, ReadOnlyFileReadsRefusesWritesAndLeavesNothingBehind)
+{
+    SafetyDb db;
+    db.conn.Close();
+    QFile::setPermissions(db.dir.path(), QFileDevice::Permissions(0x7777));
+    QFile::setPermissions(db.path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    auto r = Spawn({"reader", db.path});
+    ASSERT_TRUE(r->waitForFinished(30000));
+    EXPECT_EQ(QString::fromLocal8Bit(r->readAllStandardOutput()),
+              QStringLiteral("readonly 1\nCannot update. Database or object is read-only.\n"));
+    EXPECT_FALSE(QFileInfo::exists(db.path + "-wal") || QFileInfo::exists(db.path + "-shm"));
+}
