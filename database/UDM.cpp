@@ -57,8 +57,23 @@ TDM::TDM(QObject* Owner)
 
 TDM::~TDM() = default;
 
+namespace {
+QString& ConfigBaseOverride()
+{
+    static QString base;
+    return base;
+}
+} // namespace
+
+void TDM::SetConfigBaseName(const QString& Base)
+{
+    ConfigBaseOverride() = Base;
+}
+
 QString TDM::ConfigBaseName() const
 {
+    if (!ConfigBaseOverride().isEmpty())
+        return ConfigBaseOverride();
     const QString path = ExecutablePath();
     const int slash = path.lastIndexOf(u'/');
     const int dot = path.lastIndexOf(u'.');

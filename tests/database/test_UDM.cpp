@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -51,17 +52,13 @@ class DataModule : public testing::Test
 protected:
     void SetUp() override
     {
-        Base = QCoreApplication::applicationFilePath();
-        RemoveSettings();
+        Base = Dir.filePath(QStringLiteral("crossing"));
+        TDM::SetConfigBaseName(Base);
     }
-    void TearDown() override { RemoveSettings(); }
-    void RemoveSettings()
-    {
-        QFile::remove(Base + QStringLiteral(".dat"));
-        QFile::remove(Base + QStringLiteral(".bkp"));
-    }
+    void TearDown() override { TDM::SetConfigBaseName(QString()); }
     void WriteSettings(const QByteArray& plain) { WriteAll(Base + QStringLiteral(".dat"), EncodeText(plain, SettingsKey)); }
 
+    QTemporaryDir Dir;
     QString Base;
     TDlgRecorder Rec;
 };
@@ -69,6 +66,11 @@ protected:
 TEST_F(DataModule, DataSourceFollowsOnlyFilesThatExist)
 {
     TDM dm;
+    EXPECT_EQ(dm.ConfigBaseName(), Base);
+    TDM::SetConfigBaseName(QString());   // the program's own: beside it, without extension
+    EXPECT_EQ(dm.ConfigBaseName(), QCoreApplication::applicationFilePath());
+    TDM::SetConfigBaseName(Base);
+
     TCampaignFile f;
     dm.SetDatabase(f.Path);
     EXPECT_EQ(TDM::ParseDataSource(dm.Conn->ConnectionString()), f.Path);
