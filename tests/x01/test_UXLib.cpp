@@ -67,28 +67,6 @@ TEST(UXLibDialogs, DefaultButtonRuleAndAsk)
     EXPECT_FALSE(Ask(QStringLiteral("b")));
 }
 
-TEST(UXLibDialogs, RealBoxOpensOnNoAndEnterAnswersNo)
-{
-    ASSERT_NE(dynamic_cast<TQtDlgProvider*>(DlgProvider()), nullptr);
-    QString title, focused;
-    QStringList captions;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        title = box->windowTitle();
-        for (QAbstractButton* b : box->buttons())
-            captions << b->text();
-        focused = box->defaultButton() ? box->defaultButton()->text() : QString();
-        QTest::keyClick(box, Qt::Key_Return);
-    });
-    EXPECT_FALSE(Ask(QStringLiteral("Excluir o registro?"), true));
-    EXPECT_EQ(title, QStringLiteral("Confirmação"));
-    captions.sort();
-    EXPECT_EQ(captions, (QStringList{QStringLiteral("&Não"), QStringLiteral("&Sim")}));
-    EXPECT_EQ(focused, QStringLiteral("&Não"));
-}
-
 // ---- Check digits ----------------------------------------------------------------
 
 namespace {
@@ -161,12 +139,7 @@ TEST(UXLibEAN, LengthAndCharacterRefusals)
 
 TEST(UXLibHelpers, VariantsTextsAndNumbers)
 {
-    EXPECT_EQ(IfThenStr(false, "a", "b"), QStringLiteral("b"));
-    EXPECT_EQ(IfThenVar(true, 1, QStringLiteral("x")), QVariant(1));
-    EXPECT_EQ(IfNull(QVariant(), 0), QVariant(0));
     EXPECT_EQ(IfNull(QVariant(QString()), 0).typeId(), QMetaType::QString); // an empty string is no Null
-    EXPECT_TRUE(NzVar(QString(), QVariant()).isNull());
-    EXPECT_EQ(NzVar(QStringLiteral("7"), 0), QVariant(QStringLiteral("7")));
 
     for (const char* yes : {" -42 ", "-12", "007", "-", "0"})
         EXPECT_TRUE(IsIntegerStr(QString::fromLatin1(yes))) << yes;
