@@ -27,25 +27,6 @@ TEST(Tables, MissingSchemaIsReportedAndTheConfigurationRowIsCfgIdOne)
     EXPECT_EQ(f.Rows(ConfigSelectSQL()), QString());
 }
 
-TEST(Tables, LabelNumbersAreFloatsReadBackExactly)
-{
-    TCampaignOptions o;
-    o.Ean13 = true;
-    o.Labels = 10;
-    TCampaignFile f(o);
-    const qint64 first = f.Info.FirstLabel;
-    EXPECT_GT(first, Q_INT64_C(2147483647));
-    std::unique_ptr<TADOQuery> q(NewQuery(&f.Conn));
-    q->SQL.setText(QStringLiteral("SELECT nc_rep, nc_print FROM Etiqueta_Cruza WHERE (nc_rep = :nc_rep)"));
-    q->Parameters.ParamByName(QStringLiteral("nc_rep"))->DataType = ftFloat;
-    q->Parameters.ParamByName(QStringLiteral("nc_rep"))->Value = double(first);
-    q->Open();
-    ASSERT_EQ(q->RecordCount(), 1);
-    EXPECT_EQ(q->FieldByName(QStringLiteral("nc_rep"))->AsLargeInt(), first);
-    EXPECT_EQ(q->FieldByName(QStringLiteral("nc_rep"))->AsString(), QString::number(first));
-    EXPECT_EQ(q->FieldByName(QStringLiteral("nc_print"))->AsString(), QString::number(first));
-}
-
 TEST(CampaignBuilder, MasterDataIsConsistentAndScannable)
 {
     for (const bool ean13 : {false, true}) {
