@@ -14,23 +14,19 @@ TEtiqFlor::~TEtiqFlor()
 
 int TEtiqFlor::MaxSeq(qint64 NcRep)
 {
-    std::unique_ptr<TADOQuery> q(NewQuery(Conn));
     int Result = 0;
-    try {
-        q->SQL.setText(QStringLiteral("SELECT MAX( seq ) AS Max_Seq   FROM Cruza WHERE (nc_rep = :nc_rep) "));
+    const bool Ok = WithQuery(Conn, QStringLiteral("Erro ao buscar Maior Seq.\r\nErro: "), [&](TADOQuery& q) {
+        q.SQL.setText(QStringLiteral("SELECT MAX( seq ) AS Max_Seq   FROM Cruza WHERE (nc_rep = :nc_rep) "));
         // EAN-13 label numbers have 12 digits: the full 64 bits must reach the query.
-        TParameter* p = q->Parameters.ParamByName(QStringLiteral("nc_rep"));
+        TParameter* p = q.Parameters.ParamByName(QStringLiteral("nc_rep"));
         p->DataType = ftLargeint;
         p->Value = NcRep;
-        q->Open();
-        if (!q->IsEmpty())
-            Result = q->FieldByName(QStringLiteral("max_seq"))->AsInteger();
-    } catch (const std::exception& E) {
-        ShowError(QStringLiteral("Erro ao buscar Maior Seq.\r\nErro: ") + ExceptionMessage(E));
-        Result = -1;
-    }
-    q->Close();
-    return Result;
+        q.Open();
+        if (!q.IsEmpty())
+            Result = q.FieldByName(QStringLiteral("max_seq"))->AsInteger();
+        return true;
+    });
+    return Ok ? Result : -1;
 }
 
 int TEtiqFlor::NextSeq(qint64 NcRep)

@@ -1,6 +1,7 @@
 #include "UFBCad.h"
 
 #include "UXComboBox.h"
+#include "UXForms.h"
 #include "UXLib.h"
 #include "UXNumEdit.h"
 #include "UXXLS.h"
@@ -190,11 +191,10 @@ void TFBCad::SetFieldParams(TParameters& Parameters)
 bool TFBCad::ExportGridToXLS(const QString& FileName, TDBGrid* Grid, TXXLS* XLS)
 {
     auto closing = qScopeGuard([XLS] { XLS->Close(); });
-    auto failed = [](const QString& ClassName, const QString& Message) {
-        ShowError(QStringLiteral("Erro ao Exportar os dados.\r\n Erro: (") + ClassName + QStringLiteral(")  ") + Message);
-        return false;
+    const auto text = [](const QString& ClassName, const QString& Message) {
+        return QStringLiteral("Erro ao Exportar os dados.\r\n Erro: (") + ClassName + QStringLiteral(")  ") + Message;
     };
-    try {
+    return ReportedAs(text, [&] {
         XLS->SetNewFile(true);
         XLS->SetFileName(FileName);
         if (!XLS->Open())
@@ -241,13 +241,7 @@ bool TFBCad::ExportGridToXLS(const QString& FileName, TDBGrid* Grid, TXXLS* XLS)
             throw EInOutError(QStringLiteral("Não foi possível gravar o arquivo ") + FileName + QStringLiteral("."));
         ShowInfo(QStringLiteral("Arquivo ") + FileName + QStringLiteral(" exportado com sucesso."));
         return true;
-    } catch (const Exception& e) {
-        return failed(e.ClassName(), e.Message());
-    } catch (const std::bad_alloc&) {
-        return failed(QStringLiteral("EOutOfMemory"), QStringLiteral("Out of memory"));
-    } catch (const std::exception& e) {
-        return failed(QStringLiteral("Exception"), QString::fromUtf8(e.what()));
-    }
+    });
 }
 
 void TFBCad::Close()

@@ -104,6 +104,7 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     QTemporaryDir Dir;
     g_dir = &Dir;
+    TDM::SetConfigBaseName(Dir.filePath(QStringLiteral("bench_startup")));
     g_campaign = Dir.filePath(QStringLiteral("campanha.mdb"));
     TCampaignOptions Options;
     Options.Labels = Labels;

@@ -104,14 +104,11 @@ public:
     static bool RunStatement(TDB_Struct* DB, const QString& SQL, const QString& ErrorPrefix)
     {
         std::unique_ptr<TADOCommand> cmd(NewCommand(DB->Connection));
-        try {
+        return Reported(ErrorPrefix, [&] {
             cmd->setCommandText(SQL);
             cmd->Execute();
             return true;
-        } catch (const Exception& e) {
-            ShowError(ErrorPrefix + e.Message());
-            return false;
-        }
+        });
     }
 
 private:

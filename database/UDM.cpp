@@ -1,6 +1,7 @@
 #include "UDM.h"
 
 #include "UXFile.h"
+#include "UXForms.h"
 #include "UXLib.h"
 #include "XAdo.h"
 #include "XExceptions.h"
@@ -58,8 +59,23 @@ TDM::TDM(QObject* Owner)
 
 TDM::~TDM() = default;
 
+namespace {
+QString& ConfigBaseOverride()
+{
+    static QString base;
+    return base;
+}
+} // namespace
+
+void TDM::SetConfigBaseName(const QString& Base)
+{
+    ConfigBaseOverride() = Base;
+}
+
 QString TDM::ConfigBaseName() const
 {
+    if (!ConfigBaseOverride().isEmpty())
+        return ConfigBaseOverride();
     const QString path = ExecutablePath();
     const int slash = path.lastIndexOf(u'/');
     const int dot = path.lastIndexOf(u'.');
@@ -138,18 +154,17 @@ bool TDM::TestConnection()
 {
     if (!Conn->Connected())
         return false;
-    bool result = false;
-    try {
+    const auto text = [](const QString& ClassName, const QString& Message) {
+        return QStringLiteral("Erro ao verificar conexão com o banco de dados corrente.\r\nErro (Classe): (")
+               + ClassName + QStringLiteral(") ") + Message;
+    };
+    const bool result = ReportedAs(text, [&] {
         if (Conn_Check->Connected())
             Conn_Check->Close();
         Conn_Check->setConnectionString(Conn->ConnectionString());
         Conn_Check->Open();
-        result = Conn_Check->Connected();
-    } catch (const Exception& e) {
-        ShowError(QStringLiteral("Erro ao verificar conexão com o banco de dados corrente.\r\nErro (Classe): (")
-                  + e.ClassName() + QStringLiteral(") ") + e.Message());
-        result = false;
-    }
+        return Conn_Check->Connected();
+    });
     Conn_Check->Close();
     return result;
 }
@@ -165,19 +180,18 @@ bool TDM::SetConnected(bool Wanted)
             ShowError(QStringLiteral("Banco de Dados ") + GetDataSource() + QStringLiteral(" não Encontrado."));
             return false;
         }
-        try {
+        const auto text = [this](const QString& ClassName, const QString& Message) {
+            // A file another program holds is not an incompatible one.
+            if (ClassName.toUpper() == QLatin1String("EOLEEXCEPTION") && !IsFileInUseError(Message))
+                return QStringLiteral("O arquivo ") + GetDataSource()
+                       + QStringLiteral(" não é compatível com o banco de dados utilizado na aplicação.");
+            return QStringLiteral("Erro ao conectar ao banco de dados.\r\nErro: ") + Message + QStringLiteral("\r\n")
+                   + QStringLiteral("Help Context: ") + ClassName;
+        };
+        return ReportedAs(text, [this] {
             Conn->Open();
             return true;
-        } catch (const Exception& e) {
-            // A file another program holds is not an incompatible one.
-            if (e.ClassName().toUpper() == QLatin1String("EOLEEXCEPTION") && !IsFileInUseError(e.Message()))
-                ShowError(QStringLiteral("O arquivo ") + GetDataSource()
-                          + QStringLiteral(" não é compatível com o banco de dados utilizado na aplicação."));
-            else
-                ShowError(QStringLiteral("Erro ao conectar ao banco de dados.\r\nErro: ") + e.Message()
-                          + QStringLiteral("\r\n") + QStringLiteral("Help Context: ") + e.ClassName());
-            return false;
-        }
+        });
     }
     if (ActiveDataSetCount() != 0 && !Ask(QStringLiteral("Há conexões ativas. Desconectar assim mesmo?"), false))
         return false;

@@ -19,8 +19,11 @@ public:
     TADOConnection* Conn = nullptr;         // every query and command runs on it
     TADOConnection* Conn_Check = nullptr;   // only to test that Conn's string still opens
 
-    // The executable's full path without its extension.
+    // The executable's full path without its extension: the settings file
+    // lives beside the program. Tests and benchmarks point it into a folder
+    // of their own with SetConfigBaseName (empty: beside the program again).
     QString ConfigBaseName() const;
+    static void SetConfigBaseName(const QString& Base);
 
     // EOleException while Conn is open: only the user's answer closes it.
     void SetDatabase(const QString& Path);

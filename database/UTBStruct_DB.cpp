@@ -168,7 +168,10 @@ void ConnectDB(TDB_Struct* DB, bool Open)
         ShowError(QStringLiteral("Arquivo do Banco de Dados não encontrado.\r\nArquivo: ") + DB->DatabaseName);
         return;
     }
-    try {
+    const auto text = [](const QString& ClassName, const QString& Message) {
+        return QStringLiteral("Tipo: ") + ClassName + QStringLiteral("\r\nErro: ") + Message;
+    };
+    ReportedAs(text, [&] {
         if (DB->Connection->Connected())
             DB->Connection->Close();
         QString tail = QStringLiteral(";");
@@ -182,9 +185,8 @@ void ConnectDB(TDB_Struct* DB, bool Open)
         DB->Connection->setConnectionString(provider + DB->DatabaseName + QStringLiteral(";")
                                             + QStringLiteral("Persist Security Info=False") + tail);
         DB->Connection->Open();
-    } catch (const Exception& e) {
-        ShowError(QStringLiteral("Tipo: ") + e.ClassName() + QStringLiteral("\r\nErro: ") + e.Message());
-    }
+        return true;
+    });
 }
 
 // ---- Reading and comparing ---------------------------------------------------------
@@ -278,15 +280,15 @@ bool ExecSQL(TADOConnection* Conn, const QString& SQL)
         return false;
     }
     std::unique_ptr<TADOCommand> cmd(NewCommand(Conn));
-    try {
+    const auto text = [](const QString& ClassName, const QString& Message) {
+        return QStringLiteral("Erro ao Executar Query \r\nClasse: ") + ClassName + QStringLiteral("\r\n")
+               + QStringLiteral("Erro: ") + Message;
+    };
+    return ReportedAs(text, [&] {
         cmd->setCommandText(SQL);
         cmd->Execute();
         return true;
-    } catch (const Exception& e) {
-        ShowError(QStringLiteral("Erro ao Executar Query \r\nClasse: ") + e.ClassName() + QStringLiteral("\r\n")
-                  + QStringLiteral("Erro: ") + e.Message());
-        return false;
-    }
+    });
 }
 
 namespace {
@@ -297,19 +299,22 @@ bool ChangeColumn(bool Alter, TTab_Struct* Tab, TADOConnection* Conn, const QStr
     if (!Conn || !Conn->Connected())
         return false;
     std::unique_ptr<TADOCommand> cmd(NewCommand(Conn));
-    try {
+    const auto text = [&](const QString& ClassName, const QString& Message) {
+        return (Alter ? QStringLiteral("Erro ao Alterar a estrutura do campo da Tabela [")
+                      : QStringLiteral("Erro ao Criar o campo da Tabela ["))
+               + Tab->Name + QStringLiteral("].") + QStringLiteral("\r\n") + QStringLiteral("Tipo: ") + ClassName
+               + QStringLiteral("\r\n") + QStringLiteral("Erro: ") + Message;
+    };
+    const bool Done = ReportedAs(text, [&] {
         cmd->setCommandText(QStringLiteral("ALTER TABLE ") + Tab->Name
                             + (Alter ? QStringLiteral(" ALTER COLUMN ") : QStringLiteral(" ADD COLUMN ")) + Field
                             + QStringLiteral(" ") + SQLTypeText(FieldType, Size) + QStringLiteral(" ")
                             + (AllowNull ? QStringLiteral(" NULL ") : QStringLiteral(" NOT NULL ")));
         cmd->Execute();
-    } catch (const Exception& e) {
-        ShowError((Alter ? QStringLiteral("Erro ao Alterar a estrutura do campo da Tabela [")
-                         : QStringLiteral("Erro ao Criar o campo da Tabela ["))
-                  + Tab->Name + QStringLiteral("].") + QStringLiteral("\r\n") + QStringLiteral("Tipo: ") + e.ClassName()
-                  + QStringLiteral("\r\n") + QStringLiteral("Erro: ") + e.Message());
+        return true;
+    });
+    if (!Done)
         return false;
-    }
     if (!Alter) {
         AddField(Tab, Field, FieldType, Size, AllowNull);
         return true;

@@ -3,6 +3,7 @@
 //   make_campaign <file.mdb> [--labels N] [--crossings N] [--version V] [--seed S] [--ean13]
 
 #include "CampaignBuilder.h"
+#include "XAdo.h"
 #include "XExceptions.h"
 
 #include <QCoreApplication>
@@ -19,6 +20,33 @@ int Usage()
                  "versions: %s\n",
                  qPrintable(TCampaignBuilder::Versions().join(QStringLiteral(", "))));
     return 2;
+}
+
+// A few flowers to try the hybridisation window with: mother pot, father
+// pot and label, as the scanner reads them, from plans none of whose labels
+// has a crossing yet.
+void PrintReadyToScan(const TCampaignInfo& Info, const TCampaignOptions& Options, int Rows)
+{
+    TADOConnection conn;
+    conn.setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + Info.Path
+                             + QStringLiteral(";Persist Security Info=False"));
+    conn.Open();
+    TADOQuery q;
+    q.setConnection(&conn);
+    q.SQL.setText(QStringLiteral("SELECT pc.id_vaso_mae, pc.id_vaso_pai, ec.nc_rep, pc.codigo_cruza "
+                                 "FROM Etiqueta_Cruza ec INNER JOIN Planejamento_Cruza pc ON ec.nc = pc.nc "
+                                 "WHERE ec.nc NOT IN (SELECT e2.nc FROM Etiqueta_Cruza e2 INNER JOIN Cruza c "
+                                 "ON c.nc_rep = e2.nc_rep) ORDER BY ec.nc, ec.rep"));
+    q.Open();
+    std::printf("ready to scan (mother pot, father pot, label; crossing):\n");
+    for (int n = 0; n < Rows && !q.Eof(); ++n, q.Next())
+        std::printf("  %s  %s  %s  %s\n",
+                    qPrintable(TCampaignBuilder::Barcode(q.Fields(0)->AsInteger(), Options.ParentalEan13)),
+                    qPrintable(TCampaignBuilder::Barcode(q.Fields(1)->AsInteger(), Options.ParentalEan13)),
+                    qPrintable(TCampaignBuilder::Barcode(q.Fields(2)->AsLargeInt(), Options.Ean13)),
+                    qPrintable(q.Fields(3)->AsString()));
+    q.Close();
+    conn.Close();
 }
 
 bool ReadCount(const QStringList& args, int& i, int& value)
@@ -66,8 +94,7 @@ int main(int argc, char** argv)
     try {
         const TCampaignInfo info = TCampaignBuilder::Build(path, options);
         std::printf("%s\n", qPrintable(info.Describe()));
-        std::printf("first label code: %s\n",
-                    qPrintable(TCampaignBuilder::Barcode(info.FirstLabel, options.Ean13)));
+        PrintReadyToScan(info, options, 5);
         return 0;
     } catch (const Exception& e) {
         std::fprintf(stderr, "make_campaign: %s\n", qPrintable(e.Message()));

@@ -3,13 +3,29 @@
 #include "XDialogs.h"
 #include "XExceptions.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+#include <QWidget>
+
 XApplication::XApplication(int& argc, char** argv)
     : QApplication(argc, argv)
 {
+    // Qt's own texts (standard buttons, the file dialog) in the program's
+    // language; without the translation files they stay in English.
+    const QLocale Portuguese(QLocale::Portuguese, QLocale::Brazil);
+    auto* Translator = new QTranslator(this);
+    if (Translator->load(Portuguese, QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(Translator);
 }
 
 bool XApplication::notify(QObject* Receiver, QEvent* Event)
 {
+    // A scanner user must see where the next scan goes: the focus frame is
+    // drawn however the focus came, not only after Tab.
+    if (Event->type() == QEvent::FocusIn && Receiver->isWidgetType())
+        static_cast<QWidget*>(Receiver)->window()->setAttribute(Qt::WA_KeyboardFocusChange);
     try {
         return QApplication::notify(Receiver, Event);
     } catch (...) {

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QPointer>
 #include <QGuiApplication>
 #include <QHash>
@@ -18,13 +19,16 @@ TDlgProvider* g_provider = nullptr;
 
 } // namespace
 
+// The program speaks Portuguese: Qt's own translation has no box captions,
+// so they are written here; button texts are Qt's, translated when Qt's
+// Portuguese is loaded (XApplication does).
 QString DefaultDlgCaption(TMsgDlgType Kind)
 {
     switch (Kind) {
-    case mtWarning: return QStringLiteral("Warning");
-    case mtError: return QStringLiteral("Error");
-    case mtInformation: return QStringLiteral("Information");
-    case mtConfirmation: return QStringLiteral("Confirm");
+    case mtWarning: return QStringLiteral("Aviso");
+    case mtError: return QStringLiteral("Erro");
+    case mtInformation: return QStringLiteral("Informação");
+    case mtConfirmation: return QStringLiteral("Confirmação");
     case mtCustom: break;
     }
     return QGuiApplication::applicationDisplayName();
@@ -32,21 +36,22 @@ QString DefaultDlgCaption(TMsgDlgType Kind)
 
 QString DefaultButtonCaption(TMsgDlgBtn Button)
 {
+    const char* text = nullptr;
     switch (Button) {
-    case mbYes: return QStringLiteral("&Yes");
-    case mbNo: return QStringLiteral("&No");
-    case mbOK: return QStringLiteral("OK");
-    case mbCancel: return QStringLiteral("Cancel");
-    case mbAbort: return QStringLiteral("&Abort");
-    case mbRetry: return QStringLiteral("&Retry");
-    case mbIgnore: return QStringLiteral("&Ignore");
-    case mbAll: return QStringLiteral("&All");
-    case mbNoToAll: return QStringLiteral("N&o to All");
-    case mbYesToAll: return QStringLiteral("Yes to &All");
-    case mbHelp: return QStringLiteral("&Help");
-    case mbClose: return QStringLiteral("&Close");
+    case mbYes: text = "&Yes"; break;
+    case mbNo: text = "&No"; break;
+    case mbOK: text = "OK"; break;
+    case mbCancel: text = "Cancel"; break;
+    case mbAbort: text = "Abort"; break;
+    case mbRetry: text = "Retry"; break;
+    case mbIgnore: text = "Ignore"; break;
+    case mbAll: return QStringLiteral("&Todos");
+    case mbNoToAll: text = "N&o to All"; break;
+    case mbYesToAll: text = "Yes to &All"; break;
+    case mbHelp: text = "Help"; break;
+    case mbClose: text = "Close"; break;
     }
-    return {};
+    return text ? QCoreApplication::translate("QPlatformTheme", text) : QString();
 }
 
 QString DefaultButtonName(TMsgDlgBtn Button)

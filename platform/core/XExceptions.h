@@ -2,7 +2,9 @@
 
 #include <QString>
 #include <QByteArray>
+
 #include <exception>
+#include <new>
 #include <typeinfo>
 
 // The exception family of the program. Every class reports its own name,
@@ -43,11 +45,30 @@ X_EXCEPTION_CLASS(EDatabaseError, Exception)
 // A control that refused to take an item.
 X_EXCEPTION_CLASS(EOutOfResources, Exception)
 
-// The text an exception carries: our own message, or what() of any other.
+// The text an exception carries: our own message, or what() of any other
+// (the platform's words for memory running out).
 inline QString ExceptionMessage(const std::exception& E)
 {
-    const auto* own = dynamic_cast<const Exception*>(&E);
-    return own ? own->Message() : QString::fromUtf8(E.what());
+    if (const auto* own = dynamic_cast<const Exception*>(&E))
+        return own->Message();
+    if (dynamic_cast<const std::bad_alloc*>(&E))
+        return QStringLiteral("Out of memory");
+    return QString::fromUtf8(E.what());
+}
+
+// The class name a message shows: ours by name, memory running out as the
+// platform names it, any other as "Exception".
+inline QString ExceptionClassName(std::exception_ptr Error)
+{
+    try {
+        std::rethrow_exception(Error);
+    } catch (const Exception& E) {
+        return E.ClassName();
+    } catch (const std::bad_alloc&) {
+        return QStringLiteral("EOutOfMemory");
+    } catch (...) {
+    }
+    return QStringLiteral("Exception");
 }
 
 // The same for a caught exception of any kind; empty when it carries no text.

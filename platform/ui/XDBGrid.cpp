@@ -2,6 +2,7 @@
 
 #include "XGridCell.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QPainter>
 #include <QScopeGuard>
@@ -175,7 +176,7 @@ TDBGrid::TDBGrid(QWidget* Owner) : QTableView(Owner), m_columns(this), m_model(n
             [this](const QModelIndex& Current, const QModelIndex&) { CurrentRowChanged(Current); });
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int Section, int, int NewSize) {
         if (!m_syncing && Section < m_columns.Count())
-            m_columns.Items(Section)->m_width = NewSize;
+            m_columns.Items(Section)->m_width = qRound(NewSize / PartScale(font()));
     });
 }
 
@@ -225,7 +226,7 @@ void TDBGrid::ColumnChanged(TColumn* Column, bool Layout)
     const int i = Column->Index();
     if (Layout) {
         m_syncing = true;
-        setColumnWidth(i, Column->Width());
+        setColumnWidth(i, PartPixels(Column->Width(), font()));
         m_syncing = false;
         return;
     }
@@ -238,8 +239,15 @@ void TDBGrid::ApplyColumnLayout()
 {
     m_syncing = true;
     for (int i = 0; i < m_columns.Count() && i < m_model->columnCount(); ++i)
-        setColumnWidth(i, m_columns.Items(i)->Width());
+        setColumnWidth(i, PartPixels(m_columns.Items(i)->Width(), font()));
     m_syncing = false;
+}
+
+void TDBGrid::changeEvent(QEvent* Event)
+{
+    QTableView::changeEvent(Event);
+    if (Event->type() == QEvent::FontChange)
+        ApplyColumnLayout();
 }
 
 void TDBGrid::DataSetChanged()

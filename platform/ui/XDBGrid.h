@@ -42,7 +42,8 @@ private:
     TAlignment m_alignment = taLeftJustify;
 };
 
-// One grid column: the field it shows, its title, width and alignment.
+// One grid column: the field it shows, its title, width and alignment. The
+// width is in the windows' own pixels; the grid shows it scaled to its font.
 class TColumn
 {
 public:
@@ -167,6 +168,10 @@ public:
     int RowHeight() const;
 
     XDataSetModel* DataModel() const { return m_model; }
+
+protected:
+    // Column widths follow the font: see PartScale.
+    void changeEvent(QEvent* Event) override;
 
 private:
     friend class XDataSetModel;

@@ -2,8 +2,8 @@
 
 // The program's start-up inside a test process: the main window and the data
 // module made in the program's order, every box, file dialog and sound
-// recorded. The settings file beside the test program is removed before and
-// after, so each test starts like a first run.
+// recorded. The settings file is kept in a temporary folder of the harness's
+// own, so each test starts like a first run.
 
 #include "UAppConfig.h"
 #include "UDM.h"
@@ -17,6 +17,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <ostream>
 
@@ -33,12 +34,13 @@ public:
     TDlgRecorder Dlg;
     TFileDialogRecorder Files;
     TSoundRecorder Sound;
+    QTemporaryDir SettingsDir;
 
-    TMainWindowHarness() { RemoveSettings(); }
+    TMainWindowHarness() { TDM::SetConfigBaseName(SettingsDir.filePath(QStringLiteral("crossing"))); }
     ~TMainWindowHarness()
     {
         Stop();
-        RemoveSettings();
+        TDM::SetConfigBaseName(QString());
     }
 
     // As the program does: FMain, DM, the window shown, the loop running the start-up.

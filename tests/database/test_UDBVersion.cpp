@@ -227,25 +227,6 @@ TEST(Upgrade, ColumnsThatAlreadyExist)
         EXPECT_TRUE(check.Compared);
         EXPECT_EQ(f.Scalar(QStringLiteral("SELECT etiq_pag FROM Configuracao")), QStringLiteral("<null>"));
     }
-    {
-        // SEQ there before "01.002": no default update, but the key is rebuilt on both columns.
-        TCampaignFile f(At(QStringLiteral("01.001"), 8, 3));
-        f.Exec(QStringLiteral("ALTER TABLE Cruza ADD COLUMN SEQ LONG NULL"));
-        f.Exec(QStringLiteral("UPDATE Cruza SET seq = 2"));
-        StructureCheck check(&f.Conn);
-        EXPECT_TRUE(check.Compared);
-        EXPECT_EQ(f.Rows(QStringLiteral("SELECT seq FROM Cruza ORDER BY nc_rep")), QStringLiteral("2;2;2"));
-        const QList<TIndexDef> defs = [&] {
-            TADOTable t;
-            t.setConnection(&f.Conn);
-            t.setTableName(QStringLiteral("Cruza"));
-            return t.IndexDefs();
-        }();
-        ASSERT_FALSE(defs.isEmpty());
-        EXPECT_EQ(defs[0].Name, QStringLiteral("PK_Cruza"));
-        EXPECT_TRUE(defs[0].Primary);
-        EXPECT_EQ(defs[0].Fields, QStringLiteral("NC_REP, SEQ"));
-    }
     EXPECT_EQ(rec.Count(), 0) << qPrintable(rec.Texts().join(u'\n'));
 }
 
@@ -268,20 +249,6 @@ TEST(Upgrade, UnreadableVersion)
         EXPECT_FALSE(check.Upgraded);
         EXPECT_EQ(rec.Count(), 0);
         EXPECT_EQ(f.Changes(), 1);
-    }
-    {
-        // A schema without its connection and without a file name.
-        TCampaignFile f(At(DBVersion));
-        TDlgRecorder rec;
-        TDB_Struct db;
-        SetConnection(&db, &f.Conn);
-        ASSERT_TRUE(ReadSchema(&db));
-        f.Conn.Close();
-        EXPECT_FALSE(UpdateDBVersion(&db));
-        EXPECT_EQ(rec.Texts(), QStringList({QStringLiteral("Nome do Banco de Dados não definido."),
-                                            QStringLiteral("Erro ao atualizar o banco de dados.\r\n"
-                                                           "Não foi possível conectar ao banco de dados.")}));
-        ClearConnection(&db);
     }
 }
 

@@ -216,18 +216,3 @@ TEST(AdoQuery, CommandsReportRowsAffectedAndEngineErrors)
     for (const char* bad : {"SELECT FROM WHERE", "SELECT * FROM Nenhuma", "SELECT 1; SELECT 2", "", "DELETE FROM Cruza WHERE seq = ?"})
         EXPECT_NE(db.refusal(bad), "<accepted>") << bad;
 }
-
-TEST(AdoQuery, LargeResultIsHeldCompactly)
-{
-    AdoTestDb db;
-    db.exec("CREATE TABLE Etiqueta_Cruza (NC FLOAT NOT NULL, REP LONG NOT NULL, NC_PRINT TEXT(12) NOT NULL)");
-    db.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100000) "
-            "INSERT INTO Etiqueta_Cruza SELECT i, i % 20, printf('%012d', i) FROM n");
-    TADOQuery q;
-    db.prepare(q, "SELECT * FROM Etiqueta_Cruza");
-    q.Open();
-    EXPECT_EQ(q.RecordCount(), 100000);
-    EXPECT_EQ(q.CellText(99999, 2), QStringLiteral("000000100000"));
-    // Three cells of nine bytes and twelve bytes of text per row, no more than double that.
-    EXPECT_LT(q.ResultMemoryBytes(), size_t(100000) * 2 * (3 * 9 + 12));
-}

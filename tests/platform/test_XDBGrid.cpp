@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QImage>
+#include <QStyle>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -81,18 +82,44 @@ TEST(XDBGrid, ShowsTheResultByFieldNameWithTitlesWidthsAndAlignment)
               Qt::AlignHCenter);
     EXPECT_EQ(m->index(0, 0).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHorizontal_Mask,
               Qt::AlignRight);
-    EXPECT_EQ(QList<int>({g.columnWidth(0), g.columnWidth(1), g.columnWidth(2)}), QList<int>({60, 120, 80}));
 
     // A column whose field the result lacks stays empty; renaming it finds the field.
     addColumn(g, "nada", "Nada", 50, taLeftJustify);
     EXPECT_EQ(cell(g, 0, 3), "");
     g.Columns()->Items(3)->SetFieldName("STATUS");
     EXPECT_EQ(cell(g, 3, 3), "X");
-    EXPECT_EQ(g.columnWidth(3), 50);
     EXPECT_EQ(QList<int>({g.RecNoOfRow(0), g.RecNoOfRow(24), g.RecNoOfRow(25)}), QList<int>({1, 25, 0}));
     EXPECT_EQ(g.FieldText(4, "status"), "X");
     EXPECT_EQ(g.FieldValue(3, "VALOR").toDouble(), 4.5);
     EXPECT_FALSE(g.FieldValue(5, "VALOR").isValid());
+}
+
+// The windows' widths were made for a smaller font: scaled, a full date-time
+// fits 110 pixels and a long title fits its column, at any font size.
+TEST(XDBGrid, PartWidthsFitTheirTextInTheFontInUse)
+{
+    GridDb db(1);
+    for (const int points : {0, 9, 14}) {
+        TDBGrid g;
+        if (points)
+            g.setFont(QFont(g.font().family(), points));
+        addColumn(g, "nome", "Executor Hibridação", 120, taLeftJustify);
+        addColumn(g, "id", "Inclusão", 110, taLeftJustify);
+        addColumn(g, "valor", "Status", 38, taLeftJustify);
+        g.SetDataSet(&db.q);
+        db.q.Open();
+        const QFontMetrics fm(g.font());
+        // The cell's own text margins (2 + 3) and the grid line.
+        EXPECT_LE(fm.horizontalAdvance(QStringLiteral("2026-12-06 19:20:31")) + 6, g.columnWidth(1)) << points;
+        const int margins = 2 * g.style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, g.horizontalHeader());
+        for (int c = 0; c < 3; ++c)
+            EXPECT_LE(fm.horizontalAdvance(g.Columns()->Items(c)->Title()->Caption()) + margins, g.columnWidth(c))
+                << points << " " << c;
+        // A column the user widens keeps the width in the window's pixels.
+        g.horizontalHeader()->resizeSection(0, g.columnWidth(0) * 2);
+        EXPECT_NEAR(g.Columns()->Items(0)->Width(), 240, 1);
+        db.q.Close();
+    }
 }
 
 TEST(XDBGrid, CurrentRecordAndSelectedRowFollowEachOther)
@@ -146,7 +173,8 @@ TEST(XDBGrid, RequeryCloseAndFilterKeepTheGridInStep)
     EXPECT_EQ(g.model()->rowCount(), 14);
     EXPECT_EQ(cell(g, 13, 1), "nome 14");
     EXPECT_EQ(g.currentIndex().row(), 0) << "a requery starts at the first record";
-    EXPECT_EQ(g.columnWidth(1), 120) << "widths survive the reset";
+    EXPECT_EQ(g.Columns()->Items(1)->Width(), 120) << "widths survive the reset";
+    EXPECT_EQ(g.columnWidth(1), PartPixels(120, g.font()));
 
     db.q.setFilter("status = 'X'");
     db.q.setFiltered(true);

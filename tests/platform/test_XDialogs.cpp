@@ -14,8 +14,8 @@ TEST(XDialogs, StandardDialogAndRecorder)
 {
     const TDlgRequest r = CreateMessageDialog(QStringLiteral("Texto"), mtConfirmation,
                                               TMsgDlgButtons{mbCancel, mbNo, mbYes, mbHelp});
-    EXPECT_EQ(r.Caption, QStringLiteral("Confirm"));
-    EXPECT_EQ(r.ButtonCaptions(), QStringLiteral("&Yes|&No|Cancel|&Help")); // standard order
+    EXPECT_EQ(r.Caption, QStringLiteral("Confirmação"));
+    EXPECT_EQ(r.ButtonCaptions(), QStringLiteral("&Sim|&Não|Cancelar|Ajuda")); // standard order, Qt's Portuguese
     EXPECT_EQ(r.IndexOfName(QStringLiteral("CANCEL")), 2);
     EXPECT_EQ(r.EffectiveDefault(), 0); // Yes, without OK
     EXPECT_EQ(r.EscapeResult(), mrCancel);
@@ -32,7 +32,7 @@ TEST(XDialogs, StandardDialogAndRecorder)
         EXPECT_EQ(XMessageBox(QStringLiteral("d"), QStringLiteral("t"), mtWarning, mbYesNo), mrYes);
         const TDlgRequest& first = rec.Requests.at(0);
         EXPECT_EQ(first.Kind, mtWarning);
-        EXPECT_EQ(first.Caption + u' ' + first.ButtonCaptions(), QStringLiteral("Exclusão &Yes|&No"));
+        EXPECT_EQ(first.Caption + u' ' + first.ButtonCaptions(), QStringLiteral("Exclusão &Sim|&Não"));
         EXPECT_EQ(rec.Requests.at(1).Caption, QCoreApplication::applicationName());
         EXPECT_EQ(rec.Texts(), (QStringList{"Apagar?", "b", "c", "d"}));
     }
@@ -70,7 +70,7 @@ TEST(XDialogs, QtBoxShowsTheRequestAndAnswersTheButtonPressed)
                 b->click();
     });
     EXPECT_EQ(TQtDlgProvider().Show(r), mrCancel);
-    EXPECT_EQ(seen, QStringLiteral("Aviso|Salvar?|&No"));
+    EXPECT_EQ(seen, QStringLiteral("Aviso|Salvar?|&Não"));
     EXPECT_EQ(icon, QMessageBox::Warning);
 
     // Escape answers the cancelling button.

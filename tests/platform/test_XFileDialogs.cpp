@@ -21,44 +21,6 @@ TEST(XFileDialogs, FiltersAndDefaultExtensionsInTheWindowsFormGoToQt)
     EXPECT_EQ(ApplyDefaultExt("/tmp/relatorio", ""), "/tmp/relatorio");
 }
 
-TEST(XFileDialogs, RecorderKeepsRequestsAndAnswersFromItsScript)
-{
-    TFileDialogProvider* before = FileDialogProvider();
-    {
-        TFileDialogRecorder rec;
-        TSaveDialog sd;
-        sd.SetDefaultExt("*.xlsx");
-        sd.SetFilter("Arquivo MS-Excel|*.xlsx|Todos Arquivos|*.*");
-        sd.SetInitialDir("/dados");
-        sd.SetFileName("Consulta");
-
-        rec.Answer("/dados/parental");
-        ASSERT_TRUE(sd.Execute());
-        EXPECT_EQ(sd.FileName(), "/dados/parental.xlsx");
-        const TFileDialogRequest& r = rec.Last();
-        EXPECT_EQ(r.Kind, TFileDialogKind::Save);
-        EXPECT_EQ(QStringList({r.Filter, r.InitialDir, r.FileName, r.DefaultExt}),
-                  QStringList({"Arquivo MS-Excel|*.xlsx|Todos Arquivos|*.*", "/dados", "Consulta", "*.xlsx"}));
-
-        rec.Answer("/dados/outro.txt", 2);
-        rec.Cancel();
-        ASSERT_TRUE(sd.Execute());
-        EXPECT_EQ(sd.FileName(), "/dados/outro.txt");
-        EXPECT_EQ(sd.FilterIndex(), 2);
-        EXPECT_FALSE(sd.Execute());
-        EXPECT_EQ(sd.FileName(), "/dados/outro.txt") << "a cancelled dialog keeps the name";
-        EXPECT_FALSE(sd.Execute()) << "an empty script cancels";
-        EXPECT_EQ(rec.Count(), 4);
-
-        TOpenDialog od;
-        rec.Answer("/dados/campanha.mdb");
-        ASSERT_TRUE(od.Execute());
-        EXPECT_EQ(rec.Last().Kind, TFileDialogKind::Open);
-        EXPECT_EQ(od.FileName(), "/dados/campanha.mdb");
-    }
-    EXPECT_EQ(FileDialogProvider(), before);
-}
-
 TEST(XFileDialogs, TheQtDialogGetsFiltersFolderAndExtensionAndAsksNothingOfExistingFiles)
 {
     const QString dir = QDir::tempPath();

@@ -7,43 +7,6 @@
 
 #include <memory>
 
-TEST(XMediaPlayer, RecorderKeepsWhatWasOpenedPlayedAndClosed)
-{
-    TSoundRecorder rec;
-    TMediaPlayer player;
-    player.setObjectName("MPlayer");
-    player.SetFileName("/sons/alerta.wav");
-    EXPECT_FALSE(player.IsOpen());
-    EXPECT_THROW(player.Play(), EMCIDeviceError);
-
-    player.Open();
-    player.Open();   // opening again closes first
-    player.Play();
-    player.Close();
-    EXPECT_FALSE(player.IsOpen());
-    EXPECT_EQ(rec.Log, (QStringList{"Open /sons/alerta.wav", "Close /sons/alerta.wav", "Open /sons/alerta.wav",
-                                    "Play /sons/alerta.wav", "Close /sons/alerta.wav"}));
-    EXPECT_EQ(rec.Played, QStringList{"/sons/alerta.wav"});
-
-    rec.FailOpen = true;
-    EXPECT_THROW(player.Open(), EMCIDeviceError);
-    EXPECT_FALSE(player.IsOpen());
-    EXPECT_EQ(rec.Played.size(), 1);
-}
-
-TEST(XMediaPlayer, APlayerMayOutliveTheRecorder)
-{
-    auto player = std::make_unique<TMediaPlayer>();
-    {
-        TSoundRecorder rec;
-        player->SetFileName("a.wav");
-        player->Open();
-    }
-    EXPECT_TRUE(player->IsOpen());
-    player->Play();
-    player.reset();
-}
-
 TEST(XMediaPlayer, TheSoundEffectPlayerOpensOnlyFilesThatExist)
 {
     QTemporaryDir dir;

@@ -95,21 +95,6 @@ TEST(UXCodecPack, DamagedPacksNeverReadOutside)
     EXPECT_TRUE(s.isEmpty());
 }
 
-TEST(UXCodecScramble, ByteRuleAndInverse)
-{
-    // Odd positions: b - k + i; even: b + k + i; the key wraps.
-    const QByteArray plain = Bytes({10, 20, 30, 250});
-    const QByteArray scrambled = ScrambleStr(plain, QStringLiteral("AB"));
-    EXPECT_EQ(scrambled, Bytes({(10 - 65 + 1) & 0xFF, 20 + 66 + 2, (30 - 65 + 3) & 0xFF, (250 + 66 + 4) & 0xFF}));
-    EXPECT_EQ(UnscrambleStr(scrambled, QStringLiteral("AB")), plain);
-    EXPECT_EQ(ScrambleStr(plain, QString()), plain);
-    QByteArray buffer = plain;
-    Scramble(buffer.data(), 2, QStringLiteral("AB")); // only Count bytes
-    EXPECT_EQ(buffer.mid(2), plain.mid(2));
-    Unscramble(buffer.data(), 2, QStringLiteral("AB"));
-    EXPECT_EQ(buffer, plain);
-}
-
 TEST(UXCodecPrintable, MarkersRunsAndRoundTrip)
 {
     EXPECT_EQ(ToPrintable(Bytes({1, 2, 65})), QByteArray("!B!CA")); // too near the end for a run

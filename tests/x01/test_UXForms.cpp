@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <stdexcept>
 
 // Runs first in this program: the counter starts at 0 and is shared.
 TEST(UXForms, QueriesAndCommandsShareOneNameSequence)
@@ -44,6 +45,18 @@ TEST(UXForms, AFailureIsReportedOnceWithItsPrefixAndAnswersFalse)
     EXPECT_EQ(shown[0], QStringLiteral("Erro (C): ruim"));
     EXPECT_EQ(shown[1], QStringLiteral("Erro (D): "));
     EXPECT_TRUE(shown[2].startsWith(QStringLiteral("Erro (E): ")) && shown[2].size() > 10) << shown[2].toStdString();
+
+    // Messages that name the class: every kind of exception is caught and named.
+    shown.clear();
+    const TFailureText text = [](const QString& ClassName, const QString& Message) {
+        return QStringLiteral("Tipo: ") + ClassName + QStringLiteral(" Erro: ") + Message;
+    };
+    EXPECT_FALSE(ReportedAs(text, []() -> bool { throw EOleException(QStringLiteral("no such table")); }, report));
+    EXPECT_FALSE(ReportedAs(text, []() -> bool { throw std::bad_alloc(); }, report));
+    EXPECT_FALSE(ReportedAs(text, []() -> bool { throw std::runtime_error("disco cheio"); }, report));
+    EXPECT_EQ(shown, QStringList({QStringLiteral("Tipo: EOleException Erro: no such table"),
+                                  QStringLiteral("Tipo: EOutOfMemory Erro: Out of memory"),
+                                  QStringLiteral("Tipo: Exception Erro: disco cheio")}));
 }
 
 TEST(UXForms, ComputerNameIsTheHostNameUpToItsFirstDot)

@@ -131,23 +131,6 @@ TEST(UXFormsWindows, ModalChildWindowsAndMissingMainWindowAreRefused)
     EXPECT_THROW(ShowMDIChild<TFWinA>(false, true), EInvalidOperation);
 }
 
-TEST(UXFormsWindows, AddGridColumnSetsFieldTitleWidthAndAlignment)
-{
-    TDBGrid g;
-    AddGridColumn(&g, "nc", "NC_CRUZA", 70, taRightJustify);
-    AddGridColumn(&g, "planejamento", "Planejamento", 150, taLeftJustify);
-    ASSERT_EQ(g.Columns()->Count(), 2);
-    const TColumn* c = g.Columns()->Items(0);
-    EXPECT_EQ(c->FieldName() + c->Title()->Caption(), "ncNC_CRUZA");
-    EXPECT_EQ(c->Title()->Alignment(), taCenter);
-    EXPECT_EQ(c->Alignment(), taRightJustify);
-    EXPECT_EQ(QList<int>({g.columnWidth(0), g.columnWidth(1)}), QList<int>({70, 150}));
-    EXPECT_EQ(g.model()->headerData(1, Qt::Horizontal).toString(), "Planejamento");
-    EXPECT_EQ(g.model()->headerData(1, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>()
-                  & Qt::AlignHorizontal_Mask,
-              Qt::AlignHCenter);
-}
-
 TEST(UXFormsWindows, DrawCellShadedPaintsEvenRecordsThatAreNotSelected)
 {
     AdoTestDb db;

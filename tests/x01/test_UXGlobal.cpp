@@ -222,24 +222,6 @@ TXQueueItem* Item(qint64 SecsFromNow, void (*Proc)(void*) = nullptr, void* Arg =
 }
 } // namespace
 
-TEST(UXMainExec, IntervalFollowsTheEarliestItem)
-{
-    EXPECT_FALSE(MainExec->Timer()->isActive()); // nothing is ever queued
-    TXMainExec exec;
-    exec.Add(Item(3600));
-    EXPECT_TRUE(exec.Timer()->isActive());
-    EXPECT_GT(exec.Interval(), 3590u * 1000u);
-    EXPECT_LE(exec.Interval(), 3600u * 1000u);
-    exec.Add(Item(-10));
-    EXPECT_EQ(exec.Interval(), 1u); // overdue: at once
-
-    TXMainExec far; // beyond 2^32 ms only the low 32 bits are kept
-    far.Add(Item(100 * 86400));
-    const quint32 low = quint32((100LL * 86400000LL) & 0xFFFFFFFF);
-    EXPECT_LE(far.Interval(), low);
-    EXPECT_GT(far.Interval(), low - 5000);
-}
-
 TEST(UXMainExec, TickRunsDueItemsThenFreesTheFreeList)
 {
     int freed = 0;

