@@ -54,22 +54,21 @@ QString SqlText(const QString& Value)
     return u'\'' + v.replace(u'\'', QStringLiteral("''")) + u'\'';
 }
 
-// Pot numbers and seasons are grouped with the separator of the user's regional settings.
-const TFormatSettings& RegionalSettings()
+// Pot numbers and seasons are grouped with the separator of the user's
+// regional settings, as they stand when a sheet is built.
+TFormatSettings Regional;
+
+void ReadRegionalSettings()
 {
-    static TFormatSettings settings = [] {
-        TFormatSettings s = FormatSettingsBR;
-        const QString group = QLocale().groupSeparator();
-        if (!group.isEmpty())
-            s.ThousandSeparator = group.at(0);
-        return s;
-    }();
-    return settings;
+    Regional = FormatSettingsBR;
+    const QString group = QLocale().groupSeparator();
+    if (!group.isEmpty())
+        Regional.ThousandSeparator = group.at(0);
 }
 
 QString PotText(int Number)
 {
-    return FormatFloat(QStringLiteral("#,###,##0"), Number, RegionalSettings());
+    return FormatFloat(QStringLiteral("#,###,##0"), Number, Regional);
 }
 
 QComboBox* NewList(QWidget* Parent, const char* Name, const QStringList& Items, const QRect& Geometry)
@@ -368,6 +367,7 @@ void TFCruzaEti_Print_Expo::DefineColumns(int Sheet)
 void TFCruzaEti_Print_Expo::Load_Grid(int Sheet)
 {
     SG->hide();
+    ReadRegionalSettings();
     Cols->Clear();
     DefineColumns(Sheet);
     SG->SetColCount(Cols->Count());
@@ -641,7 +641,7 @@ void TFCruzaEti_Print_Expo::Load_Etiq_Parental_Vaso(int Sheet)
                       do {
                           FillFields(Q, fields);
                           if (epoca >= 0)
-                              FRows.back()[epoca] = FormatFloat(QStringLiteral("#,#00"), season, RegionalSettings())
+                              FRows.back()[epoca] = FormatFloat(QStringLiteral("#,#00"), season, Regional)
                                                     + QStringLiteral(" EPOCA");
                           ++copy;
                           season += step;

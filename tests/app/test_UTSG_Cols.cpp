@@ -1,0 +1,41 @@
+#include "UTSG_Cols.h"
+
+#include "UXObject.h"
+#include "XDialogs.h"
+
+#include <gtest/gtest.h>
+
+TEST(UTSG_Cols, WidthNeverBelowTenAndNamesTrimmedInUpperCase)
+{
+    TColInfo info;
+    for (const auto& [given, kept] : {std::pair{0, 10}, {-5, 10}, {9, 10}, {10, 10}, {150, 150}}) {
+        info.SetWidth(given);
+        EXPECT_EQ(info.Width, kept) << given;
+    }
+    info.SetName(QStringLiteral("  nc  "));
+    EXPECT_EQ(info.Name, QStringLiteral("NC"));
+}
+
+TEST(UTSG_Cols, DuplicateNamesAreRefusedAndTheListOwnsWhatItTook)
+{
+    TDlgRecorder dlg;
+    const int live = XLiveObjectCount();
+    TSGCols cols;
+    for (const char* name : {"Zeta", " Pag ", "alfa"}) {
+        auto* info = new TColInfo;
+        info->SetName(QLatin1String(name));
+        ASSERT_TRUE(cols.Add(info));
+    }
+    auto* twin = new TColInfo;
+    twin->SetName(QStringLiteral("pag"));
+    EXPECT_FALSE(cols.Add(twin));
+    EXPECT_EQ(dlg.Texts(), QStringList{QStringLiteral("A Coluna [PAG] está duplicado.")});
+    EXPECT_EQ(dlg.Last().Kind, mtError);
+    ASSERT_EQ(cols.Count(), 3);
+    // In the order added, whatever the names.
+    EXPECT_EQ(cols.Items(0)->Name + cols.Items(1)->Name + cols.Items(2)->Name, QStringLiteral("ZETAPAGALFA"));
+    delete twin;   // refused: still the caller's
+    cols.Clear();
+    EXPECT_EQ(cols.Count(), 0);
+    EXPECT_EQ(XLiveObjectCount(), live + 1);   // the list itself
+}
