@@ -153,7 +153,8 @@ TFCruzaEti_Print_Expo::TFCruzaEti_Print_Expo(QWidget* Owner) : TFBCad(Owner)
     BConfirm->setText(QStringLiteral(" Atualizar "));
     BExportar = new QPushButton(QStringLiteral("Exportar"), this);
     BExportar->setObjectName(QStringLiteral("BExportar"));
-    BExportar->setGeometry(BConfirm->x() - 80, BConfirm->y(), 75, 25);
+    // Left of " Atualizar ", at the bottom right as the base places its buttons.
+    BExportar->setGeometry(width() - 243, height() - 31, 75, 25);
     BExportar->setFocusPolicy(Qt::NoFocus);
     BExportar->setAutoDefault(false);
     SetAnchors(BExportar, akRight | akBottom);
