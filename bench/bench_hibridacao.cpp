@@ -8,6 +8,7 @@
 //
 //   bench_hibridacao --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
+#include "BenchProgram.h"
 #include "CampaignBuilder.h"
 #include "UAppConfig.h"
 #include "UDM.h"
@@ -93,37 +94,7 @@ std::vector<TFreeLabel> FreeLabels(TADOConnection* Conn)
     return out;
 }
 
-// The program around the window: main window (hidden), data module on the
-// campaign, configuration loaded, every box and sound recorded.
-struct TProgram
-{
-    TDlgRecorder Dlg;
-    TSoundRecorder Sound;
-    TFCruzaEti_Flor_Cad* W = nullptr;
-
-    explicit TProgram(const QString& Path)
-    {
-        new TFMain;
-        DM = new TDM;
-        DM->Conn->setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + Path);
-        DM->Conn->Open();
-        FMain->AppConfig->SetConnection(DM->Conn);
-        FMain->AppConfig->MPlayer = FMain->MPlayer;
-        FMain->AppConfig->Load(true);
-        W = new TFCruzaEti_Flor_Cad(nullptr);
-        W->show();
-        W->activateWindow();
-        (void)QTest::qWaitForWindowActive(W);
-    }
-    ~TProgram()
-    {
-        delete W;
-        delete FMain;
-        delete DM;
-        DM = nullptr;
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-};
+using TProgram = TBenchProgram<TFCruzaEti_Flor_Cad>;
 
 void Type(const QString& Text)
 {
@@ -353,15 +324,5 @@ BENCHMARK(BM_BareLazyGridCheapCount)->Apply(Sizes_);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    Dir = std::make_unique<QTemporaryDir>();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    Dir.reset();
-    return 0;
+    return BenchMain(argc, argv, Dir);
 }

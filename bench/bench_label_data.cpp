@@ -9,6 +9,7 @@
 //   bench_label_data --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 #include "BenchUtil.h"
+#include "BenchProgram.h"
 #include "CampaignBuilder.h"
 #include "UAppConfig.h"
 #include "UDM.h"
@@ -46,34 +47,7 @@ QString CampaignPath(int Labels)
     return built[Labels];
 }
 
-// The program around the window: main window (hidden), data module on the
-// campaign, configuration loaded, boxes and file dialogs recorded.
-struct TProgram
-{
-    TDlgRecorder Dlg;
-    TFileDialogRecorder Files;
-    TFCruzaEti_Print_Expo* W = nullptr;
-
-    explicit TProgram(const QString& Path)
-    {
-        new TFMain;
-        DM = new TDM;
-        DM->Conn->setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + Path);
-        DM->Conn->Open();
-        FMain->AppConfig->SetConnection(DM->Conn);
-        FMain->AppConfig->Load(true);
-        W = new TFCruzaEti_Print_Expo(nullptr);
-        W->show();
-    }
-    ~TProgram()
-    {
-        delete W;
-        delete FMain;
-        delete DM;
-        DM = nullptr;
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-};
+using TProgram = TBenchProgram<TFCruzaEti_Print_Expo>;
 
 void BM_BuildSheet(benchmark::State& State)
 {
@@ -159,15 +133,5 @@ BENCHMARK(BM_WriteFile)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    Dir = std::make_unique<QTemporaryDir>();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    Dir.reset();
-    return 0;
+    return BenchMain(argc, argv, Dir);
 }

@@ -1,0 +1,72 @@
+#pragma once
+
+// What the window benchmarks share: the program around one child window, and
+// a main() that gives the benchmarks an application and a temporary folder.
+
+#include "UAppConfig.h"
+#include "UDM.h"
+#include "UFMain.h"
+#include "XAdo.h"
+#include "XDialogs.h"
+#include "XFileDialogs.h"
+#include "XMediaPlayer.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+// The main window (hidden), the data module on the campaign at Path, the
+// configuration loaded, every box, file dialog and sound recorded, and the
+// window W shown and active.
+template <class TWindow>
+struct TBenchProgram
+{
+    TDlgRecorder Dlg;
+    TFileDialogRecorder Files;
+    TSoundRecorder Sound;
+    TWindow* W = nullptr;
+
+    explicit TBenchProgram(const QString& Path)
+    {
+        new TFMain;
+        DM = new TDM;
+        DM->Conn->setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + Path);
+        DM->Conn->Open();
+        FMain->AppConfig->SetConnection(DM->Conn);
+        FMain->AppConfig->MPlayer = FMain->MPlayer;
+        FMain->AppConfig->Load(true);
+        W = new TWindow(nullptr);
+        W->show();
+        W->activateWindow();
+        (void)QTest::qWaitForWindowActive(W);
+    }
+    ~TBenchProgram()
+    {
+        delete W;
+        delete FMain;
+        delete DM;
+        DM = nullptr;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+};
+
+// Runs the registered benchmarks with an application object (offscreen
+// unless a platform is chosen) and Dir made for their files.
+inline int BenchMain(int argc, char** argv, std::unique_ptr<QTemporaryDir>& Dir)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    Dir = std::make_unique<QTemporaryDir>();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    Dir.reset();
+    return 0;
+}
