@@ -523,136 +523,127 @@ void TFCruzaEti_Print_Expo::StopWait()
     Wait->Show(nullptr);
 }
 
-void TFCruzaEti_Print_Expo::Load_Etiq_Flor(int Sheet)
+void TFCruzaEti_Print_Expo::BuildRows(const QString& WaitText, const QString& Prefix, const QString& SQL,
+                                      const std::function<void(TADOQuery&, const std::vector<int>&)>& Rows)
 {
-    const bool soja = CBCultura->currentIndex() == 1;
-    const int etiqPag = Config()->ETIQ_PAG;
-    StartWait(QStringLiteral("Carregando Etiquetas de Hibridação."));
-    TInfoFlor info;
-    ClearEtiqFlorRec(&info);
-    FInfo = &info;
+    StartWait(WaitText);
     // The rows built so far reach the grid also after a failure, before its box.
     bool finished = false;
     const auto finish = [&] {
         if (std::exchange(finished, true))
             return;
         SG->SetRows(std::exchange(FRows, {}));
-        FInfo = nullptr;
         StopWait();
     };
     const auto atEnd = qScopeGuard(finish);
-    WithQuery(DM->Conn, QStringLiteral("Erro ao Consultar Dados das etiquetas de flor (Load_Etiq_Flor): \r\nMsg: "),
-              [&](TADOQuery& Q) {
-                  const auto done = qScopeGuard(finish);
-                  Q.SQL.setText(SQL_Etiq_Flor(Sheet));
-                  Q.Open();
-                  std::vector<int> fields;
-                  for (int i = 0; i < Cols->Count(); ++i) {
-                      const QString& f = Cols->Items(i)->FieldName;
-                      fields.push_back(f.isEmpty() ? -1 : Q.FieldByName(f)->Index());
-                  }
-                  const TField* ncField = Q.FieldByName(QStringLiteral("nc"));
-                  const int pag = ColOf("PAG"), seq = ColOf("SEQ"), status = ColOf("STATUS"),
-                            parentais = ColOf("PARENTAIS");
-                  const QString labelKind = QStringLiteral("E");
-                  const int limit = soja ? etiqPag : etiqPag + 1;
-                  int Pag = 1, Seq = 1;
-                  for (; !Q.Eof(); Q.Next()) {
-                      if (qRound(ncField->AsFloat()) != FInfo->nc) {
-                          if (!soja) {
-                              LoadInfo(Q);
-                              Pag = 1;
-                              Seq = 1;
-                              DropOpenRow();
-                              Add_Etiq_Parentais(false, Pag, Seq);
-                              ++Seq;
-                              OpenRow();
-                          } else {
-                              if (FInfo->nc > 0 && Seq > 1) {
-                                  DropOpenRow();
-                                  Add_Etiq_Parentais(true, Pag, Seq);
-                                  ++Seq;
-                                  OpenRow();
-                              }
-                              LoadInfo(Q);
-                              Pag = 1;
-                              Seq = 1;
-                          }
-                      }
-                      FillFields(Q, fields);
-                      QStringList& row = FRows.back();
-                      row[pag] = Num(Pag);
-                      row[seq] = Num(Seq);
-                      row[status] = labelKind;
-                      row[parentais] = FParentais;
-                      if (Seq < limit) {
-                          ++Seq;
-                      } else if (!soja) {
-                          Seq = 1;
-                          ++Pag;
-                          Add_Etiq_Parentais(false, Pag, Seq);
-                          ++Seq;
-                      } else {
-                          ++Seq;
-                          Add_Etiq_Parentais(true, Pag, Seq);
-                          Seq = 1;
-                          ++Pag;
-                      }
-                      OpenRow();
-                  }
-                  // A crossing's last page gets its parents only with two labels on it.
-                  if (soja && FRows.size() > 2) {
-                      DropOpenRow();
-                      if (Seq > 2)
-                          Add_Etiq_Parentais(true, Pag, Seq);
-                  }
-                  return true;
-              });
+    WithQuery(DM->Conn, Prefix, [&](TADOQuery& Q) {
+        const auto done = qScopeGuard(finish);
+        Q.SQL.setText(SQL);
+        Q.Open();
+        std::vector<int> fields;   // by grid column: the result column, or -1
+        for (int i = 0; i < Cols->Count(); ++i) {
+            const QString& f = Cols->Items(i)->FieldName;
+            fields.push_back(f.isEmpty() ? -1 : Q.FieldByName(f)->Index());
+        }
+        Rows(Q, fields);
+        return true;
+    });
+}
+
+void TFCruzaEti_Print_Expo::Load_Etiq_Flor(int Sheet)
+{
+    const bool soja = CBCultura->currentIndex() == 1;
+    const int limit = soja ? Config()->ETIQ_PAG : Config()->ETIQ_PAG + 1;
+    TInfoFlor info;
+    ClearEtiqFlorRec(&info);
+    FInfo = &info;
+    const auto forget = qScopeGuard([this] { FInfo = nullptr; });
+    const auto rows = [&](TADOQuery& Q, const std::vector<int>& Fields) {
+        const TField* ncField = Q.FieldByName(QStringLiteral("nc"));
+        const int pag = ColOf("PAG"), seq = ColOf("SEQ"), status = ColOf("STATUS"), parentais = ColOf("PARENTAIS");
+        const QString labelKind = QStringLiteral("E");
+        int Pag = 1, Seq = 1;
+        for (; !Q.Eof(); Q.Next()) {
+            if (qRound(ncField->AsFloat()) != FInfo->nc) {
+                if (!soja) {
+                    LoadInfo(Q);
+                    Pag = 1;
+                    Seq = 1;
+                    DropOpenRow();
+                    Add_Etiq_Parentais(false, Pag, Seq);
+                    ++Seq;
+                    OpenRow();
+                } else {
+                    if (FInfo->nc > 0 && Seq > 1) {
+                        DropOpenRow();
+                        Add_Etiq_Parentais(true, Pag, Seq);
+                        ++Seq;
+                        OpenRow();
+                    }
+                    LoadInfo(Q);
+                    Pag = 1;
+                    Seq = 1;
+                }
+            }
+            FillFields(Q, Fields);
+            QStringList& row = FRows.back();
+            row[pag] = Num(Pag);
+            row[seq] = Num(Seq);
+            row[status] = labelKind;
+            row[parentais] = FParentais;
+            if (Seq < limit) {
+                ++Seq;
+            } else if (!soja) {
+                Seq = 1;
+                ++Pag;
+                Add_Etiq_Parentais(false, Pag, Seq);
+                ++Seq;
+            } else {
+                ++Seq;
+                Add_Etiq_Parentais(true, Pag, Seq);
+                Seq = 1;
+                ++Pag;
+            }
+            OpenRow();
+        }
+        // A crossing's last page gets its parents only with two labels on it.
+        if (soja && FRows.size() > 2) {
+            DropOpenRow();
+            if (Seq > 2)
+                Add_Etiq_Parentais(true, Pag, Seq);
+        }
+    };
+    BuildRows(QStringLiteral("Carregando Etiquetas de Hibridação."),
+              QStringLiteral("Erro ao Consultar Dados das etiquetas de flor (Load_Etiq_Flor): \r\nMsg: "),
+              SQL_Etiq_Flor(Sheet), rows);
 }
 
 void TFCruzaEti_Print_Expo::Load_Etiq_Parental_Vaso(int Sheet)
 {
-    StartWait(Sheet == 1 ? QStringLiteral("Carregando Etiquetas de Vaso/Época.")
-                         : QStringLiteral("Carregando Etiquetas de Parental."));
-    bool finished = false;
-    const auto finish = [&] {
-        if (std::exchange(finished, true))
-            return;
-        SG->SetRows(std::exchange(FRows, {}));
-        StopWait();
+    const int epoca = ColOf("EPOCA");
+    const int copies = int(qte_etiq->Value());
+    const int step = int(adic_epoca->Value());
+    const auto rows = [&](TADOQuery& Q, const std::vector<int>& Fields) {
+        for (; !Q.Eof(); Q.Next()) {
+            int copy = 1, season = 1;
+            do {
+                FillFields(Q, Fields);
+                if (epoca >= 0)
+                    FRows.back()[epoca] =
+                        FormatFloat(QStringLiteral("#,#00"), season, Regional) + QStringLiteral(" EPOCA");
+                ++copy;
+                season += step;
+                OpenRow();
+            } while (copy <= copies);
+        }
+        if (FRows.size() > 2)
+            DropOpenRow();
     };
-    const auto atEnd = qScopeGuard(finish);
-    WithQuery(DM->Conn,
+    BuildRows(Sheet == 1 ? QStringLiteral("Carregando Etiquetas de Vaso/Época.")
+                         : QStringLiteral("Carregando Etiquetas de Parental."),
               QStringLiteral("Erro ao Consultar Dados das etiquetas de Parental/vaso/época (Load_Etiq_Parental_Vaso): "
                              "\r\nMsg: "),
-              [&](TADOQuery& Q) {
-                  const auto done = qScopeGuard(finish);
-                  Q.SQL.setText(SQL_Etiq_Parental_Vaso());
-                  Q.Open();
-                  std::vector<int> fields;
-                  for (int i = 0; i < Cols->Count(); ++i) {
-                      const QString& f = Cols->Items(i)->FieldName;
-                      fields.push_back(f.isEmpty() ? -1 : Q.FieldByName(f)->Index());
-                  }
-                  const int epoca = ColOf("EPOCA");
-                  const int copies = int(qte_etiq->Value());
-                  const int step = int(adic_epoca->Value());
-                  for (; !Q.Eof(); Q.Next()) {
-                      int copy = 1, season = 1;
-                      do {
-                          FillFields(Q, fields);
-                          if (epoca >= 0)
-                              FRows.back()[epoca] = FormatFloat(QStringLiteral("#,#00"), season, Regional)
-                                                    + QStringLiteral(" EPOCA");
-                          ++copy;
-                          season += step;
-                          OpenRow();
-                      } while (copy <= copies);
-                  }
-                  if (FRows.size() > 2)
-                      DropOpenRow();
-                  return true;
-              });
+              SQL_Etiq_Parental_Vaso(), rows);
 }
 
 // ---- the label-data file ----------------------------------------------------

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 class QComboBox;
@@ -75,6 +76,10 @@ protected:
 private:
     static TAppConfig* Config();
     void SetPending(bool Pending);
+    // Shows the wait indicator, runs SQL and lets Rows build the sheet from
+    // it; failures are reported with Prefix.
+    void BuildRows(const QString& WaitText, const QString& Prefix, const QString& SQL,
+                   const std::function<void(TADOQuery&, const std::vector<int>&)>& Rows);
     void DefineColumns(int Sheet);
     void OpenRow();
     void DropOpenRow();
