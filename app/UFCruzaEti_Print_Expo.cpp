@@ -100,7 +100,7 @@ TFCruzaEti_Print_Expo::TFCruzaEti_Print_Expo(QWidget* Owner) : TFBCad(Owner)
 {
     setObjectName(QStringLiteral("FCruzaEti_Print_Expo"));
     setWindowTitle(QStringLiteral("Etiquetas de Cruza - Dados para Impressão "));
-    resize(920, 560);
+    resize(960, 560);
 
     GBOpcao = new QGroupBox(QStringLiteral(" Dados a Exportar "), this);
     GBOpcao->setObjectName(QStringLiteral("GBOpcao"));
@@ -113,14 +113,14 @@ TFCruzaEti_Print_Expo::TFCruzaEti_Print_Expo(QWidget* Owner) : TFBCad(Owner)
 
     GBPlan = new QGroupBox(QStringLiteral(" Planejamento Cruza "), this);
     GBPlan->setObjectName(QStringLiteral("GBPlan"));
-    GBPlan->setGeometry(276, 4, 220, 54);
+    GBPlan->setGeometry(276, 4, 200, 54);
     CBPlan = new TXComboBox(GBPlan);
     CBPlan->setObjectName(QStringLiteral("CBPlan"));
-    CBPlan->setGeometry(8, 20, 204, 24);
+    CBPlan->setGeometry(8, 20, 184, 24);
 
     GBOrdemLst = new QGroupBox(QStringLiteral("Ordenação "), this);
     GBOrdemLst->setObjectName(QStringLiteral("GBOrdemLst"));
-    GBOrdemLst->setGeometry(502, 4, 410, 54);
+    GBOrdemLst->setGeometry(482, 4, 470, 54);
     CBOrdem = NewList(GBOrdemLst, "CBOrdem",
                       {QStringLiteral("1 - NC"), QStringLiteral("2 - Mãe / NC"), QStringLiteral("3 - Pai / NC"),
                        QStringLiteral("4 - Pai / Mãe"), QStringLiteral("5 - Mãe / Pai")},
@@ -133,12 +133,13 @@ TFCruzaEti_Print_Expo::TFCruzaEti_Print_Expo(QWidget* Owner) : TFBCad(Owner)
     GBN_Etiq->setObjectName(QStringLiteral("GBN_Etiq"));
     GBN_Etiq->setGeometry(GBOrdemLst->geometry());
     qte_etiq = NewCount(GBN_Etiq, "qte_etiq", QStringLiteral("Qte. Etiqueta por Parental"), 8);
-    adic_epoca = NewCount(GBN_Etiq, "adic_epoca", QStringLiteral("Incremento por Vaso/Época"), 208);
+    adic_epoca = NewCount(GBN_Etiq, "adic_epoca", QStringLiteral("Incremento por Vaso/Época"),
+                          qte_etiq->geometry().right() + 16);
     GBN_Etiq->hide();
 
     SG = new TStringGrid(this);
     SG->setObjectName(QStringLiteral("SG"));
-    SG->setGeometry(8, 64, 904, 450);
+    SG->setGeometry(8, 64, 944, 450);
     SG->SetFixedRows(1);
     SG->SetColCount(1);
     SG->SetRowCount(2);
