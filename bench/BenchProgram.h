@@ -1,30 +1,38 @@
 #pragma once
 
-// The program around the hybridisation window, for benchmarks: main window
-// (hidden), data module on a campaign, configuration loaded, the window shown,
-// every box and sound recorded.
+// What the window benchmarks share: the program around one child window, and
+// a main() that gives the benchmarks an application and a temporary folder.
 
 #include "UAppConfig.h"
 #include "UDM.h"
-#include "UFCruzaEti_Flor_Cad.h"
 #include "UFMain.h"
 #include "XAdo.h"
 #include "XDialogs.h"
+#include "XFileDialogs.h"
 #include "XMediaPlayer.h"
 
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QTest>
 
-#include <cstdio>
+#include <benchmark/benchmark.h>
 
-struct TProgram
+#include <cstdio>
+#include <memory>
+
+// The main window (hidden), the data module on the campaign at Path, the
+// configuration loaded, every box, file dialog and sound recorded, and the
+// window W shown and active.
+template <class TWindow>
+struct TBenchProgram
 {
     TDlgRecorder Dlg;
+    TFileDialogRecorder Files;
     TSoundRecorder Sound;
-    TFCruzaEti_Flor_Cad* W = nullptr;
+    TWindow* W = nullptr;
 
     // StartUp: connected as the program's start-up does (structure check, look-up indexes).
-    TProgram(const QString& Path, bool StartUp)
+    explicit TBenchProgram(const QString& Path, bool StartUp = false)
     {
         new TFMain;
         DM = new TDM;
@@ -35,12 +43,12 @@ struct TProgram
         FMain->AppConfig->SetConnection(DM->Conn);
         FMain->AppConfig->MPlayer = FMain->MPlayer;
         FMain->AppConfig->Load(true);
-        W = new TFCruzaEti_Flor_Cad(nullptr);
+        W = new TWindow(nullptr);
         W->show();
         W->activateWindow();
         (void)QTest::qWaitForWindowActive(W);
     }
-    ~TProgram()
+    ~TBenchProgram()
     {
         delete W;
         delete FMain;
@@ -49,3 +57,24 @@ struct TProgram
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 };
+
+// Runs the registered benchmarks with an application object (offscreen
+// unless a platform is chosen) and Dir made for their files.
+inline int BenchMain(int argc, char** argv, std::unique_ptr<QTemporaryDir>& Dir,
+                     benchmark::BenchmarkReporter* Reporter = nullptr)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    Dir = std::make_unique<QTemporaryDir>();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    if (Reporter)
+        benchmark::RunSpecifiedBenchmarks(Reporter);
+    else
+        benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    Dir.reset();
+    return 0;
+}

@@ -97,6 +97,8 @@ std::vector<TFreeLabel> FreeLabels(TADOConnection* Conn)
     return out;
 }
 
+using TProgram = TBenchProgram<TFCruzaEti_Flor_Cad>;
+
 void Type(const QString& Text)
 {
     QWidget* f = QApplication::focusWidget();
@@ -303,18 +305,8 @@ BENCHMARK(BM_TwinNoExtraIndexes)->Apply(Sizes_);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    Dir = std::make_unique<QTemporaryDir>();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
     MedianRatioReporter reporter({{"BM_Registration/", "BM_Twin/"},
                                   {"BM_RegistrationNoExtraIndexes/", "BM_TwinNoExtraIndexes/"},
                                   {"BM_Registration/100000", "BM_Registration/1000"}});
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    Dir.reset();
-    return 0;
+    return BenchMain(argc, argv, Dir, &reporter);
 }

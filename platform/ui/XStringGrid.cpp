@@ -161,6 +161,26 @@ void TStringGrid::DeleteRow(int ARow)
     SelectCurrent();
 }
 
+void TStringGrid::SetRows(std::vector<QStringList> Rows)
+{
+    for (QStringList& r : Rows)
+        r.resize(m_colCount);
+    if (Rows.size() < size_t(m_fixedRows))
+        Rows.resize(size_t(m_fixedRows), QStringList(m_colCount, QString()));
+    m_model->beginResetModel();
+    m_cells = std::move(Rows);
+    m_model->endResetModel();
+    // A reset gives the header its default section sizes.
+    ApplyWidths();
+    m_row = qBound(m_fixedRows, m_row, qMax(m_fixedRows, RowCount() - 1));
+    SelectCurrent();
+}
+
+QStringList TStringGrid::RowCells(int ARow) const
+{
+    return ARow < 0 || ARow >= RowCount() ? QStringList() : m_cells[size_t(ARow)];
+}
+
 void TStringGrid::SetDefaultColWidth(int Value)
 {
     m_defaultColWidth = Value;

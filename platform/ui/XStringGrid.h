@@ -56,6 +56,11 @@ public:
     void ClearRow(int ARow);
     // Removes a row; the rows below move up one.
     void DeleteRow(int ARow);
+    // Replaces every row, the title row included, in one step; each row is
+    // cut or filled to ColCount cells.
+    void SetRows(std::vector<QStringList> Rows);
+    // The cells of one row (shared, not copied); empty outside the grid.
+    QStringList RowCells(int ARow) const;
 
     int DefaultColWidth() const { return m_defaultColWidth; }
     void SetDefaultColWidth(int Value);

@@ -431,3 +431,31 @@ TCampaignInfo TCampaignBuilder::Build(const QString& Path, const TCampaignOption
     conn.Close();
     return info;
 }
+
+void TCampaignBuilder::AddPlannedCrossing(TADOConnection* Conn, qint64 Nc, const QString& Code, qint32 Mother,
+                                          qint32 Father, const QString& Plan, int Reps, bool Ean13)
+{
+    const auto run = [Conn](const QString& SQL, std::initializer_list<std::pair<const char*, QVariant>> Values) {
+        TADOCommand cmd;
+        cmd.setConnection(Conn);
+        cmd.setCommandText(SQL);
+        for (const auto& [name, value] : Values) {
+            TParameter* p = cmd.Parameters.ParamByName(QLatin1String(name));
+            p->DataType = value.typeId() == QMetaType::QString ? ftWideString
+                          : value.typeId() == QMetaType::Double ? ftFloat
+                                                                 : ftInteger;
+            p->Value = value;
+        }
+        cmd.Execute();
+    };
+    run(QStringLiteral("INSERT INTO Planejamento_Cruza (NC, CODIGO_CRUZA, ID_VASO_MAE, ID_VASO_PAI, PLANEJAMENTO, REP, "
+                       "USUA, DUPD, CMAQ) VALUES (:nc, :codigo, :mae, :pai, :plan, :rep, 'IMPORTACAO', "
+                       "'2024-10-01 07:00:00', 'CAMPO01')"),
+        {{"nc", double(Nc)}, {"codigo", Code}, {"mae", Mother}, {"pai", Father}, {"plan", Plan}, {"rep", Reps}});
+    for (int r = 1; r <= Reps; ++r) {
+        const qint64 number = LabelNumber(Nc, r, Ean13);
+        run(QStringLiteral("INSERT INTO Etiqueta_Cruza (NC, REP, NC_REP, NC_PRINT, USUA, DUPD, CMAQ) VALUES "
+                           "(:nc, :rep, :nc_rep, :nc_print, 'TALVORA', '2024-10-01 07:00:00', 'CAMPO01')"),
+            {{"nc", double(Nc)}, {"rep", r}, {"nc_rep", double(number)}, {"nc_print", QString::number(number)}});
+    }
+}

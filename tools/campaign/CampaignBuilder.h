@@ -68,4 +68,10 @@ public:
 
     // Runs Jet SQL on an open connection; for tests that shape a file further.
     static int Exec(TADOConnection* Conn, const QString& SQL);
+
+    // A planned crossing Nc of plan Plan between the pots Mother and Father,
+    // with its labels of repetitions 1 to Reps (numbers from LabelNumber,
+    // printed as their digits); for tests that need sheets worked out by hand.
+    static void AddPlannedCrossing(TADOConnection* Conn, qint64 Nc, const QString& Code, qint32 Mother,
+                                   qint32 Father, const QString& Plan, int Reps, bool Ean13 = false);
 };

@@ -1,0 +1,440 @@
+#include "MainWindowHarness.h"
+
+#include "CampaignFile.h"
+#include "UFCruzaEti_Print_Expo.h"
+#include "UXComboBox.h"
+#include "UXNumEdit.h"
+#include "UXWait.h"
+#include "XGraphics.h"
+#include "XStringGrid.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLocale>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+#include <unistd.h>
+
+namespace {
+
+enum { Algodao = 0, Soja = 1 };
+
+// A planned crossing: number, labels, plan, mother and father (builder pot indexes).
+struct TPlan
+{
+    qint64 Nc;
+    int Reps;
+    QString Name = QStringLiteral("Plano A");
+    int Mother = 0, Father = 1;
+};
+
+class EtiquetasImpressao : public ::testing::Test
+{
+protected:
+    TMainWindowHarness H;
+    std::unique_ptr<TCampaignFile> Campaign;
+    TFCruzaEti_Print_Expo* W = nullptr;
+
+    // Grouped pot numbers read as on the campaign's Brazilian computers.
+    EtiquetasImpressao() { QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil)); }
+    ~EtiquetasImpressao() override { QLocale::setDefault(QLocale::system()); }
+
+    // A campaign with six pots and the given plans, the program started on it, the window open from its menu.
+    void Open(const QList<TPlan>& Plans, int EtiqPag = 16, int Cab = 0, int PlanEtiq = 0)
+    {
+        TCampaignOptions o;
+        o.Labels = 0;
+        Campaign = std::make_unique<TCampaignFile>(o);
+        Campaign->Exec(QStringLiteral("UPDATE Configuracao SET etiq_pag = %1, cab_etiq_flor = %2, plan_etiq_flor = %3")
+                           .arg(EtiqPag).arg(Cab).arg(PlanEtiq));
+        for (const TPlan& p : Plans)
+            TCampaignBuilder::AddPlannedCrossing(&Campaign->Conn, p.Nc, QStringLiteral("CZ-%1").arg(p.Nc),
+                                                 TCampaignBuilder::PotNumber(p.Mother),
+                                                 TCampaignBuilder::PotNumber(p.Father), p.Name, p.Reps);
+        H.SaveSettings(Campaign->Path);
+        ASSERT_TRUE(H.Start()->AppConfig->Loaded) << H.Dlg.Texts().join(u'\n').toStdString();
+        FMain->LCRUZAETI_PRINT_EXPO->trigger();
+        W = FMain->findChild<TFCruzaEti_Print_Expo*>();
+        ASSERT_TRUE(W && W->isVisible());
+        H.Dlg.Clear();
+    }
+
+    // Chooses an item with the keyboard, as a user does.
+    static void Pick(QComboBox* Combo, int Index)
+    {
+        Combo->setFocus();
+        QTest::keyClick(Combo, Qt::Key_Home);
+        for (int i = 0; i < Index; ++i)
+            QTest::keyClick(Combo, Qt::Key_Down);
+        ASSERT_EQ(Combo->currentIndex(), Index);
+    }
+
+    static void Type(TXNumEdit* Edit, const QString& Digits)
+    {
+        Edit->setFocus();
+        Edit->selectAll();
+        QTest::keyClicks(Edit, Digits);
+    }
+
+    void Build(int Crop = Soja)
+    {
+        Pick(W->CBCultura, Crop);
+        QTest::mouseClick(W->BConfirm, Qt::LeftButton);
+    }
+
+    // Rows From and on, cells joined by "|".
+    QStringList Lines(int From = 1) const
+    {
+        QStringList out;
+        for (int r = From; r < W->SG->RowCount(); ++r)
+            out << W->SG->RowCells(r).join(u'|');
+        return out;
+    }
+
+    // The sheet as kind, NC, REP, PAG, SEQ per row (STATUS, NC, REP, PAG, SEQ columns); "-" for an empty row.
+    QStringList Sheet() const
+    {
+        QStringList out;
+        for (const QString& l : Lines()) {
+            const QStringList c = l.split(u'|');
+            out << (l.count(u'|') == l.size() ? QStringLiteral("-") : QStringList{c[8], c[1], c[5], c[2], c[3]}.join(u' '));
+        }
+        return out;
+    }
+
+    // Kind, page and position per row, a run of labels as one item ("E1.1-16 M1.17").
+    QString Pages() const
+    {
+        QStringList out;
+        for (const QString& row : Sheet()) {
+            const QStringList f = row.split(u' ');
+            const QString head = f.size() < 5 ? row : f[0] + f[3] + u'.';
+            if (f.size() == 5 && f[0] == QLatin1String("E") && !out.isEmpty() && out.last().startsWith(head))
+                out.last() = out.last().section(u'-', 0, 0) + u'-' + f[4];
+            else
+                out << (f.size() < 5 ? row : head + f[4]);
+        }
+        return out.join(u' ');
+    }
+
+    // NC of every label row, in sheet order.
+    QString LabelNcs() const
+    {
+        QStringList out;
+        for (const QString& row : Sheet())
+            if (row.startsWith(QLatin1String("E ")))
+                out << row.section(u' ', 1, 1);
+        return out.join(u' ');
+    }
+
+    QString Export(const QString& Name)
+    {
+        const QString path = Campaign->Dir.filePath(Name);
+        H.Files.Answer(path);
+        QTest::mouseClick(W->BExportar, Qt::LeftButton);
+        return path;
+    }
+
+    static QByteArray Read(const QString& Path)
+    {
+        QFile f(Path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+
+    static void Write(const QString& Path, const QByteArray& Bytes)
+    {
+        QFile f(Path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(Bytes) == Bytes.size());
+    }
+
+    QString Boxes() const { return H.Dlg.Texts().join(u'\n'); }
+};
+
+} // namespace
+
+TEST_F(EtiquetasImpressao, OpensPendingAndIsReadyOnlyAfterABuild)
+{
+    ASSERT_NO_FATAL_FAILURE(Open({{101, 2}, {102, 1, QStringLiteral("Plano B")}}));
+    EXPECT_EQ(W->windowTitle(), QStringLiteral("Etiquetas de Cruza - Dados para Impressão "));
+    EXPECT_EQ(W->CBPlan->currentText() + W->CBPlan->itemText(2) + W->CBCultura->currentText(), QStringLiteral("TodosPlano BSoja"));
+    EXPECT_TRUE(W->CBOpcao->currentIndex() + W->CBOrdem->currentIndex() == 0 && W->GBOrdemLst->isVisible());
+    EXPECT_FALSE(W->GBN_Etiq->isVisible() || W->SG->isVisible() || W->BExportar->isEnabled());
+    EXPECT_EQ(W->BConfirm->text(), QStringLiteral(" Atualizar "));
+    EXPECT_EQ(FontColor(W->BConfirm), 255);
+
+    Build();
+    EXPECT_TRUE(W->SG->isVisible() && W->BExportar->isEnabled());
+    EXPECT_EQ(FontColor(W->BConfirm), 32768);
+    EXPECT_EQ(W->LRegistro->text(), QStringLiteral("Registros: 5"));
+    EXPECT_FALSE(W->Wait->Frame()->isVisible());
+
+    // The counts alone leave the sheet ready; every option sends it back to pending.
+    Pick(W->CBOpcao, 1);
+    EXPECT_TRUE(W->GBN_Etiq->isVisible() && !W->GBOrdemLst->isVisible());
+    Build();
+    Type(W->qte_etiq, QStringLiteral("2"));
+    EXPECT_TRUE(W->BExportar->isEnabled());
+    for (QComboBox* c : {static_cast<QComboBox*>(W->CBPlan), W->CBOpcao, W->CBOrdem, W->CBCultura}) {
+        Build();
+        Pick(c, c == W->CBOpcao ? 2 : c->currentIndex() == 0 ? 1 : 0);
+        EXPECT_FALSE(W->BExportar->isEnabled()) << c->objectName().toStdString();
+        EXPECT_EQ(FontColor(W->BConfirm), 255);
+        if (c == W->CBOpcao) {
+            // The parental sheet has no season step of its own.
+            EXPECT_FALSE(W->adic_epoca->isEnabled());
+            EXPECT_EQ(W->adic_epoca->Value(), 1);
+            Pick(W->CBOpcao, 0);
+        }
+    }
+    EXPECT_EQ(Boxes(), QString());
+}
+
+// Rows worked out by hand: crossing 101 with five labels, 102 with two, three labels a page.
+TEST_F(EtiquetasImpressao, HybridisationSheetsRowForRow)
+{
+    struct TCase { const char* Name; int Crop, EtiqPag, Cab; QList<TPlan> Plans; QStringList Rows; };
+    const QList<TPlan> example{{101, 5}, {102, 2}};
+    const TCase cases[] = {
+        {"Soja", Soja, 3, 0, example,
+         {"E 101 1 1 1", "E 101 2 1 2", "E 101 3 1 3", "-", "M 101 1 1 4", "P 101 1 1 5", "E 101 4 2 1", "E 101 5 2 2",
+          "M 101 1 2 3", "P 101 1 2 4", "E 102 1 1 1", "E 102 2 1 2", "M 102 1 1 3", "P 102 1 1 4"}},
+        {"Algodão", Algodao, 3, 0, example,
+         {"M 101 1 1 1", "E 101 1 1 2", "E 101 2 1 3", "E 101 3 1 4", "M 101 1 2 1", "E 101 4 2 2", "E 101 5 2 3",
+          "M 102 1 1 1", "E 102 1 1 2", "E 102 2 1 3", "-"}},
+        // A page of X, M and two labels; the last label fills a page, whose rows still open the next.
+        {"Algodão, crossing rows", Algodao, 3, 1, example,
+         {"X 101 1 1 1", "M 101 1 1 2", "E 101 1 1 3", "E 101 2 1 4", "X 101 1 2 1", "M 101 1 2 2", "E 101 3 2 3",
+          "E 101 4 2 4", "X 101 1 3 1", "M 101 1 3 2", "E 101 5 3 3", "X 102 1 1 1", "M 102 1 1 2", "E 102 1 1 3",
+          "E 102 2 1 4", "X 102 1 2 1", "M 102 1 2 2", "-"}},
+        // The last crossing gets its parents only with two labels on its page.
+        {"Soja, 16 a page", Soja, 16, 0, {{101, 2}, {102, 1}},
+         {"E 101 1 1 1", "E 101 2 1 2", "M 101 1 1 3", "P 101 1 1 4", "E 102 1 1 1"}},
+        // A crossing followed by another gets them after one label; the mother stays on an odd row.
+        {"Soja, mother on an odd row", Soja, 16, 0, {{101, 1}, {102, 3}},
+         {"E 101 1 1 1", "-", "M 101 1 1 2", "P 101 1 1 3", "E 102 1 1 1", "E 102 2 1 2", "E 102 3 1 3", "-",
+          "M 102 1 1 4", "P 102 1 1 5"}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        ASSERT_NO_FATAL_FAILURE(Open(c.Plans, c.EtiqPag, c.Cab));
+        Build(c.Crop);
+        EXPECT_EQ(Sheet(), c.Rows);
+        EXPECT_EQ(W->LRegistro->text(), QStringLiteral("Registros: %1").arg(c.Rows.size()));
+    }
+}
+
+TEST_F(EtiquetasImpressao, PagesOfSixteenLabels)
+{
+    const struct { int Crop, Cab; const char* Pages; } cases[] = {
+        {Soja, 0, "E1.1-16 M1.17 P1.18 E2.1-16 M2.17 P2.18 E3.1-8 M3.9 P3.10"},
+        {Soja, 1, "E1.1-16 M1.17 P1.18 X1.19 X1.20 E2.1-16 M2.17 P2.18 X2.19 X2.20 E3.1-8 M3.9 P3.10 X3.11 X3.12"},
+        {Algodao, 0, "M1.1 E1.2-17 M2.1 E2.2-17 M3.1 E3.2-9 -"},
+        {Algodao, 1, "X1.1 M1.2 E1.3-17 X2.1 M2.2 E2.3-17 X3.1 M3.2 E3.3-12 -"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Pages);
+        ASSERT_NO_FATAL_FAILURE(Open({{101, 40}}, 16, c.Cab));
+        Build(c.Crop);
+        EXPECT_EQ(Pages(), QLatin1String(c.Pages));
+    }
+}
+
+// PLANEJAMENTO|NC|PAG|SEQ|CODIGO|REP|NC_IMP|NC_CB|STATUS|PARENTAIS
+TEST_F(EtiquetasImpressao, IdentificationRowsByHeaderType)
+{
+    const QString parents = QStringLiteral("|E|[2.000.001] X [2.000.002]");
+    const QString s1 = "Plano A|101|1|1|CZ-101|1|10101|10101" + parents, s2 = "Plano A|101|1|2|CZ-101|2|10102|10102" + parents;
+    const QString a1 = "Plano A|101|1|3|CZ-101|1|10101|10101" + parents, a2 = "Plano A|101|1|4|CZ-101|2|10102|10102" + parents;
+    const struct { int Crop, Cab; QStringList Lines; } cases[] = {
+        {Soja, 1,
+         {s1, s2, "Plano A|101|1|3|MAE: PAR-00001|1|2000001||M|", "Plano A|101|1|4|PAI: PAR-00002|1|2000002||P|",
+          "Plano A|101|1|5|Cruza: CZ-101|1|||X|", "Plano A|101|1|6|Cruza: CZ-101|1|||X|"}},
+        {Soja, 2,
+         {s1, s2, "Plano A|101|1|3|MAE: PAR-00001|1|2000001|2000001|M|", "Plano A|101|1|4|PAI: PAR-00002|1|2000002|2000002|P|",
+          "Plano A|101|1|5|Cruza: CZ-101|1|||X|", "Plano A|101|1|6|Cruza: CZ-101|1|||X|"}},
+        {Algodao, 2,
+         {"Plano A|101|1|1|Cruza: CZ-101|1|101|101|X|Cruza: CZ-101",
+          "Plano A|101|1|2|MAE: PAR-00001|1|2000001|2000001|M|MAE: PAR-00001", a1, a2, "|||||||||"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Crop * 10 + c.Cab);
+        ASSERT_NO_FATAL_FAILURE(Open({{101, 2}}, 16, c.Cab));
+        Build(c.Crop);
+        EXPECT_EQ(Lines(), c.Lines);
+    }
+}
+
+TEST_F(EtiquetasImpressao, OrderOfCrossingsAndPlans)
+{
+    // Plan B holds 101 (mother PAR-00004), plan A holds 102 (mother PAR-00002).
+    const QList<TPlan> plans{{101, 1, QStringLiteral("Plano B"), 3, 0}, {102, 1, QStringLiteral("Plano A"), 1, 2}};
+    const struct { int PlanEtiq, Ordem; const char* Ncs; } cases[] = {
+        {0, 0, "101 102"}, {1, 0, "102 101"}, {0, 1, "102 101"}, {0, 2, "101 102"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.PlanEtiq * 10 + c.Ordem);
+        ASSERT_NO_FATAL_FAILURE(Open(plans, 16, 0, c.PlanEtiq));
+        Pick(W->CBOrdem, c.Ordem);
+        Build();
+        EXPECT_EQ(LabelNcs(), QLatin1String(c.Ncs));
+    }
+}
+
+TEST_F(EtiquetasImpressao, WrittenOffLabelsInCrossingOrder)
+{
+    ASSERT_NO_FATAL_FAILURE(Open({{101, 3, QStringLiteral("Plano A"), 3, 0}, {102, 2, QStringLiteral("Plano A"), 1, 2}}));
+    // Label, SEQ, status: 10101 was registered again, so it is not written off any more.
+    for (const auto& [label, seq, status] : {std::tuple{10101, 1, "X"}, {10101, 2, "M"}, {10102, 1, "X"}, {10103, 1, "M"},
+                                             {10201, 1, "X"}})
+        Campaign->Exec(QStringLiteral("INSERT INTO Cruza (nc_rep, seq, reverso, id_emasculador, status, dupd, cmaq) "
+                                      "VALUES (%1, %2, '0', 1, '%3', '2024-10-02 08:00:0%2', 'CAMPO01')")
+                           .arg(label).arg(seq).arg(QLatin1String(status)));
+    Pick(W->CBOrdem, 1);   // the mother order is not this sheet's
+    Pick(W->CBCultura, Algodao);
+    Pick(W->CBOpcao, 3);
+    QTest::mouseClick(W->BConfirm, Qt::LeftButton);
+    EXPECT_EQ(Sheet(), (QStringList{"M 101 1 1 1", "E 101 2 1 2", "M 102 1 1 1", "E 102 1 1 2", "-"}));
+}
+
+TEST_F(EtiquetasImpressao, PotSheets)
+{
+    // Pot 2000002 is a father in one crossing of the plan and a mother in the other.
+    ASSERT_NO_FATAL_FAILURE(Open({{101, 1, QStringLiteral("Plano A"), 0, 1}, {102, 1, QStringLiteral("Plano A"), 1, 2},
+                                  {103, 1, QStringLiteral("Plano B"), 4, 5}}));
+    Pick(W->CBOpcao, 1);
+    Type(W->qte_etiq, QStringLiteral("3"));
+    Type(W->adic_epoca, QStringLiteral("2"));
+    Pick(W->CBPlan, 1);
+    QTest::mouseClick(W->BConfirm, Qt::LeftButton);
+    QStringList expected{"NC|CODIGO|EPOCA|NC_IMP|NC_CB|TRATAMENTO"};
+    for (int pot = 1; pot <= 3; ++pot)
+        for (const char* season : {"01", "03", "05"})
+            expected << QStringLiteral("200000%1|PAR-0000%1|%2 EPOCA|200000%1|200000%1|Tratamento %1").arg(pot).arg(QLatin1String(season));
+    EXPECT_EQ(Lines(0), expected);
+    EXPECT_EQ(W->LRegistro->text(), QStringLiteral("Registros: 9"));
+
+    // Parental identification: no season column; every pot of the file with "Todos"; no copies below one.
+    Pick(W->CBOpcao, 2);
+    Pick(W->CBPlan, 0);
+    Type(W->qte_etiq, QStringLiteral("0"));
+    QTest::mouseClick(W->BConfirm, Qt::LeftButton);
+    EXPECT_EQ(Lines(0).first(), QStringLiteral("NC|CODIGO|NC_IMP|NC_CB|TRATAMENTO"));
+    EXPECT_EQ(Lines().join(u' ').count(u'|'), 6 * 4);   // every pot of the file, once
+    EXPECT_EQ(Lines().last().section(u'|', 0, 0), QStringLiteral("2000006"));
+    EXPECT_EQ(Boxes(), QString());
+}
+
+TEST_F(EtiquetasImpressao, PlanningsWithAQuoteOrWithoutAName)
+{
+    ASSERT_NO_FATAL_FAILURE(Open({{101, 1, QString()}, {102, 1, QStringLiteral("D'Ávila")}, {103, 1}}));
+    EXPECT_EQ(W->CBPlan->itemText(1) + W->CBPlan->itemText(2), QStringLiteral(" D'Ávila"));   // the empty name as one blank
+    for (int i = 1; i <= 3; ++i) {
+        Pick(W->CBPlan, i);
+        Build();
+        EXPECT_EQ(LabelNcs(), QString::number(100 + i)) << i;
+    }
+    EXPECT_EQ(Boxes(), QString());
+}
+
+TEST_F(EtiquetasImpressao, FileReadBackByteForByte)
+{
+    // An empty sheet: the title line and one line of separators.
+    ASSERT_NO_FATAL_FAILURE(Open({}));
+    Build(Algodao);
+    EXPECT_EQ(Sheet(), QStringList{"-"});
+    EXPECT_EQ(W->LRegistro->text(), QStringLiteral("Registros: 1"));
+    const QByteArray title = "PLANEJAMENTO;NC;PAG;SEQ;CODIGO;REP;NC_IMP;NC_CB;STATUS;PARENTAIS;\r\n";
+    EXPECT_EQ(Read(Export(QStringLiteral("vazio.csv"))), title + ";;;;;;;;;;\r\n");
+
+    ASSERT_NO_FATAL_FAILURE(Open({{101, 2, QStringLiteral("Plano Ação")}, {102, 1, QStringLiteral("Plano Ação")}}));
+    Build();
+    const QString path = Export(QStringLiteral("etiquetas.csv"));
+    const QByteArray plan("Plano A\xE7\xE3o");   // Windows-1252
+    EXPECT_EQ(Read(path), title + plan + ";101;1;1;CZ-101;1;10101;10101;E;[2.000.001] X [2.000.002];\r\n" + plan
+                              + ";101;1;2;CZ-101;2;10102;10102;E;[2.000.001] X [2.000.002];\r\n" + plan
+                              + ";101;1;3;MAE: PAR-00001;1;2000001;;M;;\r\n" + plan
+                              + ";101;1;4;PAI: PAR-00002;1;2000002;;P;;\r\n" + plan
+                              + ";102;1;1;CZ-102;1;10201;10201;E;[2.000.001] X [2.000.002];\r\n");
+    EXPECT_EQ(H.Dlg.Last().Kind, mtInformation);
+    EXPECT_EQ(Boxes(), QStringLiteral("Dados exportado com sucesso.\r\n") + path);
+    EXPECT_FALSE(W->Wait->Frame()->isVisible());
+}
+
+TEST_F(EtiquetasImpressao, OverwriteQuestionBothWays)
+{
+    ASSERT_NO_FATAL_FAILURE(Open({{101, 2}}));
+    Build();
+    const QString path = Campaign->Dir.filePath(QStringLiteral("old.csv"));
+    ASSERT_NO_FATAL_FAILURE(Write(path, "antigo\r\n"));
+    H.Dlg.Answer(mrNo);
+    Export(QStringLiteral("old.csv"));
+    EXPECT_EQ(Boxes(), QStringLiteral("O arquivo [") + path + QStringLiteral("] já existe.\r\nSobrescrever?"));
+    EXPECT_EQ(H.Dlg.Last().Kind, mtConfirmation);
+    EXPECT_NE(H.Dlg.Last().Buttons.value(H.Dlg.Last().EffectiveDefault()).ModalResult, mrNo);
+    EXPECT_EQ(Read(path), QByteArray("antigo\r\n"));
+    EXPECT_FALSE(W->Wait->Frame()->isVisible());
+
+    H.Dlg.Clear();
+    H.Dlg.Answer(mrYes);
+    Export(QStringLiteral("old.csv"));
+    EXPECT_TRUE(Read(path).startsWith("PLANEJAMENTO;NC;"));
+    EXPECT_EQ(H.Dlg.Texts().last(), QStringLiteral("Dados exportado com sucesso.\r\n") + path);
+    EXPECT_EQ(QDir(Campaign->Dir.path()).entryList({QStringLiteral("old*")}, QDir::Files), QStringList{"old.csv"});
+}
+
+TEST_F(EtiquetasImpressao, ValuesTheFileCannotCarryAreRefusedByRowAndColumn)
+{
+    ASSERT_NO_FATAL_FAILURE(Open({{101, 2, QStringLiteral("Plano;A")}}));
+    Campaign->Exec(QStringLiteral("UPDATE Parental SET codigo = 'PAR' || CHAR(10) || '1' WHERE id = 2000002"));
+    Build();
+    const QString path = Export(QStringLiteral("recusado.csv"));
+    ASSERT_EQ(H.Dlg.Count(), 1);
+    EXPECT_EQ(H.Dlg.Last().Kind, mtError);
+    // Every planning cell, and the father's code on row 4 ("PAI: PAR\n1").
+    EXPECT_TRUE(Boxes().contains(QStringLiteral("Linha 1, coluna PLANEJAMENTO"))) << Boxes().toStdString();
+    EXPECT_TRUE(Boxes().contains(QStringLiteral("Linha 4, coluna CODIGO"))) << Boxes().toStdString();
+    EXPECT_FALSE(Boxes().contains(QStringLiteral("Linha 3, coluna CODIGO"))) << Boxes().toStdString();
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST_F(EtiquetasImpressao, AFailedWriteLeavesTheOldFileWhole)
+{
+    ASSERT_NO_FATAL_FAILURE(Open({{101, 2}}));
+    Build();
+    const QString folder = Campaign->Dir.filePath(QStringLiteral("fechada"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    ASSERT_NO_FATAL_FAILURE(Write(folder + QStringLiteral("/etiquetas.csv"), "antigo\r\n"));
+    // Permissions do not bind the superuser; an immutable folder does.
+    const auto lock = [&folder](bool On) {
+        if (::geteuid() == 0)
+            return QProcess::execute(QStringLiteral("chattr"), {On ? QStringLiteral("+i") : QStringLiteral("-i"), folder}) == 0;
+        return QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | (On ? QFile::Permissions() : QFile::WriteOwner));
+    };
+    ASSERT_TRUE(lock(true));
+    const auto unlock = qScopeGuard([&] { lock(false); });
+    H.Dlg.Answer(mrYes);
+    Export(QStringLiteral("fechada/etiquetas.csv"));
+    ASSERT_EQ(H.Dlg.Count(), 2);
+    EXPECT_EQ(H.Dlg.Last().Kind, mtError);
+    EXPECT_TRUE(H.Dlg.Last().Text.startsWith(QStringLiteral("Erro ao exportar arquivo.\r\n")));
+    EXPECT_EQ(Read(folder + QStringLiteral("/etiquetas.csv")), QByteArray("antigo\r\n"));
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{"etiquetas.csv"});
+    EXPECT_FALSE(W->Wait->Frame()->isVisible());
+}
+
+TEST_F(EtiquetasImpressao, AFailedBuildIsReportedAndLeavesTheSheetReady)
+{
+    ASSERT_NO_FATAL_FAILURE(Open({{101, 2}}));
+    Campaign->Exec(QStringLiteral("DROP TABLE Parental"));
+    Build();
+    EXPECT_TRUE(Boxes().startsWith(QStringLiteral("Erro ao Consultar Dados das etiquetas de flor (Load_Etiq_Flor): \r\nMsg: ")));
+    EXPECT_TRUE(Sheet() == QStringList{"-"} && W->BExportar->isEnabled() && !W->Wait->Frame()->isVisible());
+}
