@@ -161,6 +161,20 @@ void TStringGrid::DeleteRow(int ARow)
     SelectCurrent();
 }
 
+void TStringGrid::SetRows(std::vector<QStringList> Rows)
+{
+    m_model->beginResetModel();
+    m_cells.resize(size_t(m_fixedRows));
+    m_cells.reserve(size_t(m_fixedRows) + Rows.size());
+    for (QStringList& r : Rows) {
+        r.resize(m_colCount);
+        m_cells.push_back(std::move(r));
+    }
+    m_model->endResetModel();
+    m_row = qBound(m_fixedRows, m_row, qMax(m_fixedRows, RowCount() - 1));
+    SelectCurrent();
+}
+
 void TStringGrid::SetDefaultColWidth(int Value)
 {
     m_defaultColWidth = Value;

@@ -56,6 +56,9 @@ public:
     void ClearRow(int ARow);
     // Removes a row; the rows below move up one.
     void DeleteRow(int ARow);
+    // Replaces every data row at once (each cut or padded to ColCount); the
+    // title row stays. One reset instead of a signal per cell.
+    void SetRows(std::vector<QStringList> Rows);
 
     int DefaultColWidth() const { return m_defaultColWidth; }
     void SetDefaultColWidth(int Value);
