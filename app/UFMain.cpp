@@ -6,6 +6,7 @@
 #include "UDM.h"
 #include "UFConfigDB.h"
 #include "UFCruzaEti_Flor_Cad.h"
+#include "UFImport_CSV.h"
 #include "UTBStruct_DB.h"
 #include "UXForms.h"
 #include "UXLib.h"
@@ -172,6 +173,7 @@ void TFMain::RegisterWindows()
         SetChildOpener(A, nullptr);
     // One line per window: SetChildOpener(<action>, OpenChild<TF...>);
     SetChildOpener(LCRUZAETI_FLOR_CAD, OpenChild<TFCruzaEti_Flor_Cad>);
+    SetChildOpener(LCaract_Parental, OpenChild<TFImport_CSV>);
 }
 
 void TFMain::SetChildOpener(QAction* Action, TChildOpener Open)
