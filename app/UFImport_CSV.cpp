@@ -458,7 +458,6 @@ void TFImport_CSV::Setup_Kind()
         return;
     ColsImport->Clear();
     Clear_Grid();
-    SG->SetRowCount(2);
     switch (Kind()) {
     case kdCruzamento:
         Cols_Cruzamento();
@@ -493,7 +492,8 @@ void TFImport_CSV::Setup_Grid()
 
 void TFImport_CSV::Clear_Grid()
 {
-    SG->SetRows(std::vector<QStringList>(size_t(qMax(0, SG->RowCount() - 1))));
+    // Emptied and cut to one data row at once, as every caller wants it.
+    SG->SetRows(std::vector<QStringList>(1));
 }
 
 void TFImport_CSV::Show_Errors(bool Show)
@@ -520,14 +520,19 @@ void TFImport_CSV::Show_Load_Panel(bool HideBar, bool Show)
     }
 }
 
-void TFImport_CSV::Show_Progress(const QString& Text, bool Force)
+bool TFImport_CSV::Progress_Due(bool Force)
+{
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (!Force && now - FLastPaint < PaintEveryMs)
+        return false;
+    FLastPaint = now;
+    return true;
+}
+
+void TFImport_CSV::Show_Progress(const QString& Text)
 {
     LImportacao->setText(Text);
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    if (Force || now - FLastPaint >= PaintEveryMs) {
-        FLastPaint = now;
-        PLoad->repaint();
-    }
+    PLoad->repaint();
 }
 
 void TFImport_CSV::Show_Counts()
@@ -616,7 +621,6 @@ void TFImport_CSV::Load_CSV()
         MErro->clear();
         ColsImport->ResetPositions();
         Clear_Grid();
-        SG->SetRowCount(2);
         ColsImport->ParseHeader(lines.first());
         QString msg;
         if (ColsImport->CheckHeader(msg)) {
@@ -642,7 +646,6 @@ void TFImport_CSV::Load_CSV()
         // What was read is not what the file holds: nothing of it stays.
         MErro->clear();
         Clear_Grid();
-        SG->SetRowCount(2);
         dataLines = 0;
     }
     BLoadFile->setEnabled(true);
@@ -660,7 +663,8 @@ void TFImport_CSV::Check_Lines(const QStringList& Lines, std::vector<QStringList
     FInUseRead = FInUseFailed = false;
     FParentals.clear();
     FParentalsRead = FParentalsFailed = false;
-    Rows.reserve(size_t(Lines.size() - 1));
+    FExpectedRows = int(Lines.size()) - 1;
+    Rows.reserve(size_t(FExpectedRows));
     QStringList cells;
     for (int r = 1; r < Lines.size(); ++r) {
         TColsImport::SplitLine(Lines[r], cells);
@@ -674,7 +678,8 @@ void TFImport_CSV::Check_Lines(const QStringList& Lines, std::vector<QStringList
             Errors << QStringLiteral("Linha(") + QString::number(r + 1) + QStringLiteral("): ") + rowErr;
         }
         Rows.push_back(std::move(row));
-        Show_Progress(QStringLiteral("Linhas Importadas: ") + QString::number(r), r + 1 == Lines.size());
+        if (Progress_Due(r + 1 == Lines.size()))
+            Show_Progress(QStringLiteral("Linhas Importadas: ") + QString::number(r));
     }
     FRow = nullptr;
 }
@@ -757,12 +762,16 @@ void TFImport_CSV::Import_Data()
     GBLoad->setTitle(QStringLiteral(" Importando Dados "));
     Show_Load_Panel(false, true);
     int count = 0;
+    FInsertParams.clear();
+    // Every row commits on its own; the log is folded back less often meanwhile.
+    TADOCheckpointSpacing spacing(Conn(), 10000);
     Reported(QStringLiteral("Erro ao Importar Dados.\r\n Erro: "), [&] {
         for (int r = 1; r <= n; ++r) {
-            PBLoad->setValue(r);
-            Show_Progress(QStringLiteral("Linhas Processadas: ") + QString::number(r) + QStringLiteral("   Importar: ")
-                              + QString::number(n),
-                          r == n);
+            if (Progress_Due(r == n)) {
+                PBLoad->setValue(r);
+                Show_Progress(QStringLiteral("Linhas Processadas: ") + QString::number(r) + QStringLiteral("   Importar: ")
+                              + QString::number(n));
+            }
             if (Kind() == kdCaracParental ? Update_Parental(r) : Import_Row(r))
                 ++count;
         }
@@ -771,6 +780,17 @@ void TFImport_CSV::Import_Data()
     ShowInfo(QStringLiteral("Importação Concluída.\r\nLinhas Importadas com sucesso: ") + QString::number(count)
              + QStringLiteral("\r\n") + QStringLiteral("Linhas Descartadas: ") + QString::number(n - count));
     Show_Load_Panel(false, false);
+}
+
+QString TFImport_CSV::Stamp()
+{
+    // The local time text changes once a second; the clock is read cheaply in between.
+    const qint64 second = QDateTime::currentMSecsSinceEpoch() / 1000;
+    if (second != FStampSecond) {
+        FStampSecond = second;
+        FStamp = NowStr();
+    }
+    return FStamp;
 }
 
 bool TFImport_CSV::Import_Row(int Row)
@@ -783,38 +803,55 @@ bool TFImport_CSV::Import_Row(int Row)
         // insert leaves the stored row of its key as it was.
         TADOTransaction transaction(Conn());
         try {
-            std::unique_ptr<TADOCommand> del(NewCommand(Conn()));
-            del->setCommandText(QLatin1String(DeleteSQL[kind]));
-            TParameter* p = del->Parameters.ParamByName(QLatin1String(DeleteParam[kind]));
+            if (!FDelete) {
+                FDelete = NewCommand(Conn());
+                FDelete->setParent(this);
+            }
+            const QString sql = QLatin1String(DeleteSQL[kind]);
+            if (FDelete->CommandText() != sql)
+                FDelete->setCommandText(sql);
+            TParameter* p = FDelete->Parameters.ParamByName(QLatin1String(DeleteParam[kind]));
             p->DataType = ftInteger;
             p->Value = SG->Cells(ColsImport->GridColOf(QLatin1String(KeyTitle[kind])), Row);
-            del->Execute();
+            FDelete->Execute();
         } catch (...) {
             messages << QLatin1String(DeleteFailure[kind]) + ExceptionMessage(std::current_exception());
         }
-        QString columns, params;
-        Build_Insert_Lists(Row, columns, params);
-        const QString sql = QStringLiteral("INSERT INTO ") + Table_Name(kind) + QStringLiteral(" (") + columns
-                            + QStringLiteral(" ) values ( ") + params + QStringLiteral(")");
-        if (QAtu->CommandText() != sql)
-            QAtu->setCommandText(sql);
-        for (int i = 0; i < ColsImport->Count(); ++i) {
-            const TColInfo* col = ColsImport->Items(i);
-            const QString value = SG->Cells(col->GridCol, Row);
-            if (value.isEmpty() || col->DBField.isEmpty())
-                continue;
-            TParameter* p = QAtu->Parameters.ParamByName(col->DBField);
-            p->DataType = col->DataType;
-            p->Value = value;
+        // Rows that leave the same cells empty share one statement and its parameters.
+        quint64 mask = 0;
+        for (int i = 0; i < ColsImport->Count(); ++i)
+            if (!ColsImport->Items(i)->DBField.isEmpty() && !SG->Cells(ColsImport->Items(i)->GridCol, Row).isEmpty())
+                mask |= quint64(1) << i;
+        if (mask != FInsertMask || FInsertParams.empty()) {
+            QString columns, params;
+            Build_Insert_Lists(Row, columns, params);
+            QAtu->setCommandText(QStringLiteral("INSERT INTO ") + Table_Name(kind) + QStringLiteral(" (") + columns
+                                 + QStringLiteral(" ) values ( ") + params + QStringLiteral(")"));
+            FInsertMask = mask;
+            FInsertParams.assign(size_t(ColsImport->Count()), nullptr);
+            for (int i = 0; i < ColsImport->Count(); ++i) {
+                const TColInfo* col = ColsImport->Items(i);
+                if (mask & (quint64(1) << i)) {
+                    FInsertParams[size_t(i)] = QAtu->Parameters.ParamByName(col->DBField);
+                    FInsertParams[size_t(i)]->DataType = col->DataType;
+                }
+            }
+            auto set = [&](const QString& Name, TFieldType Type, const QVariant& Value) {
+                TParameter* p = QAtu->Parameters.ParamByName(Name);
+                p->DataType = Type;
+                p->Value = Value;
+            };
+            set(QStringLiteral("usua"), ftString, QStringLiteral("IMPORTACAO"));
+            set(QStringLiteral("cmaq"), ftString, Config() ? Config()->ComputerName : QString());
+            if (kind == kdParental)
+                set(QStringLiteral("upd_tal"), ftInteger, 0);
+            FStampParam = QAtu->Parameters.ParamByName(QStringLiteral("dupd"));
+            FStampParam->DataType = ftString;
         }
-        const QString stamps[][2] = {{QStringLiteral("dupd"), NowStr()},
-                                     {QStringLiteral("usua"), QStringLiteral("IMPORTACAO")},
-                                     {QStringLiteral("cmaq"), Config() ? Config()->ComputerName : QString()}};
-        for (const auto& [param, value] : stamps) {
-            TParameter* p = QAtu->Parameters.ParamByName(param);
-            p->DataType = ftString;
-            p->Value = value;
-        }
+        for (int i = 0; i < ColsImport->Count(); ++i)
+            if (TParameter* p = FInsertParams[size_t(i)])
+                p->Value = SG->Cells(ColsImport->Items(i)->GridCol, Row);
+        FStampParam->Value = Stamp();
         QAtu->Execute();
         transaction.Commit();
         ok = true;
@@ -838,6 +875,9 @@ void TFImport_CSV::Build_Insert_Lists(int Row, QString& Columns, QString& Params
             names << col->DBField;
     }
     names << QStringLiteral("dupd") << QStringLiteral("usua") << QStringLiteral("cmaq");
+    // UPD_TAL admits no Null and has no default: a new parental is not characterised yet.
+    if (Kind() == kdParental)
+        names << QStringLiteral("upd_tal");
     Columns = names.join(QStringLiteral(", "));
     Params = u':' + names.join(QStringLiteral(", :"));
 }
@@ -1147,6 +1187,8 @@ bool TFImport_CSV::Is_Duplicated(const QString& Value, int GridCol, QString& Msg
     // The first row of each value, kept as the rows are read: the same first
     // earlier row a walk over the grid would find.
     QHash<QString, int>& first = FFirstRow[GridCol];
+    if (first.isEmpty())
+        first.reserve(FExpectedRows);
     const auto it = first.constFind(Value);
     if (it == first.constEnd()) {
         first.insert(Value, FRowNo);

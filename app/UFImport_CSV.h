@@ -25,6 +25,7 @@ class QProgressBar;
 class QFrame;
 class TADOCommand;
 class TADOQuery;
+class TParameter;
 class TOpenDialog;
 class TSaveDialog;
 class TStringGrid;
@@ -174,8 +175,10 @@ private:
     void Check_Lines(const QStringList& Lines, std::vector<QStringList>& Rows, QStringList& Errors);
     bool Load_In_Use();
     bool Load_Parentals();
-    void Show_Progress(const QString& Text, bool Force);
+    bool Progress_Due(bool Force);
+    void Show_Progress(const QString& Text);
     bool Int32Of(const QString& Value, int& Out) const;
+    QString Stamp();
 
     // Indexes kept while a sheet is read: the first row of each value of a
     // checked column, each parent code resolved, the stored parentals.
@@ -189,8 +192,15 @@ private:
     bool FParentalsFailed = false;
     QStringList* FRow = nullptr;   // the row being checked
     int FRowNo = 0;
+    int FExpectedRows = 0;
     qint64 FLastPaint = 0;
     int FErrorCol = -1;
     bool FGridUsable = false;   // the grid in place may be imported, deleted or exported
     QString FMissingFields;
+    TADOCommand* FDelete = nullptr;
+    qint64 FStampSecond = -1;
+    QString FStamp;
+    quint64 FInsertMask = 0;
+    std::vector<TParameter*> FInsertParams;   // the insert's parameter of each column, or none
+    TParameter* FStampParam = nullptr;
 };

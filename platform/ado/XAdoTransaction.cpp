@@ -8,7 +8,8 @@
 TADOTransaction::TADOTransaction(TADOConnection* Conn) : FConn(Conn)
 {
     // The write lock is taken now, so a busy file fails here and not halfway through.
-    FConn->Engine()->Exec(QStringLiteral("BEGIN IMMEDIATE"));
+    // Run as a kept statement: a long import begins one per row.
+    FConn->Engine()->Execute(QStringLiteral("BEGIN IMMEDIATE"), TParameters());
     FActive = true;
 }
 
@@ -23,7 +24,7 @@ void TADOTransaction::Commit()
         return;
     XAdo::Engine* engine = FConn->Engine();
     try {
-        engine->Exec(QStringLiteral("COMMIT"));
+        engine->Execute(QStringLiteral("COMMIT"), TParameters());
     } catch (...) {
         Rollback();
         throw;
@@ -42,4 +43,23 @@ void TADOTransaction::Rollback()
     sqlite3* db = FConn->Engine()->Db();
     if (!sqlite3_get_autocommit(db))
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+TADOCheckpointSpacing::TADOCheckpointSpacing(TADOConnection* Conn, int Pages) : FConn(Conn)
+{
+    if (!FConn || !FConn->Connected())
+        return;
+    sqlite3* db = FConn->Engine()->Db();
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(db, "PRAGMA wal_autocheckpoint", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+        FOld = sqlite3_column_int(st, 0);
+    sqlite3_finalize(st);
+    if (FOld >= 0)
+        sqlite3_wal_autocheckpoint(db, Pages);
+}
+
+TADOCheckpointSpacing::~TADOCheckpointSpacing()
+{
+    if (FOld >= 0 && FConn->Connected())
+        sqlite3_wal_autocheckpoint(FConn->Engine()->Db(), FOld);
 }
