@@ -330,6 +330,23 @@ TEST_F(ImportCSV, TenExecutorsTwoRefusedKeepTheirStoredRows)
     EXPECT_EQ(Campaign->Scalar(QStringLiteral("SELECT nome FROM Emasculador WHERE id = 9")), sheet[9].section(u';', 1));
 }
 
+TEST_F(ImportCSV, ParentalsImportedAndReplaced)
+{
+    Open();
+    const QStringList sheet = TMasterSheets::Parentals(3, 3000001);
+    for (int pass = 0; pass < 2; ++pass) {
+        Load(2, sheet);
+        ASSERT_TRUE(W->BConfirm->isEnabled()) << Errors().join(u'\n').toStdString();
+        H.Dlg.Clear();
+        Confirm();
+        EXPECT_EQ(H.Dlg.Texts().last(), QStringLiteral("Importação Concluída.\r\nLinhas Importadas com sucesso: 3\r\nLinhas Descartadas: 0"));
+    }
+    EXPECT_EQ(Campaign->Count(QStringLiteral("Parental")), Campaign->Info.Parentals + 3);
+    const QStringList first = sheet[1].split(u';');
+    EXPECT_EQ(Campaign->Rows(QStringLiteral("SELECT codigo, tratamento, genealogia, lote_semente_fn, upd_tal, usua FROM Parental WHERE id = 3000001")),
+              QStringList({first[1], first[2], first[4], first[11], QStringLiteral("0"), QStringLiteral("IMPORTACAO")}).join(u'|'));
+}
+
 TEST_F(ImportCSV, AnsiFileWithAccentsAndMixedLineEnds)
 {
     Open();

@@ -1,6 +1,9 @@
 #include "CampaignFile.h"
 #include "XAdoTransaction.h"
+#include "XAdoEngine.h"
 #include "XExceptions.h"
+
+#include <sqlite3.h>
 
 #include <gtest/gtest.h>
 
@@ -59,6 +62,30 @@ TEST_F(AdoTransaction, DoesNotNest)
     EXPECT_THROW(TADOTransaction(&F.Conn), EOleException);
     Insert(101);
     t.Commit();
+    EXPECT_EQ(Ids(), QStringLiteral("101"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(AdoTransaction, CheckpointSpacingComesBack)
+{
+    auto spacing = [&] {
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(F.Conn.Engine()->Db(), "PRAGMA wal_autocheckpoint", -1, &st, nullptr);
+        sqlite3_step(st);
+        const int pages = sqlite3_column_int(st, 0);
+        sqlite3_finalize(st);
+        return pages;
+    };
+    const int before = spacing();
+    {
+        TADOCheckpointSpacing wide(&F.Conn, 10000);
+        EXPECT_EQ(spacing(), 10000);
+        Insert(101);
+    }
+    EXPECT_EQ(spacing(), before);
     EXPECT_EQ(Ids(), QStringLiteral("101"));
 }
 
