@@ -30,12 +30,6 @@ const QString ImportAsk = QStringLiteral(
     "Confirma a importação dos Dados?\r\nCaso haja tratamentos com DADOS duplicados no banco de dados serão SUBSTITUÍDOS.");
 const QString CrossingTitles = QStringLiteral("PLANEJAMENTO;NC;CODIGO;MAE;PAI;QTE_FLOR;F1_AGROBASE;CRUZA_AGROBASE;LOTE_SEMENTE_F1");
 
-QByteArray ReadBytes(const QString& Path)
-{
-    QFile f(Path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 class ImportCSV : public ::testing::Test
 {
 protected:
@@ -468,7 +462,7 @@ TEST_F(ImportCSV, ExportAndModelFilesByteForByte)
         expected += QByteArray::number(id) + ';' + name + ";\r\n";
     }
     EXPECT_TRUE(expected.contains("Jos\xE9 Sim\xF5" "es"));
-    EXPECT_EQ(ReadBytes(out), expected);
+    EXPECT_EQ(FileBytes(out), expected);
 
     // A value holding the separator is refused by row and column; the old file stays.
     Campaign->Exec(QStringLiteral("UPDATE Emasculador SET nome = 'A;B' WHERE id = 3"));
@@ -480,7 +474,7 @@ TEST_F(ImportCSV, ExportAndModelFilesByteForByte)
     Confirm();
     EXPECT_EQ(H.Dlg.Texts(), QStringList{QStringLiteral("Erro ao exportar os dados para o arquivo [") + out
                                          + QStringLiteral("]\r\nMsg.: Linha 4, coluna NOME: o valor contém o separador \";\".")});
-    EXPECT_EQ(ReadBytes(out), expected);
+    EXPECT_EQ(FileBytes(out), expected);
 
     // Model files: the titles that are not computed, and never over an existing file.
     const struct { int Kind; const char* Name; QByteArray Bytes; } models[] = {
@@ -495,7 +489,7 @@ TEST_F(ImportCSV, ExportAndModelFilesByteForByte)
         QTest::mouseClick(W->BModelo_CSV, Qt::LeftButton);
         EXPECT_EQ(H.Files.Last().FileName, QLatin1String(m.Name));
         EXPECT_EQ(H.Dlg.Texts(), QStringList{QStringLiteral("Modelo gerado com sucesso.")});
-        EXPECT_EQ(ReadBytes(path), m.Bytes);
+        EXPECT_EQ(FileBytes(path), m.Bytes);
         H.Files.Answer(path);
         QTest::mouseClick(W->BModelo_CSV, Qt::LeftButton);
         EXPECT_EQ(H.Dlg.Texts().last(), QStringLiteral(" Não é possível sobrescrever o arquivo [") + path + QStringLiteral("]. "));
@@ -525,7 +519,7 @@ TEST_F(ImportCSV, ReadOnlyCampaignOnlyExports)
     QTest::mouseClick(W->BLoadFile, Qt::LeftButton);
     Confirm();
     EXPECT_EQ(H.Dlg.Texts().last(), QStringLiteral("Dados exportados com sucesso."));
-    EXPECT_TRUE(ReadBytes(out).startsWith("CODIGO;NOME;\r\n1;"));
+    EXPECT_TRUE(FileBytes(out).startsWith("CODIGO;NOME;\r\n1;"));
 }
 
 } // namespace
