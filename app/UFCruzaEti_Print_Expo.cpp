@@ -26,6 +26,8 @@
 
 #include <utility>
 
+using namespace UTSG_Cols;
+
 namespace {
 
 struct TColDef

@@ -19,7 +19,9 @@ class QLabel;
 class TADOQuery;
 class TAppConfig;
 class TInfoFlor;
+namespace UTSG_Cols {
 class TSGCols;
+}
 class TSaveDialog;
 class TStringGrid;
 class TXComboBox;
@@ -48,7 +50,7 @@ public:
     QLabel* LRegistro = nullptr;
     TSaveDialog* SD = nullptr;
     TXWait* Wait = nullptr;
-    TSGCols* Cols = nullptr;
+    UTSG_Cols::TSGCols* Cols = nullptr;
 
     // The planning chosen in CBPlan; false with "Todos".
     bool Planejamento(QString& Name) const;

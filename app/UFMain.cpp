@@ -7,6 +7,7 @@
 #include "UFConfigDB.h"
 #include "UFCruzaEti_Flor_Cad.h"
 #include "UFCruzaEti_Print_Expo.h"
+#include "UFImport_CSV.h"
 #include "UTBStruct_DB.h"
 #include "UXForms.h"
 #include "UXLib.h"
@@ -174,6 +175,7 @@ void TFMain::RegisterWindows()
     // One line per window: SetChildOpener(<action>, OpenChild<TF...>);
     SetChildOpener(LCRUZAETI_FLOR_CAD, OpenChild<TFCruzaEti_Flor_Cad>);
     SetChildOpener(LCRUZAETI_PRINT_EXPO, OpenChild<TFCruzaEti_Print_Expo>);
+    SetChildOpener(LCaract_Parental, OpenChild<TFImport_CSV>);
 }
 
 void TFMain::SetChildOpener(QAction* Action, TChildOpener Open)

@@ -2,6 +2,8 @@
 
 #include "UXLib.h"
 
+using namespace UTSG_Cols;
+
 void TColInfo::SetName(const QString& Value)
 {
     Name = Value.trimmed().toUpper();

@@ -11,6 +11,9 @@
 #include <QString>
 #include <QtGlobal>
 
+// The module's own namespace: the master-data module has a TColInfo of its own.
+namespace UTSG_Cols {
+
 class TColInfo : public TXObject
 {
 public:
@@ -47,3 +50,5 @@ public:
 private:
     QList<QPair<QString, TColInfo*>> FItems;
 };
+
+} // namespace UTSG_Cols

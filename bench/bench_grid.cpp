@@ -9,6 +9,7 @@
 #include "BenchUtil.h"
 #include "CampaignBuilder.h"
 #include "UFBCad.h"
+#include "UFCruzaEti_Flor_Cad.h"
 #include "UXForms.h"
 #include "UXXLS.h"
 #include "XAdo.h"
@@ -183,7 +184,7 @@ BENCHMARK(BM_ExportGridToXLS)->Unit(benchmark::kMillisecond)->Iterations(3);
 struct WindowFixture
 {
     QTemporaryDir dir;
-    std::unique_ptr<TProgram> program;
+    std::unique_ptr<TBenchProgram<TFCruzaEti_Flor_Cad>> program;
 
     WindowFixture()
     {
@@ -192,7 +193,7 @@ struct WindowFixture
         o.Crossings = Rows;
         const QString path = dir.filePath("campanha.mdb");
         TCampaignBuilder::Build(path, o);
-        program = std::make_unique<TProgram>(path, true);
+        program = std::make_unique<TBenchProgram<TFCruzaEti_Flor_Cad>>(path, true);
         program->W->resize(1000, 700);
         QCoreApplication::processEvents();
     }

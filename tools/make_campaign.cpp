@@ -1,8 +1,10 @@
 // Makes a campaign database file with master data, for trying the program
 // and for benchmarks:
-//   make_campaign <file.mdb> [--labels N] [--crossings N] [--version V] [--seed S] [--ean13]
+//   make_campaign <file.mdb> [--labels N] [--crossings N] [--version V] [--seed S] [--ean13] [--sheets DIR]
+// --sheets writes sample master-data sheets of every kind for that campaign into DIR.
 
 #include "CampaignBuilder.h"
+#include "MasterSheets.h"
 #include "XAdo.h"
 #include "XExceptions.h"
 
@@ -16,7 +18,7 @@ namespace {
 int Usage()
 {
     std::fprintf(stderr,
-                 "usage: make_campaign <file.mdb> [--labels N] [--crossings N] [--version V] [--seed S] [--ean13]\n"
+                 "usage: make_campaign <file.mdb> [--labels N] [--crossings N] [--version V] [--seed S] [--ean13] [--sheets DIR]\n"
                  "versions: %s\n",
                  qPrintable(TCampaignBuilder::Versions().join(QStringLiteral(", "))));
     return 2;
@@ -68,6 +70,7 @@ int main(int argc, char** argv)
     options.Labels = 400;
     options.Crossings = 40;
     QString path;
+    QString sheets;
     for (int i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
         int n = 0;
@@ -81,6 +84,8 @@ int main(int argc, char** argv)
             options.Version = args[++i];
             if (!TCampaignBuilder::Versions().contains(options.Version))
                 return Usage();
+        } else if (a == QLatin1String("--sheets") && i + 1 < args.size()) {
+            sheets = args[++i];
         } else if (a == QLatin1String("--ean13")) {
             options.Ean13 = true;
         } else if (!a.startsWith(QLatin1String("--")) && path.isEmpty()) {
@@ -95,6 +100,9 @@ int main(int argc, char** argv)
         const TCampaignInfo info = TCampaignBuilder::Build(path, options);
         std::printf("%s\n", qPrintable(info.Describe()));
         PrintReadyToScan(info, options, 5);
+        if (!sheets.isEmpty())
+            for (const QString& name : TMasterSheets::WriteSamples(sheets, info))
+                std::printf("sample sheet: %s\n", qPrintable(name));
         return 0;
     } catch (const Exception& e) {
         std::fprintf(stderr, "make_campaign: %s\n", qPrintable(e.Message()));

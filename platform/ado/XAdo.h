@@ -336,20 +336,26 @@ private:
     QString m_tableName;
 };
 
-// A write transaction of a connection, rolled back unless committed.
+// A write transaction of a connection: the statements run while it lives are
+// kept together by Commit, or dropped together when it goes without one.
+// The write lock is taken at the start, so a busy file fails there and not
+// halfway through; transactions do not nest (a second one raises).
 class TADOTransaction
 {
 public:
     explicit TADOTransaction(TADOConnection* Conn);
+    // Rolls back unless committed; never raises.
     ~TADOTransaction();
     TADOTransaction(const TADOTransaction&) = delete;
     TADOTransaction& operator=(const TADOTransaction&) = delete;
+    // A commit that fails drops the statements and raises.
     void Commit();
     void Rollback();
+    bool Active() const { return m_open; }
 
 private:
     TADOConnection* m_conn;
-    bool m_open = true;
+    bool m_open = false;
 };
 
 // A statement that returns no rows.

@@ -169,12 +169,12 @@ void TADOConnection::RollbackTrans()
 TADOTransaction::TADOTransaction(TADOConnection* Conn) : m_conn(Conn)
 {
     m_conn->BeginTrans();
+    m_open = true;
 }
 
 TADOTransaction::~TADOTransaction()
 {
-    if (m_open)
-        m_conn->RollbackTrans();
+    Rollback();
 }
 
 void TADOTransaction::Rollback()
@@ -186,7 +186,14 @@ void TADOTransaction::Rollback()
 
 void TADOTransaction::Commit()
 {
-    m_conn->CommitTrans();
+    if (!m_open)
+        return;
+    try {
+        m_conn->CommitTrans();
+    } catch (...) {
+        Rollback();
+        throw;
+    }
     m_open = false;
 }
 

@@ -10,6 +10,10 @@ QString XDemangledName(const char* mangled)
     char* name = abi::__cxa_demangle(mangled, nullptr, nullptr, &status);
     QString result = QString::fromLatin1(status == 0 && name ? name : mangled);
     std::free(name);
+    // A class is known by its own name; the namespace only keeps two
+    // modules' classes of one name apart.
+    if (!result.contains(u'<') && result.contains(QLatin1String("::")))
+        result = result.section(QLatin1String("::"), -1);
     return result;
 }
 

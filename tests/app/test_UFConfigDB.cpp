@@ -14,12 +14,6 @@
 
 namespace {
 
-QByteArray ReadAll(const QString& Path)
-{
-    QFile f(Path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 class ConfigDB : public ::testing::Test
 {
 protected:
@@ -106,7 +100,7 @@ TEST_F(ConfigDB, DisconnectUnloadsTheConfiguration)
 {
     TCampaignFile Campaign;
     H.SaveSettings(Campaign.Path);
-    const QByteArray Settings = ReadAll(H.SettingsFile());
+    const QByteArray Settings = FileBytes(H.SettingsFile());
     TFMain* Main = H.Start();
     ASSERT_TRUE(Main->AppConfig->Loaded);
     Main->LConfigConexao->trigger();
@@ -122,14 +116,14 @@ TEST_F(ConfigDB, DisconnectUnloadsTheConfiguration)
     EXPECT_EQ(FConfigDB->BConfirm->text(), QStringLiteral("Conectar"));
     EXPECT_TRUE(FConfigDB->BLoadDBFile->isEnabled());
     EXPECT_EQ(Main->PanelText(0) + u'|' + Main->PanelText(2), QStringLiteral("Desconectado|"));
-    EXPECT_EQ(ReadAll(H.SettingsFile()), Settings);
+    EXPECT_EQ(FileBytes(H.SettingsFile()), Settings);
 
     // Connecting again checks, saves and loads again.
     FConfigDB->BConfirm->click();
     EXPECT_EQ(H.Dlg.Count(), 0);
     EXPECT_TRUE(Main->AppConfig->Loaded);
     EXPECT_EQ(Main->PanelText(0), QStringLiteral("Conectado"));
-    EXPECT_EQ(ReadAll(H.SettingsBase() + QStringLiteral(".bkp")), Settings);
+    EXPECT_EQ(FileBytes(H.SettingsBase() + QStringLiteral(".bkp")), Settings);
 }
 
 TEST_F(ConfigDB, DeclinedDisconnectionChecksAgain)

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace UTSG_Cols;
+
 TEST(UTSG_Cols, DuplicateNamesAreRefusedAndTheListOwnsWhatItTook)
 {
     TDlgRecorder dlg;

@@ -19,12 +19,6 @@ inline QString JetConnectionString(const QString& path)
            + QStringLiteral(";Persist Security Info=False;Jet OLEDB:Database Password=pw1234");
 }
 
-inline QByteArray FileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // Columns as "NAME T" with T one of L (LONG), F (FLOAT), Tn (TEXT(n)); a trailing '?' allows Null.
 inline QString JetCreateTable(const QString& table, const QString& cols, const QString& pk, const QString& uniqueKey = {})
 {

@@ -2,9 +2,16 @@
 
 #include "XAdoEngine.h"
 
+#include <QFile>
 #include <QStringList>
 
 #include <sqlite3.h>
+
+QByteArray FileBytes(const QString& Path)
+{
+    QFile f(Path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 QString DataSetRows(TCustomADODataSet& DataSet)
 {

@@ -6,8 +6,12 @@
 #include "CampaignBuilder.h"
 #include "XAdo.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+
+// The whole content of a file; empty when it cannot be read.
+QByteArray FileBytes(const QString& Path);
 
 // Every row from the current one on, columns joined by "|", rows by ";"
 // (Null as empty).

@@ -1,0 +1,92 @@
+#include "CampaignFile.h"
+#include "XAdoTransaction.h"
+#include "XAdoEngine.h"
+#include "XExceptions.h"
+
+#include <sqlite3.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class AdoTransaction : public ::testing::Test
+{
+protected:
+    TCampaignFile F;
+
+    void Insert(int Id)
+    {
+        F.Exec(QStringLiteral("INSERT INTO Emasculador (id, nome, usua, dupd, cmaq) VALUES (%1, 'N%1', 'T', 'd', 'c')").arg(Id));
+    }
+    QString Ids() { return F.Rows(QStringLiteral("SELECT id FROM Emasculador WHERE id > 100 ORDER BY id")); }
+};
+
+TEST_F(AdoTransaction, CommitKeepsEveryStatementAndScopeEndDropsThem)
+{
+    {
+        TADOTransaction t(&F.Conn);
+        Insert(101);
+        Insert(102);
+        t.Commit();
+        EXPECT_FALSE(t.Active());
+    }
+    {
+        TADOTransaction t(&F.Conn);
+        F.Exec(QStringLiteral("DELETE FROM Emasculador WHERE id = 101"));
+        Insert(103);
+    }
+    EXPECT_EQ(Ids(), QStringLiteral("101;102"));
+    // The connection is back to committing each statement on its own.
+    Insert(104);
+    F.Reopen();
+    EXPECT_EQ(Ids(), QStringLiteral("101;102;104"));
+}
+
+TEST_F(AdoTransaction, FailedStatementThenRollbackKeepsWhatWasStored)
+{
+    Insert(101);
+    {
+        TADOTransaction t(&F.Conn);
+        F.Exec(QStringLiteral("DELETE FROM Emasculador WHERE id = 101"));
+        // NOME is TEXT(60): refused, and the delete goes with the transaction.
+        EXPECT_THROW(F.Exec(QStringLiteral("INSERT INTO Emasculador (id, nome, usua, dupd, cmaq) VALUES (101, '%1', 'T', 'd', 'c')")
+                                .arg(QString(61, u'x'))),
+                     EOleException);
+    }
+    EXPECT_EQ(F.Scalar(QStringLiteral("SELECT nome FROM Emasculador WHERE id = 101")), QStringLiteral("N101"));
+}
+
+TEST_F(AdoTransaction, DoesNotNest)
+{
+    TADOTransaction t(&F.Conn);
+    EXPECT_THROW(TADOTransaction(&F.Conn), EOleException);
+    Insert(101);
+    t.Commit();
+    EXPECT_EQ(Ids(), QStringLiteral("101"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(AdoTransaction, CheckpointSpacingComesBack)
+{
+    auto spacing = [&] {
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(F.Conn.Engine()->Db(), "PRAGMA wal_autocheckpoint", -1, &st, nullptr);
+        sqlite3_step(st);
+        const int pages = sqlite3_column_int(st, 0);
+        sqlite3_finalize(st);
+        return pages;
+    };
+    const int before = spacing();
+    {
+        TADOCheckpointSpacing wide(&F.Conn, 10000);
+        EXPECT_EQ(spacing(), 10000);
+        Insert(101);
+    }
+    EXPECT_EQ(spacing(), before);
+    EXPECT_EQ(Ids(), QStringLiteral("101"));
+}
+
+} // namespace
