@@ -1,0 +1,81 @@
+#pragma once
+
+// The program started on a builder campaign with one consultation window
+// opened from its menu action, and what a user sees of it: the grid's rows
+// and titles, the count, the refresh mark and the recorded boxes.
+
+#include "MainWindowHarness.h"
+
+#include "CampaignFile.h"
+#include "UFBCons.h"
+#include "XDBGrid.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+template <class TWindow>
+class TConsultationTest : public ::testing::Test
+{
+protected:
+    TMainWindowHarness H;
+    std::unique_ptr<TCampaignFile> Campaign;
+    TCampaignOptions Options;
+    TFMain* Main = nullptr;
+    TWindow* W = nullptr;
+
+    // Makes the campaign (Shape may change it first) and starts the program on it.
+    void Start(const std::function<void(TCampaignFile&)>& Shape = {})
+    {
+        Campaign = std::make_unique<TCampaignFile>(Options);
+        if (Shape)
+            Shape(*Campaign);
+        H.SaveSettings(Campaign->Path);
+        Main = H.Start();
+        ASSERT_TRUE(Main->AppConfig->Loaded) << H.Dlg.Texts().join(u'\n').toStdString();
+    }
+
+    // Opens the window from its menu action.
+    void OpenFrom(QAction* Action)
+    {
+        Action->trigger();
+        H.Settle();
+        W = Main->findChild<TWindow*>();
+        ASSERT_TRUE(W && W->isVisible()) << H.Dlg.Texts().join(u'\n').toStdString();
+    }
+
+    void Atualizar() { QTest::mouseClick(W->BConfirm, Qt::LeftButton); }
+
+    // The grid as shown: every record, the cells of its columns joined by
+    // "|", records by ";" (the form of TCampaignFile::Rows).
+    QString GridRows() const
+    {
+        QStringList rows;
+        const TCustomADODataSet* ds = W->GCons->DataSet();
+        const int n = ds && ds->Active() ? ds->RecordCount() : 0;
+        for (int r = 1; r <= n; ++r) {
+            QStringList cells;
+            for (int c = 0; c < W->GCons->Columns()->Count(); ++c)
+                cells << W->GCons->FieldText(r, W->GCons->Columns()->Items(c)->FieldName());
+            rows << cells.join(u'|');
+        }
+        return rows.join(u';');
+    }
+
+    QStringList GridTitles() const
+    {
+        QStringList t;
+        for (int c = 0; c < W->GCons->Columns()->Count(); ++c)
+            t << W->GCons->Columns()->Items(c)->Title()->Caption();
+        return t;
+    }
+
+    QString Count() const { return W->LRegistro->text(); }
+    static QString Registros(int N) { return QStringLiteral("Registros: ") + QString::number(N); }
+    // Rows of an independent statement in the grid's form, and their number.
+    int RowCount(const QString& Rows) const { return Rows.isEmpty() ? 0 : int(Rows.count(u';')) + 1; }
+};
