@@ -5,6 +5,7 @@
 #include "UDBVersion.h"
 #include "UDM.h"
 #include "UFConfigDB.h"
+#include "UFCruzaEti_Cons.h"
 #include "UFCruzaEti_Flor_Cad.h"
 #include "UTBStruct_DB.h"
 #include "UXForms.h"
@@ -172,6 +173,7 @@ void TFMain::RegisterWindows()
         SetChildOpener(A, nullptr);
     // One line per window: SetChildOpener(<action>, OpenChild<TF...>);
     SetChildOpener(LCRUZAETI_FLOR_CAD, OpenChild<TFCruzaEti_Flor_Cad>);
+    SetChildOpener(LCRUZAETI_CONS, OpenChild<TFCruzaEti_Cons>);
 }
 
 void TFMain::SetChildOpener(QAction* Action, TChildOpener Open)
