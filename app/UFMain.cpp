@@ -6,6 +6,7 @@
 #include "UDM.h"
 #include "UFConfigDB.h"
 #include "UFCruzaEti_Cons.h"
+#include "UFCruzaParental_Cons.h"
 #include "UFCruzaEti_Flor_Cad.h"
 #include "UTBStruct_DB.h"
 #include "UXForms.h"
@@ -174,6 +175,7 @@ void TFMain::RegisterWindows()
     // One line per window: SetChildOpener(<action>, OpenChild<TF...>);
     SetChildOpener(LCRUZAETI_FLOR_CAD, OpenChild<TFCruzaEti_Flor_Cad>);
     SetChildOpener(LCRUZAETI_CONS, OpenChild<TFCruzaEti_Cons>);
+    SetChildOpener(LCRUZAPARENTAL_CONS, OpenChild<TFCruzaParental_Cons>);
 }
 
 void TFMain::SetChildOpener(QAction* Action, TChildOpener Open)
