@@ -65,8 +65,6 @@ TFBCons::TFBCons(QWidget* Owner) : TFBCad(Owner)
 
     LRegistro = new QLabel(QStringLiteral("Registros: 0"), this);
     LRegistro->setObjectName(QStringLiteral("LRegistro"));
-    LRegistro->setGeometry(8, BConfirm->y() + 5, 250, 16);
-    SetAnchors(LRegistro, akLeft | akBottom);
 
     Q = new TADOQuery(this);
     Q->setObjectName(QStringLiteral("Q"));
@@ -120,8 +118,13 @@ void TFBCons::FormShow()
 
 void TFBCons::PlaceGrid(int Left, int Top)
 {
-    GCons->setGeometry(Left, Top, BClose->geometry().right() + 1 - Left, BExportar->y() - 4 - Top);
+    // From the window's size, not from the buttons: while the window is
+    // hidden they keep their place until it is shown.
+    const int right = width() - 8, bottom = height() - 31 - 4;
+    GCons->setGeometry(Left, Top, right - Left, bottom - Top);
     SetAnchors(GCons, akLeft | akTop | akRight | akBottom);
+    LRegistro->setGeometry(Left, height() - 26, 250, 16);
+    SetAnchors(LRegistro, akLeft | akBottom);
 }
 
 void TFBCons::MarkOutdated()

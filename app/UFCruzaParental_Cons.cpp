@@ -96,7 +96,6 @@ TFCruzaParental_Cons::TFCruzaParental_Cons(QWidget* Owner) : TFBCons(Owner)
     SG->setGeometry(8, 112, 246, NParental->y() - 4 - 112);
     SetAnchors(SG, akLeft | akTop | akBottom);
 
-    LRegistro->move(GParental->geometry().right() + 8, LRegistro->y());
     PlaceGrid(GParental->geometry().right() + 5, 8);
 
     setTabOrder(CBParental, CBField);
