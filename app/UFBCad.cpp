@@ -1,5 +1,7 @@
 #include "UFBCad.h"
 
+#include "UAppConfig.h"
+#include "UFMain.h"
 #include "UXComboBox.h"
 #include "UXLib.h"
 #include "UXNumEdit.h"
@@ -243,6 +245,16 @@ bool TFBCad::ExportGridToXLS(const QString& FileName, TDBGrid* Grid, TXXLS* XLS)
     } catch (const std::exception& e) {
         return failed(QStringLiteral("Exception"), QString::fromUtf8(e.what()));
     }
+}
+
+bool TFBCad::ConfigLoaded()
+{
+    if (FMain && FMain->AppConfig && FMain->AppConfig->Loaded)
+        return true;
+    ShowError(QStringLiteral("Banco de dados não Conectado."));
+    // Closed from the event loop: a window cannot be hidden while it is being shown.
+    QMetaObject::invokeMethod(this, &TFBCad::BCloseClick, Qt::QueuedConnection);
+    return false;
 }
 
 void TFBCad::Close()

@@ -106,14 +106,8 @@ TAppConfig* TFBCons::Config()
 
 void TFBCons::FormShow()
 {
-    const TAppConfig* cfg = Config();
-    if (!cfg || !cfg->Loaded) {
-        ShowError(QStringLiteral("Banco de dados não Conectado."));
-        // Closed from the event loop: a window cannot be hidden while it is being shown.
-        QMetaObject::invokeMethod(this, &TFBCons::BCloseClick, Qt::QueuedConnection);
-        return;
-    }
-    ShowLoaded();
+    if (ConfigLoaded())
+        ShowLoaded();
 }
 
 void TFBCons::PlaceGrid(int Left, int Top)

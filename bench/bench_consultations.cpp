@@ -11,6 +11,7 @@
 //
 //   bench_consultations --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
+#include "BenchSqlite.h"
 #include "BenchUtil.h"
 #include "CampaignBuilder.h"
 #include "UAppConfig.h"
@@ -159,25 +160,6 @@ QString Statement(TView View)
     return JetSql::RewriteStatement(p.W->Q->SQL.Text());
 }
 
-int StepAll(sqlite3_stmt* S)
-{
-    int rows = 0;
-    const int cols = sqlite3_column_count(S);
-    while (sqlite3_step(S) == SQLITE_ROW) {
-        for (int c = 0; c < cols; ++c) {
-            switch (sqlite3_column_type(S, c)) {
-            case SQLITE_INTEGER: benchmark::DoNotOptimize(sqlite3_column_int64(S, c)); break;
-            case SQLITE_FLOAT: benchmark::DoNotOptimize(sqlite3_column_double(S, c)); break;
-            case SQLITE_TEXT: benchmark::DoNotOptimize(sqlite3_column_text(S, c)); break;
-            default: break;
-            }
-        }
-        ++rows;
-    }
-    sqlite3_reset(S);
-    return rows;
-}
-
 void BM_Bare(benchmark::State& State, TView View, bool Indexed)
 {
     const QByteArray sql = Statement(View).toUtf8();
@@ -191,7 +173,7 @@ void BM_Bare(benchmark::State& State, TView View, bool Indexed)
     }
     int rows = 0;
     for (auto _ : State)
-        rows = StepAll(s);
+        rows = StepAllRows(s);
     State.counters["rows"] = rows;
     sqlite3_finalize(s);
     sqlite3_close(db);

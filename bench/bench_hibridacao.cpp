@@ -8,6 +8,7 @@
 //
 //   bench_hibridacao --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
+#include "BenchSqlite.h"
 #include "CampaignBuilder.h"
 #include "UAppConfig.h"
 #include "UDM.h"
@@ -187,24 +188,7 @@ struct TStmt
     }
     ~TStmt() { sqlite3_finalize(S); }
     // Steps every row, reading every column as the result set does.
-    int Run()
-    {
-        int rows = 0;
-        const int cols = sqlite3_column_count(S);
-        while (sqlite3_step(S) == SQLITE_ROW) {
-            for (int c = 0; c < cols; ++c) {
-                switch (sqlite3_column_type(S, c)) {
-                case SQLITE_INTEGER: benchmark::DoNotOptimize(sqlite3_column_int64(S, c)); break;
-                case SQLITE_FLOAT: benchmark::DoNotOptimize(sqlite3_column_double(S, c)); break;
-                case SQLITE_TEXT: benchmark::DoNotOptimize(sqlite3_column_text(S, c)); benchmark::DoNotOptimize(sqlite3_column_bytes(S, c)); break;
-                default: break;
-                }
-            }
-            ++rows;
-        }
-        sqlite3_reset(S);
-        return rows;
-    }
+    int Run() { return StepAllRows(S); }
 };
 
 // How the grid is read in the bare run: whole, as the window reads it; or
