@@ -27,7 +27,6 @@ TRadioGroupBox::TRadioGroupBox(const QString& Caption, const QStringList& Items,
     layout->setContentsMargins(8, 2, 8, 4);
     for (int i = 0; i < Items.size(); ++i) {
         auto* item = new QRadioButton(Items[i], this);
-        item->setObjectName(objectName() + QStringLiteral("_%1").arg(i));
         m_items->addButton(item, i);
         layout->addWidget(item, i / qMax(1, Columns), i % qMax(1, Columns));
     }
