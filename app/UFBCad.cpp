@@ -1,5 +1,7 @@
 #include "UFBCad.h"
 
+#include "UAppConfig.h"
+#include "UFMain.h"
 #include "UXComboBox.h"
 #include "UXForms.h"
 #include "UXLib.h"
@@ -242,6 +244,16 @@ bool TFBCad::ExportGridToXLS(const QString& FileName, TDBGrid* Grid, TXXLS* XLS)
         ShowInfo(QStringLiteral("Arquivo ") + FileName + QStringLiteral(" exportado com sucesso."));
         return true;
     });
+}
+
+bool TFBCad::ConfigLoaded()
+{
+    if (FMain && FMain->AppConfig && FMain->AppConfig->Loaded)
+        return true;
+    ShowError(QStringLiteral("Banco de dados não Conectado."));
+    // Closed from the event loop: a window cannot be hidden while it is being shown.
+    QMetaObject::invokeMethod(this, &TFBCad::BCloseClick, Qt::QueuedConnection);
+    return false;
 }
 
 void TFBCad::Close()

@@ -65,6 +65,10 @@ public:
     // Writes Grid's titles and every record of its dataset to a new workbook.
     bool ExportGridToXLS(const QString& FileName, TDBGrid* Grid, TXXLS* XLS);
 
+    // True when a configuration is loaded; otherwise "Banco de dados não
+    // Conectado." and the window closes. For FormShow.
+    bool ConfigLoaded();
+
     // Closes the window as its frame's close button does.
     void Close();
     void BCloseClick();

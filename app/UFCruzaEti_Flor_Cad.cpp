@@ -296,13 +296,8 @@ void TFCruzaEti_Flor_Cad::SetRGOperItemIndex(int Index)
 
 void TFCruzaEti_Flor_Cad::FormShow()
 {
-    const TAppConfig* cfg = Config();
-    if (!cfg || !cfg->Loaded) {
-        ShowError(QStringLiteral("Banco de dados não Conectado."));
-        // Closed from the event loop: a window cannot be hidden while it is being shown.
-        QMetaObject::invokeMethod(this, &TFCruzaEti_Flor_Cad::BCloseClick, Qt::QueuedConnection);
+    if (!ConfigLoaded())
         return;
-    }
     Inicialize_Usuario(id_emasculador, false);
     QGrid->SQL.setText(SQL_Flor_Grid(QString()));
     QGrid->Open();

@@ -5,6 +5,8 @@
 #include "UDBVersion.h"
 #include "UDM.h"
 #include "UFConfigDB.h"
+#include "UFCruzaEti_Cons.h"
+#include "UFCruzaParental_Cons.h"
 #include "UFCruzaEti_Flor_Cad.h"
 #include "UFCruzaEti_Print_Expo.h"
 #include "UFImport_CSV.h"
@@ -176,6 +178,8 @@ void TFMain::RegisterWindows()
     SetChildOpener(LCRUZAETI_FLOR_CAD, OpenChild<TFCruzaEti_Flor_Cad>);
     SetChildOpener(LCRUZAETI_PRINT_EXPO, OpenChild<TFCruzaEti_Print_Expo>);
     SetChildOpener(LCaract_Parental, OpenChild<TFImport_CSV>);
+    SetChildOpener(LCRUZAETI_CONS, OpenChild<TFCruzaEti_Cons>);
+    SetChildOpener(LCRUZAPARENTAL_CONS, OpenChild<TFCruzaParental_Cons>);
 }
 
 void TFMain::SetChildOpener(QAction* Action, TChildOpener Open)

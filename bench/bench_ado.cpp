@@ -2,6 +2,7 @@
 // file: a one-row lookup by key, a one-row insert, and reading a
 // 100,000-row result whole (time and memory). Ratios from medians.
 
+#include "BenchSqlite.h"
 #include "BenchUtil.h"
 #include "XAdo.h"
 
@@ -195,20 +196,7 @@ void BM_StepAllRaw(benchmark::State& state)
     sqlite3_prepare_v2(f.raw, AllSql, -1, &st, nullptr);
     int rows = 0;
     for (auto _ : state) {
-        rows = 0;
-        const int cols = sqlite3_column_count(st);
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            for (int c = 0; c < cols; ++c) {
-                switch (sqlite3_column_type(st, c)) {
-                case SQLITE_INTEGER: benchmark::DoNotOptimize(sqlite3_column_int64(st, c)); break;
-                case SQLITE_FLOAT: benchmark::DoNotOptimize(sqlite3_column_double(st, c)); break;
-                case SQLITE_TEXT: benchmark::DoNotOptimize(sqlite3_column_text(st, c)); break;
-                default: break;
-                }
-            }
-            ++rows;
-        }
-        sqlite3_reset(st);
+        rows = StepAllRows(st);
     }
     sqlite3_finalize(st);
     state.counters["rows"] = rows;

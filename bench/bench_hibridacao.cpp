@@ -10,8 +10,9 @@
 //
 //   bench_hibridacao --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
-#include "BenchUtil.h"
 #include "BenchProgram.h"
+#include "BenchSqlite.h"
+#include "BenchUtil.h"
 #include "CampaignBuilder.h"
 #include "UAppConfig.h"
 #include "UDBVersion.h"
@@ -161,24 +162,7 @@ struct TStmt
     }
     ~TStmt() { sqlite3_finalize(S); }
     // Steps up to Max rows (all when Max < 0), reading every column as the result set does.
-    int Run(int Max = -1)
-    {
-        int rows = 0;
-        const int cols = sqlite3_column_count(S);
-        while ((Max < 0 || rows < Max) && sqlite3_step(S) == SQLITE_ROW) {
-            for (int c = 0; c < cols; ++c) {
-                switch (sqlite3_column_type(S, c)) {
-                case SQLITE_INTEGER: benchmark::DoNotOptimize(sqlite3_column_int64(S, c)); break;
-                case SQLITE_FLOAT: benchmark::DoNotOptimize(sqlite3_column_double(S, c)); break;
-                case SQLITE_TEXT: benchmark::DoNotOptimize(sqlite3_column_text(S, c)); benchmark::DoNotOptimize(sqlite3_column_bytes(S, c)); break;
-                default: break;
-                }
-            }
-            ++rows;
-        }
-        sqlite3_reset(S);
-        return rows;
-    }
+    int Run(int Max = -1) { return StepAllRows(S, Max); }
 };
 
 void Exec(sqlite3* Db, const char* Sql)

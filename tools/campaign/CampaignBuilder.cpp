@@ -232,6 +232,61 @@ const char* const lastNames[] = {"Silva", "Souza", "Oliveira", "Pereira", "Lima"
 const char* const geneTypes[] = {"CONV", "RR", "B2RF", "WS", "GLT", "LL"};
 const char* const machines[] = {"CAMPO01", "CAMPO02", "LAB-HIBR"};
 
+// The envelopes of Options on the labels made so far; a generator of their
+// own, so that they change nothing else the seed makes.
+void AddEnvelopes(TADOConnection* Conn, const QList<Table>& Tables, const TCampaignOptions& Options, bool HasSeq,
+                  const std::vector<qint64>& Labels, TCampaignInfo& Info)
+{
+    const int total = qMax(0, Options.Envelopes);
+    const int bare = qBound(0, Options.EnvelopesWithoutCrossing, total);
+    if (total == 0)
+        return;
+    // The current crossing of every crossed label: written off or not.
+    std::vector<std::pair<qint64, bool>> crossed;
+    {
+        TADOQuery q;
+        q.setConnection(Conn);
+        q.SQL.setText(HasSeq ? QStringLiteral("SELECT c.nc_rep, c.status FROM Cruza c WHERE c.seq = "
+                                              "(SELECT MAX(c2.seq) FROM Cruza c2 WHERE c2.nc_rep = c.nc_rep)")
+                             : QStringLiteral("SELECT nc_rep, status FROM Cruza"));
+        q.Open();
+        for (; !q.Eof(); q.Next())
+            crossed.emplace_back(q.Fields(0)->AsLargeInt(), q.Fields(1)->AsString() == QLatin1String("X"));
+    }
+    std::vector<qint64> uncrossed;
+    {
+        std::vector<qint64> names;
+        for (const auto& c : crossed)
+            names.push_back(c.first);
+        std::sort(names.begin(), names.end());
+        for (qint64 l : Labels)
+            if (!std::binary_search(names.begin(), names.end(), l))
+                uncrossed.push_back(l);
+    }
+    if (total - bare > int(crossed.size()) || bare > int(uncrossed.size()))
+        throw EOleException(QStringLiteral("%1 envelopes (%2 without crossing) do not fit on %3 crossed and %4 free labels")
+                                .arg(total).arg(bare).arg(crossed.size()).arg(uncrossed.size()));
+    std::mt19937 rnd(Options.Seed * 7919u + 17u);
+    auto pick = [&](int n) { return int(rnd() % quint32(n)); };
+    std::shuffle(crossed.begin(), crossed.end(), rnd);
+    std::shuffle(uncrossed.begin(), uncrossed.end(), rnd);
+    Inserter env(Conn, TableNamed(Tables, "Colheita"));
+    const int executors = qMax(1, Options.Executors);
+    qint64 clock = 86400 * 120;
+    for (int i = 0; i < total; ++i) {
+        const bool onCrossing = i < total - bare;
+        const qint64 label = onCrossing ? crossed[size_t(i)].first : uncrossed[size_t(i - (total - bare))];
+        clock += 10 + pick(120);
+        env.Row({{"ID_CRUZA", QVariant()}, {"ID_USUA", 1 + pick(executors)}, {"NC_REP", double(label)},
+                 {"QTE_SEM", pick(31)}, {"LOTE", QStringLiteral("CX-%1").arg(1 + i / 50, 4, 10, QChar(u'0'))},
+                 {"OBS", pick(4) == 0 ? QVariant(QStringLiteral("Obs. %1").arg(i + 1)) : QVariant()},
+                 {"DUPD", Stamp(clock)}, {"CMAQ", QLatin1String(machines[pick(std::size(machines))])}});
+        Info.EnvelopesWrittenOff += onCrossing && crossed[size_t(i)].second;
+    }
+    Info.Envelopes = env.rows();
+    Info.EnvelopesWithoutCrossing = bare;
+}
+
 } // namespace
 
 QString TCampaignInfo::Describe() const
@@ -420,6 +475,7 @@ TCampaignInfo TCampaignBuilder::Build(const QString& Path, const TCampaignOption
             }
             info.Crossings = cruza.rows();
         }
+        AddEnvelopes(&conn, tables, Options, hasSeq, labelNumbers, info);
         engine->Exec(QStringLiteral("COMMIT"));
     } catch (...) {
         try {

@@ -26,6 +26,11 @@ struct TCampaignOptions
     bool LabelIndex = false;
     bool DateIndex = false;
     quint32 Seed = 1;
+    // Harvest envelopes (Colheita rows, one label each): EnvelopesWithoutCrossing
+    // of them on labels that no Cruza row names, the others on labels with
+    // crossings, written-off ones among them as they come.
+    int Envelopes = 0;
+    int EnvelopesWithoutCrossing = 0;
 };
 
 // What was made.
@@ -43,6 +48,9 @@ struct TCampaignInfo
     int Registered = 0;      // rows on SEQ 2 after a write-off
     qint64 FirstLabel = 0;   // the lowest label number
     qint64 LastLabel = 0;    // the highest label number
+    int Envelopes = 0;                  // Colheita rows
+    int EnvelopesWrittenOff = 0;        // on labels whose current crossing is written off
+    int EnvelopesWithoutCrossing = 0;   // on labels without a Cruza row
     QString Describe() const;
 };
 

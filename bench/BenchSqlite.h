@@ -1,0 +1,30 @@
+#pragma once
+
+// The bare side of a benchmark: a statement stepped on raw SQLite.
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+// Steps the rows of S (at most Max, all when Max < 0), reading every column
+// as a result set does, then resets it; the number of rows.
+inline int StepAllRows(sqlite3_stmt* S, int Max = -1)
+{
+    int rows = 0;
+    const int cols = sqlite3_column_count(S);
+    while ((Max < 0 || rows < Max) && sqlite3_step(S) == SQLITE_ROW) {
+        for (int c = 0; c < cols; ++c) {
+            switch (sqlite3_column_type(S, c)) {
+            case SQLITE_INTEGER: benchmark::DoNotOptimize(sqlite3_column_int64(S, c)); break;
+            case SQLITE_FLOAT: benchmark::DoNotOptimize(sqlite3_column_double(S, c)); break;
+            case SQLITE_TEXT:
+                benchmark::DoNotOptimize(sqlite3_column_text(S, c));
+                benchmark::DoNotOptimize(sqlite3_column_bytes(S, c));
+                break;
+            default: break;
+            }
+        }
+        ++rows;
+    }
+    sqlite3_reset(S);
+    return rows;
+}

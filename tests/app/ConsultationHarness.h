@@ -1,0 +1,84 @@
+#pragma once
+
+// The program started on a builder campaign with one consultation window
+// opened from its menu action, and what a user sees of it.
+
+#include "MainWindowHarness.h"
+
+#include "../platform/XlsxReadBack.h"
+#include "CampaignFile.h"
+#include "UFBCons.h"
+#include "UXXLS.h"
+#include "XDBGrid.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+template <class TWindow>
+class TConsultationTest : public ::testing::Test
+{
+protected:
+    TMainWindowHarness H;
+    std::unique_ptr<TCampaignFile> Campaign;
+    TCampaignOptions Options;
+    TFMain* Main = nullptr;
+    TWindow* W = nullptr;
+
+    // Makes the campaign (Shape may change it), starts the program, opens the window from Action.
+    void Open(QAction* TFMain::*Action, const std::function<void(TCampaignFile&)>& Shape = {})
+    {
+        Campaign = std::make_unique<TCampaignFile>(Options);
+        if (Shape)
+            Shape(*Campaign);
+        H.SaveSettings(Campaign->Path);
+        Main = H.Start();
+        ASSERT_TRUE(Main->AppConfig->Loaded);
+        (Main->*Action)->trigger();
+        H.Settle();
+        W = Main->findChild<TWindow*>();
+        ASSERT_TRUE(W && W->isVisible()) << H.Dlg.Texts().join(u'\n').toStdString();
+    }
+
+    void Atualizar() { QTest::mouseClick(W->BConfirm, Qt::LeftButton); }
+
+    // The grid as shown, in the form of TCampaignFile::Rows ("a|b;c|d").
+    QString GridRows() const
+    {
+        return Table(W->GCons->DataSet()->Active() ? W->GCons->DataSet()->RecordCount() : 0, [&](int r, int c) {
+            return W->GCons->FieldText(r + 1, W->GCons->Columns()->Items(c)->FieldName());
+        });
+    }
+    QString Titles() const
+    {
+        return Table(1, [&](int, int c) { return W->GCons->Columns()->Items(c)->Title()->Caption(); });
+    }
+    // Exports the grid to File and reads the workbook back in the same form, titles first.
+    QString Export(const QString& File)
+    {
+        H.Files.Answer(File);
+        QTest::mouseClick(W->BExportar, Qt::LeftButton);
+        const XlsxBook book = ReadXlsx(File);
+        EXPECT_TRUE(book.Error.isEmpty()) << book.Error.toStdString();
+        int rows = 0;
+        while (book.Cells.contains(TXXLS::CellName(rows + 1, 1)))
+            ++rows;
+        return Table(rows, [&](int r, int c) { return book.Text(TXXLS::CellName(r + 1, c + 1)); });
+    }
+    QString Table(int Rows, const std::function<QString(int, int)>& Cell) const
+    {
+        QStringList rows;
+        for (int r = 0; r < Rows; ++r) {
+            QStringList cells;
+            for (int c = 0; c < W->GCons->Columns()->Count(); ++c)
+                cells << Cell(r, c);
+            rows << cells.join(u'|');
+        }
+        return rows.join(u';');
+    }
+    static QString Registros(const QString& Rows) { return QStringLiteral("Registros: %1").arg(Rows.isEmpty() ? 0 : Rows.count(u';') + 1); }
+};

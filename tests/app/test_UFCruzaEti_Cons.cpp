@@ -1,0 +1,160 @@
+#include "ConsultationHarness.h"
+
+#include "UFCruzaEti_Cons.h"
+#include "XAdoEngine.h"
+
+#include <QFile>
+
+namespace {
+
+// The views worked out another way: the current crossing is the one that
+// no later sequence of its label follows.
+const QString Current = QStringLiteral(
+    "NOT EXISTS (SELECT 1 FROM Cruza n WHERE n.nc_rep = cur.nc_rep AND n.seq > cur.seq)");
+const QString ResumoExpected = QStringLiteral(
+    "SELECT pc.planejamento, pc.nc, pc.codigo_cruza, CASE cur.reverso WHEN '0' THEN 'Nao' ELSE 'Sim' END AS rv, "
+    "SUM(h.qte_sem), COUNT(*) FROM Colheita h, Etiqueta_Cruza e, Planejamento_Cruza pc, Cruza cur "
+    "WHERE e.nc_rep = h.nc_rep AND pc.nc = e.nc AND cur.nc_rep = h.nc_rep AND %1 "
+    "GROUP BY pc.planejamento, pc.nc, pc.codigo_cruza, rv ORDER BY pc.planejamento, pc.nc, rv").arg(Current);
+const QString EnvelopeExpected = QStringLiteral(
+    "SELECT h.lote, h.dupd, pc.planejamento, e.nc_rep, e.nc_print, pc.codigo_cruza, "
+    "CASE cur.reverso WHEN '0' THEN 'Nao' ELSE 'Sim' END, h.qte_sem, h.obs, em.nome "
+    "FROM Colheita h, Etiqueta_Cruza e, Planejamento_Cruza pc, Cruza cur, Emasculador em "
+    "WHERE e.nc_rep = h.nc_rep AND pc.nc = e.nc AND cur.nc_rep = h.nc_rep AND em.id = cur.id_emasculador AND %1 "
+    "ORDER BY h.lote, h.dupd").arg(Current);
+
+constexpr qint64 Nc = 10003;
+QString Label(int Rep) { return QString::number(TCampaignBuilder::LabelNumber(Nc, Rep, false)); }
+
+// Crossing 10003 harvested anew: rep 1 normal, rep 2 reversed, rep 3 written
+// off twice (reversed, then normal), rep 4 never crossed; a label of 10004
+// crossed by an executor missing from Emasculador.
+void ShapeEdgeCases(TCampaignFile& C)
+{
+    for (const char* table : {"Cruza", "Colheita"})
+        C.Exec(QStringLiteral("DELETE FROM %1 WHERE nc_rep IN (SELECT nc_rep FROM Etiqueta_Cruza WHERE nc IN (10003, 10004))")
+                   .arg(QLatin1String(table)));
+    const QString other = QString::number(TCampaignBuilder::LabelNumber(10004, 1, false));
+    const QStringList cruza{Label(1) + ", 1, '0', 'M', 1", Label(2) + ", 1, '1', 'M', 2", Label(3) + ", 1, '1', 'X', 1",
+                            Label(3) + ", 2, '0', 'X', 3", other + ", 1, '0', 'M', 99"};
+    for (const QString& v : cruza)
+        C.Exec(QStringLiteral("INSERT INTO Cruza (nc_rep, seq, reverso, status, id_emasculador, dupd, cmaq) "
+                              "VALUES (%1, '2025-01-01 10:00:00', 'C1')").arg(v));
+    const QStringList seeds{Label(1) + ", 5", Label(2) + ", 7", Label(3) + ", 3", Label(4) + ", 11", other + ", 13"};
+    for (int i = 0; i < seeds.size(); ++i)
+        C.Exec(QStringLiteral("INSERT INTO Colheita (nc_rep, qte_sem, lote, obs, dupd, cmaq) "
+                              "VALUES (%1, 'AAA', 'O''Brien', '2025-02-01 08:00:0%2', 'C1')").arg(seeds[i]).arg(i));
+}
+
+class ColheitaCons : public TConsultationTest<TFCruzaEti_Cons>
+{
+protected:
+    ColheitaCons()
+    {
+        Options.Labels = 240;
+        Options.Crossings = 180;
+        Options.Envelopes = 90;
+        Options.EnvelopesWithoutCrossing = 8;
+        Options.Seed = 15;
+    }
+    void Open(const std::function<void(TCampaignFile&)>& Shape = {}) { TConsultationTest::Open(&TFMain::LCRUZAETI_CONS, Shape); }
+    void Choose(int Item) { QTest::mouseClick(W->RGFiltro->Item(Item), Qt::LeftButton); }
+};
+
+} // namespace
+
+TEST_F(ColheitaCons, OpensWithTheSummaryAndSwitchesViewOnlyOnAtualizar)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const QString resumo = Campaign->Rows(ResumoExpected), envelopes = Campaign->Rows(EnvelopeExpected);
+    EXPECT_GT(resumo.count(u';'), 10);
+    EXPECT_EQ(GridRows(), resumo);
+    EXPECT_EQ(W->LRegistro->text(), Registros(resumo));
+    EXPECT_FALSE(W->Outdated());
+    Choose(1);
+    EXPECT_TRUE(W->Outdated());
+    EXPECT_EQ(GridRows(), resumo);
+    Atualizar();
+    EXPECT_EQ(GridRows(), envelopes);
+    EXPECT_EQ(W->LRegistro->text(), Registros(envelopes));
+    EXPECT_FALSE(W->Outdated());
+    // Every envelope of a crossed label is listed (the builder's executors are all listed).
+    EXPECT_EQ(envelopes.count(u';') + 1, Campaign->Info.Envelopes - Campaign->Info.EnvelopesWithoutCrossing);
+    EXPECT_GT(Campaign->Info.EnvelopesWrittenOff, 0);
+    EXPECT_EQ(H.Dlg.Count(), 0);
+}
+
+TEST_F(ColheitaCons, ReverseSplitWriteOffsAndMissingRows)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(ShapeEdgeCases));
+    const QString plan = Campaign->Scalar(QStringLiteral("SELECT planejamento FROM Planejamento_Cruza WHERE nc = %1").arg(Nc));
+    EXPECT_EQ(GridRows(), Campaign->Rows(ResumoExpected));
+    // Rep 1 and the written-off rep 3 under "Nao", rep 2 under "Sim", rep 4 nowhere.
+    EXPECT_EQ(GridRows().split(u';').filter(QStringLiteral("|CZ-10003|")),
+              (QStringList{plan + QStringLiteral("|10003|CZ-10003|Nao|8|2"), plan + QStringLiteral("|10003|CZ-10003|Sim|7|1")}));
+    EXPECT_TRUE(GridRows().contains(QStringLiteral("|CZ-10004|Nao|13|1")));
+    Choose(1);
+    Atualizar();
+    EXPECT_EQ(GridRows(), Campaign->Rows(EnvelopeExpected));
+    const QStringList lot = GridRows().split(u';').filter(QStringLiteral("AAA|"));
+    EXPECT_EQ(lot.size(), 3);   // the uncrossed label and the unlisted executor left out
+    EXPECT_EQ(lot.filter(Label(3) + u'|' + Label(3) + QStringLiteral("|CZ-10003|Nao|3|O'Brien|")).size(), 1);
+}
+
+TEST_F(ColheitaCons, FailingQueryThenAnEmptyHarvestOfAReturnedCampaign)
+{
+    Options.TalLock = 2;
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const QString before = W->LRegistro->text();
+    Choose(1);
+    Campaign->Conn.Engine()->Exec(QStringLiteral("ALTER TABLE Colheita RENAME TO Colheita_Fora"));
+    Atualizar();
+    ASSERT_EQ(H.Dlg.Count(), 1);
+    EXPECT_EQ(H.Dlg.Last().Kind, mtError);
+    EXPECT_TRUE(H.Dlg.Last().Text.contains(QStringLiteral("Colheita"))) << H.Dlg.Last().Text.toStdString();
+    EXPECT_EQ(W->GCons->Columns()->Count(), 10);   // set up for the envelopes, without rows
+    EXPECT_EQ(GridRows(), QString());
+    EXPECT_EQ(W->LRegistro->text(), before);
+    Campaign->Conn.Engine()->Exec(QStringLiteral("ALTER TABLE Colheita_Fora RENAME TO Colheita"));
+    Atualizar();
+    EXPECT_EQ(GridRows(), Campaign->Rows(EnvelopeExpected));
+    Campaign->Exec(QStringLiteral("DELETE FROM Colheita"));
+    Atualizar();
+    EXPECT_EQ(GridRows(), QString());
+    EXPECT_EQ(W->LRegistro->text(), Registros(QString()));
+    EXPECT_EQ(H.Dlg.Count(), 1);
+}
+
+TEST_F(ColheitaCons, ExportReadBackAndExistingFileRefused)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(ShapeEdgeCases));
+    Choose(1);
+    Atualizar();
+    const QString file = Campaign->Dir.filePath(QStringLiteral("envelopes.xls"));
+    EXPECT_EQ(Export(file), Titles() + u';' + Campaign->Rows(EnvelopeExpected));
+    EXPECT_EQ(H.Dlg.Texts(), QStringList{QStringLiteral("Arquivo ") + file + QStringLiteral(" exportado com sucesso.")});
+    EXPECT_EQ(H.Files.Last().Filter, QStringLiteral("Arquivo MS-Excel|*.xls|Todos Arquivos|*.*"));
+    EXPECT_EQ(ReadXlsx(file).Cells.value(QStringLiteral("H2")).Type, QString());   // seed counts stay numbers
+
+    auto bytes = [&] { QFile f(file); return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(); };
+    const QByteArray saved = bytes();
+    H.Dlg.Clear();
+    H.Files.Answer(file);
+    QTest::mouseClick(W->BExportar, Qt::LeftButton);
+    EXPECT_EQ(H.Dlg.Texts(), QStringList{QStringLiteral("O arquivo ") + file + QStringLiteral(" já existe.")});
+    EXPECT_EQ(bytes(), saved);
+}
+
+// The grid fills the window down to the buttons, the count below it, also maximised.
+TEST_F(ColheitaCons, GridAndCountFollowTheWindow)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    for (int pass = 0; pass < 2; ++pass) {
+        const QRect grid = W->GCons->geometry(), count = W->LRegistro->geometry();
+        EXPECT_EQ(grid.right(), W->BClose->geometry().right());
+        EXPECT_EQ(grid.bottom() + 1 + 4, W->BExportar->y());
+        EXPECT_TRUE(count.x() == grid.x() && count.y() > grid.bottom() && count.bottom() < W->height());
+        W->parentWidget()->showMaximized();
+        H.Settle();
+    }
+}
