@@ -8,7 +8,12 @@
 
 #include "CampaignFile.h"
 #include "UFBCons.h"
+#include "UXXLS.h"
+#include "XDialogs.h"
+#include "XFileDialogs.h"
 #include "XDBGrid.h"
+
+#include "../platform/XlsxReadBack.h"
 
 #include <QAction>
 #include <QLabel>
@@ -72,6 +77,40 @@ protected:
         for (int c = 0; c < W->GCons->Columns()->Count(); ++c)
             t << W->GCons->Columns()->Items(c)->Title()->Caption();
         return t;
+    }
+
+    // Exports the grid through "Exportar" to File and reads the workbook back:
+    // the title row, then the data rows, in the form of GridRows; a cell
+    // beyond the last record comes back as one more row.
+    QString ExportedRows(const QString& File)
+    {
+        H.Dlg.Clear();
+        H.Files.Answer(File);
+        QTest::mouseClick(W->BExportar, Qt::LeftButton);
+        EXPECT_EQ(H.Dlg.Texts(), QStringList{QStringLiteral("Arquivo ") + File + QStringLiteral(" exportado com sucesso.")});
+        const XlsxBook book = ReadXlsx(File);
+        EXPECT_TRUE(book.Error.isEmpty()) << book.Error.toStdString();
+        const int cols = W->GCons->Columns()->Count();
+        const int records = W->Q->RecordCount();
+        QStringList rows;
+        for (int r = 1; r <= records + 2; ++r) {
+            QStringList cells;
+            bool any = false;
+            for (int c = 1; c <= cols + 1; ++c) {
+                any = any || book.Cells.contains(TXXLS::CellName(r, c));
+                if (c <= cols)
+                    cells << book.Text(TXXLS::CellName(r, c));
+            }
+            if (r <= records + 1 || any)
+                rows << cells.join(u'|');
+        }
+        return rows.join(u';');
+    }
+    // The title row and the rows as the grid shows them.
+    QString ShownRows() const
+    {
+        const QString rows = GridRows();
+        return GridTitles().join(u'|') + (rows.isEmpty() ? QString() : u';' + rows);
     }
 
     QString Count() const { return W->LRegistro->text(); }
