@@ -7,6 +7,9 @@
 #include "UFConfigDB.h"
 #include "UFCruzaEti_Cons.h"
 #include "UFCruzaEti_Flor_Cad.h"
+#include "UFCruza_Emasculador_Cons.h"
+#include "UFCruza_Parental_Pivot_Cons.h"
+#include "UFCruza_Planejado_Cons.h"
 #include "UTBStruct_DB.h"
 #include "UXForms.h"
 #include "UXLib.h"
@@ -174,6 +177,9 @@ void TFMain::RegisterWindows()
     // One line per window: SetChildOpener(<action>, OpenChild<TF...>);
     SetChildOpener(LCRUZAETI_FLOR_CAD, OpenChild<TFCruzaEti_Flor_Cad>);
     SetChildOpener(LCRUZAETI_CONS, OpenChild<TFCruzaEti_Cons>);
+    SetChildOpener(LCRUZA_PLANEJADO_CONS, OpenChild<TFCruza_Planejado_Cons>);
+    SetChildOpener(LCRUZAETI_EMASC_CONS, OpenChild<TFCruza_Emasculador_Cons>);
+    SetChildOpener(LCRUZA_PARENTAL_PIVOT_CONS, OpenChild<TFCruza_Parental_Pivot_Cons>);
 }
 
 void TFMain::SetChildOpener(QAction* Action, TChildOpener Open)
