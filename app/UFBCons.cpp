@@ -67,6 +67,8 @@ TFBCons::TFBCons(QWidget* Owner) : TFBCad(Owner)
     LRegistro->setObjectName(QStringLiteral("LRegistro"));
     LRegistro->setGeometry(8, BConfirm->y() + 5, 250, 16);
     SetAnchors(LRegistro, akLeft | akBottom);
+    m_buttonsRight = width() - (BClose->geometry().right() + 1);
+    m_buttonsBottom = height() - BExportar->y();
 
     Q = new TADOQuery(this);
     Q->setObjectName(QStringLiteral("Q"));
@@ -120,7 +122,9 @@ void TFBCons::FormShow()
 
 void TFBCons::PlaceGrid(int Left, int Top)
 {
-    GCons->setGeometry(Left, Top, BClose->geometry().right() + 1 - Left, BExportar->y() - 4 - Top);
+    // From the window's size: a window resized before it is shown moves its
+    // anchored buttons only when it shows, so their places may be stale here.
+    GCons->setGeometry(Left, Top, width() - m_buttonsRight - Left, height() - m_buttonsBottom - 4 - Top);
     SetAnchors(GCons, akLeft | akTop | akRight | akBottom);
 }
 

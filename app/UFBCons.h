@@ -118,4 +118,8 @@ protected:
 private:
     void SetView(const TConsView& View);
     void ShowCount();
+
+    // The buttons' distances from the right and bottom edges.
+    int m_buttonsRight = 0;
+    int m_buttonsBottom = 0;
 };

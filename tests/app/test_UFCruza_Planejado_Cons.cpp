@@ -103,6 +103,9 @@ TEST_F(PlanejadoCons, OpensWithTheHarvestOfEveryCrossingAndReverseFlag)
     EXPECT_EQ(Count(), Registros(RowCount(expected)));
     EXPECT_FALSE(W->Outdated());
     EXPECT_EQ(W->RGFiltro->ItemIndex(), 0);
+    // The grid reaches the buttons, as the window was sized before it was shown.
+    EXPECT_EQ(W->GCons->geometry().right(), W->BClose->geometry().right());
+    EXPECT_EQ(W->GCons->geometry().bottom(), W->BExportar->y() - 5);
     // The re-hybridised label's envelope goes with its newest crossing, reversed;
     // the envelope of its label never crossed is not counted.
     EXPECT_EQ(RowOf(Rehybridised).section(u'|', 3, 5), QStringLiteral("Sim|5|1"));
