@@ -80,23 +80,23 @@ TFCruza_Parental_Pivot_Cons::TFCruza_Parental_Pivot_Cons(QWidget* Owner) : TFBCo
 
     GBFiltro = new QGroupBox(QStringLiteral(" Filtro "), this);
     GBFiltro->setObjectName(QStringLiteral("GBFiltro"));
-    GBFiltro->setGeometry(8, 4, 560, 76);
+    GBFiltro->setGeometry(8, 4, 640, 76);
 
     auto* lplan = new QLabel(QStringLiteral("Planejamento Cruza:"), GBFiltro);
     lplan->setObjectName(QStringLiteral("LPlanejamento"));
-    lplan->setGeometry(10, 23, 120, 16);
+    lplan->setGeometry(10, 23, 130, 16);
     id_planejamento = new QComboBox(GBFiltro);
     id_planejamento->setObjectName(QStringLiteral("id_planejamento"));
-    id_planejamento->setGeometry(134, 18, 250, 24);
+    id_planejamento->setGeometry(144, 18, 250, 24);
 
     auto* lviavel = new QLabel(QStringLiteral("Filtrar somente cruzamento com CRUZA viável abaixo de (MENOR QUE) :"), GBFiltro);
     lviavel->setObjectName(QStringLiteral("LViavel"));
-    lviavel->setGeometry(10, 51, 420, 16);
+    lviavel->setGeometry(10, 51, 500, 16);
     nviavel = new TXNumEdit(GBFiltro);
     nviavel->setObjectName(QStringLiteral("nviavel"));
     nviavel->SetEntryRequired(integervalue);
     nviavel->SetDisplayFormat(QStringLiteral("0;-0"));
-    nviavel->setGeometry(434, 46, 60, 24);
+    nviavel->setGeometry(514, 46, 60, 24);
 
     connect(id_planejamento, &QComboBox::activated, this, &TFCruza_Parental_Pivot_Cons::id_planejamentoChange);
 
