@@ -65,10 +65,6 @@ TFBCons::TFBCons(QWidget* Owner) : TFBCad(Owner)
 
     LRegistro = new QLabel(QStringLiteral("Registros: 0"), this);
     LRegistro->setObjectName(QStringLiteral("LRegistro"));
-    LRegistro->setGeometry(8, BConfirm->y() + 5, 250, 16);
-    SetAnchors(LRegistro, akLeft | akBottom);
-    m_buttonsRight = width() - (BClose->geometry().right() + 1);
-    m_buttonsBottom = height() - BExportar->y();
 
     Q = new TADOQuery(this);
     Q->setObjectName(QStringLiteral("Q"));
@@ -122,10 +118,13 @@ void TFBCons::FormShow()
 
 void TFBCons::PlaceGrid(int Left, int Top)
 {
-    // From the window's size: a window resized before it is shown moves its
-    // anchored buttons only when it shows, so their places may be stale here.
-    GCons->setGeometry(Left, Top, width() - m_buttonsRight - Left, height() - m_buttonsBottom - 4 - Top);
+    // From the window's size, not from the buttons: while the window is
+    // hidden they keep their place until it is shown.
+    const int right = width() - 8, bottom = height() - 31 - 4;
+    GCons->setGeometry(Left, Top, right - Left, bottom - Top);
     SetAnchors(GCons, akLeft | akTop | akRight | akBottom);
+    LRegistro->setGeometry(Left, height() - 26, 250, 16);
+    SetAnchors(LRegistro, akLeft | akBottom);
 }
 
 void TFBCons::MarkOutdated()

@@ -112,14 +112,13 @@ protected:
 
     void FormShow() override;
     // The grid from (Left, Top) down to 4 pixels above the buttons and right
-    // to the right edge of "Fechar"; it follows the window's size.
+    // to the right edge of "Fechar", the record count below its left edge;
+    // both follow the window's size. Call it
+    // after the window has its size; place the window's own controls in
+    // that size too.
     void PlaceGrid(int Left, int Top);
 
 private:
     void SetView(const TConsView& View);
     void ShowCount();
-
-    // The buttons' distances from the right and bottom edges.
-    int m_buttonsRight = 0;
-    int m_buttonsBottom = 0;
 };

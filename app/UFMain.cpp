@@ -6,6 +6,7 @@
 #include "UDM.h"
 #include "UFConfigDB.h"
 #include "UFCruzaEti_Cons.h"
+#include "UFCruzaParental_Cons.h"
 #include "UFCruzaEti_Flor_Cad.h"
 #include "UFCruza_Emasculador_Cons.h"
 #include "UFCruza_Parental_Pivot_Cons.h"
@@ -180,6 +181,7 @@ void TFMain::RegisterWindows()
     SetChildOpener(LCRUZA_PLANEJADO_CONS, OpenChild<TFCruza_Planejado_Cons>);
     SetChildOpener(LCRUZAETI_EMASC_CONS, OpenChild<TFCruza_Emasculador_Cons>);
     SetChildOpener(LCRUZA_PARENTAL_PIVOT_CONS, OpenChild<TFCruza_Parental_Pivot_Cons>);
+    SetChildOpener(LCRUZAPARENTAL_CONS, OpenChild<TFCruzaParental_Cons>);
 }
 
 void TFMain::SetChildOpener(QAction* Action, TChildOpener Open)

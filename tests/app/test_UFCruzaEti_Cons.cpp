@@ -234,3 +234,20 @@ TEST_F(ColheitaCons, RefusesToWorkWithoutConfiguration)
     H.Settle();
     EXPECT_TRUE(Main->findChildren<TFCruzaEti_Cons*>().isEmpty());
 }
+
+// The grid fills the window down to the buttons and the count sits below
+// it, also after the window is maximised.
+TEST_F(ColheitaCons, GridAndCountFollowTheWindow)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    for (int pass = 0; pass < 2; ++pass) {
+        const QRect grid = W->GCons->geometry();
+        EXPECT_EQ(grid.right(), W->BClose->geometry().right());
+        EXPECT_EQ(grid.bottom() + 1 + 4, W->BExportar->y());
+        EXPECT_EQ(W->LRegistro->x(), grid.x());
+        EXPECT_GT(W->LRegistro->y(), grid.bottom());
+        EXPECT_LT(W->LRegistro->geometry().bottom(), W->height());
+        W->parentWidget()->showMaximized();
+        H.Settle();
+    }
+}
