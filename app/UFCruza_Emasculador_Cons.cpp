@@ -31,19 +31,26 @@ const TConsColumns AnaliticoColumns = {
     {QStringLiteral("qte_smts"), QStringLiteral("Smt. Colhido"), 70, taRightJustify},
 };
 
+// Every hybridisation event with its executor and planned crossing, both
+// reports' source (the caller opens the parentheses).
+QString EventJoins()
+{
+    return QStringLiteral("Cruza") + QStringLiteral(" c ")
+        + QStringLiteral("          LEFT OUTER JOIN ") + QStringLiteral("Emasculador") + QStringLiteral(" emasc ")
+        + QStringLiteral("            ON (c.id_emasculador = emasc.id))")
+        + QStringLiteral("          LEFT OUTER JOIN ") + QStringLiteral("Etiqueta_Cruza") + QStringLiteral(" ec ")
+        + QStringLiteral("            ON (c.nc_rep = ec.nc_rep))")
+        + QStringLiteral("          LEFT OUTER JOIN ") + QStringLiteral("Planejamento_Cruza") + QStringLiteral(" pc ")
+        + QStringLiteral("            ON (ec.nc = pc.nc)");
+}
+
 QString SQL_Sintetico(const QString& Where)
 {
     return QStringLiteral("SELECT emasc.nome as nome_emasc, pc.planejamento,        pc.codigo_cruza, "
         "COUNT(pc.codigo_cruza) AS qte_flor,        SUM(IIF( c.status = ")
         + QStringLiteral("'X'") + QStringLiteral(" ,1, 0)) AS flor_abort, ")
         + QStringLiteral("       SUM(IIF( c.status <> ") + QStringLiteral("'X'") + QStringLiteral(" ,1, 0)) AS flor_viavel ")
-        + QStringLiteral("  FROM ((") + QStringLiteral("Cruza") + QStringLiteral(" c ")
-        + QStringLiteral("          LEFT OUTER JOIN ") + QStringLiteral("Emasculador") + QStringLiteral(" emasc ")
-        + QStringLiteral("            ON (c.id_emasculador = emasc.id))")
-        + QStringLiteral("          LEFT OUTER JOIN ") + QStringLiteral("Etiqueta_Cruza") + QStringLiteral(" ec ")
-        + QStringLiteral("            ON (c.nc_rep = ec.nc_rep))")
-        + QStringLiteral("          LEFT OUTER JOIN ") + QStringLiteral("Planejamento_Cruza") + QStringLiteral(" pc ")
-        + QStringLiteral("            ON (ec.nc = pc.nc)")
+        + QStringLiteral("  FROM ((") + EventJoins()
         + Where
         + QStringLiteral(" GROUP BY emasc.nome, pc.planejamento, pc.codigo_cruza ")
         + QStringLiteral(" ORDER BY emasc.nome, pc.planejamento, pc.codigo_cruza ");
@@ -57,13 +64,7 @@ QString SQL_Analitico(const QString& Where)
         + QStringLiteral("       IIF(c.status = ") + QStringLiteral("'X', 'Sim', 'Nao'") + QStringLiteral(") as abortado, ")
         + QStringLiteral("       smt.qte_sem, LEFT(c.dupd, 7) as ano_mes, ")
         + QStringLiteral("       IIF(c.status = ") + QStringLiteral("'X'") + QStringLiteral(", 0, smt.qte_sem ) as qte_smts ")
-        + QStringLiteral("  FROM (((") + QStringLiteral("Cruza") + QStringLiteral(" c ")
-        + QStringLiteral("          LEFT OUTER JOIN ") + QStringLiteral("Emasculador") + QStringLiteral(" emasc ")
-        + QStringLiteral("            ON (c.id_emasculador = emasc.id))")
-        + QStringLiteral("          LEFT OUTER JOIN ") + QStringLiteral("Etiqueta_Cruza") + QStringLiteral(" ec ")
-        + QStringLiteral("            ON (c.nc_rep = ec.nc_rep))")
-        + QStringLiteral("          LEFT OUTER JOIN ") + QStringLiteral("Planejamento_Cruza") + QStringLiteral(" pc ")
-        + QStringLiteral("            ON (ec.nc = pc.nc))")
+        + QStringLiteral("  FROM (((") + EventJoins() + QStringLiteral(")")
         + QStringLiteral("          LEFT OUTER JOIN ") + QStringLiteral("Colheita") + QStringLiteral(" smt ")
         + QStringLiteral("            ON (ec.nc_rep = smt.nc_rep) ")
         + Where

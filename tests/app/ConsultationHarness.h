@@ -113,6 +113,15 @@ protected:
         return GridTitles().join(u'|') + (rows.isEmpty() ? QString() : u';' + rows);
     }
 
+    // The grid holds exactly the rows of an independent statement, counted, and "Atualizar" is green.
+    void ExpectGrid(const QString& Sql)
+    {
+        const QString expected = Campaign->Rows(Sql);
+        EXPECT_EQ(GridRows(), expected);
+        EXPECT_EQ(Count(), Registros(RowCount(expected)));
+        EXPECT_FALSE(W->Outdated());
+    }
+
     QString Count() const { return W->LRegistro->text(); }
     static QString Registros(int N) { return QStringLiteral("Registros: ") + QString::number(N); }
     // Rows of an independent statement in the grid's form, and their number.

@@ -89,14 +89,6 @@ protected:
             QTest::keyClick(W->id_emasculador, Qt::Key_Down);
         ASSERT_EQ(W->id_emasculador->currentIndex(), Index);
     }
-
-    void ExpectGrid(const QString& Sql)
-    {
-        const QString expected = Campaign->Rows(Sql);
-        EXPECT_EQ(GridRows(), expected);
-        EXPECT_EQ(Count(), Registros(RowCount(expected)));
-        EXPECT_FALSE(W->Outdated());
-    }
 };
 
 } // namespace

@@ -59,14 +59,6 @@ protected:
         W->nviavel->selectAll();
         QTest::keyClicks(W->nviavel, Typed);
     }
-
-    void ExpectGrid(const QString& Sql)
-    {
-        const QString expected = Campaign->Rows(Sql);
-        EXPECT_EQ(GridRows(), expected);
-        EXPECT_EQ(Count(), Registros(RowCount(expected)));
-        EXPECT_FALSE(W->Outdated());
-    }
 };
 
 } // namespace
