@@ -14,33 +14,18 @@
 //   bench_reports --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 #include "CampaignBuilder.h"
-#include "UAppConfig.h"
-#include "UDM.h"
+#include "ConsultationBench.h"
 #include "UFCruza_Emasculador_Cons.h"
 #include "UFCruza_Parental_Pivot_Cons.h"
 #include "UFCruza_Planejado_Cons.h"
-#include "UFMain.h"
 #include "UXComboBox.h"
 #include "UXNumEdit.h"
-#include "XAdo.h"
-#include "XDBGrid.h"
-#include "XDialogs.h"
-#include "XJetSql.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QImage>
-#include <QPainter>
-#include <QTemporaryDir>
 
-#include <benchmark/benchmark.h>
-#include <sqlite3.h>
-
-#include <cstdio>
 #include <iterator>
-#include <memory>
 
 namespace {
 
@@ -71,21 +56,11 @@ QString CampaignPath(bool Indexed = true)
     return path;
 }
 
-// The program around one report window: main window, data module on the
-// campaign, configuration loaded, the window shown with its choices set.
-struct TProgram
+// One report window on the campaign, its choices set.
+struct TProgram : TConsProgram
 {
-    TDlgRecorder Dlg;
-    TFBCons* W = nullptr;
-
-    TProgram(const QString& Path, TReport Report)
+    TProgram(const QString& Path, TReport Report) : TConsProgram(Path)
     {
-        new TFMain;
-        DM = new TDM;
-        DM->Conn->setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + Path);
-        DM->Conn->Open();
-        FMain->AppConfig->SetConnection(DM->Conn);
-        FMain->AppConfig->Load(true);
         switch (Report) {
         case Realizado:
         case Livro: {
@@ -123,98 +98,35 @@ struct TProgram
             break;
         }
         }
-        W->resize(1200, 800);
-        W->show();
-    }
-    ~TProgram()
-    {
-        delete W;
-        delete FMain;
-        delete DM;
-        DM = nullptr;
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        Show();
     }
 };
 
 void BM_Atualizar(benchmark::State& State, TReport Report)
 {
     TProgram p(CampaignPath(), Report);
-    QImage image(p.W->GCons->size(), QImage::Format_ARGB32_Premultiplied);
-    for (auto _ : State) {
-        p.W->BConfirmClick();
-        QPainter painter(&image);
-        p.W->GCons->render(&painter);
-    }
-    if (p.Dlg.Count())
-        State.SkipWithError(qPrintable(p.Dlg.Texts().join(u'|')));
-    State.counters["rows"] = p.W->Q->RecordCount();
+    RunAtualizar(State, p);
 }
 
 // The statement the window runs for Report, as the layer hands it to SQLite.
 QString Statement(TReport Report)
 {
     static QString texts[std::size(Reports)];
-    if (texts[Report].isEmpty()) {
-        TProgram p(CampaignPath(), Report);
-        p.W->BConfirmClick();
-        texts[Report] = JetSql::RewriteStatement(p.W->Q->SQL.Text());
-    }
+    if (texts[Report].isEmpty())
+        texts[Report] = TProgram(CampaignPath(), Report).BareStatement();
     return texts[Report];
-}
-
-int StepAll(sqlite3_stmt* S)
-{
-    int rows = 0;
-    const int cols = sqlite3_column_count(S);
-    while (sqlite3_step(S) == SQLITE_ROW) {
-        for (int c = 0; c < cols; ++c) {
-            switch (sqlite3_column_type(S, c)) {
-            case SQLITE_INTEGER: benchmark::DoNotOptimize(sqlite3_column_int64(S, c)); break;
-            case SQLITE_FLOAT: benchmark::DoNotOptimize(sqlite3_column_double(S, c)); break;
-            case SQLITE_TEXT: benchmark::DoNotOptimize(sqlite3_column_text(S, c)); break;
-            default: break;
-            }
-        }
-        ++rows;
-    }
-    sqlite3_reset(S);
-    return rows;
 }
 
 void BM_Bare(benchmark::State& State, TReport Report)
 {
-    const QByteArray sql = Statement(Report).toUtf8();
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(CampaignPath().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* s = nullptr;
-    if (sqlite3_prepare_v2(db, sql.constData(), -1, &s, nullptr) != SQLITE_OK) {
-        State.SkipWithError(sqlite3_errmsg(db));
-        sqlite3_close(db);
-        return;
-    }
-    int rows = 0;
-    for (auto _ : State)
-        rows = StepAll(s);
-    State.counters["rows"] = rows;
-    sqlite3_finalize(s);
-    sqlite3_close(db);
+    RunBare(State, CampaignPath(), Statement(Report));
 }
 
 void Explain(bool Indexed)
 {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(CampaignPath(Indexed).toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    for (TReport r : Reports) {
-        const QByteArray sql = "EXPLAIN QUERY PLAN " + Statement(r).toUtf8();
-        sqlite3_stmt* s = nullptr;
-        sqlite3_prepare_v2(db, sql.constData(), -1, &s, nullptr);
-        std::fprintf(stderr, "-- %s%s\n", ReportNames[r], Indexed ? "" : " (sem o índice das etiquetas)");
-        while (s && sqlite3_step(s) == SQLITE_ROW)
-            std::fprintf(stderr, "   %d %d %s\n", sqlite3_column_int(s, 0), sqlite3_column_int(s, 1),
-                         reinterpret_cast<const char*>(sqlite3_column_text(s, 3)));
-        sqlite3_finalize(s);
-    }
-    sqlite3_close(db);
+    for (TReport r : Reports)
+        PrintPlan(CampaignPath(Indexed), QString::fromUtf8(ReportNames[r]) + (Indexed ? QString() : QStringLiteral(" (sem o índice das etiquetas)")),
+                  Statement(r));
 }
 
 void Register()
@@ -231,18 +143,9 @@ void Register()
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    Dir = std::make_unique<QTemporaryDir>();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    Explain(true);
-    Explain(false);
-    Register();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    Dir.reset();
-    return 0;
+    return ConsBenchMain(argc, argv, Dir, [] {
+        Explain(true);
+        Explain(false);
+        Register();
+    });
 }
