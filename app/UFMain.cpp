@@ -10,6 +10,9 @@
 #include "UFCruzaEti_Flor_Cad.h"
 #include "UFCruzaEti_Print_Expo.h"
 #include "UFImport_CSV.h"
+#include "UFCruza_Emasculador_Cons.h"
+#include "UFCruza_Parental_Pivot_Cons.h"
+#include "UFCruza_Planejado_Cons.h"
 #include "UTBStruct_DB.h"
 #include "UXForms.h"
 #include "UXLib.h"
@@ -179,6 +182,9 @@ void TFMain::RegisterWindows()
     SetChildOpener(LCRUZAETI_PRINT_EXPO, OpenChild<TFCruzaEti_Print_Expo>);
     SetChildOpener(LCaract_Parental, OpenChild<TFImport_CSV>);
     SetChildOpener(LCRUZAETI_CONS, OpenChild<TFCruzaEti_Cons>);
+    SetChildOpener(LCRUZA_PLANEJADO_CONS, OpenChild<TFCruza_Planejado_Cons>);
+    SetChildOpener(LCRUZAETI_EMASC_CONS, OpenChild<TFCruza_Emasculador_Cons>);
+    SetChildOpener(LCRUZA_PARENTAL_PIVOT_CONS, OpenChild<TFCruza_Parental_Pivot_Cons>);
     SetChildOpener(LCRUZAPARENTAL_CONS, OpenChild<TFCruzaParental_Cons>);
 }
 

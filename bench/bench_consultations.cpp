@@ -14,34 +14,16 @@
 #include "BenchSqlite.h"
 #include "BenchUtil.h"
 #include "CampaignBuilder.h"
-#include "UAppConfig.h"
-#include "UDM.h"
+#include "ConsultationBench.h"
 #include "UFCruzaEti_Cons.h"
 #include "UFCruzaParental_Cons.h"
-#include "UFMain.h"
 #include "UXXLS.h"
-#include "XAdo.h"
-#include "XDBGrid.h"
-#include "XDialogs.h"
-#include "XFileDialogs.h"
-#include "XJetSql.h"
 #include "XStringGrid.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
-#include <QImage>
 #include <QLineEdit>
-#include <QPainter>
-#include <QTemporaryDir>
-#include <QTest>
-
-#include <benchmark/benchmark.h>
-#include <sqlite3.h>
-
-#include <cstdio>
-#include <memory>
 
 namespace {
 
@@ -78,22 +60,11 @@ QString CampaignPath(bool Indexed)
     return Indexed ? indexed : plain;
 }
 
-// The program around one consultation window: main window, data module on
-// the campaign, configuration loaded, boxes and file dialogs recorded.
-struct TProgram
+// One consultation window on the campaign, its view chosen.
+struct TProgram : TConsProgram
 {
-    TDlgRecorder Dlg;
-    TFileDialogRecorder Files;
-    TFBCons* W = nullptr;
-
-    TProgram(const QString& Path, TView View)
+    TProgram(const QString& Path, TView View) : TConsProgram(Path)
     {
-        new TFMain;
-        DM = new TDM;
-        DM->Conn->setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + Path);
-        DM->Conn->Open();
-        FMain->AppConfig->SetConnection(DM->Conn);
-        FMain->AppConfig->Load(true);
         if (View == Resumo || View == Envelope) {
             auto* w = new TFCruzaEti_Cons(nullptr);
             w->RGFiltro->SetItemIndex(View == Envelope ? 1 : 0);
@@ -119,64 +90,25 @@ struct TProgram
             }
             w->CBParental->setCurrentIndex(View == ParentalBoth ? 3 : 0);
         }
-        W->resize(1200, 800);
-        W->show();
-    }
-    ~TProgram()
-    {
-        delete W;
-        delete FMain;
-        delete DM;
-        DM = nullptr;
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        Show();
     }
 };
-
-// The grid's first page as the screen would show it.
-void PaintFirstPage(TDBGrid* Grid, QImage& Image)
-{
-    QPainter painter(&Image);
-    Grid->render(&painter);
-}
 
 void BM_Atualizar(benchmark::State& State, TView View, bool Indexed)
 {
     TProgram p(CampaignPath(Indexed), View);
-    QImage image(p.W->GCons->size(), QImage::Format_ARGB32_Premultiplied);
-    for (auto _ : State) {
-        p.W->BConfirmClick();
-        PaintFirstPage(p.W->GCons, image);
-    }
-    if (p.Dlg.Count())
-        State.SkipWithError(qPrintable(p.Dlg.Texts().join(u'|')));
-    State.counters["rows"] = p.W->Q->RecordCount();
+    RunAtualizar(State, p);
 }
 
 // The statement the window runs for View, as the layer hands it to SQLite.
 QString Statement(TView View)
 {
-    TProgram p(CampaignPath(true), View);
-    p.W->BConfirmClick();
-    return JetSql::RewriteStatement(p.W->Q->SQL.Text());
+    return TProgram(CampaignPath(true), View).BareStatement();
 }
 
 void BM_Bare(benchmark::State& State, TView View, bool Indexed)
 {
-    const QByteArray sql = Statement(View).toUtf8();
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(CampaignPath(Indexed).toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* s = nullptr;
-    if (sqlite3_prepare_v2(db, sql.constData(), -1, &s, nullptr) != SQLITE_OK) {
-        State.SkipWithError(sqlite3_errmsg(db));
-        sqlite3_close(db);
-        return;
-    }
-    int rows = 0;
-    for (auto _ : State)
-        rows = StepAllRows(s);
-    State.counters["rows"] = rows;
-    sqlite3_finalize(s);
-    sqlite3_close(db);
+    RunBare(State, CampaignPath(Indexed), Statement(View));
 }
 
 void BM_ExportEnvelope(benchmark::State& State)
@@ -203,19 +135,9 @@ void BM_ExportEnvelope(benchmark::State& State)
 
 void Explain(bool Indexed)
 {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(CampaignPath(Indexed).toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    for (TView v : {Resumo, Envelope, ParentalAll, ParentalEither, ParentalBoth}) {
-        const QByteArray sql = "EXPLAIN QUERY PLAN " + Statement(v).toUtf8();
-        sqlite3_stmt* s = nullptr;
-        sqlite3_prepare_v2(db, sql.constData(), -1, &s, nullptr);
-        std::fprintf(stderr, "-- %s%s\n", ViewNames[v], Indexed ? " (indexed)" : "");
-        while (s && sqlite3_step(s) == SQLITE_ROW)
-            std::fprintf(stderr, "   %d %d %s\n", sqlite3_column_int(s, 0), sqlite3_column_int(s, 1),
-                         reinterpret_cast<const char*>(sqlite3_column_text(s, 3)));
-        sqlite3_finalize(s);
-    }
-    sqlite3_close(db);
+    for (TView v : {Resumo, Envelope, ParentalAll, ParentalEither, ParentalBoth})
+        PrintPlan(CampaignPath(Indexed), QString::fromLatin1(ViewNames[v]) + (Indexed ? QStringLiteral(" (indexed)") : QString()),
+                  Statement(v));
 }
 
 void Register()
@@ -240,18 +162,9 @@ void Register()
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    Dir = std::make_unique<QTemporaryDir>();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    Explain(false);
-    Explain(true);
-    Register();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    Dir.reset();
-    return 0;
+    return ConsBenchMain(argc, argv, Dir, [] {
+        Explain(false);
+        Explain(true);
+        Register();
+    });
 }

@@ -29,19 +29,28 @@ protected:
     TFMain* Main = nullptr;
     TWindow* W = nullptr;
 
-    // Makes the campaign (Shape may change it), starts the program, opens the window from Action.
-    void Open(QAction* TFMain::*Action, const std::function<void(TCampaignFile&)>& Shape = {})
+    // Makes the campaign (Shape may change it first) and starts the program on it.
+    void Start(const std::function<void(TCampaignFile&)>& Shape = {})
     {
         Campaign = std::make_unique<TCampaignFile>(Options);
         if (Shape)
             Shape(*Campaign);
         H.SaveSettings(Campaign->Path);
         Main = H.Start();
-        ASSERT_TRUE(Main->AppConfig->Loaded);
-        (Main->*Action)->trigger();
+        ASSERT_TRUE(Main->AppConfig->Loaded) << H.Dlg.Texts().join(u'\n').toStdString();
+    }
+    // Opens the window from its menu action.
+    void OpenFrom(QAction* Action)
+    {
+        Action->trigger();
         H.Settle();
         W = Main->findChild<TWindow*>();
         ASSERT_TRUE(W && W->isVisible()) << H.Dlg.Texts().join(u'\n').toStdString();
+    }
+    void Open(QAction* TFMain::*Action, const std::function<void(TCampaignFile&)>& Shape = {})
+    {
+        ASSERT_NO_FATAL_FAILURE(Start(Shape));
+        OpenFrom(Main->*Action);
     }
 
     void Atualizar() { QTest::mouseClick(W->BConfirm, Qt::LeftButton); }
@@ -80,5 +89,29 @@ protected:
         }
         return rows.join(u';');
     }
-    static QString Registros(const QString& Rows) { return QStringLiteral("Registros: %1").arg(Rows.isEmpty() ? 0 : Rows.count(u';') + 1); }
+    static int RowCount(const QString& Rows) { return Rows.isEmpty() ? 0 : int(Rows.count(u';')) + 1; }
+    static QString Registros(const QString& Rows) { return QStringLiteral("Registros: %1").arg(RowCount(Rows)); }
+
+    // Export with its success box, titles first.
+    QString ExportedRows(const QString& File)
+    {
+        H.Dlg.Clear();
+        const QString rows = Export(File);
+        EXPECT_EQ(H.Dlg.Texts(), QStringList{QStringLiteral("Arquivo ") + File + QStringLiteral(" exportado com sucesso.")});
+        return rows;
+    }
+    // The title row and the rows as the grid shows them.
+    QString ShownRows() const
+    {
+        const QString rows = GridRows();
+        return Titles() + (rows.isEmpty() ? QString() : u';' + rows);
+    }
+    // The grid holds exactly the rows of an independent statement, counted, and "Atualizar" is green.
+    void ExpectGrid(const QString& Sql)
+    {
+        const QString expected = Campaign->Rows(Sql);
+        EXPECT_EQ(GridRows(), expected);
+        EXPECT_EQ(W->LRegistro->text(), Registros(expected));
+        EXPECT_FALSE(W->Outdated());
+    }
 };

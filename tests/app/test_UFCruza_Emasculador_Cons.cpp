@@ -1,0 +1,142 @@
+#include "ConsultationHarness.h"
+
+#include "UFCruza_Emasculador_Cons.h"
+#include "UXComboBox.h"
+
+#include <QCheckBox>
+#include <QDate>
+#include <QDateEdit>
+
+namespace {
+
+// Every event with its executor's name and planned crossing looked up one by
+// one, limited by a plain text range of registration times.
+QString Events(const QString& Where)
+{
+    const QString plan = QStringLiteral("(SELECT pc.%1 FROM Etiqueta_Cruza ec, Planejamento_Cruza pc WHERE ec.nc_rep = c.nc_rep AND pc.nc = ec.nc)");
+    return QStringLiteral("WITH ev AS (SELECT (SELECT e.nome FROM Emasculador e WHERE e.id = c.id_emasculador) AS nome, %1 AS plano, %2 AS codigo, "
+                          "(SELECT ec.nc_print FROM Etiqueta_Cruza ec WHERE ec.nc_rep = c.nc_rep) AS etiqueta, "
+                          "(SELECT co.qte_sem FROM Colheita co WHERE co.nc_rep = c.nc_rep) AS sementes, "
+                          "c.status, c.dupd, c.reverso FROM Cruza c WHERE 1 = 1 %3) ")
+        .arg(plan.arg(QStringLiteral("planejamento")), plan.arg(QStringLiteral("codigo_cruza")), Where);
+}
+
+QString SummaryRows()
+{
+    return Events({}) + QStringLiteral("SELECT nome, plano, codigo, COUNT(codigo), SUM(status = 'X'), SUM(status <> 'X') "
+                                       "FROM ev GROUP BY nome, plano, codigo ORDER BY nome, plano, codigo");
+}
+
+QString DetailRows(const QString& Where = {})
+{
+    return Events(Where) + QStringLiteral("SELECT nome, dupd, plano, codigo, etiqueta, CASE reverso WHEN '0' THEN 'Nao' ELSE 'Sim' END, "
+                                          "CASE status WHEN 'X' THEN 'Sim' ELSE 'Nao' END, substr(dupd, 1, 7), "
+                                          "CASE status WHEN 'X' THEN 0 ELSE sementes END FROM ev ORDER BY nome, dupd");
+}
+
+QString Day(const QDate& D) { return D.toString(QStringLiteral("yyyy-MM-dd")); }
+
+class EmasculadorCons : public TConsultationTest<TFCruza_Emasculador_Cons>
+{
+protected:
+    qint64 Rehybridised = 0;   // label written off and hybridised again by executor 2
+    const QDate Today = QDate::currentDate();
+
+    void SetUp() override
+    {
+        Options.Labels = 80;
+        Options.Crossings = 40;
+        Options.TalLock = QVariant();   // never unlocked: the consultations open all the same
+        ASSERT_NO_FATAL_FAILURE(Start([this](TCampaignFile& C) {
+            Rehybridised = C.Scalar(QStringLiteral("SELECT MIN(nc_rep) FROM Etiqueta_Cruza WHERE nc NOT IN (SELECT e.nc FROM Etiqueta_Cruza e "
+                                                   "JOIN Cruza c ON c.nc_rep = e.nc_rep)")).toLongLong();
+            const QString insert = QStringLiteral("INSERT INTO Cruza (nc_rep, seq, reverso, id_emasculador, status, dupd) VALUES ");
+            C.Exec(insert + QStringLiteral("(%1, 1, '1', 2, 'X', '2026-03-01 08:00:00'), (%1, 2, '0', 2, 'M', '2026-03-02 08:00:00')").arg(Rehybridised));
+            C.Exec(QStringLiteral("INSERT INTO Colheita (nc_rep, qte_sem, lote, dupd, cmaq) VALUES (%1, 6, 'L', '2026-04-01 10:00:00', 'C')").arg(Rehybridised));
+            // An executor gone from Emasculador, on labels gone from Etiqueta_Cruza.
+            C.Exec(insert + QStringLiteral("(1, 1, '0', 77, 'M', '2026-03-03 09:00:00'), (2, 1, '0', 77, 'X', '2026-03-03 09:10:00')"));
+            // Around today: the last second before it, its first and last second, the first after it.
+            C.Exec(insert + QStringLiteral("(3, 1, '0', 1, 'M', '%1 23:59:59'), (4, 1, '0', 1, 'M', '%2 00:00:00'), (5, 1, '1', 3, 'X', '%2 12:00:00'), "
+                                           "(6, 1, '0', 3, 'M', '%2 23:59:59'), (7, 1, '0', 1, 'M', '%3 00:00:00')")
+                              .arg(Day(Today.addDays(-1)), Day(Today), Day(Today.addDays(1))));
+        }));
+        ASSERT_NO_FATAL_FAILURE(OpenFrom(Main->LCRUZAETI_EMASC_CONS));
+    }
+
+};
+
+} // namespace
+
+TEST_F(EmasculadorCons, SummaryCountsEveryEventUnderItsExecutorAndCrossing)
+{
+    // Opened with every executor, the period off and both pickers on today; no query yet.
+    EXPECT_TRUE(W->Outdated());
+    EXPECT_FALSE(W->GCons->isVisible());
+    EXPECT_EQ(W->id_emasculador->currentText(), QStringLiteral("Todos"));
+    EXPECT_EQ(W->id_emasculador->count(), Campaign->Info.Executors + 1);
+    EXPECT_TRUE(!W->datai->isEnabled() && W->datai->date() == Today && W->dataf->date() == Today);
+
+    Atualizar();
+    ExpectGrid(SummaryRows());
+    const QStringList rows = GridRows().split(u';');
+    // The vanished executor's events on labels without a plan: an empty name, counted as events only.
+    EXPECT_EQ(rows.first(), QStringLiteral("|||0|1|1"));
+    // The re-hybridised label is the only one crossed in its planned crossing.
+    const QStringList mine = rows.filter(u'|' + Campaign->Scalar(QStringLiteral("SELECT pc.codigo_cruza FROM Planejamento_Cruza pc JOIN Etiqueta_Cruza ec "
+                                                                                "ON ec.nc = pc.nc WHERE ec.nc_rep = %1").arg(Rehybridised)) + u'|');
+    EXPECT_EQ(mine, QStringList{mine.value(0).section(u'|', 0, 2) + QStringLiteral("|2|1|1")});
+    EXPECT_EQ(ExportedRows(Campaign->Dir.filePath(QStringLiteral("sintetico.xlsx"))), ShownRows());
+}
+
+TEST_F(EmasculadorCons, PeriodTakesWholeDaysAndTheExecutorFilterNarrowsIt)
+{
+    struct Case
+    {
+        int First, Last;   // days from today
+        int Rows;          // of the events made around today
+    };
+    // As opened (today, 00:00:00 to 23:59:59), longer periods, and a first day after the last.
+    const Case cases[] = {{0, 0, 3}, {-1, 0, 4}, {0, 1, 4}, {1, 0, 0}, {-30, 30, 5}};
+    QTest::mouseClick(W->RGFiltro->Item(1), Qt::LeftButton);
+    EXPECT_TRUE(W->Outdated());
+    QTest::mouseClick(W->ckfiltro, Qt::LeftButton);
+    EXPECT_TRUE(W->datai->isEnabled() && W->dataf->isEnabled());
+    auto range = [this](int First, int Last) {
+        return QStringLiteral("AND c.dupd BETWEEN '%1 00:00:00' AND '%2 23:59:59'").arg(Day(Today.addDays(First)), Day(Today.addDays(Last)));
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.First << ".." << c.Last);
+        W->datai->setDate(Today.addDays(c.First));
+        W->dataf->setDate(Today.addDays(c.Last));
+        Atualizar();
+        ExpectGrid(DetailRows(range(c.First, c.Last)));
+        EXPECT_EQ(RowCount(GridRows()), c.Rows);
+    }
+
+    // One executor, picked with the arrow keys: its id, not its place in the list.
+    auto pick = [this](int Id) {
+        const int item = W->id_emasculador->findText(Campaign->Scalar(QStringLiteral("SELECT nome FROM Emasculador WHERE id = %1").arg(Id)));
+        W->id_emasculador->setFocus();
+        while (W->id_emasculador->currentIndex() != item)
+            QTest::keyClick(W->id_emasculador, W->id_emasculador->currentIndex() < item ? Qt::Key_Down : Qt::Key_Up);
+    };
+    W->datai->setDate(Today.addDays(-1));
+    W->dataf->setDate(Today.addDays(1));
+    pick(3);
+    EXPECT_TRUE(W->Outdated());
+    Atualizar();
+    ExpectGrid(DetailRows(QStringLiteral("AND c.id_emasculador = 3 ") + range(-1, 1)));
+    EXPECT_EQ(RowCount(GridRows()), 2);
+
+    // The period off again: every day of another executor, the re-hybridised label's two
+    // lines among them (the aborted one with no seeds).
+    QTest::mouseClick(W->ckfiltro, Qt::LeftButton);
+    EXPECT_FALSE(W->datai->isEnabled());
+    pick(2);
+    Atualizar();
+    ExpectGrid(DetailRows(QStringLiteral("AND c.id_emasculador = 2")));
+    const QStringList mine = GridRows().split(u';').filter(QString::number(Rehybridised));
+    ASSERT_EQ(mine.size(), 2);
+    EXPECT_TRUE(mine[0].endsWith(QStringLiteral("|Sim|Sim|2026-03|0"))) << mine[0].toStdString();
+    EXPECT_TRUE(mine[1].endsWith(QStringLiteral("|Nao|Nao|2026-03|6"))) << mine[1].toStdString();
+}
