@@ -22,14 +22,6 @@
 
 namespace {
 
-const QString GridSQL = QStringLiteral(
-    "SELECT c.id_cruza,        c.dupd, c.nc_rep, c.status, c.seq,        IIF(c.reverso='0', 'Não' , 'Sim' ) as reverso,"
-    "        ec.nc_print as nc, pc.codigo_cruza, e.nome AS nome_emasculador, pc.planejamento,"
-    "        IIF(isnull(c.id_cruza),'Adic', 'Tal') AS tal_transmissao   FROM ((Cruza c"
-    "            LEFT OUTER JOIN Etiqueta_Cruza ec               ON (c.nc_rep = ec.nc_rep))"
-    "            LEFT OUTER JOIN Planejamento_Cruza pc              ON (ec.nc = pc.nc))"
-    "            LEFT OUTER JOIN Emasculador e              ON (c.id_emasculador = e.id)");
-
 const QString LabelSQL = QStringLiteral(
     "SELECT ec.nc, ec.rep, ec.nc_print,        pc.codigo_cruza, pc.id_vaso_mae, pc.id_vaso_pai,"
     "        c.dupd AS data_cruza, c.status   FROM (Etiqueta_Cruza ec             LEFT OUTER JOIN Planejamento_Cruza pc"
@@ -164,12 +156,7 @@ void TFCruzaEti_Flor_Cad::FormShow()
 
 void TFCruzaEti_Flor_Cad::FormResize()
 {
-    if (!PEdicao)
-        return;
-    PEdicao->resize(qMax(0, width() - PEdicao->x() - 3), qMax(0, height() - PEdicao->y() - 28));
-    GBCad->resize(qMax(0, PEdicao->width() - GBCad->x()), qMax(0, PEdicao->height() - GBCad->y() - 2));
-    GCad->resize(qMax(0, GBCad->width() - GCad->x() - 6), qMax(0, GBCad->height() - GCad->y() - 25));
-    LReg->move(GCad->x(), GCad->y() + GCad->height() + 4);
+    ResizeGridPanel(GBCad);
 }
 
 void TFCruzaEti_Flor_Cad::EnableEntry(bool Enabled)
@@ -447,7 +434,7 @@ bool TFCruzaEti_Flor_Cad::Save_Flor(int AMode)
 
 QString TFCruzaEti_Flor_Cad::SQL_Flor_Grid(const QString& Condition)
 {
-    QString sql = GridSQL;
+    QString sql = SQL_Cruza_Grid(QString(), QStringLiteral("isnull(c.id_cruza)"));
     if (!Condition.isEmpty())
         sql += QStringLiteral(" WHERE (") + Condition + QStringLiteral(") ");
     return sql + QStringLiteral(" ORDER BY c.DUPD desc");

@@ -210,6 +210,16 @@ void TFScanCad::AddColumn(TDBGrid* Grid, const char* Field, const QString& Title
     Grid->Columns()->Items(Grid->Columns()->Count() - 1)->Title()->SetAlignment(TitleAlignment);
 }
 
+void TFScanCad::ResizeGridPanel(QWidget* Group)
+{
+    if (!PEdicao)
+        return;
+    PEdicao->resize(qMax(0, width() - PEdicao->x() - 3), qMax(0, height() - PEdicao->y() - 28));
+    Group->resize(qMax(0, PEdicao->width() - Group->x()), qMax(0, PEdicao->height() - Group->y() - 2));
+    GCad->resize(qMax(0, Group->width() - GCad->x() - 6), qMax(0, Group->height() - GCad->y() - 25));
+    LReg->move(GCad->x(), GCad->y() + GCad->height() + 4);
+}
+
 // ---- operation choice -------------------------------------------------------
 
 int TFScanCad::RGOperItemIndex() const
@@ -412,6 +422,19 @@ void TFScanCad::QGridAfterOpen()
 }
 
 // ---- shared statements ------------------------------------------------------
+
+QString TFScanCad::SQL_Cruza_Grid(const QString& Extra, const QString& LocalTest)
+{
+    return QStringLiteral("SELECT c.id_cruza,        c.dupd, c.nc_rep, c.status, c.seq,") + Extra
+        + QStringLiteral("        IIF(c.reverso='0', 'Não' , 'Sim' ) as reverso,"
+                         "        ec.nc_print as nc, pc.codigo_cruza, e.nome AS nome_emasculador, pc.planejamento,"
+                         "        IIF(")
+        + LocalTest
+        + QStringLiteral(",'Adic', 'Tal') AS tal_transmissao   FROM ((Cruza c"
+                         "            LEFT OUTER JOIN Etiqueta_Cruza ec               ON (c.nc_rep = ec.nc_rep))"
+                         "            LEFT OUTER JOIN Planejamento_Cruza pc              ON (ec.nc = pc.nc))"
+                         "            LEFT OUTER JOIN Emasculador e              ON (c.id_emasculador = e.id)");
+}
 
 void TFScanCad::SetParam(TADOCommand* Command, const char* Name, TFieldType Type, const QVariant& Value)
 {

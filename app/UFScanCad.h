@@ -102,6 +102,9 @@ protected:
     static void AddColumn(TDBGrid* Grid, const char* Field, const QString& Title, int Width, TAlignment Alignment,
                           TAlignment TitleAlignment);
 
+    // The panel, Group inside it and the grid inside Group follow the window's size.
+    void ResizeGridPanel(QWidget* Group);
+
     // ---- checks ----
     static TAppConfig* Config();
     // Barcode type of the crossing labels; -1 without a configuration.
@@ -127,6 +130,9 @@ protected:
     static QString CountText(TADOQuery* Query);
 
     // ---- shared statements ----
+    // The crossings with their label, plan and executor: Extra columns after
+    // c.seq, and the test that shows "Adic" (else "Tal").
+    static QString SQL_Cruza_Grid(const QString& Extra, const QString& LocalTest);
     static void SetParam(TADOCommand* Command, const char* Name, TFieldType Type, const QVariant& Value);
     // One crossing of Label with the next sequence; false (nothing written) when
     // the sequence cannot be had. Raises what the execution raises.
