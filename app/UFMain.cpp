@@ -5,6 +5,8 @@
 #include "UDBVersion.h"
 #include "UDM.h"
 #include "UFConfigDB.h"
+#include "UFCruzaEti_Baixa_Cad.h"
+#include "UFCruzaEti_Cad.h"
 #include "UFCruzaEti_Flor_Cad.h"
 #include "UTBStruct_DB.h"
 #include "UXForms.h"
@@ -172,6 +174,8 @@ void TFMain::RegisterWindows()
         SetChildOpener(A, nullptr);
     // One line per window: SetChildOpener(<action>, OpenChild<TF...>);
     SetChildOpener(LCRUZAETI_FLOR_CAD, OpenChild<TFCruzaEti_Flor_Cad>);
+    SetChildOpener(LCRUZAETI_BAIXA_CAD, OpenChild<TFCruzaEti_Baixa_Cad>);
+    SetChildOpener(LCRUZAETI_CAD, OpenChild<TFCruzaEti_Cad>);
 }
 
 void TFMain::SetChildOpener(QAction* Action, TChildOpener Open)

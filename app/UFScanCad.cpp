@@ -282,8 +282,13 @@ bool TFScanCad::eventFilter(QObject* Watched, QEvent* Event)
             // The key goes on to the editor unchanged.
             return false;
         }
-        if (Event->type() == QEvent::FocusOut && IsFieldExit(static_cast<QFocusEvent*>(Event)))
+        if (Event->type() == QEvent::FocusOut && IsFieldExit(static_cast<QFocusEvent*>(Event))) {
+            // The field takes its exit first, so that what the validation then does to it
+            // (its text selected, the focus given back) is not undone by that exit.
+            static_cast<QObject*>(editor)->event(Event);
             EditExit(editor);
+            return true;
+        }
     }
     return TFBCad::eventFilter(Watched, Event);
 }
