@@ -61,6 +61,14 @@ protected:
     }
 
     int User() const { return W->usua->itemData(1).toInt(); }
+
+    // The window as it looks, kept where the variable Name names a file.
+    void Shot(const char* Name)
+    {
+        if (const QString path = qEnvironmentVariable(Name); !path.isEmpty()) {
+            EXPECT_TRUE((W->parentWidget() ? W->parentWidget() : W)->grab().save(path));
+        }
+    }
 };
 
 } // namespace
@@ -100,6 +108,7 @@ TEST_F(Envelope, ChoiceStateTurnsTheButtonRedAndConfirmsNothing)
         EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
     EXPECT_TRUE(W->ValidateField(W->nsem));
     QTest::mouseClick(W->RGOperItems->button(2), Qt::LeftButton);
+    Shot("ENVELOPE_CHOICE_SCREENSHOT");
     QTest::mouseClick(W->BSetOper, Qt::LeftButton);
     EXPECT_EQ(W->Mode, 5);
     EXPECT_EQ(W->LLote->text(), QStringLiteral("Lote a Filtrar"));
@@ -383,6 +392,8 @@ TEST_F(Envelope, FilterByLotAndLabel)
             shown << W->QGrid->FieldByName(QStringLiteral("nc_rep"))->AsString();
         shown.sort();
         EXPECT_EQ(shown.join(u';'), c.Shown == QLatin1String("*") ? all : c.Shown);
+        if (c.Lot == QLatin1String("A1") && c.Label.isEmpty())
+            Shot("ENVELOPE_FILTER_SCREENSHOT");
     }
 }
 
