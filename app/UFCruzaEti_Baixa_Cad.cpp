@@ -37,34 +37,18 @@ TFCruzaEti_Baixa_Cad::TFCruzaEti_Baixa_Cad(QWidget* Owner) : TFScanCad(Owner)
     BuildOperation(QRect(3, 3, 918, 569), QRect(8, 4, 200, 44), {QStringLiteral("Inclusão"), QStringLiteral("Exclusão")},
                    216);
 
-    GBUsuario = new QGroupBox(QStringLiteral(" Usuário "), PEdicao);
-    GBUsuario->setObjectName(QStringLiteral("GBUsuario"));
-    GBUsuario->setGeometry(310, 2, 330, 48);
+    GBUsuario = NewGroup(PEdicao, "GBUsuario", QStringLiteral(" Usuário "), QRect(310, 2, 330, 48));
     NewLabel(GBUsuario, "LUsua", QStringLiteral("Nome"), 10, 22);
     // On the window over the group box, so that disabling the group leaves it enabled.
-    usua = new TXComboBox(this);
-    usua->setObjectName(QStringLiteral("usua"));
-    usua->setGeometry(PEdicao->x() + GBUsuario->x() + 50, PEdicao->y() + GBUsuario->y() + 17, 270, 24);
+    usua = NewCombo(this, "usua", QRect(PEdicao->x() + GBUsuario->x() + 50, PEdicao->y() + GBUsuario->y() + 17, 270, 24));
 
-    GBCad = new QGroupBox(PEdicao);
-    GBCad->setObjectName(QStringLiteral("GBCad"));
-    GBCad->setGeometry(0, 52, 918, 515);
-
-    GBFlor = new QGroupBox(QStringLiteral("Baixa da Etiqueta de  Hibridação "), GBCad);
-    GBFlor->setObjectName(QStringLiteral("GBFlor"));
-    GBFlor->setGeometry(8, 10, 640, 88);
-    // Sized for the longer of its two captions.
-    LNC_Lido = NewLabel(GBFlor, "LNC_Lido", QStringLiteral("Etiqueta a Excluir"), 10, 27);
-    LNC_Lido->setText(QStringLiteral("Etiqueta Lido"));
-    NC_REP_LIDO = NewEdit(GBFlor, "NC_REP_LIDO", QRect(112, 22, 124, 24), 13, true);
-    NewLabel(GBFlor, "LRep", QStringLiteral("Rep."), 250, 27);
+    GBCad = NewGroup(PEdicao, "GBCad", QString(), QRect(0, 52, 918, 515));
+    GBFlor = NewGroup(GBCad, "GBFlor", QStringLiteral("Baixa da Etiqueta de  Hibridação "), QRect(8, 10, 640, 88));
+    BuildLabelField(GBFlor, 27, QRect(112, 22, 124, 24));
     rep = NewNumEdit(GBFlor, "rep", QRect(284, 22, 50, 24));
-    NewLabel(GBFlor, "LNc_Rep", QStringLiteral("NC"), 346, 27);
-    nc_rep = NewEdit(GBFlor, "nc_rep", QRect(372, 22, 180, 24));
-    nc_rep->setEnabled(false);
-    NewLabel(GBFlor, "LCodigo_Cruza", QStringLiteral("Código Cruza"), 10, 57);
-    codigo_cruza = NewEdit(GBFlor, "codigo_cruza", QRect(112, 52, 440, 24));
-    codigo_cruza->setEnabled(false);
+    NewLabel(GBFlor, "LRep", QStringLiteral("Rep."), 250, 27);
+    BuildLabelDisplay(GBFlor, QStringLiteral("NC"), {346, 27}, QRect(372, 22, 180, 24), QStringLiteral("Código Cruza"), {10, 57},
+                      QRect(112, 52, 440, 24));
     id_cruza = new QLabel(GBFlor);
     id_cruza->setObjectName(QStringLiteral("id_cruza"));
     id_cruza->setVisible(false);
@@ -89,13 +73,9 @@ TFCruzaEti_Baixa_Cad::TFCruzaEti_Baixa_Cad(QWidget* Owner) : TFScanCad(Owner)
     FormCreate();
 }
 
-TFCruzaEti_Baixa_Cad::~TFCruzaEti_Baixa_Cad() = default;
-
 void TFCruzaEti_Baixa_Cad::FormCreate()
 {
-    for (const char* Name : {"USUA", "NC_REP_LIDO"})
-        EditorNames->Add(QLatin1String(Name));
-    Mode = 1;
+    SetEditorNames({"USUA", "NC_REP_LIDO"});
 }
 
 void TFCruzaEti_Baixa_Cad::FormShow()
@@ -123,32 +103,9 @@ void TFCruzaEti_Baixa_Cad::EnableEntry(bool Enabled)
     GBUsuario->setEnabled(Enabled);
 }
 
-void TFCruzaEti_Baixa_Cad::ApplyOperation(int Item)
-{
-    if (Item == 1) {
-        Mode = 4;
-        Set_Oper_Label(true);
-        NC_REP_LIDO->setFocus();
-    } else {
-        Mode = 1;
-        OpenGrid(SQL_Baixa_Grid(QString()));
-        usua->setFocus();
-    }
-    if (Mode == 1)
-        Set_Oper_Label(false);
-}
-
 bool TFCruzaEti_Baixa_Cad::ConfirmsOnEnter(QWidget* Editor) const
 {
     return Editor == NC_REP_LIDO;
-}
-
-void TFCruzaEti_Baixa_Cad::Set_Oper_Label(bool Excluding)
-{
-    LNC_Lido->setText(Excluding ? QStringLiteral("Etiqueta a Excluir") : QStringLiteral("Etiqueta Lido"));
-    SetFontColor(LNC_Lido, Excluding ? clRed : clWindowText);
-    if (Excluding)
-        QGrid->Close();
 }
 
 // ---- validation -------------------------------------------------------------
@@ -177,14 +134,7 @@ bool TFCruzaEti_Baixa_Cad::ValidateField(QWidget* Sender)
             FocusFailed(Sender);
     } else if (Mode == 4 && Sender == NC_REP_LIDO) {
         result = Valid_NC_Exclusao();
-        if (result) {
-            // The code has passed its check digit: only the number it carries reaches the SQL.
-            OpenGrid(SQL_Baixa_Grid(QStringLiteral(" (c.nc_rep=") + QString::number(LabelNumber()) + QStringLiteral(" ) ")
-                                    + QStringLiteral(" AND (c.status = 'X')")));
-        } else {
-            QGrid->Close();
-            NC_REP_LIDO->setFocus();
-        }
+        FilterByLabel(result, QStringLiteral(" AND (c.status = 'X')"));
     }
     return result;
 }
@@ -285,24 +235,12 @@ bool TFCruzaEti_Baixa_Cad::Valid_NC_Exclusao()
 
 void TFCruzaEti_Baixa_Cad::BConfirmClick()
 {
-    if (Mode == 1) {
-        if (!ValidateEditors())
-            return;
-    } else if (Mode == 4) {
-        if (!ValidateField(NC_REP_LIDO))
-            return;
-        if (!QGrid->Active() || QGrid->IsEmpty()) {
-            ShowError(QStringLiteral("Etiqueta a ser excluído não foi encontrado."));
-            return;
-        }
-    }
-    if (Save_Baixa(Mode)) {
-        Refresh_Grid();
-        if (Mode == 1)
-            Reset_Entry();
-    } else {
+    if (!ConfirmChecks(QStringLiteral("Etiqueta a ser excluído não foi encontrado."), ShowError))
+        return;
+    const bool saved = Save_Baixa(Mode);
+    AfterSave(saved);
+    if (!saved)
         Clear_Fields();
-    }
 }
 
 bool TFCruzaEti_Baixa_Cad::Save_Baixa(int AMode)

@@ -6,29 +6,17 @@
 
 #include "UFScanCad.h"
 
-#include <QString>
-#include <QtGlobal>
-
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class TXComboBox;
-class TXNumEdit;
-
 class TFCruzaEti_Baixa_Cad : public TFScanCad
 {
     Q_OBJECT
 public:
     explicit TFCruzaEti_Baixa_Cad(QWidget* Owner = nullptr);
-    ~TFCruzaEti_Baixa_Cad() override;
 
-    QGroupBox* GBCad = nullptr;
+    TXComboBox* usua = nullptr;   // on the window, over GBUsuario
     QGroupBox* GBUsuario = nullptr;
+    QGroupBox* GBCad = nullptr;
     QGroupBox* GBFlor = nullptr;
-    TXComboBox* usua = nullptr;
     TXNumEdit* rep = nullptr;
-    QLineEdit* nc_rep = nullptr;
-    QLineEdit* codigo_cruza = nullptr;
     QLabel* id_cruza = nullptr;   // hidden: the central identifier of the crossing handled
 
     bool ValidateField(QWidget* Sender) override;
@@ -37,9 +25,8 @@ public:
     bool Save_Baixa(int AMode);
     QString SQL_Baixa_Grid(const QString& Condition);
     QString SQL_Valid_NC();
-    void Reset_Entry();
+    void Reset_Entry() override;
     void Clear_Fields() override;
-    void Set_Oper_Label(bool Excluding);
 
     void FormCreate();
     void BConfirmClick();
@@ -47,9 +34,12 @@ public:
 protected:
     void FormShow() override;
     void FormResize() override;
+    // Only the user's group: the user's box itself stays enabled.
     void EnableEntry(bool Enabled) override;
-    void ApplyOperation(int Item) override;
+    // The label confirms in both operations.
     bool ConfirmsOnEnter(QWidget* Editor) const override;
+    QWidget* FirstEditor() const override { return usua; }
+    QString SQL_Grid(const QString& Condition) override { return SQL_Baixa_Grid(Condition); }
 
 private:
     // The label's first lookup row: its current crossing and its envelope's date.

@@ -38,63 +38,40 @@ TFCruzaEti_Cad::TFCruzaEti_Cad(QWidget* Owner) : TFScanCad(Owner)
     BuildOperation(QRect(0, 0, 923, 593), QRect(8, 4, 280, 44),
                    {QStringLiteral("Inclusão"), QStringLiteral("Exclusão"), QStringLiteral("Filtro")}, 296);
 
-    GBUsuario = new QGroupBox(QStringLiteral(" Usuário "), PEdicao);
-    GBUsuario->setObjectName(QStringLiteral("GBUsuario"));
-    GBUsuario->setGeometry(8, 52, 300, 52);
-    usua = new TXComboBox(GBUsuario);
-    usua->setObjectName(QStringLiteral("usua"));
-    usua->setGeometry(10, 20, 280, 24);
-
-    GBLote = new QGroupBox(QStringLiteral(" Caixa / Lote "), PEdicao);
-    GBLote->setObjectName(QStringLiteral("GBLote"));
-    GBLote->setGeometry(316, 52, 260, 52);
+    GBUsuario = NewGroup(PEdicao, "GBUsuario", QStringLiteral(" Usuário "), QRect(8, 52, 300, 52));
+    usua = NewCombo(GBUsuario, "usua", QRect(10, 20, 280, 24));
+    GBLote = NewGroup(PEdicao, "GBLote", QStringLiteral(" Caixa / Lote "), QRect(316, 52, 260, 52));
     // Sized for the longer of its two captions.
     LLote = NewLabel(GBLote, "LLote", QStringLiteral("Lote a Filtrar"), 10, 25);
     LLote->setText(QStringLiteral("Caixa/Lote"));
     lote = NewEdit(GBLote, "lote", QRect(100, 20, 150, 24), 15, true);
 
-    GBCad = new QGroupBox(PEdicao);
-    GBCad->setObjectName(QStringLiteral("GBCad"));
-    GBCad->setGeometry(8, 108, 907, 148);
-
-    GBFlor = new QGroupBox(QStringLiteral(" Flor Emasculada / Trabalhada "), GBCad);
-    GBFlor->setObjectName(QStringLiteral("GBFlor"));
-    GBFlor->setGeometry(6, 6, 440, 136);
-    LNC_Lido = NewLabel(GBFlor, "LNC_Lido", QStringLiteral("Etiqueta a Excluir"), 10, 25);
-    LNC_Lido->setText(QStringLiteral("Etiqueta Lido"));
-    NC_REP_LIDO = NewEdit(GBFlor, "NC_REP_LIDO", QRect(112, 20, 124, 24), 13, true);
-    nc_rep = NewEdit(GBFlor, "nc_rep", QRect(242, 20, 188, 24));
-    NewLabel(GBFlor, "LCodigo_Cruza", QStringLiteral("Cruza"), 10, 53);
-    codigo_cruza = NewEdit(GBFlor, "codigo_cruza", QRect(112, 48, 318, 24));
+    GBCad = NewGroup(PEdicao, "GBCad", QString(), QRect(8, 108, 907, 148));
+    GBFlor = NewGroup(GBCad, "GBFlor", QStringLiteral(" Flor Emasculada / Trabalhada "), QRect(6, 6, 440, 136));
+    BuildLabelField(GBFlor, 25, QRect(112, 20, 124, 24));
+    BuildLabelDisplay(GBFlor, QString(), {242, 25}, QRect(242, 20, 188, 24), QStringLiteral("Cruza"), {10, 53},
+                      QRect(112, 48, 318, 24));
     NewLabel(GBFlor, "LNsem", QStringLiteral("Nr. Sementes"), 10, 81);
     nsem = NewNumEdit(GBFlor, "nsem", QRect(112, 76, 80, 24), true);
     NewLabel(GBFlor, "LObs", QStringLiteral("Obs."), 10, 109);
     obs = NewEdit(GBFlor, "obs", QRect(112, 104, 318, 24), 50, true);
-    nc_rep->setEnabled(false);
-    codigo_cruza->setEnabled(false);
 
-    GBCruza = new QGroupBox(QStringLiteral(" Cruzamento "), GBCad);
-    GBCruza->setObjectName(QStringLiteral("GBCruza"));
-    GBCruza->setGeometry(454, 6, 446, 136);
+    GBCruza = NewGroup(GBCad, "GBCruza", QStringLiteral(" Cruzamento "), QRect(454, 6, 446, 136));
     NewLabel(GBCruza, "LEmasculador", QStringLiteral("Executor"), 10, 25);
-    id_emasculador = new TXComboBox(GBCruza);
-    id_emasculador->setObjectName(QStringLiteral("id_emasculador"));
-    id_emasculador->setGeometry(76, 20, 250, 24);
+    id_emasculador = NewCombo(GBCruza, "id_emasculador", QRect(76, 20, 250, 24));
     NewLabel(GBCruza, "LReverso", QStringLiteral("Reverso"), 10, 53);
-    reverso = new TXComboBox(GBCruza);
-    reverso->setObjectName(QStringLiteral("reverso"));
-    reverso->setGeometry(76, 48, 94, 24);
-    reverso->Items().Add(QStringLiteral("1 - Não"));
-    reverso->Items().Add(QStringLiteral("2 - Sim"));
-    reverso->setCurrentIndex(0);
-    NewLabel(GBCruza, "LMae", QStringLiteral("Vaso Mãe"), 10, 81);
-    id_mae = NewNumEdit(GBCruza, "id_mae", QRect(76, 76, 90, 24));
-    codigo_mae = NewEdit(GBCruza, "codigo_mae", QRect(172, 76, 264, 24), 30);
-    NewLabel(GBCruza, "LPai", QStringLiteral("Vaso Pai"), 10, 109);
-    id_pai = NewNumEdit(GBCruza, "id_pai", QRect(76, 104, 90, 24));
-    codigo_pai = NewEdit(GBCruza, "codigo_pai", QRect(172, 104, 264, 24), 30);
-    codigo_mae->setEnabled(false);
-    codigo_pai->setEnabled(false);
+    reverso = NewReverso(GBCruza, QRect(76, 48, 94, 24));
+    // The planned parents, shown only.
+    const QString parents[] = {QStringLiteral("Vaso Mãe"), QStringLiteral("Vaso Pai")};
+    TXNumEdit** ids[] = {&id_mae, &id_pai};
+    QLineEdit** codes[] = {&codigo_mae, &codigo_pai};
+    for (int i = 0; i < 2; ++i) {
+        const int y = 76 + 28 * i;
+        NewLabel(GBCruza, i ? "LPai" : "LMae", parents[i], 10, y + 5);
+        *ids[i] = NewNumEdit(GBCruza, i ? "id_pai" : "id_mae", QRect(76, y, 90, 24));
+        *codes[i] = NewEdit(GBCruza, i ? "codigo_pai" : "codigo_mae", QRect(172, y, 264, 24), 30);
+        (*codes[i])->setEnabled(false);
+    }
 
     BuildGrid(PEdicao, QRect(8, 262, 680, 296));
     AddColumn(GCad, "dupd", QStringLiteral("Inclusão"), 110, taLeftJustify, taLeftJustify);
@@ -148,9 +125,7 @@ TFCruzaEti_Cad::~TFCruzaEti_Cad()
 
 void TFCruzaEti_Cad::FormCreate()
 {
-    for (const char* Name : {"USUA", "LOTE", "NC_REP_LIDO", "NSEM", "ID_EMASCULADOR", "OBS"})
-        EditorNames->Add(QLatin1String(Name));
-    Mode = 1;
+    SetEditorNames({"USUA", "LOTE", "NC_REP_LIDO", "NSEM", "ID_EMASCULADOR", "OBS"});
 }
 
 void TFCruzaEti_Cad::FormShow()
@@ -190,21 +165,15 @@ void TFCruzaEti_Cad::EnableEntry(bool Enabled)
 
 void TFCruzaEti_Cad::ApplyOperation(int Item)
 {
-    if (Item == 1) {
-        Mode = 4;
-        Set_Oper_Label(true);
-        NC_REP_LIDO->setFocus();
-    } else if (Item == 2) {
-        Mode = 5;
-        Set_Oper_Label(true);
-        lote->setFocus();
-    } else {
-        Mode = 1;
-        OpenGrid(SQL_Colheita_Grid(QString()));
-        usua->setFocus();
-        Enable_Cruza(false);
-        Set_Oper_Label(false);
+    if (Item != 2) {
+        TFScanCad::ApplyOperation(Item);
+        if (Mode == 1)
+            Enable_Cruza(false);
+        return;
     }
+    Mode = 5;
+    Set_Oper_Label(true);
+    lote->setFocus();
 }
 
 void TFCruzaEti_Cad::AfterOperationPress()
@@ -403,22 +372,9 @@ bool TFCruzaEti_Cad::Valid_NC(qint64 NcRep)
 
 void TFCruzaEti_Cad::BConfirmClick()
 {
-    if (Mode == 1) {
-        if (!ValidateEditors())
-            return;
-    } else if (Mode == 4) {
-        if (!ValidateField(NC_REP_LIDO))
-            return;
-        if (!QGrid->Active() || QGrid->IsEmpty()) {
-            AlertMessage(QStringLiteral("NC/Repetição a ser excluído não foi encontrado."));
-            return;
-        }
-    }
-    if (Save_Colheita(Mode)) {
-        Refresh_Grids();
-        if (Mode == 1)
-            Reset_Entry();
-    }
+    if (!ConfirmChecks(QStringLiteral("NC/Repetição a ser excluído não foi encontrado."), AlertMessage))
+        return;
+    AfterSave(Save_Colheita(Mode));
 }
 
 bool TFCruzaEti_Cad::Add_Cruza()
@@ -594,7 +550,7 @@ QString TFCruzaEti_Cad::SQL_Lote_Grid()
 void TFCruzaEti_Cad::Refresh_Grids()
 {
     RequeryOrOpen(QGridLote);
-    Refresh_Grid();
+    TFScanCad::Refresh_Grid();
 }
 
 void TFCruzaEti_Cad::Show_Count()

@@ -7,15 +7,6 @@
 
 #include "UFScanCad.h"
 
-#include <QString>
-#include <QtGlobal>
-
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class TXComboBox;
-class TXNumEdit;
-
 class TFCruzaEti_Cad : public TFScanCad
 {
     Q_OBJECT
@@ -31,8 +22,6 @@ public:
     TXComboBox* usua = nullptr;
     QLabel* LLote = nullptr;
     QLineEdit* lote = nullptr;
-    QLineEdit* nc_rep = nullptr;
-    QLineEdit* codigo_cruza = nullptr;
     TXNumEdit* nsem = nullptr;
     QLineEdit* obs = nullptr;
     TXComboBox* id_emasculador = nullptr;
@@ -58,11 +47,13 @@ public:
     QString Filtro_Colheita(bool& Failed);
     QString Filtro_NC(const QString& Text, int Length, bool& Failed);
     bool Check_Etiqueta_Exclusao();
-    void Reset_Entry();
+    void Reset_Entry() override;
     void Clear_Fields() override;
     void Refresh_Grids();
+    // Both grids.
+    void Refresh_Grid() override { Refresh_Grids(); }
     void Show_Count() override;
-    void Set_Oper_Label(bool Active);
+    void Set_Oper_Label(bool Active) override;
     void Enable_Cruza(bool Enabled);
     void Select_Executor(int Id);
 
@@ -70,12 +61,16 @@ public:
     void BConfirmClick();
 
 protected:
+    // "Filtro" besides the other two.
+    void ApplyOperation(int Item) override;
+    // The lot is emptied with the entry.
+    void AfterOperationPress() override;
+    void EnableEntry(bool Enabled) override;
+    bool ConfirmsOnEnter(QWidget* Editor) const override;
+    QWidget* FirstEditor() const override { return usua; }
+    QString SQL_Grid(const QString& Condition) override { return SQL_Colheita_Grid(Condition); }
     void FormShow() override;
     void FormResize() override;
-    void EnableEntry(bool Enabled) override;
-    void ApplyOperation(int Item) override;
-    bool ConfirmsOnEnter(QWidget* Editor) const override;
-    void AfterOperationPress() override;
 
 private:
     bool Add_Cruza();

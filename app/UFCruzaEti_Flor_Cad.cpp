@@ -43,26 +43,12 @@ TFCruzaEti_Flor_Cad::TFCruzaEti_Flor_Cad(QWidget* Owner) : TFScanCad(Owner)
     BuildOperation(QRect(3, 3, 918, 569), QRect(8, 4, 200, 44), {QStringLiteral("Inclusão"), QStringLiteral("Exclusão")},
                    216);
 
-    GBCad = new QGroupBox(PEdicao);
-    GBCad->setObjectName(QStringLiteral("GBCad"));
-    GBCad->setGeometry(0, 52, 918, 515);
-
-    GBCruza = new QGroupBox(QStringLiteral(" Cruzamento "), GBCad);
-    GBCruza->setObjectName(QStringLiteral("GBCruza"));
-    GBCruza->setGeometry(8, 10, 500, 118);
-
+    GBCad = NewGroup(PEdicao, "GBCad", QString(), QRect(0, 52, 918, 515));
+    GBCruza = NewGroup(GBCad, "GBCruza", QStringLiteral(" Cruzamento "), QRect(8, 10, 500, 118));
     NewLabel(GBCruza, "LEmasculador", QStringLiteral("Executor"), 10, 27);
-    id_emasculador = new TXComboBox(GBCruza);
-    id_emasculador->setObjectName(QStringLiteral("id_emasculador"));
-    id_emasculador->setGeometry(76, 22, 250, 24);
+    id_emasculador = NewCombo(GBCruza, "id_emasculador", QRect(76, 22, 250, 24));
     NewLabel(GBCruza, "LReverso", QStringLiteral("Reverso"), 340, 27);
-    reverso = new TXComboBox(GBCruza);
-    reverso->setObjectName(QStringLiteral("reverso"));
-    reverso->setGeometry(396, 22, 94, 24);
-    reverso->Items().Add(QStringLiteral("1 - Não"));
-    reverso->Items().Add(QStringLiteral("2 - Sim"));
-    reverso->setCurrentIndex(0);
-
+    reverso = NewReverso(GBCruza, QRect(396, 22, 94, 24));
     NewLabel(GBCruza, "LMae", QStringLiteral("Vaso Mãe"), 10, 57);
     id_mae_lido = NewEdit(GBCruza, "id_mae_lido", QRect(76, 52, 130, 24), 13, true);
     id_mae = NewNumEdit(GBCruza, "id_mae", QRect(212, 52, 90, 24));
@@ -71,15 +57,11 @@ TFCruzaEti_Flor_Cad::TFCruzaEti_Flor_Cad(QWidget* Owner) : TFScanCad(Owner)
     id_pai_lido = NewEdit(GBCruza, "id_pai_lido", QRect(76, 82, 130, 24), 13, true);
     id_pai = NewNumEdit(GBCruza, "id_pai", QRect(212, 82, 90, 24));
     codigo_pai = NewEdit(GBCruza, "codigo_pai", QRect(308, 82, 182, 24), 30);
+    codigo_mae->setEnabled(false);
+    codigo_pai->setEnabled(false);
 
-    GBFlor = new QGroupBox(QStringLiteral(" Hibridação "), GBCad);
-    GBFlor->setObjectName(QStringLiteral("GBFlor"));
-    GBFlor->setGeometry(514, 10, 400, 118);
-
-    // Sized for the longer of its two captions.
-    LNC_Lido = NewLabel(GBFlor, "LNC_Lido", QStringLiteral("Etiqueta a Excluir"), 10, 27);
-    LNC_Lido->setText(QStringLiteral("Etiqueta Lido"));
-    NC_REP_LIDO = NewEdit(GBFlor, "NC_REP_LIDO", QRect(112, 22, 124, 24), 13, true);
+    GBFlor = NewGroup(GBCad, "GBFlor", QStringLiteral(" Hibridação "), QRect(514, 10, 400, 118));
+    BuildLabelField(GBFlor, 27, QRect(112, 22, 124, 24));
     Check_Etiq = new TXCheckBox(GBFlor);
     Check_Etiq->setObjectName(QStringLiteral("Check_Etiq"));
     Check_Etiq->setText(QStringLiteral("Ler somente Etiqueta"));
@@ -88,15 +70,8 @@ TFCruzaEti_Flor_Cad::TFCruzaEti_Flor_Cad(QWidget* Owner) : TFScanCad(Owner)
     Check_Etiq->setChecked(false);
     NewLabel(GBFlor, "LRep", QStringLiteral("Rep."), 10, 57);
     rep = NewNumEdit(GBFlor, "rep", QRect(112, 52, 50, 24));
-    NewLabel(GBFlor, "LNc_Rep", QStringLiteral("NC"), 172, 57);
-    nc_rep = NewEdit(GBFlor, "nc_rep", QRect(196, 52, 190, 24));
-    nc_rep->setEnabled(false);
-    NewLabel(GBFlor, "LCodigo_Cruza", QStringLiteral("Código Cruza"), 10, 87);
-    codigo_cruza = NewEdit(GBFlor, "codigo_cruza", QRect(112, 82, 274, 24));
-    codigo_cruza->setEnabled(false);
-
-    codigo_mae->setEnabled(false);
-    codigo_pai->setEnabled(false);
+    BuildLabelDisplay(GBFlor, QStringLiteral("NC"), {172, 57}, QRect(196, 52, 190, 24), QStringLiteral("Código Cruza"), {10, 87},
+                      QRect(112, 82, 274, 24));
 
     BuildGrid(GBCad, QRect(8, 136, 904, 354));
     AddColumn(GCad, "dupd", QStringLiteral("Inclusão"), 110, taLeftJustify, taLeftJustify);
@@ -135,9 +110,7 @@ TFCruzaEti_Flor_Cad::~TFCruzaEti_Flor_Cad() = default;
 
 void TFCruzaEti_Flor_Cad::FormCreate()
 {
-    for (const char* Name : {"ID_EMASCULADOR", "ID_MAE_LIDO", "ID_PAI_LIDO", "NC_REP_LIDO"})
-        EditorNames->Add(QLatin1String(Name));
-    Mode = 1;
+    SetEditorNames({"ID_EMASCULADOR", "ID_MAE_LIDO", "ID_PAI_LIDO", "NC_REP_LIDO"});
 }
 
 // ---- show, operation, keys and exits ----------------------------------------
@@ -165,21 +138,6 @@ void TFCruzaEti_Flor_Cad::EnableEntry(bool Enabled)
     Check_Etiq->setChecked(false);
 }
 
-void TFCruzaEti_Flor_Cad::ApplyOperation(int Item)
-{
-    if (Item == 1) {
-        Mode = 4;
-        Set_Oper_Label(true);
-        NC_REP_LIDO->setFocus();
-    } else {
-        Mode = 1;
-        OpenGrid(SQL_Flor_Grid(QString()));
-        id_emasculador->setFocus();
-    }
-    if (Mode == 1)
-        Set_Oper_Label(false);
-}
-
 bool TFCruzaEti_Flor_Cad::ConfirmsOnEnter(QWidget* Editor) const
 {
     return Editor == NC_REP_LIDO && Mode == 1;
@@ -199,18 +157,6 @@ void TFCruzaEti_Flor_Cad::Set_Tab_Stops(bool OnlyLabel)
     setTabStop(reverso, !OnlyLabel);
     setTabStop(id_mae_lido, id_mae_lido->text().isEmpty() || !OnlyLabel);
     setTabStop(id_pai_lido, id_pai_lido->text().isEmpty() || !OnlyLabel);
-}
-
-void TFCruzaEti_Flor_Cad::Set_Oper_Label(bool Excluding)
-{
-    if (Excluding) {
-        LNC_Lido->setText(QStringLiteral("Etiqueta a Excluir"));
-        SetFontColor(LNC_Lido, clRed);
-        QGrid->Close();
-    } else {
-        LNC_Lido->setText(QStringLiteral("Etiqueta Lido"));
-        SetFontColor(LNC_Lido, clWindowText);
-    }
 }
 
 // ---- validation -------------------------------------------------------------
@@ -243,14 +189,7 @@ bool TFCruzaEti_Flor_Cad::ValidateField(QWidget* Sender)
             FocusFailed(Sender);
     } else if (Mode == 4 && Sender == NC_REP_LIDO) {
         result = Check_Etiqueta_Exclusao();
-        if (result) {
-            // The code has passed its check digit: only the number it carries reaches the SQL.
-            OpenGrid(SQL_Flor_Grid(QStringLiteral(" (c.nc_rep=") + QString::number(LabelNumber()) + QStringLiteral(" ) ")
-                                   + QStringLiteral(" AND (c.status <> 'X')")));
-        } else {
-            QGrid->Close();
-            NC_REP_LIDO->setFocus();
-        }
+        FilterByLabel(result, QStringLiteral(" AND (c.status <> 'X')"));
     }
     return result;
 }
@@ -372,26 +311,13 @@ bool TFCruzaEti_Flor_Cad::Check_Etiqueta_Exclusao()
 
 void TFCruzaEti_Flor_Cad::BConfirmClick()
 {
-    if (Mode == 1) {
-        if (!ValidateEditors())
-            return;
-    } else if (Mode == 4) {
-        if (!ValidateField(NC_REP_LIDO))
-            return;
-        if (!QGrid->Active() || QGrid->IsEmpty()) {
-            ShowError(QStringLiteral("Etiqueta a ser excluído não foi encontrado."));
-            return;
-        }
-        if (IfNull(QGrid->FieldByName(QStringLiteral("id_cruza"))->Value(), 0).toLongLong() != 0) {
-            ShowError(QStringLiteral("Cadastro transmitido para o Talvora não pode ser excluído."));
-            return;
-        }
+    if (!ConfirmChecks(QStringLiteral("Etiqueta a ser excluído não foi encontrado."), ShowError))
+        return;
+    if (Mode == 4 && IfNull(QGrid->FieldByName(QStringLiteral("id_cruza"))->Value(), 0).toLongLong() != 0) {
+        ShowError(QStringLiteral("Cadastro transmitido para o Talvora não pode ser excluído."));
+        return;
     }
-    if (Save_Flor(Mode)) {
-        Refresh_Grid();
-        if (Mode == 1)
-            Reset_Entry();
-    }
+    AfterSave(Save_Flor(Mode));
 }
 
 bool TFCruzaEti_Flor_Cad::Save_Flor(int AMode)

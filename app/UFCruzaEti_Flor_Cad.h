@@ -36,8 +36,6 @@ public:
     QLineEdit* codigo_mae = nullptr;
     QLineEdit* codigo_pai = nullptr;
     TXNumEdit* rep = nullptr;
-    QLineEdit* nc_rep = nullptr;
-    QLineEdit* codigo_cruza = nullptr;
     TXCheckBox* Check_Etiq = nullptr;
 
     bool ValidateField(QWidget* Sender) override;
@@ -49,9 +47,8 @@ public:
     bool Check_Etiqueta_Exclusao();
     bool Save_Flor(int AMode);
     QString SQL_Flor_Grid(const QString& Condition);
-    void Reset_Entry();
+    void Reset_Entry() override;
     void Clear_Fields() override;
-    void Set_Oper_Label(bool Excluding);
     void Set_Tab_Stops(bool OnlyLabel);
 
     void FormCreate();
@@ -64,6 +61,7 @@ protected:
     void FormShow() override;
     void FormResize() override;
     void EnableEntry(bool Enabled) override;
-    void ApplyOperation(int Item) override;
+    QWidget* FirstEditor() const override { return id_emasculador; }
+    QString SQL_Grid(const QString& Condition) override { return SQL_Flor_Grid(Condition); }
     bool ConfirmsOnEnter(QWidget* Editor) const override;
 };

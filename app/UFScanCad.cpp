@@ -6,6 +6,7 @@
 #include "UFMain.h"
 #include "UXForms.h"
 #include "UXLib.h"
+#include "UXComboBox.h"
 #include "UXNumEdit.h"
 #include "XAdo.h"
 #include "XDBGrid.h"
@@ -163,6 +164,13 @@ void TFScanCad::BuildGrid(QWidget* Parent, const QRect& Geometry)
     LReg->setMinimumWidth(200);
 }
 
+void TFScanCad::SetEditorNames(std::initializer_list<const char*> Names)
+{
+    for (const char* Name : Names)
+        EditorNames->Add(QLatin1String(Name));
+    Mode = 1;
+}
+
 void TFScanCad::AddEditors(const QList<QWidget*>& List)
 {
     for (QWidget* e : List) {
@@ -201,6 +209,49 @@ QLabel* TFScanCad::NewLabel(QWidget* Parent, const char* Name, const QString& Ca
     l->move(X, Y);
     l->adjustSize();
     return l;
+}
+
+QGroupBox* TFScanCad::NewGroup(QWidget* Parent, const char* Name, const QString& Title, const QRect& Geometry)
+{
+    auto* g = new QGroupBox(Title, Parent);
+    g->setObjectName(QLatin1String(Name));
+    g->setGeometry(Geometry);
+    return g;
+}
+
+TXComboBox* TFScanCad::NewCombo(QWidget* Parent, const char* Name, const QRect& Geometry)
+{
+    auto* c = new TXComboBox(Parent);
+    c->setObjectName(QLatin1String(Name));
+    c->setGeometry(Geometry);
+    return c;
+}
+
+TXComboBox* TFScanCad::NewReverso(QWidget* Parent, const QRect& Geometry)
+{
+    TXComboBox* c = NewCombo(Parent, "reverso", Geometry);
+    c->Items().Add(QStringLiteral("1 - Não"));
+    c->Items().Add(QStringLiteral("2 - Sim"));
+    c->setCurrentIndex(0);
+    return c;
+}
+
+void TFScanCad::BuildLabelField(QWidget* Parent, int LabelY, const QRect& Edit)
+{
+    LNC_Lido = NewLabel(Parent, "LNC_Lido", QStringLiteral("Etiqueta a Excluir"), 10, LabelY);
+    LNC_Lido->setText(QStringLiteral("Etiqueta Lido"));
+    NC_REP_LIDO = NewEdit(Parent, "NC_REP_LIDO", Edit, 13, true);
+}
+
+void TFScanCad::BuildLabelDisplay(QWidget* Parent, const QString& NcCaption, const QPoint& NcAt, const QRect& Nc,
+                                  const QString& CruzaCaption, const QPoint& CruzaAt, const QRect& Cruza)
+{
+    NewLabel(Parent, "LNc_Rep", NcCaption, NcAt.x(), NcAt.y());
+    nc_rep = NewEdit(Parent, "nc_rep", Nc);
+    NewLabel(Parent, "LCodigo_Cruza", CruzaCaption, CruzaAt.x(), CruzaAt.y());
+    codigo_cruza = NewEdit(Parent, "codigo_cruza", Cruza);
+    nc_rep->setEnabled(false);
+    codigo_cruza->setEnabled(false);
 }
 
 void TFScanCad::AddColumn(TDBGrid* Grid, const char* Field, const QString& Title, int Width, TAlignment Alignment,
@@ -250,6 +301,28 @@ void TFScanCad::BSetOperClick()
     if (!opening)
         ApplyOperation(RGOperItemIndex());
     AfterOperationPress();
+}
+
+void TFScanCad::ApplyOperation(int Item)
+{
+    if (Item == 1) {
+        Mode = 4;
+        Set_Oper_Label(true);
+        NC_REP_LIDO->setFocus();
+    } else {
+        Mode = 1;
+        OpenGrid(SQL_Grid(QString()));
+        FirstEditor()->setFocus();
+        Set_Oper_Label(false);
+    }
+}
+
+void TFScanCad::Set_Oper_Label(bool Excluding)
+{
+    LNC_Lido->setText(Excluding ? QStringLiteral("Etiqueta a Excluir") : QStringLiteral("Etiqueta Lido"));
+    SetFontColor(LNC_Lido, Excluding ? clRed : clWindowText);
+    if (Excluding)
+        QGrid->Close();
 }
 
 // ---- keys and exits ---------------------------------------------------------
@@ -366,6 +439,40 @@ bool TFScanCad::CheckLabelForDeletion(const QString& EmptyMsg)
     if (!result)
         ShowError(msg);
     return result;
+}
+
+bool TFScanCad::ConfirmChecks(const QString& NotFound, void (*Report)(const QString&))
+{
+    if (Mode == 1)
+        return ValidateEditors();
+    if (Mode != 4)
+        return true;
+    if (!ValidateField(NC_REP_LIDO))
+        return false;
+    if (QGrid->Active() && !QGrid->IsEmpty())
+        return true;
+    Report(NotFound);
+    return false;
+}
+
+void TFScanCad::AfterSave(bool Saved)
+{
+    if (!Saved)
+        return;
+    Refresh_Grid();
+    if (Mode == 1)
+        Reset_Entry();
+}
+
+void TFScanCad::FilterByLabel(bool Valid, const QString& Condition)
+{
+    if (Valid) {
+        // The code has passed its check digit: only the number it carries reaches the SQL.
+        OpenGrid(SQL_Grid(QStringLiteral(" (c.nc_rep=") + QString::number(LabelNumber()) + QStringLiteral(" ) ") + Condition));
+    } else {
+        QGrid->Close();
+        NC_REP_LIDO->setFocus();
+    }
 }
 
 void TFScanCad::FocusFailed(QWidget* Sender)

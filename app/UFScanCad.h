@@ -7,6 +7,7 @@
 // re-query with its counter and the widgets every one of them builds.
 
 #include "UFBCad.h"
+#include "UXComboBox.h"
 #include "XAdoTypes.h"
 #include "XGraphics.h"
 
@@ -16,6 +17,8 @@
 #include <QStringList>
 #include <QVariant>
 #include <QtGlobal>
+
+#include <initializer_list>
 
 class QButtonGroup;
 class QFocusEvent;
@@ -51,6 +54,8 @@ public:
     QPushButton* BSetOper = nullptr;
     QLabel* LNC_Lido = nullptr;
     QLineEdit* NC_REP_LIDO = nullptr;
+    QLineEdit* nc_rep = nullptr;         // the label's printed number
+    QLineEdit* codigo_cruza = nullptr;   // the plan's crossing code
     TDBGrid* GCad = nullptr;
     QLabel* LReg = nullptr;
 
@@ -77,11 +82,20 @@ protected:
     // ---- what each window says ----
     // Enables the entry groups that the choice disables.
     virtual void EnableEntry(bool Enabled) = 0;
-    // Applies the chosen item: mode, grid, captions and focus.
-    virtual void ApplyOperation(int Item) = 0;
+    // Applies the chosen item: "Inclusão" (mode 1, the whole grid, the focus
+    // on FirstEditor) or "Exclusão" (mode 4, the grid closed until a label is
+    // read, the focus on the label).
+    virtual void ApplyOperation(int Item);
+    virtual QWidget* FirstEditor() const = 0;
+    // The window's grid SQL, with an optional condition.
+    virtual QString SQL_Grid(const QString& Condition) = 0;
+    // The label's caption by the operation; a deletion closes the grid.
+    virtual void Set_Oper_Label(bool Excluding);
     // Whether Enter on Editor presses "Confirmar" (else it moves on).
     virtual bool ConfirmsOnEnter(QWidget* Editor) const = 0;
     virtual void Clear_Fields() = 0;
+    // The entry ready for the next scan after an inclusion.
+    virtual void Reset_Entry() = 0;
     // Runs after every press of the operation button.
     virtual void AfterOperationPress() { Clear_Fields(); }
 
@@ -90,6 +104,8 @@ protected:
     void BuildOperation(const QRect& Panel, const QRect& Group, const QStringList& Items, int ButtonX);
     // The grid over QGrid with its counter below it.
     void BuildGrid(QWidget* Parent, const QRect& Geometry);
+    // The editors in validation order, and the inclusion mode to start in.
+    void SetEditorNames(std::initializer_list<const char*> Names);
     // Editors share the exit and key handlers.
     void AddEditors(const QList<QWidget*>& List);
     QList<QWidget*> Editors() const { return FEditors; }
@@ -98,6 +114,15 @@ protected:
                               bool Upper = false);
     static TXNumEdit* NewNumEdit(QWidget* Parent, const char* Name, const QRect& Geometry, bool Enabled = false);
     static QLabel* NewLabel(QWidget* Parent, const char* Name, const QString& Caption, int X, int Y);
+    static QGroupBox* NewGroup(QWidget* Parent, const char* Name, const QString& Title, const QRect& Geometry);
+    static TXComboBox* NewCombo(QWidget* Parent, const char* Name, const QRect& Geometry);
+    // The reverse flag: "1 - Não", "2 - Sim", the first chosen.
+    static TXComboBox* NewReverso(QWidget* Parent, const QRect& Geometry);
+    // LNC_Lido, sized for its longer caption, and NC_REP_LIDO at Edit.
+    void BuildLabelField(QWidget* Parent, int LabelY, const QRect& Edit);
+    // nc_rep and codigo_cruza, disabled, each after its caption.
+    void BuildLabelDisplay(QWidget* Parent, const QString& NcCaption, const QPoint& NcAt, const QRect& Nc,
+                           const QString& CruzaCaption, const QPoint& CruzaAt, const QRect& Cruza);
     // A grid column with the Part's pixels and its title's own alignment.
     static void AddColumn(TDBGrid* Grid, const char* Field, const QString& Title, int Width, TAlignment Alignment,
                           TAlignment TitleAlignment);
@@ -124,6 +149,15 @@ protected:
     // The confirmation of an inclusion: ValidateField over the listed edits and
     // combo boxes, in order, with the validating flag set; stops at the first False.
     bool ValidateEditors();
+    // The checks before a save: the editors for an inclusion; for a deletion
+    // the label, then its rows in the grid (NotFound reported when none).
+    bool ConfirmChecks(const QString& NotFound, void (*Report)(const QString&));
+    // After the save of a confirmation: when it went through, the grid
+    // re-queried and, after an inclusion, the entry ready for the next scan.
+    void AfterSave(bool Saved);
+    // The label read for a deletion: the grid filtered by Condition on its
+    // number, or closed with the focus back on the label.
+    void FilterByLabel(bool Valid, const QString& Condition);
     // The grid closed, given SQL and opened.
     void OpenGrid(const QString& SQL);
     static void RequeryOrOpen(TADOQuery* Query);
