@@ -123,7 +123,7 @@ protected:
     // nc_rep and codigo_cruza, disabled, each after its caption.
     void BuildLabelDisplay(QWidget* Parent, const QString& NcCaption, const QPoint& NcAt, const QRect& Nc,
                            const QString& CruzaCaption, const QPoint& CruzaAt, const QRect& Cruza);
-    // A grid column with the Part's pixels and its title's own alignment.
+    // A grid column of Width pixels with its title's own alignment.
     static void AddColumn(TDBGrid* Grid, const char* Field, const QString& Title, int Width, TAlignment Alignment,
                           TAlignment TitleAlignment);
 
