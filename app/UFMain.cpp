@@ -7,6 +7,8 @@
 #include "UFConfigDB.h"
 #include "UFCruzaEti_Cons.h"
 #include "UFCruzaParental_Cons.h"
+#include "UFCruzaEti_Baixa_Cad.h"
+#include "UFCruzaEti_Cad.h"
 #include "UFCruzaEti_Flor_Cad.h"
 #include "UFCruzaEti_Print_Expo.h"
 #include "UFImport_CSV.h"
@@ -186,6 +188,8 @@ void TFMain::RegisterWindows()
     SetChildOpener(LCRUZAETI_EMASC_CONS, OpenChild<TFCruza_Emasculador_Cons>);
     SetChildOpener(LCRUZA_PARENTAL_PIVOT_CONS, OpenChild<TFCruza_Parental_Pivot_Cons>);
     SetChildOpener(LCRUZAPARENTAL_CONS, OpenChild<TFCruzaParental_Cons>);
+    SetChildOpener(LCRUZAETI_BAIXA_CAD, OpenChild<TFCruzaEti_Baixa_Cad>);
+    SetChildOpener(LCRUZAETI_CAD, OpenChild<TFCruzaEti_Cad>);
 }
 
 void TFMain::SetChildOpener(QAction* Action, TChildOpener Open)

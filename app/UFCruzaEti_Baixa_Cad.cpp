@@ -1,0 +1,322 @@
+#include "UFCruzaEti_Baixa_Cad.h"
+
+#include "UAppConfig.h"
+#include "UDM.h"
+#include "UEtiqFlor.h"
+#include "UFMain.h"
+#include "UXComboBox.h"
+#include "UXForms.h"
+#include "UXLib.h"
+#include "UXNumEdit.h"
+#include "XAdo.h"
+#include "XDBGrid.h"
+#include "XExceptions.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace {
+
+const QString LabelSQL = QStringLiteral(
+    "SELECT ec.nc, ec.rep, ec.nc_print,        pc.codigo_cruza,        c.dupd AS data_cruza, c.status, c.seq, c.x_dupd,"
+    " c.id_cruza,        clt.dupd as dt_colheita   FROM ((Etiqueta_Cruza ec             LEFT OUTER JOIN Planejamento_Cruza pc"
+    "               ON (ec.nc = pc.nc))             LEFT OUTER JOIN Cruza c               ON (ec.nc_rep = c.nc_rep))"
+    "            LEFT OUTER JOIN Colheita clt               ON (ec.nc_rep = clt.nc_rep) WHERE ( ec.nc_rep = :nc_rep ) "
+    " ORDER BY c.seq DESC ");
+
+} // namespace
+
+TFCruzaEti_Baixa_Cad::TFCruzaEti_Baixa_Cad(QWidget* Owner) : TFScanCad(Owner)
+{
+    setObjectName(QStringLiteral("FCruzaEti_Baixa_Cad"));
+    setWindowTitle(QStringLiteral("Cadastro de Baixa de Etiquetas Emasculada / Trabalhada"));
+    resize(924, 600);
+
+    BuildOperation(QRect(3, 3, 918, 569), QRect(8, 4, 200, 44), {QStringLiteral("Inclusão"), QStringLiteral("Exclusão")},
+                   216);
+
+    GBUsuario = NewGroup(PEdicao, "GBUsuario", QStringLiteral(" Usuário "), QRect(310, 2, 330, 48));
+    NewLabel(GBUsuario, "LUsua", QStringLiteral("Nome"), 10, 22);
+    // On the window over the group box, so that disabling the group leaves it enabled.
+    usua = NewCombo(this, "usua", QRect(PEdicao->x() + GBUsuario->x() + 50, PEdicao->y() + GBUsuario->y() + 17, 270, 24));
+
+    GBCad = NewGroup(PEdicao, "GBCad", QString(), QRect(0, 52, 918, 515));
+    GBFlor = NewGroup(GBCad, "GBFlor", QStringLiteral("Baixa da Etiqueta de  Hibridação "), QRect(8, 10, 640, 88));
+    BuildLabelField(GBFlor, 27, QRect(112, 22, 124, 24));
+    rep = NewNumEdit(GBFlor, "rep", QRect(284, 22, 50, 24));
+    NewLabel(GBFlor, "LRep", QStringLiteral("Rep."), 250, 27);
+    BuildLabelDisplay(GBFlor, QStringLiteral("NC"), {346, 27}, QRect(372, 22, 180, 24), QStringLiteral("Código Cruza"), {10, 57},
+                      QRect(112, 52, 440, 24));
+    id_cruza = new QLabel(GBFlor);
+    id_cruza->setObjectName(QStringLiteral("id_cruza"));
+    id_cruza->setVisible(false);
+
+    BuildGrid(GBCad, QRect(8, 106, 904, 384));
+    AddColumn(GCad, "x_dupd", QStringLiteral("Baixa"), 110, taLeftJustify, taLeftJustify);
+    AddColumn(GCad, "dupd", QStringLiteral("Inclusão"), 110, taLeftJustify, taLeftJustify);
+    AddColumn(GCad, "nc_rep", QStringLiteral("NC_Rep"), 80, taRightJustify, taCenter);
+    AddColumn(GCad, "nc", QStringLiteral("NC"), 83, taRightJustify, taCenter);
+    AddColumn(GCad, "reverso", QStringLiteral("Reverso"), 53, taLeftJustify, taCenter);
+    AddColumn(GCad, "codigo_cruza", QStringLiteral("Código Cruza"), 160, taLeftJustify, taLeftJustify);
+    AddColumn(GCad, "tal_transmissao", QStringLiteral("Status"), 40, taLeftJustify, taLeftJustify);
+
+    // The order in which Enter moves on: the label, the user, the label again.
+    setTabOrder(NC_REP_LIDO, usua);
+    setTabOrder(usua, RGOperItems->button(0));
+    setTabOrder(RGOperItems->button(0), RGOperItems->button(1));
+
+    AddEditors({usua, NC_REP_LIDO, rep, nc_rep, codigo_cruza});
+    connect(BConfirm, &QPushButton::clicked, this, &TFCruzaEti_Baixa_Cad::BConfirmClick);
+
+    FormCreate();
+}
+
+void TFCruzaEti_Baixa_Cad::FormCreate()
+{
+    SetEditorNames({"USUA", "NC_REP_LIDO"});
+}
+
+void TFCruzaEti_Baixa_Cad::FormShow()
+{
+    if (!ConfigLoaded())
+        return;
+    Inicialize_Usuario(usua, false);
+    id_cruza->clear();
+    QGrid->SQL.setText(SQL_Baixa_Grid(QString()));
+    QGrid->Open();
+    Show_Count();
+    BSetOperClick();
+    usua->setFocus();
+}
+
+void TFCruzaEti_Baixa_Cad::FormResize()
+{
+    ResizeGridPanel(GBCad);
+}
+
+// ---- operation and keys -----------------------------------------------------
+
+void TFCruzaEti_Baixa_Cad::EnableEntry(bool Enabled)
+{
+    GBUsuario->setEnabled(Enabled);
+}
+
+bool TFCruzaEti_Baixa_Cad::ConfirmsOnEnter(QWidget* Editor) const
+{
+    return Editor == NC_REP_LIDO;
+}
+
+// ---- validation -------------------------------------------------------------
+
+bool TFCruzaEti_Baixa_Cad::ValidateField(QWidget* Sender)
+{
+    if (RGOper->isEnabled())
+        return true;
+    bool result = true;
+    if (Mode == 1) {
+        if (Sender == usua) {
+            result = usua->currentIndex() >= 0;
+            if (!result)
+                AlertMessage(QStringLiteral("Usuário deve ser Selecionado."));
+            // A chosen user is passed over by Enter and Tab.
+            usua->setFocusPolicy(result ? Qt::ClickFocus : Qt::StrongFocus);
+        } else if (Sender == NC_REP_LIDO) {
+            NC_REP_LIDO->setFocusPolicy(Qt::StrongFocus);
+            // Leaving the label checks nothing: the confirmation does.
+            if (!Validating)
+                return true;
+            qint64 number = 0;
+            result = ReadLabel(QStringLiteral("Etiqueta deve ser informado."), true, number) && Valid_NC(number);
+        }
+        if (!result && Validating)
+            FocusFailed(Sender);
+    } else if (Mode == 4 && Sender == NC_REP_LIDO) {
+        result = Valid_NC_Exclusao();
+        FilterByLabel(result, QStringLiteral(" AND (c.status = 'X')"));
+    }
+    return result;
+}
+
+bool TFCruzaEti_Baixa_Cad::ReadLabelRow(qint64 LabelNumber, const QString& Prefix, TLabelRow& Row)
+{
+    // Read whole before any box is shown.
+    return WithQuery(DM->Conn, Prefix, [&](TADOQuery& q) {
+        q.SQL.setText(SQL_Valid_NC());
+        TParameter* p = q.Parameters.ParamByName(QStringLiteral("nc_rep"));
+        p->DataType = ftFloat;
+        p->Value = double(LabelNumber);
+        q.Open();
+        q.First();
+        Row.Found = !q.Eof();
+        if (!Row.Found)
+            return true;
+        auto text = [&](const char* Name) { return q.FieldByName(QLatin1String(Name))->AsString(); };
+        const TField* r = q.FieldByName(QStringLiteral("rep"));
+        Row.Rep = r->IsNull() ? 0 : r->AsInteger();
+        Row.NcPrint = text("nc_print");
+        Row.Cruza = text("codigo_cruza");
+        Row.Status = text("status");
+        Row.XDupd = text("x_dupd");
+        Row.IdCruza = text("id_cruza");
+        Row.DtColheita = text("dt_colheita");
+        return true;
+    });
+}
+
+void TFCruzaEti_Baixa_Cad::ShowLabel(const TLabelRow& Row)
+{
+    rep->SetValue(Row.Rep);
+    nc_rep->setText(Row.NcPrint);
+    codigo_cruza->setText(Row.Cruza);
+}
+
+bool TFCruzaEti_Baixa_Cad::Valid_NC(qint64 LabelNumber)
+{
+    TLabelRow row;
+    if (!ReadLabelRow(LabelNumber, QStringLiteral("Erro ao Consultar Dados (Valid_NC): "), row))
+        return false;
+    QString refusal;
+    if (!row.Found)
+        refusal = QStringLiteral("Etiqueta de Hibridação não cadastrado.");
+    else if (row.Status == QLatin1String("X"))
+        refusal = QStringLiteral("A Etiqueta já foi dado baixa em : ") + row.XDupd;
+    else if (!row.DtColheita.isEmpty())
+        refusal = QStringLiteral("A Etiqueta de Hibridação já foi lançado como colhido em : ") + row.DtColheita;
+    else if (row.Status.isEmpty())
+        refusal = QStringLiteral("Etiqueta de Hibridação não utilizado no cruzamento.");
+    if (!refusal.isEmpty()) {
+        ShowLabel(TLabelRow());
+        id_cruza->clear();
+        AlertMessage(refusal);
+        return false;
+    }
+    ShowLabel(row);
+    id_cruza->setText(row.IdCruza);
+    return true;
+}
+
+bool TFCruzaEti_Baixa_Cad::Valid_NC_Exclusao()
+{
+    const QString code = NC_REP_LIDO->text();
+    if (code.trimmed().isEmpty()) {
+        AlertMessage(QStringLiteral("Deve-se informar a Etiqueta de Hibridação a ser excluído."));
+        return false;
+    }
+    QString msg;
+    if (!Check_Etiqueta(LabelCode(), code, msg)) {
+        AlertMessage(msg);
+        return false;
+    }
+    TLabelRow row;
+    if (!ReadLabelRow(Get_NC_Rep(LabelCode(), code),
+                      QStringLiteral("Erro ao Consultar Dados Exclusão (Valid_NC_Exclusao): "), row))
+        return false;
+    // Shown also when the cancellation is refused.
+    ShowLabel(row);
+    if (!row.Found) {
+        AlertMessage(QStringLiteral("Etiqueta de Hibridação não cadastrado."));
+        return false;
+    }
+    if (row.Status != QLatin1String("X")) {
+        AlertMessage(QStringLiteral("A Etiqueta de Hibridação ainda não foi baixado e/ou já foi reutilizado."));
+        return false;
+    }
+    if (row.IdCruza.toLongLong() > 0) {
+        AlertMessage(QStringLiteral("A Etiqueta de Hibridação atualizado no Talvora não pode ser excluído."));
+        return false;
+    }
+    id_cruza->setText(row.IdCruza);
+    return true;
+}
+
+// ---- confirmation and saving ------------------------------------------------
+
+void TFCruzaEti_Baixa_Cad::BConfirmClick()
+{
+    if (!ConfirmChecks(QStringLiteral("Etiqueta a ser excluído não foi encontrado."), ShowError))
+        return;
+    const bool saved = Save_Baixa(Mode);
+    AfterSave(saved);
+    if (!saved)
+        Clear_Fields();
+}
+
+bool TFCruzaEti_Baixa_Cad::Save_Baixa(int AMode)
+{
+    const bool withId = !id_cruza->text().isEmpty();
+    if (AMode == 4) {
+        const QString nc = QGrid->FieldByName(QStringLiteral("nc"))->AsString();
+        const QString cruza = QGrid->FieldByName(QStringLiteral("codigo_cruza"))->AsString();
+        const int answer = XMessageBox(QStringLiteral("Confirma o Cancelamento da Baixa da Etiqueta? \r\n Etiqueta: ") + nc
+                                           + QStringLiteral("\r\n") + QStringLiteral("    Cruza: ") + cruza + QStringLiteral(".")
+                                           + QStringLiteral("\r\n")
+                                           + QStringLiteral("Será cancelado somente a baixa da última ocorrência."),
+                                       QStringLiteral(" Cancelamento da baixa de Registro "), mtWarning, mbYesNo, mrNo);
+        if (answer != mrYes)
+            return true;
+    }
+    QAtu->setCommandText(QStringLiteral(" UPDATE Cruza    SET id_usua_baixa = :x_usua,         x_dupd = :x_dupd,"
+                                        "         x_cmaq = :x_cmaq,         status = :x_status ")
+                         + (withId ? QStringLiteral(", id_cruza = :id_cruza") : QString())
+                         + QStringLiteral("  WHERE (( nc_rep = :nc_rep ) AND (seq = :seq)) "));
+    const qint64 label = LabelNumber();
+    const int seq = FEtiqFlor->MaxSeq(label);
+    // Without the label's current crossing nothing is written: that is a failure, not a write-off.
+    if (seq < 0)
+        return false;
+    const QString prefix = QStringLiteral("Erro ao ") + (AMode == 1 ? QStringLiteral("Incluir") : QStringLiteral("Cancelar"))
+        + QStringLiteral(" a Baixa da Etiqueta de Hibridação do Cruzamento.") + QStringLiteral("\r\n")
+        + QStringLiteral("Msg. Erro : ");
+    const bool ok = Reported(prefix, [&] {
+        if (seq == 0)
+            throw Exception(QStringLiteral("Etiqueta de Hibridação não utilizado no cruzamento."));
+        const bool writeOff = AMode == 1;
+        SetParam(QAtu, "nc_rep", ftLargeint, label);
+        SetParam(QAtu, "seq", ftInteger, seq);
+        if (withId)
+            SetParam(QAtu, "id_cruza", ftInteger, -id_cruza->text().toInt());
+        SetParam(QAtu, "x_status", ftString, writeOff ? QStringLiteral("X") : QStringLiteral("M"));
+        SetParam(QAtu, "x_usua", ftInteger, writeOff ? QVariant(Get_ID_Usuario(usua)) : QVariant());
+        SetParam(QAtu, "x_dupd", ftString, writeOff ? QVariant(NowStr()) : QVariant());
+        SetParam(QAtu, "x_cmaq", ftString, writeOff ? QVariant(Config()->ComputerName) : QVariant());
+        QAtu->Execute();
+        return true;
+    });
+    if (ok && AMode == 4) {
+        NC_REP_LIDO->setFocus();
+        Clear_Fields();
+    }
+    return ok;
+}
+
+// ---- grid and entry upkeep --------------------------------------------------
+
+QString TFCruzaEti_Baixa_Cad::SQL_Baixa_Grid(const QString& Condition)
+{
+    QString sql = SQL_Cruza_Grid(QStringLiteral(" c.x_dupd,"), QStringLiteral("isnull(c.id_cruza) or (c.id_cruza < 0)"))
+        + QStringLiteral(" WHERE (c.status = 'X') ");
+    if (!Condition.isEmpty())
+        sql += QStringLiteral(" AND (") + Condition + QStringLiteral(") ");
+    return sql + QStringLiteral(" ORDER BY c.x_dupd DESC");
+}
+
+QString TFCruzaEti_Baixa_Cad::SQL_Valid_NC()
+{
+    return LabelSQL;
+}
+
+void TFCruzaEti_Baixa_Cad::Reset_Entry()
+{
+    Clear_Fields();
+    NC_REP_LIDO->setFocus();
+}
+
+void TFCruzaEti_Baixa_Cad::Clear_Fields()
+{
+    NC_REP_LIDO->clear();
+    nc_rep->clear();
+    codigo_cruza->clear();
+    rep->SetValue(0);
+}

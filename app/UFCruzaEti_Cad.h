@@ -1,0 +1,79 @@
+#pragma once
+
+// "Cadastro de Envelopes de Colheita / Cruzamento": registers, by barcode
+// scanner, the harvest envelope of a crossing label (with the crossing itself
+// when the label has no live one), deletes envelopes and filters them by lot
+// and label.
+
+#include "UFScanCad.h"
+
+class TFCruzaEti_Cad : public TFScanCad
+{
+    Q_OBJECT
+public:
+    explicit TFCruzaEti_Cad(QWidget* Owner = nullptr);
+    ~TFCruzaEti_Cad() override;
+
+    QGroupBox* GBUsuario = nullptr;
+    QGroupBox* GBLote = nullptr;
+    QGroupBox* GBCad = nullptr;
+    QGroupBox* GBFlor = nullptr;
+    QGroupBox* GBCruza = nullptr;
+    TXComboBox* usua = nullptr;
+    QLabel* LLote = nullptr;
+    QLineEdit* lote = nullptr;
+    TXNumEdit* nsem = nullptr;
+    QLineEdit* obs = nullptr;
+    TXComboBox* id_emasculador = nullptr;
+    TXComboBox* reverso = nullptr;
+    TXNumEdit* id_mae = nullptr;
+    QLineEdit* codigo_mae = nullptr;
+    TXNumEdit* id_pai = nullptr;
+    QLineEdit* codigo_pai = nullptr;
+    TDBGrid* GLote = nullptr;
+    QLabel* LRegLote = nullptr;
+    TADOQuery* QGridLote = nullptr;
+
+    // 1 while the label last looked up has no live crossing (the save inserts one).
+    int NewCruza = 0;
+    // The last seed count that passed the limit test; kept while the window lives.
+    int AcceptedSeeds = 0;
+
+    bool ValidateField(QWidget* Sender) override;
+    bool Valid_NC(qint64 NcRep);
+    bool Save_Colheita(int AMode);
+    QString SQL_Colheita_Grid(const QString& Condition);
+    QString SQL_Lote_Grid();
+    QString Filtro_Colheita(bool& Failed);
+    QString Filtro_NC(const QString& Text, int Length, bool& Failed);
+    bool Check_Etiqueta_Exclusao();
+    void Reset_Entry() override;
+    void Clear_Fields() override;
+    void Refresh_Grids();
+    // Both grids.
+    void Refresh_Grid(int) override { Refresh_Grids(); }
+    void Show_Count() override;
+    void Set_Oper_Label(bool Active) override;
+    void Enable_Cruza(bool Enabled);
+    void Select_Executor(int Id);
+
+    void FormCreate();
+    void BConfirmClick();
+
+protected:
+    // "Filtro" besides the other two.
+    void ApplyOperation(int Item) override;
+    // The lot is emptied with the entry.
+    void AfterOperationPress() override;
+    void EnableEntry(bool Enabled) override;
+    bool ConfirmsOnEnter(QWidget* Editor) const override;
+    QWidget* FirstEditor() const override { return usua; }
+    QString SQL_Grid(const QString& Condition) override { return SQL_Colheita_Grid(Condition); }
+    void FormShow() override;
+    void FormResize() override;
+
+private:
+    bool Add_Cruza();
+    bool Add_Colheita_Del();
+    bool Valid_Seeds();
+};

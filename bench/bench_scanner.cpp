@@ -1,0 +1,362 @@
+// One whole harvest-envelope registration and one whole write-off as the
+// scanner drives them, on campaigns of 1,000, 10,000 and 100,000 crossings
+// and as many envelopes, made without the builder's extra indexes (the
+// program's own schema) and with them; beside each, the same statements run
+// bare through the SQLite C API on the same kind of file.
+//
+//   envelope: label scanned and left (looked up), seed count, remarks; the
+//   remarks' Enter confirms: user, lot, label (looked up again), count and
+//   executor checked, the envelope inserted, both grids re-queried and counted.
+//   write-off: label scanned, Enter confirms: user and label checked (looked
+//   up), the highest sequence read, the crossing updated, the grid re-queried.
+//
+//   bench_scanner --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+
+#include "CampaignBuilder.h"
+#include "UAppConfig.h"
+#include "UDM.h"
+#include "UFCruzaEti_Baixa_Cad.h"
+#include "UFCruzaEti_Cad.h"
+#include "UFMain.h"
+#include "UXComboBox.h"
+#include "XAdo.h"
+#include "XDialogs.h"
+#include "XMediaPlayer.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace {
+
+const int Sizes[] = {1000, 10000, 100000};
+// Labels with a live crossing and no envelope, one for every timed scan of a run.
+constexpr int Spare = 120;
+constexpr int Iterations = 100;
+
+std::unique_ptr<QTemporaryDir> Dir;
+
+void Raw(sqlite3* Db, const QString& Sql)
+{
+    char* err = nullptr;
+    if (sqlite3_exec(Db, Sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
+        std::fprintf(stderr, "%s\n", err);
+        sqlite3_free(err);
+    }
+}
+
+// One campaign per size and index choice, built once: N crossings (the last
+// Spare of them live ones on labels kept free of envelopes) and N envelopes,
+// filled with raw INSERT ... SELECT. Every run works on a fresh copy.
+QString CampaignPath(int N, bool Indexes)
+{
+    static std::map<std::pair<int, bool>, QString> built;
+    static int copies = 0;
+    const auto key = std::make_pair(N, Indexes);
+    if (!built.count(key)) {
+        TCampaignOptions o;
+        o.Labels = N + Spare;
+        o.Crossings = N - Spare;
+        o.LabelIndex = Indexes;
+        o.DateIndex = Indexes;
+        const QString path = Dir->filePath(QStringLiteral("s%1%2.mdb").arg(N).arg(Indexes ? "i" : ""));
+        TCampaignBuilder::Build(path, o);
+        sqlite3* db = nullptr;
+        sqlite3_open(path.toUtf8().constData(), &db);
+        Raw(db, QStringLiteral("CREATE TEMP TABLE spare AS SELECT nc_rep FROM Etiqueta_Cruza "
+                               "WHERE nc_rep NOT IN (SELECT nc_rep FROM Cruza) ORDER BY nc_rep LIMIT %1").arg(Spare));
+        Raw(db, QStringLiteral("INSERT INTO Cruza (nc_rep, seq, reverso, id_emasculador, status, dupd, cmaq) "
+                               "SELECT nc_rep, 1, '0', 1, 'M', '2025-02-01 08:00:00', 'BENCH' FROM spare"));
+        Raw(db, QStringLiteral("INSERT INTO Colheita (nc_rep, qte_sem, lote, id_usua, dupd, cmaq) "
+                               "SELECT nc_rep, 5, 'L' || (rowid % 40), 1, "
+                               "printf('2025-03-%02d %02d:%02d:%02d', 1 + rowid / 86400, (rowid / 3600) % 24, (rowid / 60) % 60, rowid % 60), "
+                               "'BENCH' FROM Etiqueta_Cruza WHERE nc_rep NOT IN (SELECT nc_rep FROM spare) LIMIT %1").arg(N));
+        sqlite3_close(db);
+        built[key] = path;
+    }
+    const QString copy = Dir->filePath(QStringLiteral("run%1.mdb").arg(++copies));
+    QFile::copy(built[key], copy);
+    return copy;
+}
+
+// A run's copy, removed when the run is over (declared before what opens it).
+struct TRunFile
+{
+    QString Path;
+    ~TRunFile()
+    {
+        for (const char* suffix : {"", "-wal", "-shm"})
+            QFile::remove(Path + QLatin1String(suffix));
+    }
+};
+
+std::vector<qint64> SpareLabels(const QString& Path)
+{
+    TADOConnection c;
+    c.setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + Path);
+    c.Open();
+    TADOQuery q;
+    q.setConnection(&c);
+    q.SQL.setText(QStringLiteral("SELECT nc_rep FROM Cruza WHERE cmaq = 'BENCH' ORDER BY nc_rep"));
+    q.Open();
+    std::vector<qint64> out;
+    for (; !q.Eof(); q.Next())
+        out.push_back(q.Fields(0)->AsLargeInt());
+    return out;
+}
+
+// The program around the window: main window (hidden), data module on the
+// campaign, configuration loaded, every box and sound recorded.
+template <class TWindow>
+struct TProgram
+{
+    TDlgRecorder Dlg;
+    TSoundRecorder Sound;
+    TWindow* W = nullptr;
+
+    explicit TProgram(const QString& Path)
+    {
+        new TFMain;
+        DM = new TDM;
+        DM->Conn->setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + Path);
+        DM->Conn->Open();
+        FMain->AppConfig->SetConnection(DM->Conn);
+        FMain->AppConfig->MPlayer = FMain->MPlayer;
+        FMain->AppConfig->Load(true);
+        W = new TWindow(nullptr);
+        W->show();
+        W->activateWindow();
+        (void)QTest::qWaitForWindowActive(W);
+    }
+    ~TProgram()
+    {
+        delete W;
+        delete FMain;
+        delete DM;
+        DM = nullptr;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+};
+
+void Type(const QString& Text)
+{
+    QWidget* f = QApplication::focusWidget();
+    QTest::keyClicks(f, Text);
+    QTest::keyClick(f, Qt::Key_Return);
+}
+
+void Check(benchmark::State& State, int Boxes, const QString& Texts, int Done, int Wanted)
+{
+    if (Boxes || Done != Wanted)
+        State.SkipWithError(qPrintable(QStringLiteral("%1 boxes (%2), %3 of %4 done").arg(Boxes).arg(Texts).arg(Done).arg(Wanted)));
+}
+
+void BM_Envelope(benchmark::State& State)
+{
+    const TRunFile file{CampaignPath(int(State.range(0)), State.range(1))};
+    const std::vector<qint64> labels = SpareLabels(file.Path);
+    TProgram<TFCruzaEti_Cad> p(file.Path);
+    p.W->usua->setCurrentIndex(0);
+    p.W->lote->setText(QStringLiteral("CX-01"));
+    p.W->NC_REP_LIDO->setFocus();
+    size_t next = 0;
+    const int before = p.W->QGrid->RecordCount();
+    for (auto _ : State) {
+        Type(TCampaignBuilder::Barcode(labels[next++], false));
+        Type(QStringLiteral("3"));
+        Type(QStringLiteral("ok"));
+        QCoreApplication::processEvents();
+    }
+    Check(State, p.Dlg.Count(), p.Dlg.Texts().join(u'|'), p.W->QGrid->RecordCount() - before, int(next));
+    State.counters["envelopes"] = p.W->QGrid->RecordCount();
+}
+
+void BM_WriteOff(benchmark::State& State)
+{
+    const TRunFile file{CampaignPath(int(State.range(0)), State.range(1))};
+    const std::vector<qint64> labels = SpareLabels(file.Path);
+    TProgram<TFCruzaEti_Baixa_Cad> p(file.Path);
+    p.W->usua->setCurrentIndex(0);
+    p.W->NC_REP_LIDO->setFocus();
+    size_t next = 0;
+    const int before = p.W->QGrid->RecordCount();
+    for (auto _ : State) {
+        Type(TCampaignBuilder::Barcode(labels[next++], false));
+        QCoreApplication::processEvents();
+    }
+    Check(State, p.Dlg.Count(), p.Dlg.Texts().join(u'|'), p.W->QGrid->RecordCount() - before, int(next));
+    State.counters["written_off"] = p.W->QGrid->RecordCount();
+}
+
+// ---- the same statements, bare ----
+
+struct TStmt
+{
+    sqlite3_stmt* S = nullptr;
+    TStmt(sqlite3* Db, const char* Sql)
+    {
+        if (sqlite3_prepare_v2(Db, Sql, -1, &S, nullptr) != SQLITE_OK)
+            std::fprintf(stderr, "%s: %s\n", Sql, sqlite3_errmsg(Db));
+    }
+    ~TStmt() { sqlite3_finalize(S); }
+    // Steps every row, reading every column as the result set does.
+    int Run()
+    {
+        int rows = 0;
+        const int cols = sqlite3_column_count(S);
+        while (sqlite3_step(S) == SQLITE_ROW) {
+            for (int c = 0; c < cols; ++c) {
+                switch (sqlite3_column_type(S, c)) {
+                case SQLITE_INTEGER: benchmark::DoNotOptimize(sqlite3_column_int64(S, c)); break;
+                case SQLITE_FLOAT: benchmark::DoNotOptimize(sqlite3_column_double(S, c)); break;
+                case SQLITE_TEXT: benchmark::DoNotOptimize(sqlite3_column_text(S, c)); break;
+                default: break;
+                }
+            }
+            ++rows;
+        }
+        sqlite3_reset(S);
+        return rows;
+    }
+};
+
+sqlite3* OpenBare(const QString& Path)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(Path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    sqlite3_exec(db, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, "PRAGMA synchronous = NORMAL", nullptr, nullptr, nullptr);
+    return db;
+}
+
+const char* const EnvelopeLookup =
+    "SELECT ec.nc_print, pc.codigo_cruza, cr.reverso, cr.id_emasculador, c.lote, c.qte_sem, pc.codigo_cruza, "
+    "pc.planejamento, pc.id_vaso_mae, pc.id_vaso_pai, tmae.codigo AS mae, tpai.codigo as pai "
+    "FROM ((((Etiqueta_Cruza ec LEFT OUTER JOIN (SELECT * FROM Cruza WHERE (status <> 'X' )) cr ON (ec.nc_rep = cr.nc_rep)) "
+    "LEFT OUTER JOIN Colheita c ON (ec.nc_rep = c.nc_rep)) LEFT OUTER JOIN Planejamento_Cruza pc ON (ec.nc = pc.nc)) "
+    "LEFT OUTER JOIN Parental tmae ON (pc.id_vaso_mae = tmae.id)) LEFT OUTER JOIN Parental tpai ON (pc.id_vaso_pai = tpai.id) "
+    "WHERE ( ec.nc_rep = ?1 )";
+
+void BM_EnvelopeBare(benchmark::State& State)
+{
+    const TRunFile file{CampaignPath(int(State.range(0)), State.range(1))};
+    const std::vector<qint64> labels = SpareLabels(file.Path);
+    sqlite3* db = OpenBare(file.Path);
+    {
+        TStmt users(db, "SELECT e.id, e.nome FROM Emasculador e ORDER BY e.nome");
+        TStmt lookup(db, EnvelopeLookup);
+        TStmt insert(db, "INSERT INTO Colheita ( lote, nc_rep, qte_sem, obs, id_usua, dupd, cmaq ) "
+                         "values (?1, ?2, ?3, ?4, ?5, ?6, ?7)");
+        TStmt lots(db, "SELECT lote, count(1) as qte_cad, MAX(dupd) as last_upd FROM Colheita GROUP BY lote ORDER BY MAX(dupd) DESC");
+        TStmt grid(db, "SELECT c.id_cruza, c.dupd, c.LOTE, c.NC_REP, ec.nc_print, c.qte_sem, c.obs, "
+                       "iif(cr.reverso = '0', 'Não', 'Sim' ) AS reverso, cr.status, pc.codigo_cruza, pc.planejamento "
+                       "FROM ((Colheita c LEFT JOIN Etiqueta_Cruza ec ON (c.nc_rep = ec.nc_rep)) "
+                       "LEFT JOIN (SELECT * FROM Cruza WHERE (status <> 'X' )) cr ON (c.nc_rep = cr.nc_rep)) "
+                       "LEFT JOIN Planejamento_Cruza pc ON (ec.nc = pc.nc) ORDER BY c.DUPD desc, c.lote");
+        benchmark::DoNotOptimize(users.Run());
+        size_t next = 0;
+        int rows = 0;
+        for (auto _ : State) {
+            const qint64 label = labels[next++];
+            for (int pass = 0; pass < 2; ++pass) {   // when left, and again at the confirmation
+                sqlite3_bind_double(lookup.S, 1, double(label));
+                lookup.Run();
+            }
+            sqlite3_bind_text(insert.S, 1, "CX-01", -1, SQLITE_STATIC);
+            sqlite3_bind_int64(insert.S, 2, label);
+            sqlite3_bind_int(insert.S, 3, 3);
+            sqlite3_bind_text(insert.S, 4, "OK", -1, SQLITE_STATIC);
+            sqlite3_bind_int(insert.S, 5, 1);
+            sqlite3_bind_text(insert.S, 6, "2026-02-05 09:05:07", -1, SQLITE_STATIC);
+            sqlite3_bind_text(insert.S, 7, "BENCH", -1, SQLITE_STATIC);
+            insert.Run();
+            lots.Run();
+            rows = grid.Run();
+        }
+        State.counters["envelopes"] = rows;
+    }
+    sqlite3_close(db);
+}
+
+void BM_WriteOffBare(benchmark::State& State)
+{
+    const TRunFile file{CampaignPath(int(State.range(0)), State.range(1))};
+    const std::vector<qint64> labels = SpareLabels(file.Path);
+    sqlite3* db = OpenBare(file.Path);
+    {
+        TStmt lookup(db, "SELECT ec.nc, ec.rep, ec.nc_print, pc.codigo_cruza, c.dupd AS data_cruza, c.status, c.seq, c.x_dupd, "
+                         "c.id_cruza, clt.dupd as dt_colheita FROM ((Etiqueta_Cruza ec LEFT OUTER JOIN Planejamento_Cruza pc "
+                         "ON (ec.nc = pc.nc)) LEFT OUTER JOIN Cruza c ON (ec.nc_rep = c.nc_rep)) LEFT OUTER JOIN Colheita clt "
+                         "ON (ec.nc_rep = clt.nc_rep) WHERE ( ec.nc_rep = ?1 ) ORDER BY c.seq DESC");
+        TStmt maxSeq(db, "SELECT MAX( seq ) AS Max_Seq FROM Cruza WHERE (nc_rep = ?1)");
+        TStmt update(db, "UPDATE Cruza SET id_usua_baixa = ?1, x_dupd = ?2, x_cmaq = ?3, status = ?4 "
+                         "WHERE (( nc_rep = ?5 ) AND (seq = ?6))");
+        TStmt grid(db, "SELECT c.id_cruza, c.dupd, c.nc_rep, c.status, c.seq, c.x_dupd, "
+                       "iif(c.reverso='0', 'Não', 'Sim') as reverso, ec.nc_print as nc, pc.codigo_cruza, "
+                       "e.nome AS nome_emasculador, pc.planejamento, "
+                       "iif(c.id_cruza IS NULL or (c.id_cruza < 0), 'Adic', 'Tal') AS tal_transmissao FROM ((Cruza c "
+                       "LEFT OUTER JOIN Etiqueta_Cruza ec ON (c.nc_rep = ec.nc_rep)) "
+                       "LEFT OUTER JOIN Planejamento_Cruza pc ON (ec.nc = pc.nc)) "
+                       "LEFT OUTER JOIN Emasculador e ON (c.id_emasculador = e.id) WHERE (c.status = 'X') ORDER BY c.x_dupd DESC");
+        size_t next = 0;
+        int rows = 0;
+        for (auto _ : State) {
+            const qint64 label = labels[next++];
+            sqlite3_bind_double(lookup.S, 1, double(label));
+            lookup.Run();
+            sqlite3_bind_int64(maxSeq.S, 1, label);
+            maxSeq.Run();
+            sqlite3_bind_int(update.S, 1, 1);
+            sqlite3_bind_text(update.S, 2, "2026-02-05 09:05:07", -1, SQLITE_STATIC);
+            sqlite3_bind_text(update.S, 3, "BENCH", -1, SQLITE_STATIC);
+            sqlite3_bind_text(update.S, 4, "X", -1, SQLITE_STATIC);
+            sqlite3_bind_int64(update.S, 5, label);
+            sqlite3_bind_int(update.S, 6, 1);
+            update.Run();
+            rows = grid.Run();
+        }
+        State.counters["written_off"] = rows;
+    }
+    sqlite3_close(db);
+}
+
+void Sizes_(benchmark::internal::Benchmark* B)
+{
+    for (int indexes : {0, 1})
+        for (int n : Sizes)
+            B->Args({n, indexes});
+    B->ArgNames({"n", "indexes"});
+    B->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(Iterations);
+}
+
+BENCHMARK(BM_Envelope)->Apply(Sizes_);
+BENCHMARK(BM_EnvelopeBare)->Apply(Sizes_);
+BENCHMARK(BM_WriteOff)->Apply(Sizes_);
+BENCHMARK(BM_WriteOffBare)->Apply(Sizes_);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    Dir = std::make_unique<QTemporaryDir>();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    Dir.reset();
+    return 0;
+}

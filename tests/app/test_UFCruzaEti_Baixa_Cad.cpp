@@ -1,0 +1,271 @@
+#include "ScanWindowTest.h"
+
+#include "UFCruzaEti_Baixa_Cad.h"
+#include "UXComboBox.h"
+#include "UXForms.h"
+#include "UXLib.h"
+#include "UXNumEdit.h"
+
+#include <QLabel>
+
+namespace {
+
+class Baixa : public TScanWindowTest<TFCruzaEti_Baixa_Cad>
+{
+protected:
+    void Open(const QString& ConfigSQL = QString()) { TScanWindowTest::Open(&TFMain::LCRUZAETI_BAIXA_CAD, ConfigSQL); }
+
+    // The Index-th user with the arrow key, then Enter: on to the label.
+    void User(int Index)
+    {
+        ASSERT_EQ(Focus(), W->usua);
+        for (int i = 0; i <= Index; ++i)
+            QTest::keyClick(W->usua, Qt::Key_Down);
+        QTest::keyClick(W->usua, Qt::Key_Return);
+        ASSERT_EQ(Focus(), W->NC_REP_LIDO);
+    }
+
+    void AddEnvelope(qint64 Label, const QString& Dupd)
+    {
+        Campaign->Exec(QStringLiteral("INSERT INTO Colheita (nc_rep, qte_sem, lote, dupd, cmaq) VALUES (%1, 3, 'L1', '%2', 'CAMPO01')")
+                           .arg(Label).arg(Dupd));
+    }
+
+    QString Rows(qint64 Label)
+    {
+        return Campaign->Rows(QStringLiteral("SELECT seq, status, id_cruza, id_usua_baixa, x_cmaq, x_dupd IS NULL FROM Cruza "
+                                             "WHERE nc_rep = %1 ORDER BY seq").arg(Label));
+    }
+};
+
+} // namespace
+
+TEST_F(Baixa, OpensInWriteOffModeWithTheWrittenOffCrossings)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    EXPECT_EQ(Focus(), W->usua);
+    EXPECT_FALSE(W->id_cruza->isVisible());
+    const QList<TLabel> free = FreeLabels();
+    for (int i = 0; i < 3; ++i)
+        AddCrossing(free[i].Number, 1, QStringLiteral("X"), QStringLiteral("2025-01-01 10:00:00"),
+                    QString::number(i - 1 ? 500 + i : -500), QStringLiteral("'2025-01-0%1 10:00:00'").arg(i + 2));
+    AddCrossing(free[3].Number, 1, QStringLiteral("M"), QStringLiteral("2025-01-09 10:00:00"));
+    W->Refresh_Grid();
+    const QString written = Campaign->Scalar(QStringLiteral("SELECT COUNT(*) FROM Cruza WHERE status = 'X'"));
+    ASSERT_NE(written, QStringLiteral("0"));
+    EXPECT_EQ(W->LReg->text(), QStringLiteral("Registros: ") + written);
+    EXPECT_EQ(GridTop("x_dupd"), Campaign->Scalar(QStringLiteral("SELECT MAX(x_dupd) FROM Cruza WHERE status = 'X'")));
+    // "Tal" only for a positive identifier.
+    EXPECT_EQ(GridTop("tal_transmissao"), QStringLiteral("Tal"));
+    EXPECT_EQ(W->GCad->FieldText(2, QStringLiteral("tal_transmissao")), QStringLiteral("Adic"));
+    FMain->LCRUZAETI_BAIXA_CAD->trigger();
+    EXPECT_EQ(FMain->findChildren<TFCruzaEti_Baixa_Cad*>().size(), 1);
+    ExpectNothingShown();
+}
+
+// Label states, the answer of a write-off and the rows of the label after it.
+TEST_F(Baixa, WriteOffByLabelState)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const QList<TLabel> free = FreeLabels();
+    ASSERT_GE(free.size(), 6);
+    const QString user = QString::number(W->usua->itemData(1).toInt());
+    const QString pc = GetComputerNameStr();
+    struct TCase
+    {
+        const char* Name;
+        std::function<void(qint64)> Setup;
+        QString Message;   // empty: written off
+        QString Before;    // rows of the label before (and after a refusal)
+        QString After;
+    };
+    const QList<TCase> cases = {
+        {"live crossing received by Talvora, after a written-off one",
+         [&](qint64 l) {
+             AddCrossing(l, 1, QStringLiteral("X"), QStringLiteral("2025-01-01 10:00:00"), QStringLiteral("-9"),
+                         QStringLiteral("'2025-01-02 10:00:00'"));
+             AddCrossing(l, 2, QStringLiteral("M"), QStringLiteral("2025-01-03 10:00:00"), QStringLiteral("501"));
+         },
+         QString(), QStringLiteral("1|X|-9|||0;2|M|501|||1"), QStringLiteral("1|X|-9|||0;2|X|-501|%1|%2|0").arg(user, pc)},
+        {"local crossing made by the envelope window",
+         [&](qint64 l) { AddCrossing(l, 1, QStringLiteral("A"), QStringLiteral("2025-01-03 10:00:00")); }, QString(),
+         QStringLiteral("1|A||||1"), QStringLiteral("1|X||%1|%2|0").arg(user, pc)},
+        {"already written off",
+         [&](qint64 l) {
+             AddCrossing(l, 1, QStringLiteral("X"), QStringLiteral("2025-01-01 10:00:00"), QStringLiteral("NULL"),
+                         QStringLiteral("'2025-01-02 11:12:13'"));
+         },
+         QStringLiteral("A Etiqueta já foi dado baixa em : 2025-01-02 11:12:13"), QStringLiteral("1|X||||0"), QString()},
+        {"harvested",
+         [&](qint64 l) {
+             AddCrossing(l, 1, QStringLiteral("M"), QStringLiteral("2025-01-01 10:00:00"));
+             AddEnvelope(l, QStringLiteral("2025-02-01 09:00:00"));
+         },
+         QStringLiteral("A Etiqueta de Hibridação já foi lançado como colhido em : 2025-02-01 09:00:00"),
+         QStringLiteral("1|M||||1"), QString()},
+        {"never hybridised", [](qint64) {}, QStringLiteral("Etiqueta de Hibridação não utilizado no cruzamento."), QString(),
+         QString()},
+    };
+    ASSERT_NO_FATAL_FAILURE(User(1));
+    for (int i = 0; i < cases.size(); ++i) {
+        const TCase& c = cases[i];
+        SCOPED_TRACE(c.Name);
+        const qint64 label = free[i].Number;
+        c.Setup(label);
+        ASSERT_EQ(Rows(label), c.Before);
+        ASSERT_EQ(Focus(), W->NC_REP_LIDO);
+        Scan(Barcode(label));
+        if (c.Message.isEmpty()) {
+            ExpectNothingShown();
+            EXPECT_EQ(Rows(label), c.After);
+            // Re-queried: every write-off, this one among the newest.
+            EXPECT_EQ(W->LReg->text(),
+                      QStringLiteral("Registros: ") + Campaign->Scalar(QStringLiteral("SELECT COUNT(*) FROM Cruza WHERE status = 'X'")));
+            EXPECT_EQ(GridTop("x_dupd"), Campaign->Scalar(QStringLiteral("SELECT x_dupd FROM Cruza WHERE nc_rep = %1 AND seq = %2")
+                                                              .arg(label).arg(c.After.count(u';') + 1)));
+            EXPECT_TRUE(W->NC_REP_LIDO->text().isEmpty());
+            EXPECT_EQ(W->usua->currentIndex(), 1);
+        } else {
+            ExpectAlert(c.Message);
+            EXPECT_EQ(Rows(label), c.Before);
+            EXPECT_EQ(W->NC_REP_LIDO->selectedText(), Barcode(label));
+            EXPECT_TRUE(W->codigo_cruza->text().isEmpty());
+            EXPECT_TRUE(W->id_cruza->text().isEmpty());
+            W->NC_REP_LIDO->clear();
+        }
+        EXPECT_EQ(Focus(), W->NC_REP_LIDO);
+    }
+    // Blanks, a wrong check digit, a label that is not in the file.
+    QString bad = Barcode(free[5].Number);
+    bad[7] = QChar(u'0' + (bad[7].digitValue() + 1) % 10);
+    QString badMsg;
+    ASSERT_FALSE(CheckEAN8(bad, badMsg));
+    for (const auto& [code, msg] : QList<std::pair<QString, QString>>{
+             {QStringLiteral("  "), QStringLiteral("Etiqueta deve ser informado.")},
+             {bad, badMsg},
+             {Barcode(9999999), QStringLiteral("Etiqueta de Hibridação não cadastrado.")}}) {
+        Rescan(W->NC_REP_LIDO, code);
+        ExpectAlert(msg);
+        EXPECT_EQ(Focus(), W->NC_REP_LIDO);
+    }
+}
+
+TEST_F(Baixa, UserIsAskedForOnceAndThenPassedOver)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const TLabel L = FreeLabel();
+    AddCrossing(L.Number, 1, QStringLiteral("M"), QStringLiteral("2025-01-01 10:00:00"));
+    // Nobody chosen: Enter moves on and sounds; the label's Enter sends the focus back to the user.
+    Scan(QString());
+    ExpectAlert(QStringLiteral("Usuário deve ser Selecionado."));
+    EXPECT_EQ(Focus(), W->NC_REP_LIDO);
+    Scan(Barcode(L.Number));
+    ExpectAlert(QStringLiteral("Usuário deve ser Selecionado."));
+    EXPECT_EQ(Focus(), W->usua);
+    EXPECT_EQ(Rows(L.Number), QStringLiteral("1|M||||1"));
+    ASSERT_NO_FATAL_FAILURE(User(0));
+    ExpectNothingShown();
+    EXPECT_EQ(W->usua->focusPolicy(), Qt::ClickFocus);
+    Scan(Barcode(L.Number));
+    ExpectNothingShown();
+    EXPECT_EQ(Rows(L.Number).section(u'|', 1, 1), QStringLiteral("X"));
+    // Enter on the next label's field does not stop on the chosen user.
+    EXPECT_EQ(Focus(), W->NC_REP_LIDO);
+}
+
+// Cancellation of a write-off: the current row back to "M", its write-off columns emptied.
+TEST_F(Baixa, CancellationByLabelState)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const QList<TLabel> free = FreeLabels();
+    ASSERT_NO_FATAL_FAILURE(ChooseOperation(1));
+    EXPECT_EQ(W->LNC_Lido->text(), QStringLiteral("Etiqueta a Excluir"));
+    EXPECT_EQ(FontColor(W->LNC_Lido), clRed);
+    EXPECT_FALSE(W->QGrid->Active());
+    EXPECT_EQ(Focus(), W->NC_REP_LIDO);
+    const QString off = QStringLiteral("'2025-01-02 10:00:00'");
+    struct TCase
+    {
+        QString IdCruza, CurrentStatus, Message, After;
+    };
+    const QList<TCase> cases = {
+        {QStringLiteral("-501"), QStringLiteral("X"), QString(), QStringLiteral("1|M|501|||1")},
+        {QStringLiteral("NULL"), QStringLiteral("X"), QString(), QStringLiteral("1|M||||1")},
+        {QStringLiteral("501"), QStringLiteral("X"), QStringLiteral("A Etiqueta de Hibridação atualizado no Talvora não pode ser excluído."),
+         QString()},
+        {QStringLiteral("NULL"), QStringLiteral("M"),
+         QStringLiteral("A Etiqueta de Hibridação ainda não foi baixado e/ou já foi reutilizado."), QString()},
+    };
+    for (int i = 0; i < cases.size(); ++i) {
+        const TCase& c = cases[i];
+        SCOPED_TRACE(i);
+        const TLabel& L = free[i];
+        AddCrossing(L.Number, 1, QStringLiteral("X"), QStringLiteral("2025-01-01 10:00:00"), c.IdCruza, off);
+        Campaign->Exec(QStringLiteral("UPDATE Cruza SET id_usua_baixa = 2, x_cmaq = 'CAMPO02' WHERE nc_rep = %1").arg(L.Number));
+        if (c.CurrentStatus == QLatin1String("M"))
+            AddCrossing(L.Number, 2, QStringLiteral("M"), QStringLiteral("2025-01-03 10:00:00"));
+        const QString before = Rows(L.Number);
+        if (c.Message.isEmpty())
+            H.Dlg.Answer(mrYes);
+        Rescan(W->NC_REP_LIDO, Barcode(L.Number));
+        if (c.Message.isEmpty()) {
+            ASSERT_EQ(H.Dlg.Count(), 1);
+            EXPECT_EQ(H.Dlg.Last().Caption, QStringLiteral(" Cancelamento da baixa de Registro "));
+            EXPECT_EQ(H.Dlg.Last().Text, QStringLiteral("Confirma o Cancelamento da Baixa da Etiqueta? \r\n Etiqueta: %1\r\n"
+                                                        "    Cruza: %2.\r\nSerá cancelado somente a baixa da última ocorrência.")
+                                             .arg(L.Printed, L.Cruza));
+            EXPECT_EQ(H.Dlg.Last().Kind, mtWarning);
+            EXPECT_EQ(H.Dlg.Last().Buttons[H.Dlg.Last().EffectiveDefault()].ModalResult, mrNo);
+            H.Dlg.Clear();
+            EXPECT_EQ(Rows(L.Number), c.After);
+            EXPECT_EQ(W->QGrid->RecordCount(), 0);
+            EXPECT_TRUE(W->NC_REP_LIDO->text().isEmpty());
+        } else {
+            ExpectAlert(c.Message);
+            // The label found is shown, also when it is refused.
+            EXPECT_EQ(W->codigo_cruza->text(), L.Cruza);
+            EXPECT_EQ(Rows(L.Number), before);
+            EXPECT_FALSE(W->QGrid->Active());
+        }
+        EXPECT_EQ(Focus(), W->NC_REP_LIDO);
+    }
+    // No keeps the write-off.
+    const TLabel& L = free[5];
+    AddCrossing(L.Number, 1, QStringLiteral("X"), QStringLiteral("2025-01-01 10:00:00"), QStringLiteral("NULL"), off);
+    H.Dlg.Answer(mrNo);
+    Rescan(W->NC_REP_LIDO, Barcode(L.Number));
+    EXPECT_EQ(H.Dlg.Count(), 1);
+    H.Dlg.Clear();
+    EXPECT_EQ(Rows(L.Number).section(u'|', 1, 1), QStringLiteral("X"));
+    EXPECT_EQ(W->QGrid->RecordCount(), 1);
+    Rescan(W->NC_REP_LIDO, QStringLiteral(" "));
+    ExpectAlert(QStringLiteral("Deve-se informar a Etiqueta de Hibridação a ser excluído."));
+}
+
+TEST_F(Baixa, FailedUpdateOrLostCrossingIsNoWriteOff)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const QList<TLabel> free = FreeLabels();
+    AddCrossing(free[0].Number, 1, QStringLiteral("M"), QStringLiteral("2025-01-01 10:00:00"));
+    ASSERT_NO_FATAL_FAILURE(User(0));
+    // A computer name longer than the column takes is refused by the file.
+    FMain->AppConfig->ComputerName = QString(25, u'C');
+    Scan(Barcode(free[0].Number));
+    ASSERT_EQ(H.Dlg.Count(), 1);
+    EXPECT_TRUE(H.Dlg.Last().Text.startsWith(
+        QStringLiteral("Erro ao Incluir a Baixa da Etiqueta de Hibridação do Cruzamento.\r\nMsg. Erro : ")));
+    H.Dlg.Clear();
+    EXPECT_EQ(Rows(free[0].Number), QStringLiteral("1|M||||1"));
+    EXPECT_TRUE(W->NC_REP_LIDO->text().isEmpty());
+    EXPECT_EQ(W->usua->currentIndex(), 0);
+
+    // The label's crossing gone between the check and the write: reported, nothing written, no re-query.
+    W->NC_REP_LIDO->setText(Barcode(free[1].Number));
+    W->QGrid->Close();
+    EXPECT_FALSE(W->Save_Baixa(1));
+    ExpectBox(QStringLiteral("Erro ao Incluir a Baixa da Etiqueta de Hibridação do Cruzamento.\r\nMsg. Erro : "
+                             "Etiqueta de Hibridação não utilizado no cruzamento."));
+    EXPECT_FALSE(W->QGrid->Active());
+    EXPECT_EQ(W->LReg->text(), QStringLiteral("Registros: "));
+    EXPECT_EQ(CruzaRows(free[1].Number), QString());
+}

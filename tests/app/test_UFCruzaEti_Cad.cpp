@@ -1,0 +1,422 @@
+#include "ScanWindowTest.h"
+
+#include "UFCruzaEti_Cad.h"
+#include "UXComboBox.h"
+#include "UXForms.h"
+#include "UXLib.h"
+#include "UXNumEdit.h"
+
+#include <QLabel>
+
+namespace {
+
+class Envelope : public TScanWindowTest<TFCruzaEti_Cad>
+{
+protected:
+    void Open(const QString& ConfigSQL = QStringLiteral("UPDATE Configuracao SET smt_max_hibr = 10"))
+    {
+        TScanWindowTest::Open(&TFMain::LCRUZAETI_CAD, ConfigSQL);
+    }
+
+    // A choice box: the Index-th item with the arrow key, then Enter.
+    void Pick(TXComboBox* Box, int Index)
+    {
+        ASSERT_EQ(Focus(), Box);
+        Box->setCurrentIndex(-1);
+        for (int i = 0; i <= Index; ++i)
+            QTest::keyClick(Box, Qt::Key_Down);
+        QTest::keyClick(Box, Qt::Key_Return);
+    }
+
+    // User and lot, once per session.
+    void Start(const QString& Lot = QStringLiteral("CX-01"))
+    {
+        Pick(W->usua, 1);
+        ASSERT_EQ(Focus(), W->lote);
+        Scan(Lot);
+        ASSERT_EQ(Focus(), W->NC_REP_LIDO);
+    }
+
+    // Label, seed count and remarks: the last Enter confirms when the label has a live crossing.
+    void Envelope_(qint64 Label, int Seeds, const QString& Obs = QStringLiteral("OK"))
+    {
+        Scan(Barcode(Label));
+        ASSERT_EQ(Focus(), W->nsem);
+        Scan(QString::number(Seeds));
+        ASSERT_EQ(Focus(), W->obs);
+        Scan(Obs);
+    }
+
+    void AddEnvelope(qint64 Label, const QString& Lot, int Seeds, const QString& IdCruza = QStringLiteral("NULL"))
+    {
+        Campaign->Exec(QStringLiteral("INSERT INTO Colheita (id_cruza, id_usua, nc_rep, qte_sem, lote, dupd, cmaq) "
+                                      "VALUES (%1, 3, %2, %3, '%4', '2025-02-01 09:00:00', 'CAMPO01')")
+                           .arg(IdCruza).arg(Label).arg(Seeds).arg(QString(Lot).replace(u'\'', QStringLiteral("''"))));
+    }
+
+    QString Envelopes(qint64 Label)
+    {
+        return Campaign->Rows(
+            QStringLiteral("SELECT lote, qte_sem, obs, id_usua, cmaq FROM Colheita WHERE nc_rep = %1").arg(Label));
+    }
+
+    int User() const { return W->usua->itemData(1).toInt(); }
+
+    // The window as it looks, kept where the variable Name names a file.
+    void Shot(const char* Name)
+    {
+        if (const QString path = qEnvironmentVariable(Name); !path.isEmpty()) {
+            EXPECT_TRUE((W->parentWidget() ? W->parentWidget() : W)->grab().save(path));
+        }
+    }
+};
+
+} // namespace
+
+TEST_F(Envelope, OpensInInclusionModeWithBothGrids)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const QList<TLabel> free = FreeLabels();
+    AddEnvelope(free[0].Number, QStringLiteral("A"), 5);
+    AddEnvelope(free[1].Number, QStringLiteral("B"), 6);
+    AddEnvelope(free[2].Number, QStringLiteral("B"), 7);
+    W->Refresh_Grids();
+    EXPECT_EQ(Focus(), W->usua);
+    EXPECT_FALSE(W->id_emasculador->isEnabled());
+    EXPECT_FALSE(W->reverso->isEnabled());
+    EXPECT_EQ(W->LReg->text(), QStringLiteral("Registros: 3"));
+    EXPECT_EQ(W->LRegLote->text(), QStringLiteral("Registros: 2"));
+    EXPECT_EQ(W->GLote->FieldText(1, QStringLiteral("lote")) + W->GLote->FieldText(1, QStringLiteral("qte_cad")),
+              QStringLiteral("B2"));
+    FMain->LCRUZAETI_CAD->trigger();
+    EXPECT_EQ(FMain->findChildren<TFCruzaEti_Cad*>().size(), 1);
+    ExpectNothingShown();
+}
+
+TEST_F(Envelope, ChoiceStateTurnsTheButtonRedAndConfirmsNothing)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    QTest::mouseClick(W->BSetOper, Qt::LeftButton);
+    EXPECT_TRUE(W->BSetOper->font().bold());
+    EXPECT_EQ(FontColor(W->BSetOper), clRed);
+    for (QWidget* w : std::initializer_list<QWidget*>{W->GBUsuario, W->GBLote, W->GBCad, W->BConfirm})
+        EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
+    EXPECT_TRUE(W->ValidateField(W->nsem));
+    QTest::mouseClick(W->RGOperItems->button(2), Qt::LeftButton);
+    Shot("ENVELOPE_CHOICE_SCREENSHOT");
+    QTest::mouseClick(W->BSetOper, Qt::LeftButton);
+    EXPECT_EQ(W->Mode, 5);
+    EXPECT_EQ(W->LLote->text(), QStringLiteral("Lote a Filtrar"));
+    EXPECT_EQ(Focus(), W->lote);
+    ASSERT_NO_FATAL_FAILURE(ChooseOperation(0));
+    EXPECT_EQ(Focus(), W->usua);
+    ExpectNothingShown();
+}
+
+// A label with a live crossing gets its envelope alone; one without gets a
+// crossing "A" with the next sequence first.
+TEST_F(Envelope, RegistrationWithAndWithoutALiveCrossing)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const QList<TLabel> free = FreeLabels();
+    const QString pc = GetComputerNameStr();
+    AddCrossing(free[0].Number, 1, QStringLiteral("X"), QStringLiteral("2025-01-01 10:00:00"));
+    AddCrossing(free[1].Number, 1, QStringLiteral("M"), QStringLiteral("2025-01-01 10:00:00"));
+    Campaign->Exec(QStringLiteral("UPDATE Cruza SET reverso = '1', id_emasculador = 4 WHERE nc_rep = %1").arg(free[1].Number));
+    AddCrossing(free[2].Number, 1, QStringLiteral("X"), QStringLiteral("2025-01-01 10:00:00"));
+    AddCrossing(free[2].Number, 2, QStringLiteral("X"), QStringLiteral("2025-01-02 10:00:00"));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    struct TCase
+    {
+        TLabel L;
+        bool Live;
+        QString Cruza;   // the label's crossings after the save
+    };
+    const int executor = W->id_emasculador->itemData(2).toInt();
+    const QList<TCase> cases = {
+        {free[1], true, QStringLiteral("1|1|4|M|CAMPO01")},
+        {free[0], false, QStringLiteral("1|0|1|X|CAMPO01;2|1|%1|A|%2").arg(executor).arg(pc)},
+        {free[2], false, QStringLiteral("1|0|1|X|CAMPO01;2|0|1|X|CAMPO01;3|1|%1|A|%2").arg(executor).arg(pc)},
+        {free[3], false, QStringLiteral("1|1|%1|A|%2").arg(executor).arg(pc)},
+    };
+    int envelopes = Campaign->Count(QStringLiteral("Colheita"));
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.L.Number);
+        ASSERT_NO_FATAL_FAILURE(Envelope_(c.L.Number, 8, QStringLiteral("obs")));
+        if (!c.Live) {
+            // The crossing is entered here: Enter on the remarks moves on to the executor.
+            ASSERT_EQ(Focus(), W->id_emasculador);
+            EXPECT_EQ(W->codigo_mae->text(),
+                      Campaign->Scalar(QStringLiteral("SELECT codigo FROM Parental WHERE id = %1").arg(c.L.Mother)));
+            Scan(QString());
+            ExpectAlert(QStringLiteral("Executor da Hibridação deve ser informado."));
+            ASSERT_EQ(Focus(), W->reverso);
+            Scan(QString());   // Enter on the reverse flag confirms: the executor is still missing
+            ExpectAlert(QStringLiteral("Executor da Hibridação deve ser informado."));
+            EXPECT_EQ(Envelopes(c.L.Number), QString());
+            Pick(W->id_emasculador, 2);
+            Pick(W->reverso, 1);
+        }
+        ExpectNothingShown();
+        EXPECT_EQ(CruzaRows(c.L.Number), c.Cruza);
+        EXPECT_EQ(Envelopes(c.L.Number), QStringLiteral("CX-01|8|OBS|%1|%2").arg(User()).arg(pc));
+        EXPECT_EQ(W->LReg->text(), QStringLiteral("Registros: %1").arg(++envelopes));
+        EXPECT_EQ(W->GLote->FieldText(1, QStringLiteral("lote")), QStringLiteral("CX-01"));
+        // Ready for the next envelope of the same lot.
+        EXPECT_EQ(Focus(), W->NC_REP_LIDO);
+        EXPECT_EQ(W->lote->text(), QStringLiteral("CX-01"));
+        EXPECT_EQ(W->usua->currentIndex(), 1);
+        EXPECT_TRUE(W->obs->text().isEmpty());
+        EXPECT_FALSE(W->id_emasculador->isEnabled());
+    }
+    // The live crossing's executor and reverse flag were shown, disabled.
+    AddCrossing(free[5].Number, 1, QStringLiteral("M"), QStringLiteral("2025-01-01 10:00:00"));
+    Campaign->Exec(QStringLiteral("UPDATE Cruza SET reverso = '1', id_emasculador = %1 WHERE nc_rep = %2")
+                       .arg(executor).arg(free[5].Number));
+    Rescan(W->NC_REP_LIDO, Barcode(free[5].Number));
+    EXPECT_EQ(W->id_emasculador->currentIndex(), 2);
+    EXPECT_EQ(W->reverso->currentIndex(), 1);
+    EXPECT_FALSE(W->reverso->isEnabled());
+}
+
+TEST_F(Envelope, RefusedEntries)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const QList<TLabel> free = FreeLabels();
+    AddEnvelope(free[0].Number, QStringLiteral("L9"), 7);
+    // Nobody chosen, no lot: each sounds when left and stays in the tab order.
+    Scan(QString());
+    ExpectAlert(QStringLiteral("Usuário deve ser selecionado."));
+    EXPECT_EQ(W->usua->focusPolicy(), Qt::StrongFocus);
+    Scan(QString());
+    ExpectAlert(QStringLiteral("Caixa/Lote deve ser informado."));
+    EXPECT_EQ(Focus(), W->NC_REP_LIDO);
+    QString bad = Barcode(free[1].Number);
+    bad[7] = QChar(u'0' + (bad[7].digitValue() + 1) % 10);
+    QString badMsg;
+    ASSERT_FALSE(CheckEAN8(bad, badMsg));
+    struct TCase
+    {
+        QString Code, Message;
+        bool FocusBack;
+    };
+    for (const TCase& c : QList<TCase>{
+             {Barcode(free[0].Number), QStringLiteral("Etiqueta de Hibridação já foi cadastrado:\r\nLote : L9\r\nNr. Sementes: 7"), true},
+             {Barcode(9999999), QStringLiteral("Etiqueta de Hibridação não cadastrado."), true},
+             {bad, badMsg, true},
+             {QString(), QStringLiteral("Etiqueta de Hibridação deve ser informado."), false}}) {
+        SCOPED_TRACE(c.Message.toStdString());
+        Rescan(W->NC_REP_LIDO, c.Code);
+        ExpectAlert(c.Message);
+        EXPECT_EQ(Focus(), c.FocusBack ? static_cast<QWidget*>(W->NC_REP_LIDO) : W->nsem);
+        if (c.FocusBack) {
+            EXPECT_EQ(W->NC_REP_LIDO->selectedText(), c.Code);
+        }
+    }
+    // Leaving the empty seed count sounds; the confirmation walks user, lot, label in order and stops at the first.
+    W->obs->setFocus();
+    QTest::keyClick(W->obs, Qt::Key_Return);
+    EXPECT_EQ(H.Dlg.Texts(), (QStringList{QStringLiteral("Número de semente deve ser informado com um valor positivo."),
+                                          QStringLiteral("Usuário deve ser selecionado.")}));
+    EXPECT_EQ(Focus(), W->usua);
+    EXPECT_EQ(Campaign->Count(QStringLiteral("Colheita")), 1);
+}
+
+// Seed counts: 0 refused; above the limit asked once per accepted count.
+TEST_F(Envelope, SeedCountAndItsLimit)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const QList<TLabel> free = FreeLabels();
+    for (int i = 0; i < 6; ++i)
+        AddCrossing(free[i].Number, 1, QStringLiteral("M"), QStringLiteral("2025-01-01 10:00:00"));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    const QString question = QStringLiteral("A quantidade de semente informado está acima do limite normal [10].\r\n"
+                                            "Confirma o número de sementes informado?");
+    struct TCase
+    {
+        int Seeds;
+        QList<int> Answers;   // the questions asked and their answers
+        bool Saved;
+    };
+    const QList<TCase> cases = {
+        {0, {}, false}, {12, {mrNo}, false}, {12, {mrYes}, true}, {12, {}, true}, {10, {}, true}, {11, {mrYes}, true},
+    };
+    int label = 0;
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Seeds);
+        const TLabel& L = free[label];
+        for (int a : c.Answers)
+            H.Dlg.Answer(a);
+        Rescan(W->NC_REP_LIDO, Barcode(L.Number));
+        ASSERT_EQ(Focus(), W->nsem);
+        Scan(QString::number(c.Seeds));
+        QStringList expected(c.Answers.size(), question);
+        if (c.Seeds == 0)
+            expected << QStringLiteral("Número de semente deve ser informado com um valor positivo.");
+        EXPECT_EQ(H.Dlg.Texts(), expected);
+        if (!c.Answers.isEmpty()) {
+            EXPECT_EQ(H.Dlg.Requests.first().Caption, QStringLiteral("Confirmação"));
+            EXPECT_EQ(H.Dlg.Requests.first().Buttons[H.Dlg.Requests.first().EffectiveDefault()].ModalResult, mrNo);
+        }
+        H.Dlg.Clear();
+        H.Sound.Played.clear();
+        ASSERT_EQ(Focus(), W->obs);
+        if (!c.Saved)
+            continue;
+        Scan(QString());   // the remarks' Enter confirms; an accepted count is not asked for again
+        ExpectNothingShown();
+        EXPECT_EQ(Envelopes(L.Number).section(u'|', 1, 1), QString::number(c.Seeds));
+        ++label;
+    }
+}
+
+// Deletion: the envelope goes, logged when Talvora had it, with the crossing
+// this window created for it; any other crossing stays.
+TEST_F(Envelope, DeletionLogsAndRemovesOnlyTheWindowsOwnCrossing)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const QList<TLabel> free = FreeLabels();
+    struct TCase
+    {
+        QString EnvelopeId, CruzaStatus, CruzaId, Log, CruzaAfter;
+    };
+    const QList<TCase> cases = {
+        {QStringLiteral("77"), QStringLiteral("A"), QStringLiteral("NULL"), QStringLiteral("77|%1|%2"), QString()},
+        {QStringLiteral("NULL"), QStringLiteral("A"), QStringLiteral("NULL"), QString(), QString()},
+        {QStringLiteral("NULL"), QStringLiteral("A"), QStringLiteral("88"), QString(), QStringLiteral("A")},
+        {QStringLiteral("NULL"), QStringLiteral("M"), QStringLiteral("NULL"), QString(), QStringLiteral("M")},
+    };
+    for (int i = 0; i < cases.size(); ++i) {
+        AddCrossing(free[i].Number, 1, cases[i].CruzaStatus, QStringLiteral("2025-01-01 10:00:00"), cases[i].CruzaId);
+        AddEnvelope(free[i].Number, QStringLiteral("L1"), 5, cases[i].EnvelopeId);
+    }
+    Pick(W->usua, 1);
+    ASSERT_NO_FATAL_FAILURE(ChooseOperation(1));
+    EXPECT_EQ(W->LNC_Lido->text(), QStringLiteral("Etiqueta a Excluir"));
+    EXPECT_FALSE(W->QGrid->Active());
+    EXPECT_EQ(Focus(), W->NC_REP_LIDO);
+    // No: nothing changes.
+    Scan(Barcode(free[0].Number));
+    EXPECT_EQ(W->QGrid->RecordCount(), 1);
+    H.Dlg.Answer(mrNo);
+    QTest::mouseClick(W->BConfirm, Qt::LeftButton);
+    ASSERT_EQ(H.Dlg.Count(), 1);
+    EXPECT_EQ(H.Dlg.Last().Caption, QStringLiteral(" Exclusão de Registro "));
+    EXPECT_EQ(H.Dlg.Last().Text, QStringLiteral("Confirma a exclusão da seguinte informação? \r\n Lote: L1\r\n Etiqueta: %1\r\n"
+                                                " Cruza: %2\r\n Quantidade de Semente: 5")
+                                     .arg(free[0].Printed, free[0].Cruza));
+    H.Dlg.Clear();
+    EXPECT_EQ(Campaign->Count(QStringLiteral("Colheita")), cases.size());
+    for (int i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(i);
+        const TCase& c = cases[i];
+        H.Dlg.Answer(mrYes);
+        Rescan(W->NC_REP_LIDO, Barcode(free[i].Number));
+        QTest::mouseClick(W->BConfirm, Qt::LeftButton);
+        EXPECT_EQ(H.Dlg.Count(), 1);
+        H.Dlg.Clear();
+        EXPECT_EQ(Envelopes(free[i].Number), QString());
+        EXPECT_EQ(Campaign->Rows(QStringLiteral("SELECT id_cruza, id_usua_del, cmaq FROM Colheita_Del WHERE nc_rep = %1")
+                                     .arg(free[i].Number)),
+                  c.Log.isEmpty() ? QString() : c.Log.arg(User()).arg(GetComputerNameStr()));
+        EXPECT_EQ(Campaign->Rows(QStringLiteral("SELECT status FROM Cruza WHERE nc_rep = %1").arg(free[i].Number)), c.CruzaAfter);
+        EXPECT_EQ(W->QGrid->RecordCount(), 0);
+        EXPECT_EQ(W->LRegLote->text(), QStringLiteral("Registros: %1").arg(i + 1 < cases.size() ? 1 : 0));
+        EXPECT_EQ(Focus(), W->NC_REP_LIDO);
+    }
+    // Nothing left to delete; a wrong code is a box without sound.
+    Rescan(W->NC_REP_LIDO, Barcode(free[0].Number));
+    QTest::mouseClick(W->BConfirm, Qt::LeftButton);
+    ExpectAlert(QStringLiteral("NC/Repetição a ser excluído não foi encontrado."));
+    W->NC_REP_LIDO->setText(QStringLiteral("12345678"));
+    QTest::mouseClick(W->BConfirm, Qt::LeftButton);
+    ExpectBox(QStringLiteral("Dígito Verificador não confere (8). Esperado (0)"));
+}
+
+TEST_F(Envelope, FilterByLotAndLabel)
+{
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const QList<TLabel> free = FreeLabels();
+    const QString quoted = QStringLiteral("O'BRIEN");
+    AddEnvelope(free[0].Number, QStringLiteral("A1"), 5);
+    AddEnvelope(free[1].Number, QStringLiteral("A1"), 5);
+    AddEnvelope(free[2].Number, QStringLiteral("B2"), 5);
+    AddEnvelope(free[3].Number, quoted, 5);
+    AddEnvelope(free[4].Number, QStringLiteral("X') OR (1=1"), 5);
+    W->Refresh_Grids();
+    ASSERT_NO_FATAL_FAILURE(ChooseOperation(2));
+    QStringList every;
+    for (int i = 0; i < 5; ++i)
+        every << QString::number(free[i].Number);
+    every.sort();
+    const QString all = every.join(u';');
+    const QString label0 = QString::number(free[0].Number), label2 = QString::number(free[2].Number);
+    struct TCase
+    {
+        QString Lot, Label, Shown, Box;
+    };
+    const QList<TCase> cases = {
+        {QStringLiteral("A1"), QString(), label0 + u';' + QString::number(free[1].Number), QString()},
+        {QString(), Barcode(free[2].Number), label2, QString()},   // 8 digits: the check digit dropped
+        {QString(), label2, label2, QString()},                    // 7 digits: used whole
+        {QStringLiteral("A1"), Barcode(free[0].Number), label0, QString()},
+        {QStringLiteral("B2"), Barcode(free[0].Number), QString(), QString()},
+        {quoted, QString(), QString::number(free[3].Number), QString()},
+        {QStringLiteral("X') OR (1=1"), QString(), QString::number(free[4].Number), QString()},
+        {QStringLiteral("B2"), QStringLiteral("12A4"), label2, QStringLiteral("Filtro para Etiqueta deve conter somente valores numéricos.")},
+        {QString(), QStringLiteral("-"), QStringLiteral("*"), QStringLiteral("Filtro para Etiqueta deve conter somente valores numéricos.")},
+        {QString(), QString(), QStringLiteral("*"), QString()},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE((c.Lot + u'|' + c.Label).toStdString());
+        W->lote->setFocus();
+        W->lote->setText(c.Lot);
+        Scan(QString());
+        ASSERT_EQ(Focus(), W->NC_REP_LIDO);
+        W->NC_REP_LIDO->setText(c.Label);
+        QTest::mouseClick(W->BConfirm, Qt::LeftButton);
+        if (c.Box.isEmpty())
+            ExpectNothingShown();
+        else
+            ExpectBox(c.Box);
+        QStringList shown;
+        for (W->QGrid->First(); !W->QGrid->Eof(); W->QGrid->Next())
+            shown << W->QGrid->FieldByName(QStringLiteral("nc_rep"))->AsString();
+        shown.sort();
+        EXPECT_EQ(shown.join(u';'), c.Shown == QLatin1String("*") ? all : c.Shown);
+        if (c.Lot == QLatin1String("A1") && c.Label.isEmpty())
+            Shot("ENVELOPE_FILTER_SCREENSHOT");
+    }
+}
+
+TEST_F(Envelope, UnknownBarcodeTypeAndAFailedCrossingKeepTheEntry)
+{
+    ASSERT_NO_FATAL_FAILURE(Open(QStringLiteral("UPDATE Configuracao SET nc_code = 2")));
+    const TLabel L = FreeLabel();
+    ASSERT_NO_FATAL_FAILURE(Start());
+    Scan(Barcode(L.Number));
+    ExpectAlert(QStringLiteral("Index Inválido (2)."));
+    EXPECT_EQ(Focus(), W->NC_REP_LIDO);
+
+    // The crossing cannot be written: no envelope without it, the entry stays for another try.
+    FMain->AppConfig->NC_CODE = 0;
+    W->NC_REP_LIDO->clear();
+    ASSERT_NO_FATAL_FAILURE(Envelope_(L.Number, 3));
+    Pick(W->id_emasculador, 0);
+    FMain->AppConfig->ComputerName = QString(25, u'C');
+    QTest::keyClick(W->reverso, Qt::Key_Return);
+    ASSERT_EQ(H.Dlg.Count(), 1) << H.Dlg.Texts().join(u'\n').toStdString();
+    EXPECT_TRUE(H.Dlg.Last().Text.startsWith(QStringLiteral("Erro ao incluir Cruza.\r\nMsg. Erro: "))) << H.Dlg.Last().Text.toStdString();
+    EXPECT_EQ(H.Sound.Played.size(), 1);
+    H.Dlg.Clear();
+    H.Sound.Played.clear();
+    EXPECT_EQ(CruzaRows(L.Number), QString());
+    EXPECT_EQ(Envelopes(L.Number), QString());
+    EXPECT_EQ(W->NC_REP_LIDO->text(), Barcode(L.Number));
+    EXPECT_EQ(W->nsem->Value(), 3);
+    FMain->AppConfig->ComputerName = QStringLiteral("CAMPO09");
+    QTest::keyClick(W->reverso, Qt::Key_Return);
+    ExpectNothingShown();
+    EXPECT_EQ(CruzaRows(L.Number).section(u'|', 3, 4), QStringLiteral("A|CAMPO09"));
+    EXPECT_EQ(Envelopes(L.Number).section(u'|', 0, 1), QStringLiteral("CX-01|3"));
+}
