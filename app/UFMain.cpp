@@ -4,6 +4,7 @@
 #include "UDBTables.h"
 #include "UDBVersion.h"
 #include "UDM.h"
+#include "UFAppConfig.h"
 #include "UFConfigDB.h"
 #include "UFCruzaEti_Flor_Cad.h"
 #include "UTBStruct_DB.h"
@@ -172,6 +173,7 @@ void TFMain::RegisterWindows()
         SetChildOpener(A, nullptr);
     // One line per window: SetChildOpener(<action>, OpenChild<TF...>);
     SetChildOpener(LCRUZAETI_FLOR_CAD, OpenChild<TFCruzaEti_Flor_Cad>);
+    SetChildOpener(LAPPCONFIG, OpenChild<TFAppConfig>);
 }
 
 void TFMain::SetChildOpener(QAction* Action, TChildOpener Open)
