@@ -79,22 +79,22 @@ TFAppConfig::TFAppConfig(QWidget* Owner) : TFBCad(Owner)
     setWindowTitle(QStringLiteral("Configuração"));
     resize(538, 228);
 
-    GBFlor = NewGroup(this, "GBFlor", QStringLiteral(" Etiqueta Cruza/Flor "), QRect(6, 2, 526, 104));
-    nc_code = NewCombo(GBFlor, "nc_code", QStringLiteral("Padrão do Código de Barra"), 10, 16, 160, BarcodeItems);
-    etiq_pag = NewNumber(GBFlor, "etiq_pag", QStringLiteral("Etiq. Página"), 200, 16, 70);
-    CAB_ETIQ_FLOR = NewCombo(GBFlor, "CAB_ETIQ_FLOR", QStringLiteral("Tipo de Cabeçalho"), 10, 58, 160, HeaderItems);
-    PLAN_ETIQ_FLOR = NewCombo(GBFlor, "PLAN_ETIQ_FLOR", QStringLiteral("Agrupar Cruza por Planejamento"), 200, 58, 100,
+    GBFlor = NewGroup(this, "GBFlor", QStringLiteral(" Etiqueta Cruza/Flor "), QRect(6, 2, 526, 106));
+    nc_code = NewCombo(GBFlor, "nc_code", QStringLiteral("Padrão do Código de Barra"), 10, 20, 160, BarcodeItems);
+    etiq_pag = NewNumber(GBFlor, "etiq_pag", QStringLiteral("Etiq. Página"), 200, 20, 70);
+    CAB_ETIQ_FLOR = NewCombo(GBFlor, "CAB_ETIQ_FLOR", QStringLiteral("Tipo de Cabeçalho"), 10, 62, 160, HeaderItems);
+    PLAN_ETIQ_FLOR = NewCombo(GBFlor, "PLAN_ETIQ_FLOR", QStringLiteral("Agrupar Cruza por Planejamento"), 200, 62, 100,
                               YesNoItems);
 
-    GBParental = NewGroup(this, "GBParental", QStringLiteral(" Etiqueta Parental/Vaso "), QRect(6, 108, 180, 60));
-    id_pais_code = NewCombo(GBParental, "id_pais_code", QStringLiteral("Padrão do Código de Barra"), 10, 14, 160,
+    GBParental = NewGroup(this, "GBParental", QStringLiteral(" Etiqueta Parental/Vaso "), QRect(6, 110, 176, 62));
+    id_pais_code = NewCombo(GBParental, "id_pais_code", QStringLiteral("Padrão do Código de Barra"), 10, 20, 156,
                             BarcodeItems);
-    GBEmasc = NewGroup(this, "GBEmasc", QStringLiteral(" Cadastro de Etiquetas de Flor  "), QRect(192, 108, 186, 60));
-    limpa_emasc = NewCombo(GBEmasc, "limpa_emasc", QStringLiteral("Manter Emasculador"), 10, 14, 100, YesNoItems);
-    GBSemente = NewGroup(this, "GBSemente", QStringLiteral(" Cad. Semente "), QRect(384, 108, 148, 60));
-    smt_max_hibr = NewNumber(GBSemente, "smt_max_hibr", QStringLiteral("Semente por Hibridação"), 10, 14, 70);
+    GBEmasc = NewGroup(this, "GBEmasc", QStringLiteral(" Cadastro de Etiquetas de Flor  "), QRect(186, 110, 186, 62));
+    limpa_emasc = NewCombo(GBEmasc, "limpa_emasc", QStringLiteral("Manter Emasculador"), 10, 20, 100, YesNoItems);
+    GBSemente = NewGroup(this, "GBSemente", QStringLiteral(" Cad. Semente "), QRect(376, 110, 156, 62));
+    smt_max_hibr = NewNumber(GBSemente, "smt_max_hibr", QStringLiteral("Semente por Hibridação"), 6, 20, 70);
 
-    GBSom = NewGroup(this, "GBSom", QStringLiteral(" Som de Alerta "), QRect(6, 170, 362, 54));
+    GBSom = NewGroup(this, "GBSom", QStringLiteral(" Som de Alerta "), QRect(6, 174, 362, 50));
     alert_sound = new QLineEdit(GBSom);
     alert_sound->setObjectName(QStringLiteral("alert_sound"));
     alert_sound->setGeometry(10, 22, 312, 22);

@@ -86,6 +86,10 @@ TEST_F(AppConfigWindow, LoadsChangesSavesAndTheNextAlertPlaysTheNewSound)
     shown << W->etiq_pag->text() << W->smt_max_hibr->text() << W->alert_sound->text();
     EXPECT_EQ(shown, (QStringList{"EAN-13", "Pais (C.Barra) / Cruza", "Não", "EAN-8", "Sim", "24", "9", before}));
     EXPECT_EQ(QApplication::focusWidget(), W->nc_code);
+    // The picture is kept where APPCONFIG_SCREENSHOT names a file.
+    if (const QString path = qEnvironmentVariable("APPCONFIG_SCREENSHOT"); !path.isEmpty()) {
+        EXPECT_TRUE(FMain->grab().save(path));
+    }
 
     // Enter moves on; the sound comes from the dialog, which starts beside the program.
     QTest::keyClick(W->nc_code, Qt::Key_Up);
