@@ -1,137 +1,31 @@
-#include "MainWindowHarness.h"
+#include "ScanWindowTest.h"
 
-#include "CampaignFile.h"
 #include "UFCruzaEti_Flor_Cad.h"
 #include "UXCheckBox.h"
 #include "UXComboBox.h"
 #include "UXForms.h"
 #include "UXLib.h"
 #include "UXNumEdit.h"
-#include "XAdo.h"
-#include "XDBGrid.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QButtonGroup>
-#include <QFile>
-#include <QGroupBox>
 #include <QImage>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMessageBox>
-#include <QPointer>
-#include <QProcess>
-#include <QPushButton>
 #include <QRegularExpression>
-#include <QTest>
-#include <QTimer>
-
-#include <gtest/gtest.h>
 
 #include <initializer_list>
-#include <memory>
 
 namespace {
 
-// A crossing label with its plan, read from the campaign.
-struct TLabel
-{
-    qint64 Number = 0;
-    int Mother = 0, Father = 0;
-    QString Printed, Cruza;
-    int Rep = 0;
-    qint64 Nc = 0;
-};
-
-class Hibridacao : public ::testing::Test
+class Hibridacao : public TScanWindowTest<TFCruzaEti_Flor_Cad>
 {
 protected:
-    TMainWindowHarness H;
-    std::unique_ptr<TCampaignFile> Campaign;
-    TFCruzaEti_Flor_Cad* W = nullptr;
-    TCampaignOptions Options;
-    QString Sound;
-
-    Hibridacao()
-    {
-        Options.Labels = 80;
-        Options.Crossings = 30;
-    }
-
-    // Builds the campaign, starts the program on it and opens the window from the menu.
     void Open(int LimpaEmasc = 0)
     {
-        Campaign = std::make_unique<TCampaignFile>(Options);
-        Sound = Campaign->Dir.filePath(QStringLiteral("alerta.wav"));
-        ASSERT_TRUE(QFile(Sound).open(QIODevice::WriteOnly));
-        Campaign->Exec(QStringLiteral("UPDATE Configuracao SET alert_sound = '%1', limpa_emasc = %2").arg(Sound).arg(LimpaEmasc));
-        H.SaveSettings(Campaign->Path);
-        TFMain* Main = H.Start();
-        ASSERT_TRUE(Main->AppConfig->Loaded) << H.Dlg.Texts().join(u'\n').toStdString();
-        Main->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(Main));
-        Main->LCRUZAETI_FLOR_CAD->trigger();
-        W = Main->findChild<TFCruzaEti_Flor_Cad*>();
-        ASSERT_TRUE(W && W->isVisible());
-        H.Dlg.Clear();
-        H.Sound.Log.clear();
-        H.Sound.Played.clear();
+        TScanWindowTest::Open(&TFMain::LCRUZAETI_FLOR_CAD,
+                              QStringLiteral("UPDATE Configuracao SET limpa_emasc = %1").arg(LimpaEmasc));
     }
 
-    QString Barcode(qint64 Number) const { return TCampaignBuilder::Barcode(Number, Options.Ean13); }
     QString Pot(qint64 Number) const { return TCampaignBuilder::Barcode(Number, Options.ParentalEan13); }
     QString PotCode(int Id) { return Campaign->Scalar(QStringLiteral("SELECT codigo FROM Parental WHERE id = %1").arg(Id)); }
-
-    // Labels of plans whose every label is still free.
-    QList<TLabel> FreeLabels()
-    {
-        QList<TLabel> out;
-        TADOQuery q;
-        q.setConnection(&Campaign->Conn);
-        q.SQL.setText(QStringLiteral("SELECT ec.nc_rep, pc.id_vaso_mae, pc.id_vaso_pai, ec.nc_print, pc.codigo_cruza, ec.rep, ec.nc "
-                                     "FROM Etiqueta_Cruza ec INNER JOIN Planejamento_Cruza pc ON ec.nc = pc.nc "
-                                     "WHERE ec.nc NOT IN (SELECT e2.nc FROM Etiqueta_Cruza e2 INNER JOIN Cruza c "
-                                     "ON c.nc_rep = e2.nc_rep) ORDER BY ec.nc, ec.rep"));
-        q.Open();
-        for (; !q.Eof(); q.Next())
-            out.append({q.Fields(0)->AsLargeInt(), q.Fields(1)->AsInteger(), q.Fields(2)->AsInteger(), q.Fields(3)->AsString(),
-                        q.Fields(4)->AsString(), q.Fields(5)->AsInteger(), q.Fields(6)->AsLargeInt()});
-        return out;
-    }
-
-    TLabel FreeLabel(int Index = 0)
-    {
-        const QList<TLabel> free = FreeLabels();
-        EXPECT_GT(free.size(), Index);
-        return free.value(Index);
-    }
-
-    void AddCrossing(qint64 Label, int Seq, const QString& Status, const QString& Dupd, const QString& IdCruza = QStringLiteral("NULL"))
-    {
-        Campaign->Exec(QStringLiteral("INSERT INTO Cruza (id_cruza, nc_rep, seq, reverso, id_emasculador, status, dupd, cmaq) "
-                                      "VALUES (%1, %2, %3, '0', 1, '%4', '%5', 'CAMPO01')")
-                           .arg(IdCruza).arg(Label).arg(Seq).arg(Status, Dupd));
-    }
-
-    QWidget* Focus() const { return QApplication::focusWidget(); }
-
-    // Types into the focused field and presses Enter, as the scanner does.
-    void Scan(const QString& Code)
-    {
-        QWidget* f = Focus();
-        ASSERT_TRUE(f);
-        if (!Code.isEmpty())
-            QTest::keyClicks(f, Code);
-        QTest::keyClick(f, Qt::Key_Return);
-    }
-
-    // Back into a field, emptied, and scanned again.
-    void Rescan(QLineEdit* Edit, const QString& Code)
-    {
-        Edit->setFocus();
-        Edit->clear();
-        Scan(Code);
-    }
 
     // Picks the Index-th executor with the arrow key, then Enter.
     void Executor(int Index)
@@ -172,45 +66,6 @@ protected:
         Scan(Barcode(L.Number));
     }
 
-    QString CruzaRows(qint64 Label)
-    {
-        return Campaign->Rows(QStringLiteral("SELECT seq, reverso, id_emasculador, status, cmaq FROM Cruza "
-                                             "WHERE nc_rep = %1 ORDER BY seq").arg(Label));
-    }
-
-    int CruzaCount() { return Campaign->Count(QStringLiteral("Cruza")); }
-
-    QString GridTop(const char* Field) { return W->GCad->FieldText(1, QLatin1String(Field)); }
-
-    // The deletion mode, chosen as the user does: open the choice, pick the item, apply it.
-    void ChooseOperation(int Item)
-    {
-        QTest::mouseClick(W->BSetOper, Qt::LeftButton);
-        ASSERT_TRUE(W->RGOper->isEnabled());
-        QTest::mouseClick(W->RGOperItems->button(Item), Qt::LeftButton);
-        QTest::mouseClick(W->BSetOper, Qt::LeftButton);
-        ASSERT_FALSE(W->RGOper->isEnabled());
-    }
-
-    // One error box with Text; the alert sound with it or not.
-    void Expect(const QString& Text, bool Sounded)
-    {
-        EXPECT_EQ(H.Dlg.Texts(), QStringList{Text});
-        if (H.Dlg.Count()) {
-            EXPECT_EQ(H.Dlg.Last().Kind, mtError);
-        }
-        EXPECT_EQ(H.Sound.Played, Sounded ? QStringList{Sound} : QStringList());
-        H.Dlg.Clear();
-        H.Sound.Played.clear();
-    }
-    void ExpectAlert(const QString& Text) { Expect(Text, true); }
-    void ExpectBox(const QString& Text) { Expect(Text, false); }
-
-    void ExpectNothingShown()
-    {
-        EXPECT_EQ(H.Dlg.Count(), 0) << H.Dlg.Texts().join(u'\n').toStdString();
-        EXPECT_TRUE(H.Sound.Played.isEmpty());
-    }
 };
 
 } // namespace
@@ -646,235 +501,6 @@ TEST_F(Hibridacao, FailedInsertLeavesEntryAndDatabase)
     EXPECT_EQ(W->NC_REP_LIDO->text(), Barcode(L.Number));
     EXPECT_EQ(W->id_mae->Value(), L.Mother);
 }
-
-// ---- The real boxes, under an X server (xvfb-run with QT_QPA_PLATFORM=xcb) ----
-//
-// Keys go through the X server with xdotool, so the boxes take and give back
-// the focus as they do for a user; these tests are skipped on other platforms.
-
-namespace {
-
-// The real QMessageBox, counted: every box shown and the deepest nesting.
-class TRealBoxes : public TDlgProvider
-{
-public:
-    TRealBoxes() : m_previous(SetDlgProvider(this)) {}
-    ~TRealBoxes() override { SetDlgProvider(m_previous); }
-
-    int Show(const TDlgRequest& Request) override
-    {
-        Shown.append(Request.Text);
-        ++m_depth;
-        Deepest = qMax(Deepest, m_depth);
-        const int result = m_real.Show(Request);
-        --m_depth;
-        return result;
-    }
-
-    QStringList Shown;
-    int Deepest = 0;
-
-private:
-    TQtDlgProvider m_real;
-    TDlgProvider* m_previous;
-    int m_depth = 0;
-};
-
-bool XDoTool(const QStringList& Args)
-{
-    return QProcess::execute(QStringLiteral("xdotool"), Args) == 0;
-}
-
-// Answers each box, once it is the active window, with the next key of Keys
-// (Return when none is left).
-class TBoxDriver
-{
-public:
-    TBoxDriver()
-    {
-        m_timer.setInterval(20);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { Poll(); });
-        m_timer.start();
-    }
-
-    QStringList Keys;
-    int Answered = 0;
-
-    // The boxes answered and a window of ours active again, then what the X
-    // server still holds handled: the events of a moment of quiet.
-    bool Sync()
-    {
-        if (!QTest::qWaitFor([] { return QApplication::activeWindow() && !QApplication::activeModalWidget(); }, 5000)) {
-            ADD_FAILURE() << "no window of the program is active after the boxes";
-            return false;
-        }
-        QTest::qWait(150);
-        return QApplication::activeWindow() && !QApplication::activeModalWidget();
-    }
-
-private:
-    void Poll()
-    {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || box == m_last || !box->isActiveWindow())
-            return;
-        m_last = box;
-        ++Answered;
-        const QString key = Keys.isEmpty() ? QStringLiteral("Return") : Keys.takeFirst();
-        XDoTool({QStringLiteral("key"), key});
-    }
-
-    QTimer m_timer;
-    QPointer<QMessageBox> m_last;
-};
-
-} // namespace
-
-class HibridacaoRealBoxes : public Hibridacao
-{
-protected:
-    void SetUp() override
-    {
-        if (QGuiApplication::platformName() != QLatin1String("xcb"))
-            GTEST_SKIP() << "needs an X server: xvfb-run with QT_QPA_PLATFORM=xcb";
-        if (QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("version")}) != 0)
-            GTEST_SKIP() << "needs xdotool";
-    }
-
-    void Type(const QString& Text) { ASSERT_TRUE(XDoTool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("2"), Text})); }
-    void Key(const QString& Key) { ASSERT_TRUE(XDoTool({QStringLiteral("key"), Key})); }
-
-    // After the keys: the X events handled, and what the boxes did.
-    void Settle(TBoxDriver& Driver) { ASSERT_TRUE(Driver.Sync()); }
-};
-
-TEST_F(HibridacaoRealBoxes, ExitBoxesDoNotValidateTwiceAndGiveTheFocusBack)
-{
-    ASSERT_NO_FATAL_FAILURE(Open());
-    TRealBoxes Boxes;
-    TBoxDriver Driver;
-    const TLabel L = FreeLabel();
-    const TLabel Used = FreeLabel(4);
-    AddCrossing(Used.Number, 1, QStringLiteral("M"), QStringLiteral("2025-03-04 10:11:12"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return FMain->isActiveWindow() && Focus() == W->id_emasculador; }, 5000));
-
-    // Enter without an executor: one box, then the focus is on the next field.
-    Key(QStringLiteral("Return"));
-    Settle(Driver);
-    EXPECT_EQ(Boxes.Shown, QStringList{QStringLiteral("Executor da Hibridação deve ser informado.")});
-    EXPECT_EQ(Focus(), W->reverso);
-
-    // A pot code with a wrong check digit.
-    Key(QStringLiteral("Return"));
-    QString bad = Pot(L.Mother);
-    bad[7] = QChar(u'0' + (bad[7].digitValue() + 1) % 10);
-    Type(bad);
-    Key(QStringLiteral("Return"));
-    Settle(Driver);
-    ASSERT_EQ(Boxes.Shown.size(), 2) << Boxes.Shown.join(u'\n').toStdString();
-    EXPECT_TRUE(Boxes.Shown[1].startsWith(QStringLiteral("Dígito Verificador")));
-    EXPECT_EQ(Focus(), W->id_pai_lido);
-
-    // An unregistered father pot: a box without sound, the focus on the label.
-    Type(Pot(1999999));
-    Key(QStringLiteral("Return"));
-    Settle(Driver);
-    ASSERT_EQ(Boxes.Shown.size(), 3);
-    EXPECT_EQ(Boxes.Shown[2], QStringLiteral("ID Vaso Pai não cadastrado."));
-    EXPECT_EQ(Focus(), W->NC_REP_LIDO);
-
-    // Back with Shift+Tab (leaving the label checks nothing), the right pots typed over.
-    Key(QStringLiteral("shift+Tab"));
-    Key(QStringLiteral("ctrl+a"));
-    Type(Pot(L.Father));
-    Key(QStringLiteral("shift+Tab"));
-    Settle(Driver);
-    EXPECT_EQ(Boxes.Shown.size(), 3) << Boxes.Shown.join(u'\n').toStdString();
-    EXPECT_EQ(Focus(), W->id_mae_lido);
-    Key(QStringLiteral("ctrl+a"));
-    Type(Pot(L.Mother));
-    Key(QStringLiteral("Return"));
-    Key(QStringLiteral("Return"));
-    Settle(Driver);
-    EXPECT_EQ(Boxes.Shown.size(), 3) << Boxes.Shown.join(u'\n').toStdString();
-    EXPECT_EQ(Focus(), W->NC_REP_LIDO);
-
-    // Enter on the label confirms: the executor is checked first.
-    Type(Barcode(Used.Number));
-    Key(QStringLiteral("Return"));
-    Settle(Driver);
-    ASSERT_EQ(Boxes.Shown.size(), 4);
-    EXPECT_EQ(Boxes.Shown[3], QStringLiteral("Executor da Hibridação deve ser informado."));
-    EXPECT_EQ(Focus(), W->id_emasculador);
-    Key(QStringLiteral("Down"));
-    // Enter through the fields to the label, and on it.
-    for (int i = 0; i < 5; ++i)
-        Key(QStringLiteral("Return"));
-    Settle(Driver);
-    // The label in use: one box, the focus back on the label with its text selected.
-    ASSERT_EQ(Boxes.Shown.size(), 5) << Boxes.Shown.join(u'\n').toStdString();
-    EXPECT_EQ(Boxes.Shown[4], QStringLiteral("A Etiqueta já foi utilizado em : 2025-03-04 10:11:12"));
-    EXPECT_EQ(Focus(), W->NC_REP_LIDO);
-    EXPECT_EQ(W->NC_REP_LIDO->selectedText(), Barcode(Used.Number));
-
-    // The right label typed over the selection: registered, ready for the next flower.
-    Type(Barcode(L.Number));
-    Key(QStringLiteral("Return"));
-    Settle(Driver);
-    EXPECT_EQ(Boxes.Shown.size(), 5) << Boxes.Shown.join(u'\n').toStdString();
-    EXPECT_EQ(CruzaRows(L.Number).section(u'|', 0, 0), QStringLiteral("1"));
-    EXPECT_EQ(Focus(), W->id_emasculador);
-    EXPECT_EQ(Boxes.Deepest, 1);
-    EXPECT_EQ(Driver.Answered, Boxes.Shown.size());
-    EXPECT_EQ(H.Sound.Played.size(), 4);   // every box but the unregistered pot
-}
-
-TEST_F(HibridacaoRealBoxes, DeletionBoxesAndTheLabelExit)
-{
-    ASSERT_NO_FATAL_FAILURE(Open());
-    TRealBoxes Boxes;
-    TBoxDriver Driver;
-    const TLabel L = FreeLabel();
-    AddCrossing(L.Number, 1, QStringLiteral("M"), QStringLiteral("2025-03-04 10:11:12"));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return FMain->isActiveWindow() && Focus() == W->id_emasculador; }, 5000));
-    ASSERT_NO_FATAL_FAILURE(ChooseOperation(1));
-    Settle(Driver);
-    EXPECT_TRUE(Boxes.Shown.isEmpty()) << Boxes.Shown.join(u'\n').toStdString();
-    ASSERT_EQ(Focus(), W->NC_REP_LIDO);
-
-    // A wrong label: Enter leaves it, the box shows once, the focus comes back to it.
-    Type(QStringLiteral("12345678"));
-    Key(QStringLiteral("Return"));
-    Settle(Driver);
-    EXPECT_EQ(Boxes.Shown, QStringList{QStringLiteral("Dígito Verificador não confere (8). Esperado (0)")});
-    EXPECT_EQ(Focus(), W->NC_REP_LIDO);
-    EXPECT_FALSE(W->QGrid->Active());
-
-    // The right label; the question answered with Enter keeps the crossing (No is the default).
-    Key(QStringLiteral("ctrl+a"));
-    Type(Barcode(L.Number));
-    Key(QStringLiteral("Return"));
-    Settle(Driver);
-    ASSERT_EQ(Boxes.Shown.size(), 1);
-    EXPECT_EQ(W->QGrid->RecordCount(), 1);
-    QTest::mouseClick(W->BConfirm, Qt::LeftButton);
-    Settle(Driver);
-    ASSERT_EQ(Boxes.Shown.size(), 2);
-    EXPECT_TRUE(Boxes.Shown[1].startsWith(QStringLiteral("Confirma a exclusão")));
-    EXPECT_EQ(CruzaRows(L.Number).section(u'|', 0, 0), QStringLiteral("1"));
-
-    // Yes deletes it and puts the focus on the label.
-    Driver.Keys = {QStringLiteral("alt+y")};
-    QTest::mouseClick(W->BConfirm, Qt::LeftButton);
-    Settle(Driver);
-    ASSERT_EQ(Boxes.Shown.size(), 3) << Boxes.Shown.join(u'\n').toStdString();
-    EXPECT_EQ(CruzaRows(L.Number), QString());
-    EXPECT_EQ(Focus(), W->NC_REP_LIDO);
-    EXPECT_EQ(W->QGrid->RecordCount(), 0);
-    EXPECT_EQ(Boxes.Deepest, 1);
-    EXPECT_EQ(Driver.Answered, Boxes.Shown.size());
-}
-
 
 // Three flowers registered on a fresh campaign keeping the executor
 // (LIMPA_EMASC 1), the second one then written off: three rows, newest first,

@@ -1,0 +1,147 @@
+#pragma once
+
+// What the three scanner windows (hybridisation, write-off, harvest envelope)
+// share: reading a label code by its barcode type, the two-press operation
+// choice, Enter moving on or confirming, validation when a field is left
+// (never while the confirmation walks the editors, never twice), the grid's
+// re-query with its counter and the widgets every one of them builds.
+
+#include "UFBCad.h"
+#include "XAdoTypes.h"
+#include "XGraphics.h"
+
+#include <QList>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QtGlobal>
+
+class QButtonGroup;
+class QFocusEvent;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class TADOCommand;
+class TADOQuery;
+class TAppConfig;
+class TDBGrid;
+class TEtiqFlor;
+class TXNumEdit;
+
+// The check digit of Code by barcode type (0 EAN-8, 1 EAN-13); any other
+// type fails with "Index Inválido (<type>)." in Msg.
+bool Check_Etiqueta(int BarcodeType, const QString& Code, QString& Msg);
+// The number Code carries without its check digit: 7 digits for type 0; 12
+// for type 1, or 11 when the leading zero of a 13-digit code was not scanned;
+// 0 for any other type. Blanks and control characters around Code are no digits.
+qint64 Get_NC_Rep(int BarcodeType, const QString& Code);
+
+class TFScanCad : public TFBCad
+{
+    Q_OBJECT
+public:
+    explicit TFScanCad(QWidget* Owner = nullptr);
+    ~TFScanCad() override;
+
+    QFrame* PEdicao = nullptr;
+    QGroupBox* RGOper = nullptr;          // radio group " Operação "
+    QButtonGroup* RGOperItems = nullptr;  // its items, by index
+    QPushButton* BSetOper = nullptr;
+    QLabel* LNC_Lido = nullptr;
+    QLineEdit* NC_REP_LIDO = nullptr;
+    TDBGrid* GCad = nullptr;
+    QLabel* LReg = nullptr;
+
+    TADOQuery* QGrid = nullptr;     // the grid's query
+    TADOCommand* QAtu = nullptr;    // the window's writes
+
+    int RGOperItemIndex() const;
+    void SetRGOperItemIndex(int Index);
+
+    // The two-press operation choice: the first press opens it (button red
+    // and bold, entry and "Confirmar" disabled), the second applies the item.
+    void BSetOperClick();
+    void EditExit(QWidget* Sender);
+    void EditKeyDown(QWidget* Sender, int& Key);
+    void QGridAfterOpen();
+
+    // ---- grid upkeep ----
+    // Re-queries the grid with its SQL (opens it when closed), then Show_Count.
+    virtual void Refresh_Grid();
+    // "Registros: " and the record count, or "Registros: " alone while closed.
+    virtual void Show_Count();
+
+protected:
+    // ---- what each window says ----
+    // Enables the entry groups that the choice disables.
+    virtual void EnableEntry(bool Enabled) = 0;
+    // Applies the chosen item: mode, grid, captions and focus.
+    virtual void ApplyOperation(int Item) = 0;
+    // Whether Enter on Editor presses "Confirmar" (else it moves on).
+    virtual bool ConfirmsOnEnter(QWidget* Editor) const = 0;
+    virtual void Clear_Fields() = 0;
+    // Runs after every press of the operation button.
+    virtual void AfterOperationPress() { Clear_Fields(); }
+
+    // ---- building ----
+    // The panel, the operation radio group with Items in one row and its button.
+    void BuildOperation(const QRect& Panel, const QRect& Group, const QStringList& Items, int ButtonX);
+    // The grid over QGrid with its counter below it.
+    void BuildGrid(QWidget* Parent, const QRect& Geometry);
+    // Editors share the exit and key handlers.
+    void AddEditors(const QList<QWidget*>& List);
+    QList<QWidget*> Editors() const { return FEditors; }
+
+    static QLineEdit* NewEdit(QWidget* Parent, const char* Name, const QRect& Geometry, int MaxLength = 0,
+                              bool Upper = false);
+    static TXNumEdit* NewNumEdit(QWidget* Parent, const char* Name, const QRect& Geometry, bool Enabled = false);
+    static QLabel* NewLabel(QWidget* Parent, const char* Name, const QString& Caption, int X, int Y);
+    // A grid column with the Part's pixels and its title's own alignment.
+    static void AddColumn(TDBGrid* Grid, const char* Field, const QString& Title, int Width, TAlignment Alignment,
+                          TAlignment TitleAlignment);
+
+    // ---- checks ----
+    static TAppConfig* Config();
+    // Barcode type of the crossing labels; -1 without a configuration.
+    static int LabelCode();
+    // False (and the window closing) when no configuration is loaded.
+    bool ConfigLoaded();
+    // The label number of NC_REP_LIDO by the configured barcode type.
+    qint64 LabelNumber() const;
+    // NC_REP_LIDO read for an inclusion: empty (or, with BlanksAreEmpty, only
+    // blanks) alerts EmptyMsg; a bad code alerts the check's message.
+    bool ReadLabel(const QString& EmptyMsg, bool BlanksAreEmpty, qint64& Number);
+    // NC_REP_LIDO read for a deletion: the check digit by the configured type,
+    // shown in the error box without sound.
+    bool CheckLabelForDeletion(const QString& EmptyMsg);
+    // The failing editor of a confirmation: its text selected, the focus on it.
+    static void FocusFailed(QWidget* Sender);
+    // The confirmation of an inclusion: ValidateField over the listed edits and
+    // combo boxes, in order, with the validating flag set; stops at the first False.
+    bool ValidateEditors();
+    // The grid closed, given SQL and opened.
+    void OpenGrid(const QString& SQL);
+    static void RequeryOrOpen(TADOQuery* Query);
+    static QString CountText(TADOQuery* Query);
+
+    // ---- shared statements ----
+    static void SetParam(TADOCommand* Command, const char* Name, TFieldType Type, const QVariant& Value);
+    // One crossing of Label with the next sequence; false (nothing written) when
+    // the sequence cannot be had. Raises what the execution raises.
+    bool InsertCruza(TADOCommand* Command, qint64 Label, int Reverso, int Executor, const QString& Status);
+
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+    TEtiqFlor* FEtiqFlor = nullptr;
+
+private:
+    QWidget* EditorOf(QObject* Object) const;
+    bool IsFieldExit(const QFocusEvent* Event) const;
+    void SelectNextControl(QWidget* Current);
+
+    QList<QWidget*> FEditors;
+    bool FExiting = false;    // an exit validation is running (its box may hold the focus)
+    bool FSwitching = false;  // the operation button is moving the focus
+};

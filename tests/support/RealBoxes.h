@@ -1,0 +1,112 @@
+#pragma once
+
+// Real message boxes and real focus under an X server (the *_RealBoxes test
+// programs run under xvfb-run with QT_QPA_PLATFORM=xcb): the real QMessageBox
+// counted, keys typed through the X server with xdotool, and each box
+// answered, once it is the active window, by a key press of the X server.
+
+#include "XDialogs.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QProcess>
+#include <QStringList>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+// The real QMessageBox, counted: every box shown and the deepest nesting.
+class TRealBoxes : public TDlgProvider
+{
+public:
+    TRealBoxes() : m_previous(SetDlgProvider(this)) {}
+    ~TRealBoxes() override { SetDlgProvider(m_previous); }
+
+    int Show(const TDlgRequest& Request) override
+    {
+        Shown.append(Request.Text);
+        ++m_depth;
+        Deepest = qMax(Deepest, m_depth);
+        const int result = m_real.Show(Request);
+        --m_depth;
+        return result;
+    }
+
+    QStringList Shown;
+    int Deepest = 0;
+
+private:
+    TQtDlgProvider m_real;
+    TDlgProvider* m_previous;
+    int m_depth = 0;
+};
+
+inline bool XDoTool(const QStringList& Args)
+{
+    return QProcess::execute(QStringLiteral("xdotool"), Args) == 0;
+}
+
+// Text typed through the X server, as a scanner types it.
+inline void XType(const QString& Text)
+{
+    ASSERT_TRUE(XDoTool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("2"), Text}));
+}
+
+// One key (an xdotool key name: "Return", "shift+Tab", "ctrl+a").
+inline void XKey(const QString& Key)
+{
+    ASSERT_TRUE(XDoTool({QStringLiteral("key"), Key}));
+}
+
+// The program runs on the X server and xdotool reaches it; a real-box test
+// that cannot run fails instead of passing unseen.
+inline void RequireRealBoxes()
+{
+    ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb")) << "run under xvfb-run with QT_QPA_PLATFORM=xcb";
+    ASSERT_TRUE(XDoTool({QStringLiteral("version")})) << "xdotool is missing";
+}
+
+// Answers each box, once it is the active window, with the next key of Keys
+// (Return when none is left).
+class TBoxDriver
+{
+public:
+    TBoxDriver()
+    {
+        m_timer.setInterval(20);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { Poll(); });
+        m_timer.start();
+    }
+
+    QStringList Keys;
+    int Answered = 0;
+
+    // The boxes answered and a window of ours active again, then what the X
+    // server still holds handled: the events of a moment of quiet.
+    bool Sync()
+    {
+        if (!QTest::qWaitFor([] { return QApplication::activeWindow() && !QApplication::activeModalWidget(); }, 5000)) {
+            ADD_FAILURE() << "no window of the program is active after the boxes";
+            return false;
+        }
+        QTest::qWait(150);
+        return QApplication::activeWindow() && !QApplication::activeModalWidget();
+    }
+
+private:
+    void Poll()
+    {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || box == m_last || !box->isActiveWindow())
+            return;
+        m_last = box;
+        ++Answered;
+        const QString key = Keys.isEmpty() ? QStringLiteral("Return") : Keys.takeFirst();
+        XDoTool({QStringLiteral("key"), key});
+    }
+
+    QTimer m_timer;
+    QPointer<QMessageBox> m_last;
+};
