@@ -7,6 +7,7 @@
 #include "UFAppConfig.h"
 #include "UFConfigDB.h"
 #include "UFCruzaEti_Flor_Cad.h"
+#include "UFEti_Hibridacao_Cons.h"
 #include "UTBStruct_DB.h"
 #include "UXForms.h"
 #include "UXLib.h"
@@ -174,6 +175,7 @@ void TFMain::RegisterWindows()
     // One line per window: SetChildOpener(<action>, OpenChild<TF...>);
     SetChildOpener(LCRUZAETI_FLOR_CAD, OpenChild<TFCruzaEti_Flor_Cad>);
     SetChildOpener(LAPPCONFIG, OpenChild<TFAppConfig>);
+    SetChildOpener(LETI_HIBRIDACAO_CONS, OpenChild<TFEti_Hibridacao_Cons>);
 }
 
 void TFMain::SetChildOpener(QAction* Action, TChildOpener Open)

@@ -73,6 +73,12 @@ public:
     // "Registros: " and the record count, or "Registros: " alone while closed.
     virtual void Show_Count();
 
+    // Widgets as the scanning windows build them (the label lookup too).
+    static QLineEdit* NewEdit(QWidget* Parent, const char* Name, const QRect& Geometry, int MaxLength = 0,
+                              bool Upper = false);
+    static TXNumEdit* NewNumEdit(QWidget* Parent, const char* Name, const QRect& Geometry, bool Enabled = false);
+    static QLabel* NewLabel(QWidget* Parent, const char* Name, const QString& Caption, int X, int Y);
+
 protected:
     // ---- what each window says ----
     // Enables the entry groups that the choice disables.
@@ -94,10 +100,6 @@ protected:
     void AddEditors(const QList<QWidget*>& List);
     QList<QWidget*> Editors() const { return FEditors; }
 
-    static QLineEdit* NewEdit(QWidget* Parent, const char* Name, const QRect& Geometry, int MaxLength = 0,
-                              bool Upper = false);
-    static TXNumEdit* NewNumEdit(QWidget* Parent, const char* Name, const QRect& Geometry, bool Enabled = false);
-    static QLabel* NewLabel(QWidget* Parent, const char* Name, const QString& Caption, int X, int Y);
     // A grid column with the Part's pixels and its title's own alignment.
     static void AddColumn(TDBGrid* Grid, const char* Field, const QString& Title, int Width, TAlignment Alignment,
                           TAlignment TitleAlignment);
