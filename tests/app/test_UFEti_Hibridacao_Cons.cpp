@@ -116,6 +116,10 @@ TEST_F(EtiquetaConsulta, EveryStateOfALabelAndEveryRejectedScan)
     // A failed read: the error box only, and the display keeps the last label.
     ScanOver(Barcode(L[1].Number));
     const QString shown = Display();
+    // The picture is kept where LOOKUP_SCREENSHOT names a file.
+    if (const QString path = qEnvironmentVariable("LOOKUP_SCREENSHOT"); !path.isEmpty()) {
+        EXPECT_TRUE(FMain->grab().save(path));
+    }
     Campaign->Exec(QStringLiteral("DROP TABLE Parental"));
     ScanOver(Barcode(L[0].Number));
     ASSERT_EQ(H.Dlg.Count(), 1);
