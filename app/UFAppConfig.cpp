@@ -235,17 +235,6 @@ QList<QWidget*> TFAppConfig::BoundEditors() const
     return {nc_code, CAB_ETIQ_FLOR, PLAN_ETIQ_FLOR, id_pais_code, limpa_emasc, alert_sound};
 }
 
-// A field is left when the focus moves to another control of this window; a
-// box or another window taking the focus, or a popup opening, is no exit.
-bool TFAppConfig::IsFieldExit(const QFocusEvent* Event) const
-{
-    const Qt::FocusReason reason = Event->reason();
-    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
-        return false;
-    const QWidget* next = QApplication::focusWidget();
-    return next && (next == this || isAncestorOf(next));
-}
-
 bool TFAppConfig::eventFilter(QObject* Watched, QEvent* Event)
 {
     auto* editor = qobject_cast<QWidget*>(Watched);

@@ -7,7 +7,6 @@
 #include "UFBCad.h"
 
 class QComboBox;
-class QFocusEvent;
 class QGroupBox;
 class QLineEdit;
 class TADOCommand;
@@ -58,5 +57,4 @@ protected:
 
 private:
     QList<QWidget*> BoundEditors() const;
-    bool IsFieldExit(const QFocusEvent* Event) const;
 };

@@ -8,7 +8,9 @@
 #include "XAnchors.h"
 #include "XExceptions.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QScopeGuard>
@@ -243,6 +245,15 @@ bool TFBCad::ExportGridToXLS(const QString& FileName, TDBGrid* Grid, TXXLS* XLS)
     } catch (const std::exception& e) {
         return failed(QStringLiteral("Exception"), QString::fromUtf8(e.what()));
     }
+}
+
+bool TFBCad::IsFieldExit(const QFocusEvent* Event) const
+{
+    const Qt::FocusReason reason = Event->reason();
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+        return false;
+    const QWidget* next = QApplication::focusWidget();
+    return next && (next == this || isAncestorOf(next));
 }
 
 void TFBCad::Close()

@@ -140,7 +140,6 @@ protected:
 
 private:
     QWidget* EditorOf(QObject* Object) const;
-    bool IsFieldExit(const QFocusEvent* Event) const;
     void SelectNextControl(QWidget* Current);
 
     QList<QWidget*> FEditors;
