@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopeGuard>
 
 namespace {
 
@@ -141,6 +142,8 @@ bool TFEti_Hibridacao_Cons::ValidLabelCode(const QString& Code, qint64& Number, 
 
 void TFEti_Hibridacao_Cons::BConfirmClick()
 {
+    // The next scan replaces the text, also after a player failure leaves the alert.
+    auto select = qScopeGuard([this] { NC_REP_LIDO->selectAll(); });
     const QString code = NC_REP_LIDO->text();
     qint64 number = 0;
     QString msg;
@@ -153,8 +156,6 @@ void TFEti_Hibridacao_Cons::BConfirmClick()
     } else {
         Valid_NC(number);
     }
-    // The next scan replaces the text.
-    NC_REP_LIDO->selectAll();
 }
 
 bool TFEti_Hibridacao_Cons::Valid_NC(qint64 LabelNumber)

@@ -70,6 +70,9 @@ TEST_F(EtiquetaConsulta, EveryStateOfALabelAndEveryRejectedScan)
     EXPECT_EQ((QStringList{W->rep->text(), W->codigo_cruza->text(), W->id_mae->text(), W->codigo_mae->text(), W->id_pai->text(), W->codigo_pai->text()}),
               (QStringList{QString::number(L[0].Rep), L[0].Cruza, QString::number(L[0].Mother), code(L[0].Mother),
                            QString::number(L[0].Father), code(L[0].Father)}));
+    // A player that fails: its error after the alert's box, and the code still selected for the next scan.
+    H.Sound.FailOpen = true;
     Scan(Barcode(L[1].Number));
-    ExpectAlert(QStringLiteral("Código deve conter 13 dígitos."));
+    EXPECT_EQ(H.Dlg.Texts().value(0), QStringLiteral("Código deve conter 13 dígitos."));
+    EXPECT_EQ(W->NC_REP_LIDO->selectedText(), Barcode(L[1].Number));
 }
