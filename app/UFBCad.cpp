@@ -11,7 +11,9 @@
 #include "XAnchors.h"
 #include "XExceptions.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QScopeGuard>
@@ -254,6 +256,15 @@ bool TFBCad::ConfigLoaded()
     // Closed from the event loop: a window cannot be hidden while it is being shown.
     QMetaObject::invokeMethod(this, &TFBCad::BCloseClick, Qt::QueuedConnection);
     return false;
+}
+
+bool TFBCad::IsFieldExit(const QFocusEvent* Event) const
+{
+    const Qt::FocusReason reason = Event->reason();
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+        return false;
+    const QWidget* next = QApplication::focusWidget();
+    return next && (next == this || isAncestorOf(next));
 }
 
 void TFBCad::Close()

@@ -29,6 +29,7 @@
 #include <QString>
 #include <QWidget>
 
+class QFocusEvent;
 class TADOCommand;
 class TParameters;
 class TXXLS;
@@ -74,6 +75,10 @@ public:
     void BCloseClick();
 
 protected:
+    // A field is left when the focus moves to another control of this window; a
+    // box or another window taking the focus, or a popup opening, is no exit.
+    bool IsFieldExit(const QFocusEvent* Event) const;
+
     virtual void FormClose(TCloseAction& Action);
     virtual void FormShow() {}
     virtual void FormResize() {}

@@ -4,6 +4,7 @@
 #include "UDBTables.h"
 #include "UDBVersion.h"
 #include "UDM.h"
+#include "UFAppConfig.h"
 #include "UFConfigDB.h"
 #include "UFCruzaEti_Cons.h"
 #include "UFCruzaParental_Cons.h"
@@ -15,6 +16,7 @@
 #include "UFCruza_Emasculador_Cons.h"
 #include "UFCruza_Parental_Pivot_Cons.h"
 #include "UFCruza_Planejado_Cons.h"
+#include "UFEti_Hibridacao_Cons.h"
 #include "UTBStruct_DB.h"
 #include "UXForms.h"
 #include "UXLib.h"
@@ -190,6 +192,8 @@ void TFMain::RegisterWindows()
     SetChildOpener(LCRUZAPARENTAL_CONS, OpenChild<TFCruzaParental_Cons>);
     SetChildOpener(LCRUZAETI_BAIXA_CAD, OpenChild<TFCruzaEti_Baixa_Cad>);
     SetChildOpener(LCRUZAETI_CAD, OpenChild<TFCruzaEti_Cad>);
+    SetChildOpener(LAPPCONFIG, OpenChild<TFAppConfig>);
+    SetChildOpener(LETI_HIBRIDACAO_CONS, OpenChild<TFEti_Hibridacao_Cons>);
 }
 
 void TFMain::SetChildOpener(QAction* Action, TChildOpener Open)

@@ -335,17 +335,6 @@ QWidget* TFScanCad::EditorOf(QObject* Object) const
     return nullptr;
 }
 
-// A field is left when the focus moves to another control of this window; a
-// box or another window taking the focus, or a popup opening, is no exit.
-bool TFScanCad::IsFieldExit(const QFocusEvent* Event) const
-{
-    const Qt::FocusReason reason = Event->reason();
-    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
-        return false;
-    const QWidget* next = QApplication::focusWidget();
-    return next && (next == this || isAncestorOf(next));
-}
-
 bool TFScanCad::eventFilter(QObject* Watched, QEvent* Event)
 {
     if (QWidget* editor = EditorOf(Watched)) {

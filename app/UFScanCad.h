@@ -80,6 +80,12 @@ public:
     // "Registros: " and the record count, or "Registros: " alone while closed.
     virtual void Show_Count();
 
+    // Widgets as the scanning windows build them (the label lookup too).
+    static QLineEdit* NewEdit(QWidget* Parent, const char* Name, const QRect& Geometry, int MaxLength = 0,
+                              bool Upper = false);
+    static TXNumEdit* NewNumEdit(QWidget* Parent, const char* Name, const QRect& Geometry, bool Enabled = false);
+    static QLabel* NewLabel(QWidget* Parent, const char* Name, const QString& Caption, int X, int Y);
+
 protected:
     // ---- what each window says ----
     // Enables the entry groups that the choice disables.
@@ -112,10 +118,6 @@ protected:
     void AddEditors(const QList<QWidget*>& List);
     QList<QWidget*> Editors() const { return FEditors; }
 
-    static QLineEdit* NewEdit(QWidget* Parent, const char* Name, const QRect& Geometry, int MaxLength = 0,
-                              bool Upper = false);
-    static TXNumEdit* NewNumEdit(QWidget* Parent, const char* Name, const QRect& Geometry, bool Enabled = false);
-    static QLabel* NewLabel(QWidget* Parent, const char* Name, const QString& Caption, int X, int Y);
     static QGroupBox* NewGroup(QWidget* Parent, const char* Name, const QString& Title, const QRect& Geometry);
     static TXComboBox* NewCombo(QWidget* Parent, const char* Name, const QRect& Geometry);
     // The reverse flag: "1 - Não", "2 - Sim", the first chosen.
@@ -180,7 +182,6 @@ protected:
 
 private:
     QWidget* EditorOf(QObject* Object) const;
-    bool IsFieldExit(const QFocusEvent* Event) const;
     void SelectNextControl(QWidget* Current);
 
     QList<QWidget*> FEditors;
