@@ -28,13 +28,6 @@ const QString YesNoItems[] = {QStringLiteral("Não"), QStringLiteral("Sim")};
 const QString HeaderItems[] = {QStringLiteral("Pais"), QStringLiteral("Pais / Cruza"),
                                QStringLiteral("Pais (C.Barra) / Cruza")};
 
-QGroupBox* NewGroup(QWidget* Parent, const char* Name, const QString& Caption, const QRect& Geometry)
-{
-    auto* g = new QGroupBox(Caption, Parent);
-    g->setObjectName(QLatin1String(Name));
-    g->setGeometry(Geometry);
-    return g;
-}
 
 // An editor with its caption above it; Y is the caption's.
 template <class T>

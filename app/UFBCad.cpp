@@ -11,6 +11,8 @@
 #include "XAnchors.h"
 #include "XExceptions.h"
 
+#include <QComboBox>
+#include <QGroupBox>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFocusEvent>
@@ -330,4 +332,31 @@ void TFBCad::resizeEvent(QResizeEvent* Event)
 {
     QWidget::resizeEvent(Event);
     FormResize();
+}
+
+QPushButton* TFBCad::NewButton(QWidget* Parent, const char* Name, const QString& Caption, const QRect& Geometry)
+{
+    auto* b = new QPushButton(Caption, Parent);
+    b->setObjectName(QLatin1String(Name));
+    b->setGeometry(Geometry);
+    b->setAutoDefault(false);
+    return b;
+}
+
+QGroupBox* TFBCad::NewGroup(QWidget* Parent, const char* Name, const QString& Title, const QRect& Geometry)
+{
+    auto* g = new QGroupBox(Title, Parent);
+    g->setObjectName(QLatin1String(Name));
+    g->setGeometry(Geometry);
+    return g;
+}
+
+QComboBox* TFBCad::NewList(QWidget* Parent, const char* Name, const QStringList& Items, const QRect& Geometry)
+{
+    auto* c = new QComboBox(Parent);
+    c->setObjectName(QLatin1String(Name));
+    c->addItems(Items);
+    c->setCurrentIndex(0);
+    c->setGeometry(Geometry);
+    return c;
 }

@@ -30,6 +30,8 @@
 #include <QWidget>
 
 class QFocusEvent;
+class QComboBox;
+class QGroupBox;
 class TADOCommand;
 class TParameters;
 class TXXLS;
@@ -69,6 +71,12 @@ public:
     // True when a configuration is loaded; otherwise "Banco de dados não
     // Conectado." and the window closes. For FormShow.
     bool ConfigLoaded();
+
+    // Controls made in code, named after their components.
+    static QPushButton* NewButton(QWidget* Parent, const char* Name, const QString& Caption, const QRect& Geometry);
+    static QGroupBox* NewGroup(QWidget* Parent, const char* Name, const QString& Title, const QRect& Geometry);
+    // A list of fixed Items, the first chosen.
+    static QComboBox* NewList(QWidget* Parent, const char* Name, const QStringList& Items, const QRect& Geometry);
 
     // Closes the window as its frame's close button does.
     void Close();

@@ -73,14 +73,6 @@ QString PotText(int Number)
     return FormatFloat(QStringLiteral("#,###,##0"), Number, Regional);
 }
 
-QComboBox* NewList(QWidget* Parent, const char* Name, const QStringList& Items, const QRect& Geometry)
-{
-    auto* c = new QComboBox(Parent);
-    c->setObjectName(QLatin1String(Name));
-    c->addItems(Items);
-    c->setGeometry(Geometry);
-    return c;
-}
 
 TXNumEdit* NewCount(QWidget* Parent, const char* Name, const QString& Caption, int X)
 {

@@ -33,24 +33,7 @@ const TConsColumns Columns = {
 
 enum { fdNumero, fdCodigo, fdBarra };
 
-QComboBox* NewList(QWidget* Parent, const char* Name, const QStringList& Items, const QRect& Geometry)
-{
-    auto* c = new QComboBox(Parent);
-    c->setObjectName(QLatin1String(Name));
-    c->addItems(Items);
-    c->setCurrentIndex(0);
-    c->setGeometry(Geometry);
-    return c;
-}
 
-QPushButton* NewButton(QWidget* Parent, const char* Name, const QString& Caption, const QRect& Geometry)
-{
-    auto* b = new QPushButton(Caption, Parent);
-    b->setObjectName(QLatin1String(Name));
-    b->setGeometry(Geometry);
-    b->setAutoDefault(false);
-    return b;
-}
 
 } // namespace
 

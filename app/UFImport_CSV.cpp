@@ -43,19 +43,6 @@ const QString NotNumeric = QStringLiteral("Valor Inválido. Deve ser um valor nu
 // Repaints of the progress label at most this often: a repaint per row would cost more than the row.
 const qint64 PaintEveryMs = 40;
 
-// The class name of a caught exception, as the messages print it.
-QString ClassNameOf(std::exception_ptr Error)
-{
-    try {
-        std::rethrow_exception(Error);
-    } catch (const Exception& E) {
-        return E.ClassName();
-    } catch (const std::bad_alloc&) {
-        return QStringLiteral("EOutOfMemory");
-    } catch (...) {
-    }
-    return QStringLiteral("Exception");
-}
 
 TAppConfig* Config()
 {
@@ -67,22 +54,7 @@ TADOConnection* Conn()
     return DM ? DM->Conn : nullptr;
 }
 
-QPushButton* NewButton(QWidget* Parent, const char* Name, const QString& Caption, const QRect& Geometry)
-{
-    auto* b = new QPushButton(Caption, Parent);
-    b->setObjectName(QLatin1String(Name));
-    b->setGeometry(Geometry);
-    b->setAutoDefault(false);
-    return b;
-}
 
-QGroupBox* NewGroup(QWidget* Parent, const char* Name, const QString& Caption, const QRect& Geometry)
-{
-    auto* g = new QGroupBox(Caption, Parent);
-    g->setObjectName(QLatin1String(Name));
-    g->setGeometry(Geometry);
-    return g;
-}
 
 const char* const DeleteSQL[] = {
     "DELETE   FROM  Planejamento_Cruza WHERE (nc = :nc)",
@@ -860,7 +832,7 @@ bool TFImport_CSV::Import_Row(int Row)
         ok = true;
     } catch (...) {
         const std::exception_ptr e = std::current_exception();
-        messages << QStringLiteral("Erro ao Importar Dados.\r\n Erro: (") + ClassNameOf(e) + QStringLiteral(")  ")
+        messages << QStringLiteral("Erro ao Importar Dados.\r\n Erro: (") + ExceptionClassName(e) + QStringLiteral(")  ")
                         + ExceptionMessage(e);
     }
     // Shown once the row's transaction is over, so no box waits on the file's write lock.
