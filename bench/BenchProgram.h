@@ -20,19 +20,17 @@
 #include <cstdio>
 #include <memory>
 
-// The main window (hidden), the data module on the campaign at Path, the
-// configuration loaded, every box, file dialog and sound recorded, and the
-// window W shown and active.
-template <class TWindow>
-struct TBenchProgram
+// The program without its window: the main window (hidden), the data module
+// on the campaign at Path, the configuration loaded, every box, file dialog
+// and sound recorded. StartUp: connected as the program's start-up does
+// (structure check, look-up indexes).
+struct TBenchHost
 {
     TDlgRecorder Dlg;
     TFileDialogRecorder Files;
     TSoundRecorder Sound;
-    TWindow* W = nullptr;
 
-    // StartUp: connected as the program's start-up does (structure check, look-up indexes).
-    explicit TBenchProgram(const QString& Path, bool StartUp = false)
+    explicit TBenchHost(const QString& Path, bool StartUp = false)
     {
         new TFMain;
         DM = new TDM;
@@ -43,19 +41,30 @@ struct TBenchProgram
         FMain->AppConfig->SetConnection(DM->Conn);
         FMain->AppConfig->MPlayer = FMain->MPlayer;
         FMain->AppConfig->Load(true);
-        W = new TWindow(nullptr);
-        W->show();
-        W->activateWindow();
-        (void)QTest::qWaitForWindowActive(W);
     }
-    ~TBenchProgram()
+    ~TBenchHost()
     {
-        delete W;
         delete FMain;
         delete DM;
         DM = nullptr;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
+};
+
+// The program with the window W shown and active.
+template <class TWindow>
+struct TBenchProgram : TBenchHost
+{
+    TWindow* W = nullptr;
+
+    explicit TBenchProgram(const QString& Path, bool StartUp = false) : TBenchHost(Path, StartUp)
+    {
+        W = new TWindow(nullptr);
+        W->show();
+        W->activateWindow();
+        (void)QTest::qWaitForWindowActive(W);
+    }
+    ~TBenchProgram() { delete W; }
 };
 
 // Runs the registered benchmarks with an application object (offscreen

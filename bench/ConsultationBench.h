@@ -4,6 +4,7 @@
 // "Atualizar" timed with the grid's first page painted offscreen, the bare
 // statement stepped on raw SQLite, its query plan, and the program's main.
 
+#include "BenchProgram.h"
 #include "UAppConfig.h"
 #include "UDM.h"
 #include "UFBCons.h"
@@ -26,31 +27,13 @@
 #include <functional>
 #include <memory>
 
-// Main window, data module on the campaign, configuration loaded, boxes and
-// file dialogs recorded; the derived program makes the window W.
-struct TConsProgram
+// The program around a consultation window; the derived program makes W.
+struct TConsProgram : TBenchHost
 {
-    TDlgRecorder Dlg;
-    TFileDialogRecorder Files;
     TFBCons* W = nullptr;
 
-    explicit TConsProgram(const QString& Path)
-    {
-        new TFMain;
-        DM = new TDM;
-        DM->Conn->setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + Path);
-        DM->Conn->Open();
-        FMain->AppConfig->SetConnection(DM->Conn);
-        FMain->AppConfig->Load(true);
-    }
-    ~TConsProgram()
-    {
-        delete W;
-        delete FMain;
-        delete DM;
-        DM = nullptr;
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    explicit TConsProgram(const QString& Path) : TBenchHost(Path) {}
+    ~TConsProgram() { delete W; }
     void Show()
     {
         W->resize(1200, 800);

@@ -12,6 +12,7 @@
 // times the 10,000-row one. BM_RawImport is the import's exact twin on the
 // SQLite C API: the ceiling that committing every row sets on this disk.
 
+#include "BenchProgram.h"
 #include "BenchUtil.h"
 #include "CampaignBuilder.h"
 #include "MasterSheets.h"
@@ -84,33 +85,17 @@ QString SheetFile(int Kind, int Rows)
 // The program around the window: main window (hidden), data module on the
 // campaign, configuration loaded with the "ExpoCad" flag, every box and file
 // dialog answered by a recorder.
-struct TProgram
+struct TProgram : TBenchHost
 {
-    TDlgRecorder Dlg;
-    TFileDialogRecorder Files;
-    TSoundRecorder Sound;
     TFImport_CSV* W = nullptr;
 
-    explicit TProgram(const QString& Path)
+    explicit TProgram(const QString& Path) : TBenchHost(Path)
     {
-        new TFMain;
-        DM = new TDM;
-        DM->Conn->setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + Path);
-        DM->Conn->Open();
-        FMain->AppConfig->SetConnection(DM->Conn);
-        FMain->AppConfig->Load(true);
         FMain->AppConfig->ExpoCad = true;
         W = new TFImport_CSV(nullptr);
         W->show();
     }
-    ~TProgram()
-    {
-        delete W;
-        delete FMain;
-        delete DM;
-        DM = nullptr;
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    ~TProgram() { delete W; }
 
     bool Load(int Kind, const QString& Sheet)
     {
@@ -276,15 +261,5 @@ BENCHMARK(BM_RawImport)->Apply(Sizes);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    Dir = std::make_unique<QTemporaryDir>();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    Dir.reset();
-    return 0;
+    return BenchMain(argc, argv, Dir);
 }
