@@ -386,6 +386,8 @@ bool TFCruzaEti_Cad::Add_Cruza()
         [&] {
             inserted = InsertCruza(cmd.get(), LabelNumber(), reverso->currentIndex(), Get_ID_Usuario(id_emasculador),
                                    QStringLiteral("A"));
+            if (inserted)
+                Wrote();
             return true;
         },
         AlertMessage);
@@ -412,6 +414,7 @@ bool TFCruzaEti_Cad::Add_Colheita_Del()
             SetParam(cmd.get(), "dupd", ftString, NowStr());
             SetParam(cmd.get(), "cmaq", ftString, Config()->ComputerName);
             cmd->Execute();
+            Wrote();
             return true;
         },
         AlertMessage);
@@ -437,7 +440,7 @@ bool TFCruzaEti_Cad::Save_Colheita(int AMode)
                 SetParam(QAtu, "id_usua", ftInteger, Get_ID_Usuario(usua));
                 SetParam(QAtu, "dupd", ftString, NowStr());
                 SetParam(QAtu, "cmaq", ftString, Config()->ComputerName);
-                QAtu->Execute();
+                Wrote(QAtu->Execute());
                 return true;
             },
             AlertMessage);
@@ -460,12 +463,14 @@ bool TFCruzaEti_Cad::Save_Colheita(int AMode)
             [&] {
                 QAtu->setCommandText(QStringLiteral("DELETE FROM Colheita WHERE (nc_rep = :nc_rep) "));
                 SetParam(QAtu, "nc_rep", ftFloat, label);
-                QAtu->Execute();
+                // The grid shows this label alone: without its envelope it is empty.
+                Wrote(QAtu->Execute() > 0 ? -QGrid->RecordCount() : 0);
                 QAtu->setCommandText(QStringLiteral("DELETE FROM Cruza c  WHERE ((c.nc_rep = :nc_rep) AND (c.status = :status)"
                                                     " AND (c.id_cruza is null))"));
                 SetParam(QAtu, "nc_rep", ftFloat, label);
                 SetParam(QAtu, "status", ftString, QStringLiteral("A"));
                 QAtu->Execute();
+                Wrote();
                 return true;
             },
             AlertMessage);
@@ -547,10 +552,10 @@ QString TFCruzaEti_Cad::SQL_Lote_Grid()
         + QStringLiteral(" ORDER BY MAX(dupd) DESC ");
 }
 
-void TFCruzaEti_Cad::Refresh_Grids()
+void TFCruzaEti_Cad::Refresh_Grid(int Added, int Writes)
 {
     RequeryOrOpen(QGridLote);
-    TFScanCad::Refresh_Grid();
+    TFScanCad::Refresh_Grid(Added, Writes);
 }
 
 void TFCruzaEti_Cad::Show_Count()

@@ -389,9 +389,9 @@ void TCustomADODataSet::Requery()
     reexecute(-1);
 }
 
-void TCustomADODataSet::RequeryAdded(int Rows)
+void TCustomADODataSet::RequeryAdded(int Rows, int Writes)
 {
-    if (!m_active || !engine()->OnlyOwnWrite(m_mark, Rows)) {
+    if (!m_active || rows() + Rows < 0 || !engine()->OnlyOwnWrite(m_mark, Rows, Writes)) {
         Requery();
         return;
     }

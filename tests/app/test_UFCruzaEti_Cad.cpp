@@ -80,7 +80,7 @@ TEST_F(Envelope, OpensInInclusionModeWithBothGrids)
     AddEnvelope(free[0].Number, QStringLiteral("A"), 5);
     AddEnvelope(free[1].Number, QStringLiteral("B"), 6);
     AddEnvelope(free[2].Number, QStringLiteral("B"), 7);
-    W->Refresh_Grids();
+    W->Refresh_Grid();
     EXPECT_EQ(Focus(), W->usua);
     EXPECT_FALSE(W->id_emasculador->isEnabled());
     EXPECT_FALSE(W->reverso->isEnabled());
@@ -343,7 +343,7 @@ TEST_F(Envelope, FilterByLotAndLabel)
     AddEnvelope(free[2].Number, QStringLiteral("B2"), 5);
     AddEnvelope(free[3].Number, quoted, 5);
     AddEnvelope(free[4].Number, QStringLiteral("X') OR (1=1"), 5);
-    W->Refresh_Grids();
+    W->Refresh_Grid();
     ASSERT_NO_FATAL_FAILURE(ChooseOperation(2));
     QStringList every;
     for (int i = 0; i < 5; ++i)
