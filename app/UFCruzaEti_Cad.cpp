@@ -16,7 +16,9 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <algorithm>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -374,6 +376,7 @@ void TFCruzaEti_Cad::BConfirmClick()
 {
     if (!ConfirmChecks(QStringLiteral("NC/Repetição a ser excluído não foi encontrado."), AlertMessage))
         return;
+    FAddedLot.clear();
     AfterSave(Save_Colheita(Mode));
 }
 
@@ -433,14 +436,16 @@ bool TFCruzaEti_Cad::Save_Colheita(int AMode)
             [this] {
                 QAtu->setCommandText(QStringLiteral("INSERT INTO Colheita ( lote, nc_rep, qte_sem, obs, id_usua, dupd, cmaq )  values"
                                                     "  (:lote,:nc_rep,:qte_sem,:obs,:id_usua,:dupd,:cmaq ) "));
+                const QString now = NowStr();
                 SetParam(QAtu, "lote", ftString, lote->text());
                 SetParam(QAtu, "nc_rep", ftLargeint, LabelNumber());
                 SetParam(QAtu, "qte_sem", ftInteger, int(nsem->Value()));
                 SetParam(QAtu, "obs", ftString, obs->text());
                 SetParam(QAtu, "id_usua", ftInteger, Get_ID_Usuario(usua));
-                SetParam(QAtu, "dupd", ftString, NowStr());
+                SetParam(QAtu, "dupd", ftString, now);
                 SetParam(QAtu, "cmaq", ftString, Config()->ComputerName);
                 Wrote(QAtu->Execute());
+                FAddedLot = {lote->text(), now};
                 return true;
             },
             AlertMessage);
@@ -554,7 +559,20 @@ QString TFCruzaEti_Cad::SQL_Lote_Grid()
 
 void TFCruzaEti_Cad::Refresh_Grid(int Added, int Writes)
 {
-    RequeryOrOpen(QGridLote);
+    // The lots grouped again would read every envelope: after this window's
+    // own envelope its lot counts one more, last dated now, and takes its place.
+    const QStringList lot = std::exchange(FAddedLot, QStringList());
+    const auto addToLot = [&](QList<QVariantList>& Rows) {
+        auto row = std::find_if(Rows.begin(), Rows.end(), [&](const QVariantList& r) { return r.value(0).toString() == lot[0]; });
+        if (row == Rows.end())
+            Rows.append({lot[0], 1, lot[1]});
+        else
+            *row = {lot[0], row->value(1).toLongLong() + 1, qMax(row->value(2).toString(), lot[1])};
+        std::stable_sort(Rows.begin(), Rows.end(),
+                         [](const QVariantList& a, const QVariantList& b) { return a.value(2).toString() > b.value(2).toString(); });
+    };
+    if (Added <= 0 || lot.size() != 2 || !QGridLote->EditOwnRows(Writes, addToLot))
+        RequeryOrOpen(QGridLote);
     TFScanCad::Refresh_Grid(Added, Writes);
 }
 

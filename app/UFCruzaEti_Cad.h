@@ -72,6 +72,9 @@ protected:
     void FormResize() override;
 
 private:
+    // The lot and date of the envelope the current save inserted.
+    QStringList FAddedLot;
+
     bool Add_Cruza();
     bool Add_Colheita_Del();
     bool Valid_Seeds();

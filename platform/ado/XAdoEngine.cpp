@@ -474,9 +474,14 @@ WriteMark Engine::Mark()
 
 bool Engine::OnlyOwnWrite(const WriteMark& From, int Rows, int Writes)
 {
+    return OnlyOwnWrites(From, Writes) && (Writes > 1 || m_lastChanges == qAbs(Rows));
+}
+
+bool Engine::OnlyOwnWrites(const WriteMark& From, int Writes)
+{
     const WriteMark now = Mark();
     return Writes > 0 && From.dataVersion >= 0 && now.dataVersion == From.dataVersion
-           && now.writes == From.writes + quint64(Writes) && (Writes > 1 || now.lastChanges == qAbs(Rows));
+           && now.writes == From.writes + quint64(Writes);
 }
 
 void Engine::BeginTransaction()

@@ -43,6 +43,58 @@ uint64_t XResultSet::storeText(const char* p, size_t len)
     return (uint64_t(m_arena.size() - 1) << 38) | (off << 22) | uint64_t(len);
 }
 
+void XResultSet::AppendValues(const QVariantList& values)
+{
+    for (int c = 0; c < m_cols; ++c, ++m_cells) {
+        const size_t chunk = m_cells >> CellBits;
+        if (chunk == m_chunks.size())
+            m_chunks.push_back(std::unique_ptr<CellChunk>(new CellChunk));
+        CellChunk& ch = *m_chunks[chunk];
+        const size_t at = m_cells & (CellsPerChunk - 1);
+        const QVariant v = values.value(c);
+        uint64_t slot = 0;
+        uint8_t kind = Null;
+        switch (v.isNull() ? QMetaType::UnknownType : v.typeId()) {
+        case QMetaType::UnknownType: break;
+        case QMetaType::Double:
+        case QMetaType::Float: {
+            const double d = v.toDouble();
+            std::memcpy(&slot, &d, 8);
+            kind = Real;
+            break;
+        }
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::Bool: {
+            const qint64 i = v.toLongLong();
+            std::memcpy(&slot, &i, 8);
+            kind = Int;
+            break;
+        }
+        case QMetaType::QByteArray: {
+            const QByteArray b = v.toByteArray();
+            slot = storeText(b.constData(), size_t(b.size()));
+            kind = Blob;
+            break;
+        }
+        default: {
+            const QByteArray t = v.toString().toUtf8();
+            const size_t len = size_t(t.size());
+            if (len <= 8) {
+                std::memcpy(&slot, t.constData(), len);
+                kind = uint8_t(InlineText + len);
+            } else {
+                slot = storeText(t.constData(), len);
+                kind = Text;
+            }
+        }
+        }
+        ch.slot[at] = slot;
+        ch.kind[at] = kind;
+    }
+    ++m_rows;
+}
+
 void XResultSet::AppendRow(sqlite3_stmt* stmt)
 {
     for (int c = 0; c < m_cols; ++c, ++m_cells) {

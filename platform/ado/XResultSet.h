@@ -20,6 +20,7 @@ public:
 
     void Reset(int columns);
     void AppendRow(sqlite3_stmt* stmt);   // the current row of a stepped statement
+    void AppendValues(const QVariantList& values);   // one row as a statement would give it
     void Finish() {}
 
     int Rows() const { return m_rows; }
