@@ -23,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 // A crossing label with its plan, read from the campaign.
@@ -161,6 +162,23 @@ protected:
     }
     void ExpectAlert(const QString& Text) { Expect(Text, true); }
     void ExpectBox(const QString& Text) { Expect(Text, false); }
+
+    // Six of the window's own saves (Save(i)), another instance writing
+    // before the third, fifth and sixth (Other(i)): after each the counter
+    // shows what CountSql counts in the file.
+    void CountWithASecondWriter(const QString& CountSql, const std::function<void(int)>& Save,
+                                const std::function<void(int)>& Other)
+    {
+        for (int i = 0; i < 6; ++i) {
+            SCOPED_TRACE(i);
+            if (i == 2 || i >= 4)
+                Other(i);
+            ASSERT_NO_FATAL_FAILURE(Save(i));
+            ExpectNothingShown();
+            EXPECT_EQ(W->LReg->text(), QStringLiteral("Registros: ") + Campaign->Scalar(CountSql));
+            QCoreApplication::processEvents();
+        }
+    }
 
     void ExpectNothingShown()
     {
