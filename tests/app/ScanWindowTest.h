@@ -115,8 +115,6 @@ protected:
                                              "WHERE nc_rep = %1 ORDER BY seq").arg(Label));
     }
 
-    int CruzaCount() { return Campaign->Count(QStringLiteral("Cruza")); }
-
     QWidget* Focus() const { return QApplication::focusWidget(); }
 
     // Types into the focused field and presses Enter, as the scanner does.
