@@ -151,9 +151,7 @@ protected:
     void Expect(const QString& Text, bool Sounded)
     {
         EXPECT_EQ(H.Dlg.Texts(), QStringList{Text});
-        if (H.Dlg.Count()) {
-            EXPECT_EQ(H.Dlg.Last().Kind, mtError);
-        }
+        EXPECT_TRUE(H.Dlg.Count() == 0 || H.Dlg.Last().Kind == mtError);
         EXPECT_EQ(H.Sound.Played, Sounded ? QStringList{Sound} : QStringList());
         H.Dlg.Clear();
         H.Sound.Played.clear();
