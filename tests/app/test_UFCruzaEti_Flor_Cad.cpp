@@ -118,7 +118,6 @@ TEST_F(Hibridacao, FullRegistrationByScanner)
     EXPECT_EQ(Focus(), W->id_emasculador);
     EXPECT_EQ(W->id_emasculador->currentIndex(), -1);   // LIMPA_EMASC 0
     EXPECT_TRUE(W->id_mae_lido->text().isEmpty() && W->NC_REP_LIDO->text().isEmpty() && W->codigo_cruza->text().isEmpty());
-    EXPECT_EQ(W->id_mae->Value(), 0);
 }
 
 TEST_F(Hibridacao, ConfirmationChecksInOrderAndReturnsToTheFailingField)
