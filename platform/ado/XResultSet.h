@@ -62,6 +62,9 @@ private:
     uint8_t kindAt(size_t i) const { return m_chunks[i >> CellBits]->kind[i & (CellsPerChunk - 1)]; }
     uint64_t slotAt(size_t i) const { return m_chunks[i >> CellBits]->slot[i & (CellsPerChunk - 1)]; }
     uint64_t storeText(const char* p, size_t len);
+    template <class F>
+    void appendCells(F Cell);
+    uint8_t bytesCell(const void* p, size_t len, bool text, uint64_t& slot);
     const char* textData(size_t i, int* len) const;
 
     int m_cols = 0;
