@@ -281,7 +281,9 @@ bool TFCruzaEti_Baixa_Cad::Save_Baixa(int AMode)
         SetParam(QAtu, "x_usua", ftInteger, writeOff ? QVariant(Get_ID_Usuario(usua)) : QVariant());
         SetParam(QAtu, "x_dupd", ftString, writeOff ? QVariant(NowStr()) : QVariant());
         SetParam(QAtu, "x_cmaq", ftString, writeOff ? QVariant(Config()->ComputerName) : QVariant());
-        QAtu->Execute();
+        // Written off, the crossing joins the grid; cancelled, it leaves it.
+        const int changed = QAtu->Execute();
+        Wrote(writeOff ? changed : -changed);
         return true;
     });
     if (ok && AMode == 4) {

@@ -16,7 +16,9 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <algorithm>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -374,6 +376,7 @@ void TFCruzaEti_Cad::BConfirmClick()
 {
     if (!ConfirmChecks(QStringLiteral("NC/Repetição a ser excluído não foi encontrado."), AlertMessage))
         return;
+    FAddedLot.clear();
     AfterSave(Save_Colheita(Mode));
 }
 
@@ -386,6 +389,8 @@ bool TFCruzaEti_Cad::Add_Cruza()
         [&] {
             inserted = InsertCruza(cmd.get(), LabelNumber(), reverso->currentIndex(), Get_ID_Usuario(id_emasculador),
                                    QStringLiteral("A"));
+            if (inserted)
+                Wrote();
             return true;
         },
         AlertMessage);
@@ -412,6 +417,7 @@ bool TFCruzaEti_Cad::Add_Colheita_Del()
             SetParam(cmd.get(), "dupd", ftString, NowStr());
             SetParam(cmd.get(), "cmaq", ftString, Config()->ComputerName);
             cmd->Execute();
+            Wrote();
             return true;
         },
         AlertMessage);
@@ -430,14 +436,16 @@ bool TFCruzaEti_Cad::Save_Colheita(int AMode)
             [this] {
                 QAtu->setCommandText(QStringLiteral("INSERT INTO Colheita ( lote, nc_rep, qte_sem, obs, id_usua, dupd, cmaq )  values"
                                                     "  (:lote,:nc_rep,:qte_sem,:obs,:id_usua,:dupd,:cmaq ) "));
+                const QString now = NowStr();
                 SetParam(QAtu, "lote", ftString, lote->text());
                 SetParam(QAtu, "nc_rep", ftLargeint, LabelNumber());
                 SetParam(QAtu, "qte_sem", ftInteger, int(nsem->Value()));
                 SetParam(QAtu, "obs", ftString, obs->text());
                 SetParam(QAtu, "id_usua", ftInteger, Get_ID_Usuario(usua));
-                SetParam(QAtu, "dupd", ftString, NowStr());
+                SetParam(QAtu, "dupd", ftString, now);
                 SetParam(QAtu, "cmaq", ftString, Config()->ComputerName);
-                QAtu->Execute();
+                Wrote(QAtu->Execute());
+                FAddedLot = {lote->text(), now};
                 return true;
             },
             AlertMessage);
@@ -460,12 +468,14 @@ bool TFCruzaEti_Cad::Save_Colheita(int AMode)
             [&] {
                 QAtu->setCommandText(QStringLiteral("DELETE FROM Colheita WHERE (nc_rep = :nc_rep) "));
                 SetParam(QAtu, "nc_rep", ftFloat, label);
-                QAtu->Execute();
+                // The grid shows this label alone: without its envelope it is empty.
+                Wrote(QAtu->Execute() > 0 ? -QGrid->RecordCount() : 0);
                 QAtu->setCommandText(QStringLiteral("DELETE FROM Cruza c  WHERE ((c.nc_rep = :nc_rep) AND (c.status = :status)"
                                                     " AND (c.id_cruza is null))"));
                 SetParam(QAtu, "nc_rep", ftFloat, label);
                 SetParam(QAtu, "status", ftString, QStringLiteral("A"));
                 QAtu->Execute();
+                Wrote();
                 return true;
             },
             AlertMessage);
@@ -547,10 +557,23 @@ QString TFCruzaEti_Cad::SQL_Lote_Grid()
         + QStringLiteral(" ORDER BY MAX(dupd) DESC ");
 }
 
-void TFCruzaEti_Cad::Refresh_Grids()
+void TFCruzaEti_Cad::Refresh_Grid(int Added, int Writes)
 {
-    RequeryOrOpen(QGridLote);
-    TFScanCad::Refresh_Grid();
+    // The lots grouped again would read every envelope: after this window's
+    // own envelope its lot counts one more, last dated now, and takes its place.
+    const QStringList lot = std::exchange(FAddedLot, QStringList());
+    const auto addToLot = [&](QList<QVariantList>& Rows) {
+        auto row = std::find_if(Rows.begin(), Rows.end(), [&](const QVariantList& r) { return r.value(0).toString() == lot[0]; });
+        if (row == Rows.end())
+            Rows.append({lot[0], 1, lot[1]});
+        else
+            *row = {lot[0], row->value(1).toLongLong() + 1, qMax(row->value(2).toString(), lot[1])};
+        std::stable_sort(Rows.begin(), Rows.end(),
+                         [](const QVariantList& a, const QVariantList& b) { return a.value(2).toString() > b.value(2).toString(); });
+    };
+    if (Added <= 0 || lot.size() != 2 || !QGridLote->EditOwnRows(Writes, addToLot))
+        RequeryOrOpen(QGridLote);
+    TFScanCad::Refresh_Grid(Added, Writes);
 }
 
 void TFCruzaEti_Cad::Show_Count()

@@ -49,9 +49,8 @@ public:
     bool Check_Etiqueta_Exclusao();
     void Reset_Entry() override;
     void Clear_Fields() override;
-    void Refresh_Grids();
     // Both grids.
-    void Refresh_Grid(int) override { Refresh_Grids(); }
+    void Refresh_Grid(int Added = 0, int Writes = 1) override;
     void Show_Count() override;
     void Set_Oper_Label(bool Active) override;
     void Enable_Cruza(bool Enabled);
@@ -73,6 +72,9 @@ protected:
     void FormResize() override;
 
 private:
+    // The lot and date of the envelope the current save inserted.
+    QStringList FAddedLot;
+
     bool Add_Cruza();
     bool Add_Colheita_Del();
     bool Valid_Seeds();

@@ -317,9 +317,7 @@ void TFCruzaEti_Flor_Cad::BConfirmClick()
         ShowError(QStringLiteral("Cadastro transmitido para o Talvora não pode ser excluído."));
         return;
     }
-    FAdded = 0;
-    const bool saved = Save_Flor(Mode);
-    AfterSave(saved, FAdded);
+    AfterSave(Save_Flor(Mode));
 }
 
 bool TFCruzaEti_Flor_Cad::Save_Flor(int AMode)
@@ -339,7 +337,7 @@ bool TFCruzaEti_Flor_Cad::Save_Flor(int AMode)
             // A failed sequence lookup has reported itself; the window goes on as after a save.
             if (InsertCruza(QAtu, label, reverso->currentIndex(), Get_ID_Usuario(id_emasculador), QStringLiteral("M"))) {
                 tx.Commit();
-                FAdded = 1;
+                Wrote(1);
             }
             return true;
         });
@@ -359,7 +357,7 @@ bool TFCruzaEti_Flor_Cad::Save_Flor(int AMode)
         QAtu->setCommandText(DeleteSQL);
         SetParam(QAtu, "nc_rep", ftFloat, QGrid->FieldByName(QStringLiteral("nc_rep"))->AsFloat());
         SetParam(QAtu, "seq", ftInteger, QGrid->FieldByName(QStringLiteral("seq"))->AsInteger());
-        QAtu->Execute();
+        Wrote(-QAtu->Execute());
         return true;
     });
     if (ok) {

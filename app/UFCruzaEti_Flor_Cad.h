@@ -64,7 +64,4 @@ protected:
     QWidget* FirstEditor() const override { return id_emasculador; }
     QString SQL_Grid(const QString& Condition) override { return SQL_Flor_Grid(Condition); }
     bool ConfirmsOnEnter(QWidget* Editor) const override;
-
-private:
-    int FAdded = 0;   // rows the last save added to the grid
 };

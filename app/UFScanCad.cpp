@@ -444,11 +444,13 @@ bool TFScanCad::ConfirmChecks(const QString& NotFound, void (*Report)(const QStr
     return false;
 }
 
-void TFScanCad::AfterSave(bool Saved, int Added)
+void TFScanCad::AfterSave(bool Saved)
 {
+    const int added = FAdded, writes = FWrites;
+    FAdded = FWrites = 0;
     if (!Saved)
         return;
-    Refresh_Grid(Added);
+    Refresh_Grid(added, writes);
     if (Mode == 1)
         Reset_Entry();
 }
@@ -506,10 +508,10 @@ QString TFScanCad::CountText(TADOQuery* Query)
     return QStringLiteral("Registros: ") + (Query->Active() ? QString::number(Query->RecordCount()) : QString());
 }
 
-void TFScanCad::Refresh_Grid(int Added)
+void TFScanCad::Refresh_Grid(int Added, int Writes)
 {
-    if (Added > 0 && QGrid->Active())
-        QGrid->RequeryAdded(Added);
+    if (Added != 0 && QGrid->Active())
+        QGrid->RequeryAdded(Added, Writes);
     else
         RequeryOrOpen(QGrid);
     Show_Count();

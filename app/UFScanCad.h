@@ -74,9 +74,10 @@ public:
 
     // ---- grid upkeep ----
     // Re-queries the grid with its SQL (opens it when closed), then Show_Count.
-    // Added: rows the window's own save added to the grid's result, so its
-    // count is kept rather than taken again over the whole campaign.
-    virtual void Refresh_Grid(int Added = 0);
+    // Added: rows the window's own Writes statements moved into the grid's
+    // result (negative: out of it), so its count is kept rather than taken
+    // again over the whole campaign.
+    virtual void Refresh_Grid(int Added = 0, int Writes = 1);
     // "Registros: " and the record count, or "Registros: " alone while closed.
     virtual void Show_Count();
 
@@ -157,8 +158,18 @@ protected:
     // the label, then its rows in the grid (NotFound reported when none).
     bool ConfirmChecks(const QString& NotFound, void (*Report)(const QString&));
     // After the save of a confirmation: when it went through, the grid
-    // re-queried and, after an inclusion, the entry ready for the next scan.
-    void AfterSave(bool Saved, int Added = 0);
+    // re-queried (with what Wrote recorded) and, after an inclusion, the entry
+    // ready for the next scan.
+    void AfterSave(bool Saved);
+    // A statement of the save went through, moving Rows rows into the grid's
+    // result (negative: out of it). Called only for writes that happened.
+    void Wrote(int Rows = 0)
+    {
+        FAdded += Rows;
+        ++FWrites;
+    }
+    // Statements the current save wrote.
+    int Writes() const { return FWrites; }
     // The label read for a deletion: the grid filtered by Condition on its
     // number, or closed with the focus back on the label.
     void FilterByLabel(bool Valid, const QString& Condition);
@@ -187,4 +198,6 @@ private:
     QList<QWidget*> FEditors;
     bool FExiting = false;    // an exit validation is running (its box may hold the focus)
     bool FSwitching = false;  // the operation button is moving the focus
+    int FAdded = 0;           // rows the current save moved into the grid
+    int FWrites = 0;          // its statements
 };

@@ -269,6 +269,10 @@ void CreateQueryIndexes(TADOConnection* Conn, bool Label, bool Date)
     } indexes[] = {
         {Label, "Etiqueta_Cruza", "NC_REP", "CREATE INDEX IX_Etiqueta_Cruza_NC_REP ON Etiqueta_Cruza (NC_REP, NC, NC_PRINT)"},
         {Date, "Cruza", "DUPD", "CREATE INDEX IX_Cruza_DUPD ON Cruza (DUPD DESC)"},
+        // The newest envelopes and write-offs first, and the lots' figures read from an index.
+        {Date, "Colheita", "DUPD", "CREATE INDEX IX_Colheita_DUPD ON Colheita (DUPD DESC, LOTE)"},
+        {Date, "Colheita", "LOTE", "CREATE INDEX IX_Colheita_LOTE ON Colheita (LOTE, DUPD)"},
+        {Date, "Cruza", "STATUS", "CREATE INDEX IX_Cruza_STATUS ON Cruza (STATUS, X_DUPD)"},
     };
     for (const auto& ix : indexes) {
         try {

@@ -21,7 +21,9 @@ bool UpdateDBVersion(TDB_Struct* DB);
 class TADOConnection;
 
 // The indexes the program's look-ups need and the historical structure lacks
-// (the label number on Etiqueta_Cruza, carrying NC and NC_PRINT; Cruza.DUPD
-// newest first), made when missing and the file can be written. Speed only:
+// (the label number on Etiqueta_Cruza, carrying NC and NC_PRINT; with Date
+// the scanner grids' newest-first orders and the lots' figures: Cruza.DUPD,
+// Colheita.DUPD, Cruza (STATUS, X_DUPD), Colheita (LOTE, DUPD)), made when
+// missing and the file can be written. Speed only:
 // a file where they cannot be made works without them.
 void CreateQueryIndexes(TADOConnection* Conn, bool Label = true, bool Date = true);

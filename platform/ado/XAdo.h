@@ -207,10 +207,16 @@ public:
     void Open();
     void Close();
     void Requery();   // runs the current text again with the current parameters
-    // Requery after this connection's last statement added Rows rows to the
-    // result: the count is the last one plus Rows, and counted afresh when
-    // anything else was written since.
-    void RequeryAdded(int Rows);
+    // Requery after this connection's last Writes statements added Rows rows
+    // to the result (negative: took them out): the count is the last one plus
+    // Rows, and counted afresh when anything else was written since. A lone
+    // statement must itself have changed as many rows as it moved.
+    void RequeryAdded(int Rows, int Writes = 1);
+    // After this connection's last Writes statements, when the caller can tell
+    // what they did to the result and nobody else wrote: Edit changes the rows
+    // as read (every column by field), and they become the result, without
+    // running the statement again. False, with nothing changed, otherwise.
+    bool EditOwnRows(int Writes, const std::function<void(QList<QVariantList>&)>& Edit);
 
     // Rows kept only where Filter (a condition on the result's columns) holds.
     QString Filter() const { return m_filter; }

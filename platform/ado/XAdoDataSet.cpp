@@ -389,13 +389,38 @@ void TCustomADODataSet::Requery()
     reexecute(-1);
 }
 
-void TCustomADODataSet::RequeryAdded(int Rows)
+void TCustomADODataSet::RequeryAdded(int Rows, int Writes)
 {
-    if (!m_active || !engine()->OnlyOwnWrite(m_mark, Rows)) {
+    if (!m_active || rows() + Rows < 0 || !engine()->OnlyOwnWrite(m_mark, Rows, Writes)) {
         Requery();
         return;
     }
     reexecute(rows() + Rows);
+}
+
+bool TCustomADODataSet::EditOwnRows(int Writes, const std::function<void(QList<QVariantList>&)>& Edit)
+{
+    if (!m_active || !engine()->OnlyOwnWrites(m_mark, Writes))
+        return false;
+    need(rows() - 1);
+    stopReading();
+    QList<QVariantList> list;
+    for (int r = 0; r < m_result->Rows(); ++r) {
+        QVariantList row;
+        for (int c = 0; c < int(m_fields.size()); ++c)
+            row.append(cellValue(*m_result, r, c, m_fields[size_t(c)]->DataType()));
+        list.append(row);
+    }
+    Edit(list);
+    m_result->Reset(int(m_fields.size()));
+    for (const QVariantList& row : list)
+        m_result->AppendValues(row);
+    m_mark = engine()->Mark();
+    setCurrent(0);
+    m_bof = true;
+    emit AfterRefresh(this);
+    emit AfterScroll(this);
+    return true;
 }
 
 void TCustomADODataSet::reexecute(int known)

@@ -472,11 +472,16 @@ WriteMark Engine::Mark()
     return m;
 }
 
-bool Engine::OnlyOwnWrite(const WriteMark& From, int Rows)
+bool Engine::OnlyOwnWrite(const WriteMark& From, int Rows, int Writes)
+{
+    return OnlyOwnWrites(From, Writes) && (Writes > 1 || m_lastChanges == qAbs(Rows));
+}
+
+bool Engine::OnlyOwnWrites(const WriteMark& From, int Writes)
 {
     const WriteMark now = Mark();
-    return From.dataVersion >= 0 && now.dataVersion == From.dataVersion && now.writes == From.writes + 1
-           && now.lastChanges == Rows;
+    return Writes > 0 && From.dataVersion >= 0 && now.dataVersion == From.dataVersion
+           && now.writes == From.writes + quint64(Writes);
 }
 
 void Engine::BeginTransaction()

@@ -47,8 +47,10 @@ public:
     void SuspendSnapshots();
 
     WriteMark Mark();
-    // Own writes since From were one statement that changed Rows rows, and nobody else wrote.
-    bool OnlyOwnWrite(const WriteMark& From, int Rows);
+    // Own writes since From were Writes statements (a lone one changing |Rows| rows), and nobody else wrote.
+    bool OnlyOwnWrite(const WriteMark& From, int Rows, int Writes = 1);
+    // Own writes since From were Writes statements, and nobody else wrote.
+    bool OnlyOwnWrites(const WriteMark& From, int Writes);
 
     // A write transaction that holds the file's write lock from its start.
     void BeginTransaction();

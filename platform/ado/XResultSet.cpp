@@ -43,7 +43,23 @@ uint64_t XResultSet::storeText(const char* p, size_t len)
     return (uint64_t(m_arena.size() - 1) << 38) | (off << 22) | uint64_t(len);
 }
 
-void XResultSet::AppendRow(sqlite3_stmt* stmt)
+namespace {
+
+// A number's 8 bytes as a cell's slot.
+template <class T>
+uint64_t numberSlot(T Value)
+{
+    static_assert(sizeof(T) == 8);
+    uint64_t slot;
+    std::memcpy(&slot, &Value, 8);
+    return slot;
+}
+
+} // namespace
+
+// One row: Cell(column, slot, kind) gives every cell in turn.
+template <class F>
+void XResultSet::appendCells(F Cell)
 {
     for (int c = 0; c < m_cols; ++c, ++m_cells) {
         const size_t chunk = m_cells >> CellBits;
@@ -53,42 +69,79 @@ void XResultSet::AppendRow(sqlite3_stmt* stmt)
         const size_t at = m_cells & (CellsPerChunk - 1);
         uint64_t slot = 0;
         uint8_t kind = Null;
-        const int type = sqlite3_column_type(stmt, c);
-        switch (type) {
-        case SQLITE_INTEGER: {
-            const sqlite3_int64 v = sqlite3_column_int64(stmt, c);
-            std::memcpy(&slot, &v, 8);
-            kind = Int;
-            break;
-        }
-        case SQLITE_FLOAT: {
-            const double v = sqlite3_column_double(stmt, c);
-            std::memcpy(&slot, &v, 8);
+        Cell(c, slot, kind);
+        ch.slot[at] = slot;
+        ch.kind[at] = kind;
+    }
+    ++m_rows;
+}
+
+uint8_t XResultSet::bytesCell(const void* p, size_t len, bool text, uint64_t& slot)
+{
+    if (text && len <= 8) {
+        if (len > 0)
+            std::memcpy(&slot, p, len);
+        return uint8_t(InlineText + len);
+    }
+    slot = storeText(static_cast<const char*>(p), len);
+    return text ? Text : Blob;
+}
+
+void XResultSet::AppendValues(const QVariantList& values)
+{
+    appendCells([&](int c, uint64_t& slot, uint8_t& kind) {
+        const QVariant v = values.value(c);
+        if (v.isNull())
+            return;
+        switch (v.typeId()) {
+        case QMetaType::Double:
+        case QMetaType::Float:
+            slot = numberSlot(v.toDouble());
             kind = Real;
             break;
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::Bool:
+            slot = numberSlot(qint64(v.toLongLong()));
+            kind = Int;
+            break;
+        case QMetaType::QByteArray: {
+            const QByteArray b = v.toByteArray();
+            kind = bytesCell(b.constData(), size_t(b.size()), false, slot);
+            break;
         }
+        default: {
+            const QByteArray t = v.toString().toUtf8();
+            kind = bytesCell(t.constData(), size_t(t.size()), true, slot);
+        }
+        }
+    });
+}
+
+void XResultSet::AppendRow(sqlite3_stmt* stmt)
+{
+    appendCells([&](int c, uint64_t& slot, uint8_t& kind) {
+        const int type = sqlite3_column_type(stmt, c);
+        switch (type) {
+        case SQLITE_INTEGER:
+            slot = numberSlot(qint64(sqlite3_column_int64(stmt, c)));
+            kind = Int;
+            break;
+        case SQLITE_FLOAT:
+            slot = numberSlot(sqlite3_column_double(stmt, c));
+            kind = Real;
+            break;
         case SQLITE_TEXT:
         case SQLITE_BLOB: {
             const bool text = type == SQLITE_TEXT;
             const void* p = text ? static_cast<const void*>(sqlite3_column_text(stmt, c)) : sqlite3_column_blob(stmt, c);
-            const size_t len = size_t(sqlite3_column_bytes(stmt, c));
-            if (text && len <= 8) {
-                if (len > 0)
-                    std::memcpy(&slot, p, len);
-                kind = uint8_t(InlineText + len);
-            } else {
-                slot = storeText(static_cast<const char*>(p), len);
-                kind = text ? Text : Blob;
-            }
+            kind = bytesCell(p, size_t(sqlite3_column_bytes(stmt, c)), text, slot);
             break;
         }
         default:
             break;
         }
-        ch.slot[at] = slot;
-        ch.kind[at] = kind;
-    }
-    ++m_rows;
+    });
 }
 
 qint64 XResultSet::Int64(int row, int col) const

@@ -20,6 +20,7 @@ public:
 
     void Reset(int columns);
     void AppendRow(sqlite3_stmt* stmt);   // the current row of a stepped statement
+    void AppendValues(const QVariantList& values);   // one row as a statement would give it
     void Finish() {}
 
     int Rows() const { return m_rows; }
@@ -61,6 +62,9 @@ private:
     uint8_t kindAt(size_t i) const { return m_chunks[i >> CellBits]->kind[i & (CellsPerChunk - 1)]; }
     uint64_t slotAt(size_t i) const { return m_chunks[i >> CellBits]->slot[i & (CellsPerChunk - 1)]; }
     uint64_t storeText(const char* p, size_t len);
+    template <class F>
+    void appendCells(F Cell);
+    uint8_t bytesCell(const void* p, size_t len, bool text, uint64_t& slot);
     const char* textData(size_t i, int* len) const;
 
     int m_cols = 0;

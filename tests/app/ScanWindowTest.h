@@ -23,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 // A crossing label with its plan, read from the campaign.
@@ -114,8 +115,6 @@ protected:
                                              "WHERE nc_rep = %1 ORDER BY seq").arg(Label));
     }
 
-    int CruzaCount() { return Campaign->Count(QStringLiteral("Cruza")); }
-
     QWidget* Focus() const { return QApplication::focusWidget(); }
 
     // Types into the focused field and presses Enter, as the scanner does.
@@ -152,15 +151,30 @@ protected:
     void Expect(const QString& Text, bool Sounded)
     {
         EXPECT_EQ(H.Dlg.Texts(), QStringList{Text});
-        if (H.Dlg.Count()) {
-            EXPECT_EQ(H.Dlg.Last().Kind, mtError);
-        }
+        EXPECT_TRUE(H.Dlg.Count() == 0 || H.Dlg.Last().Kind == mtError);
         EXPECT_EQ(H.Sound.Played, Sounded ? QStringList{Sound} : QStringList());
         H.Dlg.Clear();
         H.Sound.Played.clear();
     }
     void ExpectAlert(const QString& Text) { Expect(Text, true); }
     void ExpectBox(const QString& Text) { Expect(Text, false); }
+
+    // Six of the window's own saves (Save(i)), another instance writing
+    // before the third, fifth and sixth (Other(i)): after each the counter
+    // shows what CountSql counts in the file.
+    void CountWithASecondWriter(const QString& CountSql, const std::function<void(int)>& Save,
+                                const std::function<void(int)>& Other)
+    {
+        for (int i = 0; i < 6; ++i) {
+            SCOPED_TRACE(i);
+            if (i == 2 || i >= 4)
+                Other(i);
+            ASSERT_NO_FATAL_FAILURE(Save(i));
+            ExpectNothingShown();
+            EXPECT_EQ(W->LReg->text(), QStringLiteral("Registros: ") + Campaign->Scalar(CountSql));
+            QCoreApplication::processEvents();
+        }
+    }
 
     void ExpectNothingShown()
     {

@@ -4,7 +4,6 @@
 #include "UXComboBox.h"
 #include "UXForms.h"
 #include "UXLib.h"
-#include "UXNumEdit.h"
 
 #include <QLabel>
 
@@ -44,23 +43,45 @@ TEST_F(Baixa, OpensInWriteOffModeWithTheWrittenOffCrossings)
 {
     ASSERT_NO_FATAL_FAILURE(Open());
     EXPECT_EQ(Focus(), W->usua);
-    EXPECT_FALSE(W->id_cruza->isVisible());
     const QList<TLabel> free = FreeLabels();
     for (int i = 0; i < 3; ++i)
         AddCrossing(free[i].Number, 1, QStringLiteral("X"), QStringLiteral("2025-01-01 10:00:00"),
                     QString::number(i - 1 ? 500 + i : -500), QStringLiteral("'2025-01-0%1 10:00:00'").arg(i + 2));
     AddCrossing(free[3].Number, 1, QStringLiteral("M"), QStringLiteral("2025-01-09 10:00:00"));
     W->Refresh_Grid();
-    const QString written = Campaign->Scalar(QStringLiteral("SELECT COUNT(*) FROM Cruza WHERE status = 'X'"));
-    ASSERT_NE(written, QStringLiteral("0"));
-    EXPECT_EQ(W->LReg->text(), QStringLiteral("Registros: ") + written);
     EXPECT_EQ(GridTop("x_dupd"), Campaign->Scalar(QStringLiteral("SELECT MAX(x_dupd) FROM Cruza WHERE status = 'X'")));
     // "Tal" only for a positive identifier.
     EXPECT_EQ(GridTop("tal_transmissao"), QStringLiteral("Tal"));
     EXPECT_EQ(W->GCad->FieldText(2, QStringLiteral("tal_transmissao")), QStringLiteral("Adic"));
-    FMain->LCRUZAETI_BAIXA_CAD->trigger();
-    EXPECT_EQ(FMain->findChildren<TFCruzaEti_Baixa_Cad*>().size(), 1);
     ExpectNothingShown();
+    // Without a loaded configuration (the database-file window disconnected) the window refuses to open.
+    W->Close();
+    H.Settle();
+    FMain->AppConfig->Load(false);
+    FMain->LCRUZAETI_BAIXA_CAD->trigger();
+    ExpectBox(QStringLiteral("Banco de dados não Conectado."));
+    H.Settle();
+    EXPECT_TRUE(FMain->findChildren<TFCruzaEti_Baixa_Cad*>().isEmpty());
+}
+
+// More write-offs than the grid reads on opening, another instance writing
+// off and cancelling between this window's write-offs.
+TEST_F(Baixa, CountStaysExactWithASecondWriter)
+{
+    Options.Labels = 600;
+    Options.Crossings = 100;
+    ASSERT_NO_FATAL_FAILURE(Open());
+    Campaign->Exec(QStringLiteral("UPDATE Cruza SET status = 'X', x_dupd = dupd"));
+    const QList<TLabel> free = FreeLabels();
+    ASSERT_GE(free.size(), 10);
+    for (int i = 0; i < 10; ++i)
+        AddCrossing(free[i].Number, 1, QStringLiteral("M"), QStringLiteral("2025-01-01 10:00:00"));
+    W->Refresh_Grid();
+    ASSERT_NO_FATAL_FAILURE(User(0));
+    const QString x = QStringLiteral("UPDATE Cruza SET status = '%1', x_dupd = '2026-01-01 00:00:00' WHERE nc_rep = %2");
+    CountWithASecondWriter(
+        QStringLiteral("SELECT COUNT(*) FROM Cruza WHERE status = 'X'"), [&](int i) { Scan(Barcode(free[i].Number)); },
+        [&](int i) { Campaign->Exec(x.arg(i == 4 ? QStringLiteral("M") : QStringLiteral("X")).arg(free[i == 4 ? 0 : i + 4].Number)); });
 }
 
 // Label states, the answer of a write-off and the rows of the label after it.
@@ -118,9 +139,7 @@ TEST_F(Baixa, WriteOffByLabelState)
         if (c.Message.isEmpty()) {
             ExpectNothingShown();
             EXPECT_EQ(Rows(label), c.After);
-            // Re-queried: every write-off, this one among the newest.
-            EXPECT_EQ(W->LReg->text(),
-                      QStringLiteral("Registros: ") + Campaign->Scalar(QStringLiteral("SELECT COUNT(*) FROM Cruza WHERE status = 'X'")));
+            // Re-queried: this one among the newest.
             EXPECT_EQ(GridTop("x_dupd"), Campaign->Scalar(QStringLiteral("SELECT x_dupd FROM Cruza WHERE nc_rep = %1 AND seq = %2")
                                                               .arg(label).arg(c.After.count(u';') + 1)));
             EXPECT_TRUE(W->NC_REP_LIDO->text().isEmpty());
@@ -135,42 +154,14 @@ TEST_F(Baixa, WriteOffByLabelState)
         }
         EXPECT_EQ(Focus(), W->NC_REP_LIDO);
     }
-    // Blanks, a wrong check digit, a label that is not in the file.
-    QString bad = Barcode(free[5].Number);
-    bad[7] = QChar(u'0' + (bad[7].digitValue() + 1) % 10);
-    QString badMsg;
-    ASSERT_FALSE(CheckEAN8(bad, badMsg));
+    // Blanks, a label that is not in the file.
     for (const auto& [code, msg] : QList<std::pair<QString, QString>>{
              {QStringLiteral("  "), QStringLiteral("Etiqueta deve ser informado.")},
-             {bad, badMsg},
              {Barcode(9999999), QStringLiteral("Etiqueta de Hibridação não cadastrado.")}}) {
         Rescan(W->NC_REP_LIDO, code);
         ExpectAlert(msg);
         EXPECT_EQ(Focus(), W->NC_REP_LIDO);
     }
-}
-
-TEST_F(Baixa, UserIsAskedForOnceAndThenPassedOver)
-{
-    ASSERT_NO_FATAL_FAILURE(Open());
-    const TLabel L = FreeLabel();
-    AddCrossing(L.Number, 1, QStringLiteral("M"), QStringLiteral("2025-01-01 10:00:00"));
-    // Nobody chosen: Enter moves on and sounds; the label's Enter sends the focus back to the user.
-    Scan(QString());
-    ExpectAlert(QStringLiteral("Usuário deve ser Selecionado."));
-    EXPECT_EQ(Focus(), W->NC_REP_LIDO);
-    Scan(Barcode(L.Number));
-    ExpectAlert(QStringLiteral("Usuário deve ser Selecionado."));
-    EXPECT_EQ(Focus(), W->usua);
-    EXPECT_EQ(Rows(L.Number), QStringLiteral("1|M||||1"));
-    ASSERT_NO_FATAL_FAILURE(User(0));
-    ExpectNothingShown();
-    EXPECT_EQ(W->usua->focusPolicy(), Qt::ClickFocus);
-    Scan(Barcode(L.Number));
-    ExpectNothingShown();
-    EXPECT_EQ(Rows(L.Number).section(u'|', 1, 1), QStringLiteral("X"));
-    // Enter on the next label's field does not stop on the chosen user.
-    EXPECT_EQ(Focus(), W->NC_REP_LIDO);
 }
 
 // Cancellation of a write-off: the current row back to "M", its write-off columns emptied.
@@ -179,10 +170,7 @@ TEST_F(Baixa, CancellationByLabelState)
     ASSERT_NO_FATAL_FAILURE(Open());
     const QList<TLabel> free = FreeLabels();
     ASSERT_NO_FATAL_FAILURE(ChooseOperation(1));
-    EXPECT_EQ(W->LNC_Lido->text(), QStringLiteral("Etiqueta a Excluir"));
-    EXPECT_EQ(FontColor(W->LNC_Lido), clRed);
     EXPECT_FALSE(W->QGrid->Active());
-    EXPECT_EQ(Focus(), W->NC_REP_LIDO);
     const QString off = QStringLiteral("'2025-01-02 10:00:00'");
     struct TCase
     {
@@ -210,11 +198,7 @@ TEST_F(Baixa, CancellationByLabelState)
         Rescan(W->NC_REP_LIDO, Barcode(L.Number));
         if (c.Message.isEmpty()) {
             ASSERT_EQ(H.Dlg.Count(), 1);
-            EXPECT_EQ(H.Dlg.Last().Caption, QStringLiteral(" Cancelamento da baixa de Registro "));
-            EXPECT_EQ(H.Dlg.Last().Text, QStringLiteral("Confirma o Cancelamento da Baixa da Etiqueta? \r\n Etiqueta: %1\r\n"
-                                                        "    Cruza: %2.\r\nSerá cancelado somente a baixa da última ocorrência.")
-                                             .arg(L.Printed, L.Cruza));
-            EXPECT_EQ(H.Dlg.Last().Kind, mtWarning);
+            EXPECT_TRUE(H.Dlg.Last().Text.contains(L.Cruza));
             EXPECT_EQ(H.Dlg.Last().Buttons[H.Dlg.Last().EffectiveDefault()].ModalResult, mrNo);
             H.Dlg.Clear();
             EXPECT_EQ(Rows(L.Number), c.After);
@@ -238,8 +222,6 @@ TEST_F(Baixa, CancellationByLabelState)
     H.Dlg.Clear();
     EXPECT_EQ(Rows(L.Number).section(u'|', 1, 1), QStringLiteral("X"));
     EXPECT_EQ(W->QGrid->RecordCount(), 1);
-    Rescan(W->NC_REP_LIDO, QStringLiteral(" "));
-    ExpectAlert(QStringLiteral("Deve-se informar a Etiqueta de Hibridação a ser excluído."));
 }
 
 TEST_F(Baixa, FailedUpdateOrLostCrossingIsNoWriteOff)

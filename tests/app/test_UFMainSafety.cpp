@@ -69,7 +69,7 @@ TEST_F(StartUpSafety, AnAcceptedFileGoesToTheLogAndGetsTheLookUpIndexes)
     EXPECT_EQ(Main->PanelText(0), QStringLiteral("Conectado"));
     H.Stop();
     EXPECT_EQ(JournalFormat(Campaign.Path), 2);
-    EXPECT_EQ(Indexes(Campaign.Path), QStringLiteral("IX_Cruza_DUPD,IX_Etiqueta_Cruza_NC_REP"));
+    EXPECT_EQ(Indexes(Campaign.Path), QStringLiteral("IX_Colheita_DUPD,IX_Colheita_LOTE,IX_Cruza_DUPD,IX_Cruza_STATUS,IX_Etiqueta_Cruza_NC_REP"));
 }
 
 // Refused, a file is left byte for byte; another program reading a file holds no start-up off.

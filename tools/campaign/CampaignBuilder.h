@@ -21,7 +21,8 @@ struct TCampaignOptions
     bool ParentalEan13 = false;   // pot labels: EAN-13 instead of EAN-8
     QVariant TalLock = 1;         // a null QVariant stores Null
     // The indexes the program makes when it connects (CreateQueryIndexes):
-    // on Etiqueta_Cruza (NC_REP) and on Cruza (DUPD DESC). Off, as the
+    // on Etiqueta_Cruza (NC_REP), and the grids' (Cruza DUPD DESC and the
+    // others CreateQueryIndexes makes with Date). Off, as the
     // schema code makes a file; on, as a file is once the program opened it.
     bool LabelIndex = false;
     bool DateIndex = false;
