@@ -21,25 +21,6 @@ TTab_Struct* Table(const QString& name, std::initializer_list<std::tuple<const c
 
 } // namespace
 
-TEST(SchemaModel, LookupsIgnoreCaseAndTakeTheFirstMatch)
-{
-    TDlgRecorder rec;
-    TTab_Struct tab(QStringLiteral("Configuracao"));
-    AddField(&tab, QStringLiteral("ETIQ_PAG"), fcLong, 0, false);
-    AddField(&tab, QStringLiteral("etiq_pag"), fcText, 5, true);
-    AddIndex(&tab, QStringLiteral("NC_REP;SEQ"), QStringLiteral("PK_Cruza"), true, false);
-    EXPECT_EQ(tab.Fields.Count(), 2);
-    EXPECT_EQ(tab.FindField(QStringLiteral("Etiq_Pag")), tab.FieldAt(0));
-    EXPECT_EQ(tab.FindIndex(QStringLiteral("pk_cruza"))->Fields, QStringLiteral("NC_REP,SEQ"));
-
-    EXPECT_TRUE(UpdateField(&tab, QStringLiteral("etiq_pag"), fcFloat, 0, true));
-    EXPECT_EQ(tab.FieldAt(0)->Name, QStringLiteral("etiq_pag"));
-    EXPECT_EQ(tab.FieldAt(0)->FieldType, fcFloat);
-    EXPECT_TRUE(tab.FieldAt(0)->AllowNull);
-    EXPECT_EQ(tab.FieldAt(1)->FieldType, fcText);
-    EXPECT_EQ(rec.Count(), 0);
-}
-
 TEST(SchemaCompare, DifferenceLines)
 {
     TDlgRecorder rec;

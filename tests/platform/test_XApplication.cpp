@@ -1,9 +1,7 @@
 #include "XApplication.h"
 
-#include <QAbstractButton>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -28,12 +26,4 @@ TEST(XApplication, FocusGivenInCodeShowsTheFocusFrame)
     combo->setFocus(Qt::OtherFocusReason);
     ASSERT_TRUE(combo->hasFocus());
     EXPECT_TRUE(w.testAttribute(Qt::WA_KeyboardFocusChange));
-}
-
-// Qt's own texts are Portuguese.
-TEST(XApplication, QtStandardTextsArePortuguese)
-{
-    QMessageBox box(QMessageBox::Question, QStringLiteral("t"), QStringLiteral("m"), QMessageBox::Yes | QMessageBox::Cancel);
-    EXPECT_EQ(box.button(QMessageBox::Yes)->text(), QStringLiteral("&Sim"));
-    EXPECT_EQ(box.button(QMessageBox::Cancel)->text(), QStringLiteral("Cancelar"));
 }

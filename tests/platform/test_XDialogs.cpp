@@ -10,7 +10,7 @@
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
-TEST(XDialogs, StandardDialogAndRecorder)
+TEST(XDialogs, StandardDialog)
 {
     const TDlgRequest r = CreateMessageDialog(QStringLiteral("Texto"), mtConfirmation,
                                               TMsgDlgButtons{mbCancel, mbNo, mbYes, mbHelp});
@@ -20,23 +20,6 @@ TEST(XDialogs, StandardDialogAndRecorder)
     EXPECT_EQ(r.EffectiveDefault(), 0); // Yes, without OK
     EXPECT_EQ(r.EscapeResult(), mrCancel);
     EXPECT_EQ(CreateMessageDialog(QString(), mtWarning, mbYesNo).EscapeResult(), mrNo);
-
-    TDlgProvider* before = DlgProvider();
-    {
-        TDlgRecorder rec;
-        rec.Answer({mrNo, mrCancel});
-        EXPECT_EQ(XMessageBox(QStringLiteral("Apagar?"), QStringLiteral("Exclusão"), mtWarning, mbYesNo), mrNo);
-        EXPECT_EQ(XMessageBox(QStringLiteral("b"), QString(), mtWarning, mbYesNo), mrCancel);
-        // Without a script: Enter on the focused button.
-        EXPECT_EQ(XMessageBox(QStringLiteral("c"), QStringLiteral("t"), mtWarning, mbYesNo, mrNo), mrNo);
-        EXPECT_EQ(XMessageBox(QStringLiteral("d"), QStringLiteral("t"), mtWarning, mbYesNo), mrYes);
-        const TDlgRequest& first = rec.Requests.at(0);
-        EXPECT_EQ(first.Kind, mtWarning);
-        EXPECT_EQ(first.Caption + u' ' + first.ButtonCaptions(), QStringLiteral("Exclusão &Sim|&Não"));
-        EXPECT_EQ(rec.Requests.at(1).Caption, QCoreApplication::applicationName());
-        EXPECT_EQ(rec.Texts(), (QStringList{"Apagar?", "b", "c", "d"}));
-    }
-    EXPECT_EQ(DlgProvider(), before);
 }
 
 TEST(XDialogs, ExceptionBoxAddsAFullStopAfterALetterOrDigit)

@@ -117,17 +117,3 @@ TEST(XlsWorkbook, SheetsAreFoundByIndexAndNamedByTheSpreadsheetRules)
         EXPECT_THROW(s.SetName(QString::fromLatin1(bad)), EOleException) << bad;
     EXPECT_EQ(s.Name(), "Plan1");
 }
-
-TEST(XlsTextPool, KeepsEachTextOnceAndFindsEveryOneAfterGrowing)
-{
-    XTextPool pool;
-    std::vector<uint32_t> ids;
-    for (int i = 0; i < 5000; ++i)
-        ids.push_back(pool.Intern(std::to_string(i * 7919)));
-    for (int i = 0; i < 5000; ++i) {
-        EXPECT_EQ(pool.Intern(std::to_string(i * 7919)), ids[size_t(i)]);
-        EXPECT_EQ(pool.Get(ids[size_t(i)]), std::to_string(i * 7919));
-    }
-    EXPECT_EQ(pool.Count(), 5000u);
-    EXPECT_STREQ(pool.CStr(ids[42]), std::to_string(42 * 7919).c_str());
-}

@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QPointer>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -102,14 +101,4 @@ TEST(UXXLS, FailedSavesAnswerFalseAndCloseDiscardsTheWorkbook)
     ASSERT_TRUE(x.SaveAs());
     EXPECT_FALSE(ReadXlsx(x.FileName()).Cells.contains("B3"));
     EXPECT_EQ(Files(dir), (QStringList{"never.xlsx", "ok.xlsx"}));
-}
-
-TEST(UXXLS, EndsWithItsOwner)
-{
-    auto* owner = new QObject;
-    QPointer<TXXLS> x = new TXXLS(owner);
-    x->SetNewFile(true);
-    ASSERT_TRUE(x->Open());
-    delete owner;
-    EXPECT_TRUE(x.isNull());
 }
