@@ -176,7 +176,7 @@ private:
 };
 } // namespace
 
-TEST(UXLibLists, ClearStringsAndClearListFreeLastToFirst)
+TEST(UXLibLists, ClearStringsFreesLastToFirst)
 {
     QList<int> order;
     TStringList strings;
@@ -186,14 +186,6 @@ TEST(UXLibLists, ClearStringsAndClearListFreeLastToFirst)
     ClearStrings(&strings);
     EXPECT_EQ(order, (QList<int>{3, 1}));
     EXPECT_EQ(strings.Count(), 0);
-
-    TObjectList owned; // owning: each item still freed once
-    owned.Add(new TCounted(&order, 4));
-    owned.Add(nullptr);
-    owned.Add(new TCounted(&order, 5));
-    ClearList(&owned);
-    EXPECT_EQ(order, (QList<int>{3, 1, 5, 4}));
-    EXPECT_EQ(owned.Count(), 0);
 }
 
 // ---- Format settings and numbers -------------------------------------------------
