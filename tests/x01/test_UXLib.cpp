@@ -22,14 +22,10 @@ TEST(UXLibDialogs, ErrorInfoAndPortugueseBoxes)
     EXPECT_EQ(rec.Requests.at(1).Kind, mtInformation);
     EXPECT_EQ(rec.Requests.at(1).ButtonCaptions(), QStringLiteral("OK"));
 
-    const TMsgDlgButtons all{mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll, mbNoToAll,
-                             mbYesToAll, mbHelp};
-    rec.Answer(mrRetry);
-    EXPECT_EQ(XMessageDlg(QStringLiteral("m"), mtWarning, all, 7, mrCancel, true), mrRetry);
+    rec.Answer(mrCancel);
+    EXPECT_EQ(XMessageDlg(QStringLiteral("m"), mtWarning, mbYesNoCancel, 7, mrCancel, true), mrCancel);
     EXPECT_EQ(rec.Last().Caption, QStringLiteral("Aviso"));
-    EXPECT_EQ(rec.Last().HelpCtx, 7);
-    EXPECT_EQ(rec.Last().ButtonCaptions(), QStringLiteral("&Sim|&Não|OK|&Cancelar|&Abortar|&Repetir|&Ignorar|"
-                                                          "&Todos|Nã&o para tudo|Sim par&a tudo|A&juda"));
+    EXPECT_EQ(rec.Last().ButtonCaptions(), QStringLiteral("&Sim|&Não|&Cancelar"));
     EXPECT_EQ(rec.Last().Buttons.at(rec.Last().Default).Kind, mbCancel);
     const std::pair<TMsgDlgType, QString> captions[] = {
         {mtConfirmation, QStringLiteral("Confirmação")}, {mtError, QStringLiteral("Erro")},
