@@ -132,33 +132,7 @@ TEST(AdoQuery, FieldsByNameAliasesStarColumnsAndNulls)
     EXPECT_EQ(db.rows("SELECT c.status, c.dupd AS status FROM Cruza c WHERE c.id_cruza = 55").section(u'|', 0, 0), "M");
 }
 
-TEST(AdoQuery, TwelveDigitLabelNumberIsStoredAndFoundExactly)
-{
-    QueryDb db;
-    const qint64 label = 789012345678LL;   // an EAN-13 label without its check digit, above 2^31
-    TADOCommand ins;
-    ins.setConnection(&db.conn);
-    ins.setCommandText("INSERT INTO Cruza ( nc_rep, seq, reverso, status, dupd )  values  (:nc_rep,:seq,:reverso,:status,:dupd ) ");
-    SetParam(ins.Parameters, "nc_rep", ftLargeint, label);
-    SetParam(ins.Parameters, "seq", ftInteger, 1);
-    ins.Parameters.ParamByName("reverso")->Value = "0";
-    ins.Parameters.ParamByName("status")->Value = "M";
-    ins.Parameters.ParamByName("dupd")->Value = "2025-02-01 10:00:00";
-    EXPECT_EQ(ins.Execute(), 1);
-    ins.Parameters.ParamByName("nc_rep")->Value = label + 1;
-    ins.Execute();
-
-    for (TFieldType type : {ftFloat, ftLargeint}) {
-        TADOQuery q;
-        db.prepare(q, "SELECT nc_rep FROM Cruza WHERE (nc_rep = :nc_rep)");
-        SetParam(q.Parameters, "nc_rep", type, type == ftFloat ? QVariant(double(label)) : QVariant(label));
-        q.Open();
-        ASSERT_EQ(q.RecordCount(), 1) << FieldTypeName(type).toStdString();
-        EXPECT_EQ(q.Fields(0)->AsString(), QStringLiteral("789012345678"));
-        EXPECT_EQ(q.Fields(0)->AsLargeInt(), label);
-        EXPECT_EQ(q.Fields(0)->AsFloat(), double(label));
-    }
-}
+// A twelve-digit label above 2^31 stored and found again: Hibridacao.Ean13LabelsAboveTwoToThe31.
 
 TEST(AdoQuery, ColumnsCompareTextWithoutLetterCaseAndRefuseWhatDoesNotFit)
 {
