@@ -98,33 +98,6 @@ TEST(AdoConnection, FilesThatAreNoDatabaseFailAndStayUntouched)
     }
 }
 
-TEST(AdoConnection, WriteAheadLogIsFoldedBackOnTheLastClose)
-{
-    AdoTestDb db;
-    EXPECT_EQ(db.scalar("PRAGMA journal_mode"), QStringLiteral("wal"));
-    EXPECT_EQ(db.scalar("PRAGMA synchronous"), QStringLiteral("1"));   // NORMAL
-    db.exec("CREATE TABLE Emasculador (ID LONG NOT NULL, NOME TEXT(60) NOT NULL)");
-    db.exec("INSERT INTO Emasculador VALUES (1, 'Maria')");
-
-    // A second connection on the same file sees the rows; closing it keeps the log of the first.
-    TADOConnection check;
-    check.setConnectionString(db.conn.ConnectionString());
-    check.Open();
-    TADOQuery q;
-    q.setConnection(&check);
-    q.SQL.setText("SELECT nome FROM Emasculador");
-    q.Open();
-    EXPECT_EQ(q.FieldByName("NOME")->AsString(), QStringLiteral("Maria"));
-    q.Close();
-    check.Close();
-    EXPECT_TRUE(QFileInfo::exists(db.path + "-wal"));
-
-    db.conn.Close();
-    EXPECT_TRUE(noLog(db.path));
-    db.conn.Open();
-    EXPECT_EQ(db.scalar("SELECT nome FROM Emasculador"), QStringLiteral("Maria"));
-}
-
 TEST(AdoConnection, CountsItsOpenDatasetsAndClosesThemWithItself)
 {
     AdoTestDb db;
