@@ -171,6 +171,7 @@ TEST(Upgrade, NullParentCodeStopsTheUpgradeAndKeepsTheVersion)
     EXPECT_GT(rec.Last().Text.size(), 90);
     EXPECT_EQ(StoredVersion(f), QStringLiteral("01.004"));
     EXPECT_EQ(f.Count(QStringLiteral("Parental")), parentals);
+    EXPECT_EQ(f.Scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name LIKE 'jet_old%'")), QStringLiteral("0"));
     // The later parts did not run.
     EXPECT_EQ(check.Actual.FindTable(QStringLiteral("Planejamento_Cruza"))->FindField(QStringLiteral("F1_AGROBASE")), nullptr);
     EXPECT_TRUE(check.Actual.FindTable(QStringLiteral("Parental"))->FindField(QStringLiteral("CODIGO"))->AllowNull);

@@ -191,18 +191,3 @@ TEST_F(NumEditTest, ValueAndTextFollowEachOther)
     }
     EXPECT_EQ(Beeps, 2); // the last two are unreadable
 }
-
-TEST_F(NumEditTest, HandlersSeeTheOldValueAndMayChangeTheKey)
-{
-    QList<double> Seen;
-    QObject::connect(Edit, &TNumberEdit::OnChange, [&] { Seen.append(double(Edit->Value())); });
-    QObject::connect(Edit, &TNumberEdit::OnKeyPress, [](QChar& K) {
-        K = K == u'1' ? QChar(u'2') : K == u'3' ? QChar() : K; // 1 types 2, 3 nothing
-    });
-    Hold(integervalue, 4);
-    Seen.clear();
-    Type_("134");
-    EXPECT_EQ(Edit->text(), QStringLiteral("424"));
-    EXPECT_EQ(Seen, (QList<double>{4.0, 42.0}));
-    EXPECT_EQ(double(Edit->Value()), 424.0);
-}
