@@ -2,7 +2,6 @@
 
 #include "XAdoEngine.h"
 
-#include <QSignalSpy>
 
 namespace {
 
@@ -48,9 +47,7 @@ TEST(AdoQuery, MovesThroughTheWholeResultAndReadsCellsAtRandom)
     QueryDb db;
     TADOQuery q;
     db.prepare(q, "SELECT nc_rep, seq, id_cruza FROM Cruza ORDER BY dupd");
-    QSignalSpy opened(&q, &TCustomADODataSet::AfterOpen);
     q.Open();
-    EXPECT_EQ(opened.count(), 1);
     EXPECT_EQ(q.RecordCount(), 3);
     EXPECT_TRUE(q.Bof());
     int seen = 0;
@@ -77,9 +74,7 @@ TEST(AdoQuery, MovesThroughTheWholeResultAndReadsCellsAtRandom)
     // A grid refresh: the same text again sees new rows, the fields stay the same objects.
     TField* seq = q.FieldByName("seq");
     db.exec("INSERT INTO Cruza VALUES (NULL, 1000003, 1, '0', 'M', '2025-01-04 10:00:00')");
-    QSignalSpy refreshed(&q, &TCustomADODataSet::AfterRefresh);
     q.Requery();
-    EXPECT_EQ(refreshed.count(), 1);
     EXPECT_EQ(q.RecordCount(), 4);
     EXPECT_EQ(q.FieldByName("SEQ"), seq);
 

@@ -2,11 +2,14 @@
 #include "XDialogs.h"
 #include "XExceptions.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
@@ -108,4 +111,24 @@ TEST(XApplication, ExceptionLeavingAHandlerIsShownAndTheProgramGoesOn)
     // Exceptions of other kinds show their text as well.
     XApplication::HandleException(std::make_exception_ptr(std::runtime_error("disk full")));
     EXPECT_EQ(rec.Last().Text, QStringLiteral("disk full."));
+}
+
+// The scanner user must see where the next scan goes: the focus frame shows
+// however the focus came, not only after Tab.
+TEST(XApplication, FocusGivenInCodeShowsTheFocusFrame)
+{
+    QWidget w;
+    auto* combo = new QComboBox(&w);
+    auto* edit = new QLineEdit(&w);
+    auto* layout = new QVBoxLayout(&w);
+    layout->addWidget(combo);
+    layout->addWidget(edit);
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    edit->setFocus(Qt::OtherFocusReason);
+    w.setAttribute(Qt::WA_KeyboardFocusChange, false);   // as after a click
+    combo->setFocus(Qt::OtherFocusReason);
+    ASSERT_TRUE(combo->hasFocus());
+    EXPECT_TRUE(w.testAttribute(Qt::WA_KeyboardFocusChange));
 }

@@ -104,16 +104,3 @@ TEST(XlsWorksheet, AutoFitFollowsTheWidestShownValueOfTheWholeColumn)
     EXPECT_EQ(s.ColumnWidth(5), XMaxColumnWidth);
     EXPECT_FALSE(s.HasColumnWidth(6));
 }
-
-TEST(XlsWorkbook, SheetsAreFoundByIndexAndNamedByTheSpreadsheetRules)
-{
-    XWorkbook book;
-    EXPECT_THROW(book.ActiveSheet(), EOleException);
-    XWorksheet& s = book.AddSheet("Plan1");
-    EXPECT_EQ(&book.ActiveSheet(), &s);
-    EXPECT_THROW(book.Sheet(2), EOleException);
-    EXPECT_THROW(book.AddSheet("plan1"), EOleException);
-    for (const char* bad : {"", "a/b", "a\\b", "a?", "a*", "a[1]", "a:b", "'x'", "longer than thirty-one characters"})
-        EXPECT_THROW(s.SetName(QString::fromLatin1(bad)), EOleException) << bad;
-    EXPECT_EQ(s.Name(), "Plan1");
-}
