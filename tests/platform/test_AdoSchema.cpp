@@ -93,21 +93,3 @@ TEST(AdoSchema, KeysAndIndexesFollowTheirStatements)
     EXPECT_THROW(db.exec("ALTER TABLE Colheita_Del DROP CONSTRAINT PK_Colheita_Del"), EOleException);
     EXPECT_EQ(db.scalar("SELECT dupd FROM Colheita_Del"), QStringLiteral("2025-01-01 00:00:00"));
 }
-
-TEST(AdoSchema, JetTypesOfTheDdlReadBackAsTheirFieldTypes)
-{
-    AdoTestDb db;
-    db.exec("CREATE TABLE Tipos ([Id] COUNTER, Curto SHORT, Data DATETIME, Nota MEMO, Ativo BIT, Real8 DOUBLE, "
-            "Bytes BINARY(8), Texto TEXT(12) NOT NULL DEFAULT \"x\")");
-    QStringList defs;
-    for (const Def& d : fieldDefs(db.conn, "Tipos"))
-        defs.append(describe(d));
-    EXPECT_EQ(defs.join(u','), QStringLiteral("Id AutoInc 0,Curto Smallint 0,Data DateTime 0,Nota Memo 0,Ativo Boolean 0,"
-                                               "Real8 Float 0,Bytes Bytes 8,Texto WideString 12 R"));
-
-    // The counter numbers new rows; a memo keeps leading zeros; a SHORT refuses 40000.
-    db.exec("INSERT INTO Tipos (Nota) VALUES ('007'), ('1.50')");
-    EXPECT_EQ(db.rows("SELECT id, nota, texto FROM Tipos ORDER BY id"), QStringLiteral("1|007|x;2|1.50|x"));
-    EXPECT_THROW(db.exec("INSERT INTO Tipos (Curto) VALUES (40000)"), EOleException);
-    EXPECT_THROW(db.exec("CREATE TABLE Ruim (A GADGET)"), EOleException);
-}

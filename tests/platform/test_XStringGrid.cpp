@@ -91,12 +91,5 @@ TEST(XStringGrid, RowsAreSelectedClearedAndDeleted)
 
     g.ClearRow(1);
     EXPECT_EQ(g.Cells(0, 1) + g.Cells(1, 1) + '|' + g.Cells(0, 2), "|3");
-
-    // A click selects a row.
-    g.resize(300, 200);
-    g.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
-    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, g.CellRect(1, 1).center());
-    EXPECT_EQ(g.Row(), 1);
-    EXPECT_EQ(g.Col(), 1);
+    // A click selects a row: ParentalCons.RemovingParentalsAndTheExport.
 }
