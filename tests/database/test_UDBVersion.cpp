@@ -187,21 +187,12 @@ TEST(Upgrade, NullParentCodeStopsTheUpgradeAndKeepsTheVersion)
 TEST(Upgrade, ColumnsThatAlreadyExist)
 {
     TDlgRecorder rec;
-    {
-        // LIMPA_EMASC there with Nulls: they become 0.
-        TCampaignFile f(At(QStringLiteral("01.010")));
-        f.Exec(QStringLiteral("ALTER TABLE Configuracao ADD COLUMN LIMPA_EMASC LONG NULL"));
-        StructureCheck check(&f.Conn);
-        EXPECT_TRUE(check.Compared);
-        EXPECT_EQ(f.Scalar(QStringLiteral("SELECT limpa_emasc FROM Configuracao")), QStringLiteral("0"));
-    }
-    {
-        // etiq_pag there with Nulls: they stay.
-        TCampaignFile f(At(QStringLiteral("01.002")));
-        f.Exec(QStringLiteral("ALTER TABLE Configuracao ADD COLUMN etiq_pag LONG NULL"));
-        StructureCheck check(&f.Conn);
-        EXPECT_TRUE(check.Compared);
-        EXPECT_EQ(f.Scalar(QStringLiteral("SELECT etiq_pag FROM Configuracao")), QStringLiteral("<null>"));
+    // Stored version, column there with Nulls, what its Nulls become: LIMPA_EMASC's 0, etiq_pag's stay.
+    for (const auto& [version, column, value] : {std::tuple{"01.010", "LIMPA_EMASC", "0"}, {"01.002", "etiq_pag", "<null>"}}) {
+        TCampaignFile f(At(QLatin1String(version)));
+        f.Exec(QStringLiteral("ALTER TABLE Configuracao ADD COLUMN %1 LONG NULL").arg(QLatin1String(column)));
+        EXPECT_TRUE(StructureCheck(&f.Conn).Compared);
+        EXPECT_EQ(f.Scalar(QStringLiteral("SELECT %1 FROM Configuracao").arg(QLatin1String(column))), QLatin1String(value));
     }
     EXPECT_EQ(rec.Count(), 0) << qPrintable(rec.Texts().join(u'\n'));
 }

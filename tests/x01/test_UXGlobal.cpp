@@ -71,16 +71,6 @@ TEST(UXGlobalChild, UsesObjectsAfterTheEnd)
     auto* late = new TLeakSecond; // no registry: comes and goes without it
     EXPECT_EQ(XLiveObjectCount(), 0);
     delete late;
-    FreeLater(new TLeakFirst);
-}
-
-TEST(UXGlobalChild, LeavesWorkWithTheThreadManager)
-{
-    CHILD_ONLY("pending");
-    ThreadManager->Suspend();
-    ThreadManager->Suspend();
-    FreeLater(new TLeakFirst);
-    ASSERT_EQ(ThreadManager->PendingCount(), 1);
 }
 
 TEST(UXGlobal, LeakReportAtTheEnd)
@@ -102,12 +92,6 @@ TEST(UXGlobal, LeakReportAtTheEnd)
         EXPECT_FALSE(child.Err.contains("line ")) << test;
         EXPECT_FALSE(child.Out.contains("SKIPPED")) << test; // it really ran
     }
-
-    const TChild pending = RunChild(QStringLiteral("LeavesWorkWithTheThreadManager"), QStringLiteral("pending"));
-    EXPECT_EQ(pending.Code, 1);
-    EXPECT_TRUE(QString::fromUtf8(pending.Err).contains(QRegularExpression(QStringLiteral(
-        "ThreadManager must be cleared before application terminate \\(\\S*UXThread\\.cpp, line \\d+\\)"))))
-        << pending.Err.constData();
 }
 
 TEST(UXGlobal, RegistryHoldsTheLiveObjects)
