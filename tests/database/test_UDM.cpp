@@ -89,16 +89,6 @@ TEST_F(DataModule, DataSourceFollowsOnlyFilesThatExist)
                                         QStringLiteral("Nome do Banco de Dados inválido.")}));
 }
 
-TEST_F(DataModule, ParseDataSource)
-{
-    const std::pair<const char*, const char*> cases[] = {
-        {"Provider=X;Data Source=  /d/c.mdb  ;Persist Security Info=False", "/d/c.mdb"},
-        {"Provider=X; Data Source=/d/c.mdb", "/d/c.mdb"}, {"Provider=X;Data Source = /d/c.mdb", ""},
-        {"Provider=X;data source=/d/c.mdb", ""}, {"Provider=X;Persist Security Info=False", ""}, {"", ""}};
-    for (const auto& [text, path] : cases)
-        EXPECT_EQ(TDM::ParseDataSource(QLatin1String(text)), QLatin1String(path)) << text;
-}
-
 TEST_F(DataModule, ConnectFromTheSettingsFileAndStayConnected)
 {
     TCampaignFile f;

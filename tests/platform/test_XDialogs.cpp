@@ -13,18 +13,7 @@
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
-TEST(XDialogs, StandardDialog)
-{
-    const TDlgRequest r = CreateMessageDialog(QStringLiteral("Texto"), mtConfirmation,
-                                              TMsgDlgButtons{mbCancel, mbNo, mbYes, mbHelp});
-    EXPECT_EQ(r.Caption, QStringLiteral("Confirmação"));
-    EXPECT_EQ(r.ButtonCaptions(), QStringLiteral("&Sim|&Não|Cancelar|Ajuda")); // standard order, Qt's Portuguese
-    EXPECT_EQ(r.IndexOfName(QStringLiteral("CANCEL")), 2);
-    EXPECT_EQ(r.EffectiveDefault(), 0); // Yes, without OK
-    EXPECT_EQ(r.EscapeResult(), mrCancel);
-    EXPECT_EQ(CreateMessageDialog(QString(), mtWarning, mbYesNo).EscapeResult(), mrNo);
-}
-
+// Captions and button order of the standard dialog: test_UXLib.
 TEST(XDialogs, ExceptionBoxAddsAFullStopAfterALetterOrDigit)
 {
     TDlgRecorder rec;

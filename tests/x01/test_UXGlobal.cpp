@@ -1,5 +1,4 @@
 #include "UXGlobal.h"
-#include "UXMainExec.h"
 #include "UXObject.h"
 #include "UXThread.h"
 #include "XExceptions.h"

@@ -29,7 +29,7 @@ TEST(UXLibDialogs, ErrorInfoAndPortugueseBoxes)
     EXPECT_EQ(rec.Last().Buttons.at(rec.Last().Default).Kind, mbCancel);
     const std::pair<TMsgDlgType, QString> captions[] = {
         {mtConfirmation, QStringLiteral("Confirmação")}, {mtError, QStringLiteral("Erro")},
-        {mtInformation, QStringLiteral("Informação")}, {mtCustom, QCoreApplication::applicationName()}};
+        {mtInformation, QStringLiteral("Informação")}};
     for (const auto& [type, caption] : captions) {
         XMessageDlg(QStringLiteral("m"), type, TMsgDlgButtons{mbOK}, 0, mrNone, true);
         EXPECT_EQ(rec.Last().Caption, caption);
