@@ -6,7 +6,6 @@
 #include "XAdo.h"
 #include "XExceptions.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QVariant>
 

@@ -1,7 +1,6 @@
 #include "XStringGrid.h"
 
 #include <QHeaderView>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
