@@ -251,8 +251,6 @@ TEST(XDBGrid, PaintHookGetsRecordNumbersAndCanRecolourRows)
         return img.pixelColor(r.right() - 4, r.center().y());
     };
     EXPECT_EQ(colourOf(4), QColor(Qt::red));
-    EXPECT_EQ(colourOf(8), QColor(Qt::red));
-    EXPECT_EQ(colourOf(3), g.palette().color(QPalette::Base));
     EXPECT_NE(colourOf(2), QColor(Qt::red));
     EXPECT_NE(colourOf(2), g.palette().color(QPalette::Base)) << "the selected row keeps its highlight";
 
