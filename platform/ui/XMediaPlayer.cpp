@@ -1,7 +1,9 @@
 #include "XMediaPlayer.h"
 
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QSoundEffect>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -9,11 +11,26 @@ namespace {
 class XQtSound : public TSoundDevice
 {
 public:
+    // The sample is read by Qt's loader thread. An effect destroyed while
+    // that thread still reads it leaves the thread running into program exit,
+    // after the application object is gone (a crash seen at exit); so opening
+    // waits until the sample is read or has failed.
     explicit XQtSound(const QString& FileName)
     {
         m_effect.setSource(QUrl::fromLocalFile(FileName));
+        if (m_effect.status() != QSoundEffect::Loading)
+            return;
+        QEventLoop loop;
+        QObject::connect(&m_effect, &QSoundEffect::statusChanged, &loop, [&] {
+            if (m_effect.status() != QSoundEffect::Loading)
+                loop.quit();
+        });
+        // A loader that never answers must not hang the program.
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+        if (m_effect.status() == QSoundEffect::Loading)
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
     }
-    // A sound still loading plays as soon as it is loaded.
+    ~XQtSound() override { m_effect.stop(); }
     void Play() override
     {
         m_effect.stop();

@@ -66,11 +66,13 @@ protected:
     {
         return Table(1, [&](int, int c) { return W->GCons->Columns()->Items(c)->Title()->Caption(); });
     }
-    // Exports the grid to File and reads the workbook back in the same form, titles first.
+    // Exports the grid to File, with its success box, and reads the workbook back in the same form, titles first.
     QString Export(const QString& File)
     {
+        H.Dlg.Clear();
         H.Files.Answer(File);
         QTest::mouseClick(W->BExportar, Qt::LeftButton);
+        EXPECT_EQ(H.Dlg.Texts(), QStringList{QStringLiteral("Arquivo ") + File + QStringLiteral(" exportado com sucesso.")});
         const XlsxBook book = ReadXlsx(File);
         EXPECT_TRUE(book.Error.isEmpty()) << book.Error.toStdString();
         int rows = 0;
@@ -92,14 +94,6 @@ protected:
     static int RowCount(const QString& Rows) { return Rows.isEmpty() ? 0 : int(Rows.count(u';')) + 1; }
     static QString Registros(const QString& Rows) { return QStringLiteral("Registros: %1").arg(RowCount(Rows)); }
 
-    // Export with its success box, titles first.
-    QString ExportedRows(const QString& File)
-    {
-        H.Dlg.Clear();
-        const QString rows = Export(File);
-        EXPECT_EQ(H.Dlg.Texts(), QStringList{QStringLiteral("Arquivo ") + File + QStringLiteral(" exportado com sucesso.")});
-        return rows;
-    }
     // The title row and the rows as the grid shows them.
     QString ShownRows() const
     {

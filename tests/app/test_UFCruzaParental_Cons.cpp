@@ -220,5 +220,4 @@ TEST_F(ParentalCons, RemovingParentalsAndTheExport)
     Atualizar();
     const QString file = Campaign->Dir.filePath(QStringLiteral("parentais.xls"));
     EXPECT_EQ(Export(file), Titles() + u';' + Expected({Pot(5)}, Either));
-    ExpectBox(QStringLiteral("Arquivo ") + file + QStringLiteral(" exportado com sucesso."));
 }

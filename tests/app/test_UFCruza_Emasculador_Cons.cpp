@@ -85,7 +85,7 @@ TEST_F(EmasculadorCons, SummaryCountsEveryEventUnderItsExecutorAndCrossing)
     const QStringList mine = rows.filter(u'|' + Campaign->Scalar(QStringLiteral("SELECT pc.codigo_cruza FROM Planejamento_Cruza pc JOIN Etiqueta_Cruza ec "
                                                                                 "ON ec.nc = pc.nc WHERE ec.nc_rep = %1").arg(Rehybridised)) + u'|');
     EXPECT_EQ(mine, QStringList{mine.value(0).section(u'|', 0, 2) + QStringLiteral("|2|1|1")});
-    EXPECT_EQ(ExportedRows(Campaign->Dir.filePath(QStringLiteral("sintetico.xlsx"))), ShownRows());
+    EXPECT_EQ(Export(Campaign->Dir.filePath(QStringLiteral("sintetico.xlsx"))), ShownRows());
 }
 
 TEST_F(EmasculadorCons, PeriodTakesWholeDaysAndTheExecutorFilterNarrowsIt)

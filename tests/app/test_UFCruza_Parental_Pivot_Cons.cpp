@@ -79,7 +79,7 @@ TEST_F(PivotCons, CountsCrossingsBelowTheThreshold)
     }
     // Threshold -1: only crossings still untouched or only aborted count; some pots then have none.
     EXPECT_TRUE(GridRows().contains(QStringLiteral("||")));
-    EXPECT_EQ(ExportedRows(Campaign->Dir.filePath(QStringLiteral("resumo.xlsx"))), ShownRows());
+    EXPECT_EQ(Export(Campaign->Dir.filePath(QStringLiteral("resumo.xlsx"))), ShownRows());
 }
 
 TEST_F(PivotCons, OnePlanEvenWithAQuoteInItsName)

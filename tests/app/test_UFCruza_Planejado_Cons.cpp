@@ -98,5 +98,5 @@ TEST_F(PlanejadoCons, CrossingBookCountsEveryPlannedCrossing)
     const QStringList orphan = RowOf(Orphan);
     EXPECT_EQ(orphan.mid(3, 6), (QStringList{"9999999", "", "", "", "", ""}));
     EXPECT_FALSE(orphan[10].isEmpty());   // the father is still shown
-    EXPECT_EQ(ExportedRows(Campaign->Dir.filePath(QStringLiteral("livro.xlsx"))), ShownRows());
+    EXPECT_EQ(Export(Campaign->Dir.filePath(QStringLiteral("livro.xlsx"))), ShownRows());
 }

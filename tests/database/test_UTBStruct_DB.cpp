@@ -3,7 +3,6 @@
 #include "UTBStruct_DB.h"
 #include "XDialogs.h"
 
-#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -20,25 +19,6 @@ TTab_Struct* Table(const QString& name, std::initializer_list<std::tuple<const c
 }
 
 } // namespace
-
-TEST(SchemaModel, LookupsIgnoreCaseAndTakeTheFirstMatch)
-{
-    TDlgRecorder rec;
-    TTab_Struct tab(QStringLiteral("Configuracao"));
-    AddField(&tab, QStringLiteral("ETIQ_PAG"), fcLong, 0, false);
-    AddField(&tab, QStringLiteral("etiq_pag"), fcText, 5, true);
-    AddIndex(&tab, QStringLiteral("NC_REP;SEQ"), QStringLiteral("PK_Cruza"), true, false);
-    EXPECT_EQ(tab.Fields.Count(), 2);
-    EXPECT_EQ(tab.FindField(QStringLiteral("Etiq_Pag")), tab.FieldAt(0));
-    EXPECT_EQ(tab.FindIndex(QStringLiteral("pk_cruza"))->Fields, QStringLiteral("NC_REP,SEQ"));
-
-    EXPECT_TRUE(UpdateField(&tab, QStringLiteral("etiq_pag"), fcFloat, 0, true));
-    EXPECT_EQ(tab.FieldAt(0)->Name, QStringLiteral("etiq_pag"));
-    EXPECT_EQ(tab.FieldAt(0)->FieldType, fcFloat);
-    EXPECT_TRUE(tab.FieldAt(0)->AllowNull);
-    EXPECT_EQ(tab.FieldAt(1)->FieldType, fcText);
-    EXPECT_EQ(rec.Count(), 0);
-}
 
 TEST(SchemaCompare, DifferenceLines)
 {
@@ -85,42 +65,6 @@ TEST(SchemaCompare, OneEntryPerTableInRegistrationOrder)
                                           "Campo: DUPD.  Estrutura Esperada: TEXT(20)  Estrutura retornada: TEXT(50)\r\n"
                                           "Campo: SEQ não encontrado na tabela cruza.\r\n"),
                            QStringLiteral("Tabela _Aux não encontrado.")}));
-}
-
-TEST(SchemaConnection, ConnectDBReportsWhatIsMissing)
-{
-    TDlgRecorder rec;
-    TCampaignFile file;
-    file.Conn.Close();
-    {
-        TDB_Struct db;
-        SetConnection(&db, &file.Conn);
-        db.DatabaseName = file.Dir.filePath(QStringLiteral("nada.mdb"));
-        ConnectDB(&db, true);
-        EXPECT_FALSE(IsConnected(&db));
-        EXPECT_EQ(rec.Texts(), QStringList(QStringLiteral("Arquivo do Banco de Dados não encontrado.\r\nArquivo: ")
-                                           + db.DatabaseName));
-        rec.Clear();
-
-        db.DatabaseName = file.Path;
-        ConnectDB(&db, true);
-        EXPECT_TRUE(IsConnected(&db));
-        ConnectDB(&db, false);
-        EXPECT_FALSE(file.Conn.Connected());
-
-        // A file that is no database.
-        const QString junk = file.Dir.filePath(QStringLiteral("lixo.mdb"));
-        QFile f(junk);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(4096, 'x'));
-        f.close();
-        db.DatabaseName = junk;
-        ConnectDB(&db, true);
-        EXPECT_FALSE(IsConnected(&db));
-        ASSERT_EQ(rec.Count(), 1);
-        EXPECT_TRUE(rec.Last().Text.startsWith(QStringLiteral("Tipo: EOleException\r\nErro: "))) << qPrintable(rec.Last().Text);
-        EXPECT_GT(rec.Last().Text.size(), 30);
-    }
 }
 
 TEST(SchemaConnection, FreeingClosesALentConnectionUnlessCleared)
@@ -220,7 +164,8 @@ TEST(SchemaChange, ExecSQLReportsClosedConnectionAndFailures)
                                                QStringLiteral("[TAdoConnection] deve estar configurado e conectado.")}));
 }
 
-TEST(SchemaChange, AddAndAlterColumnKeepFileAndModelInStep)
+// Success is driven by every upgrade; a failed alteration by the upgrade of a Null parent code.
+TEST(SchemaChange, AddColumnKeepsFileAndModelInStep)
 {
     TDlgRecorder rec;
     TCampaignFile file;
@@ -228,27 +173,14 @@ TEST(SchemaChange, AddAndAlterColumnKeepFileAndModelInStep)
     SetConnection(&db, &file.Conn);
     ASSERT_TRUE(ReadSchema(&db));
     TTab_Struct* cfg = db.FindTable(QStringLiteral("Configuracao"));
-
     ASSERT_TRUE(AddColumn(cfg, &file.Conn, QStringLiteral("extra_pag"), fcLong, 0, true));
-    ASSERT_TRUE(AlterColumn(cfg, &file.Conn, QStringLiteral("ALERT_SOUND"), fcText, 150, true));
     EXPECT_EQ(cfg->FindField(QStringLiteral("EXTRA_PAG"))->Name, QStringLiteral("extra_pag"));
-    EXPECT_EQ(cfg->FindField(QStringLiteral("alert_sound"))->Size, 150);
-    std::unique_ptr<TTab_Struct> reread(ReadTable(&db, QStringLiteral("Configuracao")));
-    EXPECT_EQ(reread->FindField(QStringLiteral("extra_pag"))->FieldType, fcLong);
-    EXPECT_EQ(reread->FindField(QStringLiteral("ALERT_SOUND"))->Size, 150);
-    EXPECT_EQ(file.Scalar(QStringLiteral("SELECT cfg_id FROM Configuracao")), QStringLiteral("1"));
-    EXPECT_EQ(rec.Count(), 0);
-
     const int fields = cfg->Fields.Count();
     EXPECT_FALSE(AddColumn(cfg, &file.Conn, QStringLiteral("CFG_ID"), fcLong, 0, true));
-    EXPECT_FALSE(AlterColumn(cfg, &file.Conn, QStringLiteral("NAO_EXISTE"), fcLong, 0, true));
     EXPECT_EQ(cfg->Fields.Count(), fields);
-    ASSERT_EQ(rec.Count(), 2);
-    EXPECT_TRUE(rec.Requests[0].Text.startsWith(
+    ASSERT_EQ(rec.Count(), 1);
+    EXPECT_TRUE(rec.Last().Text.startsWith(
         QStringLiteral("Erro ao Criar o campo da Tabela [Configuracao].\r\nTipo: EOleException\r\nErro: ")));
-    EXPECT_TRUE(rec.Requests[1].Text.startsWith(
-        QStringLiteral("Erro ao Alterar a estrutura do campo da Tabela [Configuracao].\r\nTipo: EOleException\r\nErro: ")));
-    rec.Clear();
 
     // A closed connection: false without a message.
     rec.Clear();

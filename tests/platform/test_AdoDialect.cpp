@@ -44,13 +44,3 @@ TEST(AdoDialect, ParameterNamesOnceEachIgnoringCaseAndLiterals)
     EXPECT_EQ(ParameterNames("INSERT INTO Cruza ( nc_rep, seq )  values  (:nc_rep,:seq ) "),
               QStringList({"nc_rep", "seq"}));
 }
-
-// The read-back of each type through DDL is shown by the schema tests.
-TEST(AdoDialect, TypesKeepKindAndSize)
-{
-    const ColumnType text = ParseType("TEXT", 30);
-    EXPECT_EQ(StoredTypeText(text), QStringLiteral("TEXT(30)"));
-    EXPECT_EQ(ParseType("TEXT(30)").size, 30);
-    EXPECT_EQ(FieldTypeOf(ParseType("TEXT(30)")), ftWideString);
-    EXPECT_EQ(ParseType("GADGET").type, JetType::Unknown);
-}

@@ -154,6 +154,7 @@ TEST(AdoLazy, ComputedColumnsTypedAsWhenReadWhole)
 TEST(AdoLazy, NoLogLeftAfterTheLastCloseWithDatasetsHalfRead)
 {
     LazyDb db;
+    EXPECT_EQ(db.scalar("PRAGMA journal_mode") + db.scalar("PRAGMA synchronous"), QStringLiteral("wal1"));   // NORMAL
     auto q = std::make_unique<TADOQuery>();
     db.prepare(*q, "SELECT * FROM T ORDER BY ID");
     q->Open();

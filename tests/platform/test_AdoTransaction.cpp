@@ -56,15 +56,6 @@ TEST_F(AdoTransaction, FailedStatementThenRollbackKeepsWhatWasStored)
     EXPECT_EQ(F.Scalar(QStringLiteral("SELECT nome FROM Emasculador WHERE id = 101")), QStringLiteral("N101"));
 }
 
-TEST_F(AdoTransaction, DoesNotNest)
-{
-    TADOTransaction t(&F.Conn);
-    EXPECT_THROW(TADOTransaction(&F.Conn), EOleException);
-    Insert(101);
-    t.Commit();
-    EXPECT_EQ(Ids(), QStringLiteral("101"));
-}
-
 } // namespace
 
 namespace {

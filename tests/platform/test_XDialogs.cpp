@@ -2,43 +2,18 @@
 #include "XDialogs.h"
 #include "XExceptions.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
-TEST(XDialogs, StandardDialogAndRecorder)
-{
-    const TDlgRequest r = CreateMessageDialog(QStringLiteral("Texto"), mtConfirmation,
-                                              TMsgDlgButtons{mbCancel, mbNo, mbYes, mbHelp});
-    EXPECT_EQ(r.Caption, QStringLiteral("Confirmação"));
-    EXPECT_EQ(r.ButtonCaptions(), QStringLiteral("&Sim|&Não|Cancelar|Ajuda")); // standard order, Qt's Portuguese
-    EXPECT_EQ(r.IndexOfName(QStringLiteral("CANCEL")), 2);
-    EXPECT_EQ(r.EffectiveDefault(), 0); // Yes, without OK
-    EXPECT_EQ(r.EscapeResult(), mrCancel);
-    EXPECT_EQ(CreateMessageDialog(QString(), mtWarning, mbYesNo).EscapeResult(), mrNo);
-
-    TDlgProvider* before = DlgProvider();
-    {
-        TDlgRecorder rec;
-        rec.Answer({mrNo, mrCancel});
-        EXPECT_EQ(XMessageBox(QStringLiteral("Apagar?"), QStringLiteral("Exclusão"), mtWarning, mbYesNo), mrNo);
-        EXPECT_EQ(XMessageBox(QStringLiteral("b"), QString(), mtWarning, mbYesNo), mrCancel);
-        // Without a script: Enter on the focused button.
-        EXPECT_EQ(XMessageBox(QStringLiteral("c"), QStringLiteral("t"), mtWarning, mbYesNo, mrNo), mrNo);
-        EXPECT_EQ(XMessageBox(QStringLiteral("d"), QStringLiteral("t"), mtWarning, mbYesNo), mrYes);
-        const TDlgRequest& first = rec.Requests.at(0);
-        EXPECT_EQ(first.Kind, mtWarning);
-        EXPECT_EQ(first.Caption + u' ' + first.ButtonCaptions(), QStringLiteral("Exclusão &Sim|&Não"));
-        EXPECT_EQ(rec.Requests.at(1).Caption, QCoreApplication::applicationName());
-        EXPECT_EQ(rec.Texts(), (QStringList{"Apagar?", "b", "c", "d"}));
-    }
-    EXPECT_EQ(DlgProvider(), before);
-}
-
+// Captions and button order of the standard dialog: test_UXLib.
 TEST(XDialogs, ExceptionBoxAddsAFullStopAfterALetterOrDigit)
 {
     TDlgRecorder rec;
@@ -125,4 +100,24 @@ TEST(XApplication, ExceptionLeavingAHandlerIsShownAndTheProgramGoesOn)
     // Exceptions of other kinds show their text as well.
     XApplication::HandleException(std::make_exception_ptr(std::runtime_error("disk full")));
     EXPECT_EQ(rec.Last().Text, QStringLiteral("disk full."));
+}
+
+// The scanner user must see where the next scan goes: the focus frame shows
+// however the focus came, not only after Tab.
+TEST(XApplication, FocusGivenInCodeShowsTheFocusFrame)
+{
+    QWidget w;
+    auto* combo = new QComboBox(&w);
+    auto* edit = new QLineEdit(&w);
+    auto* layout = new QVBoxLayout(&w);
+    layout->addWidget(combo);
+    layout->addWidget(edit);
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    edit->setFocus(Qt::OtherFocusReason);
+    w.setAttribute(Qt::WA_KeyboardFocusChange, false);   // as after a click
+    combo->setFocus(Qt::OtherFocusReason);
+    ASSERT_TRUE(combo->hasFocus());
+    EXPECT_TRUE(w.testAttribute(Qt::WA_KeyboardFocusChange));
 }

@@ -1,12 +1,9 @@
 #include "XStringGrid.h"
 
 #include <QHeaderView>
-#include <QImage>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
-#include <set>
 
 namespace {
 
@@ -93,50 +90,5 @@ TEST(XStringGrid, RowsAreSelectedClearedAndDeleted)
 
     g.ClearRow(1);
     EXPECT_EQ(g.Cells(0, 1) + g.Cells(1, 1) + '|' + g.Cells(0, 2), "|3");
-
-    // A click selects a row.
-    g.resize(300, 200);
-    g.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
-    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, g.CellRect(1, 1).center());
-    EXPECT_EQ(g.Row(), 1);
-    EXPECT_EQ(g.Col(), 1);
-}
-
-TEST(XStringGrid, DrawCellHookPaintsDataRows)
-{
-    TStringGrid g;
-    g.SetColCount(2);
-    g.SetRowCount(6);
-    g.SetDefaultRowHeight(20);
-    g.SetCells(0, 0, "A");
-    g.SetCells(1, 0, "ERRO");
-    for (int r = 1; r < 6; ++r)
-        g.SetCells(0, r, QString::number(r));
-    g.SetCells(1, 3, "linha com erro");
-    g.resize(300, 200);
-
-    std::set<int> rows;
-    g.OnDrawCell = [&](TStringGrid* Sender, int ACol, int ARow, const QRect& Rect, TGridDrawState) {
-        rows.insert(ARow);
-        TGridCanvas* c = Sender->Canvas();
-        // Error rows red, other even rows grey; text black, centred vertically.
-        if (!Sender->Cells(1, ARow).isEmpty())
-            c->Brush.Color = ColorToQColor(clRed);
-        else if (ARow % 2 == 0)
-            c->Brush.Color = ColorToQColor(clGray);
-        else
-            return;
-        c->Font.Color = ColorToQColor(clBlack);
-        c->CellText(Rect, Sender->Cells(ACol, ARow));
-    };
-    const QImage img = g.viewport()->grab().toImage();
-    EXPECT_EQ(rows, (std::set<int>{1, 2, 3, 4, 5})) << "the title row is the heading, not a data cell";
-    EXPECT_EQ(g.rowHeight(0), 20);
-    auto at = [&](int row) {
-        const QRect r = g.CellRect(0, row);
-        return img.pixelColor(r.right() - 3, r.center().y());
-    };
-    EXPECT_EQ(QList<QColor>({at(2), at(3), at(4), at(5)}),
-              QList<QColor>({QColor(128, 128, 128), Qt::red, QColor(128, 128, 128), g.palette().color(QPalette::Base)}));
+    // A click selects a row: ParentalCons.RemovingParentalsAndTheExport.
 }

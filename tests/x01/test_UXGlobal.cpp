@@ -1,16 +1,11 @@
 #include "UXGlobal.h"
-#include "UXMainExec.h"
 #include "UXObject.h"
 #include "UXThread.h"
-#include "UXUserRights.h"
 #include "XExceptions.h"
-#include "XLists.h"
-#include "XStringList.h"
 
 #include <QCoreApplication>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTimer>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -18,16 +13,6 @@
 class TLeakFirst : public TXObject {};
 class TLeakSecond : public TXObject {};
 class TLeakFirstChild : public TLeakFirst {};
-
-class TTracked : public TXObject
-{
-public:
-    explicit TTracked(int* Freed) : m_freed(Freed) {}
-    ~TTracked() override { ++*m_freed; }
-
-private:
-    int* m_freed;
-};
 
 namespace {
 
@@ -85,16 +70,6 @@ TEST(UXGlobalChild, UsesObjectsAfterTheEnd)
     auto* late = new TLeakSecond; // no registry: comes and goes without it
     EXPECT_EQ(XLiveObjectCount(), 0);
     delete late;
-    FreeLater(new TLeakFirst);
-}
-
-TEST(UXGlobalChild, LeavesWorkWithTheThreadManager)
-{
-    CHILD_ONLY("pending");
-    ThreadManager->Suspend();
-    ThreadManager->Suspend();
-    FreeLater(new TLeakFirst);
-    ASSERT_EQ(ThreadManager->PendingCount(), 1);
 }
 
 TEST(UXGlobal, LeakReportAtTheEnd)
@@ -116,12 +91,6 @@ TEST(UXGlobal, LeakReportAtTheEnd)
         EXPECT_FALSE(child.Err.contains("line ")) << test;
         EXPECT_FALSE(child.Out.contains("SKIPPED")) << test; // it really ran
     }
-
-    const TChild pending = RunChild(QStringLiteral("LeavesWorkWithTheThreadManager"), QStringLiteral("pending"));
-    EXPECT_EQ(pending.Code, 1);
-    EXPECT_TRUE(QString::fromUtf8(pending.Err).contains(QRegularExpression(QStringLiteral(
-        "ThreadManager must be cleared before application terminate \\(\\S*UXThread\\.cpp, line \\d+\\)"))))
-        << pending.Err.constData();
 }
 
 TEST(UXGlobal, RegistryHoldsTheLiveObjects)
@@ -144,115 +113,4 @@ TEST(UXGlobal, RegistryHoldsTheLiveObjects)
     for (auto& t : threads)
         t.join();
     EXPECT_EQ(XLiveObjectCount(), 3);
-}
-
-TEST(UXGlobal, FreeObjectFreesDeeply)
-{
-    int freed = 0;
-    auto* inner = new TList;
-    inner->Add(new TTracked(&freed));
-    inner->Add(nullptr);
-    inner->Add(new TTracked(&freed));
-    auto* outer = new TList;
-    outer->Add(inner);
-    outer->Add(new TTracked(&freed));
-    FreeObject(outer);
-    EXPECT_EQ(freed, 3);
-
-    auto* strings = new TStringList;
-    strings->AddObject(QStringLiteral("a"), new TTracked(&freed));
-    strings->Add(QStringLiteral("b"));
-    FreeObject(strings);
-    EXPECT_EQ(freed, 4);
-
-    // Only the exact list classes are walked: a derived list frees itself alone.
-    class TMyList : public TList {};
-    auto* mine = new TMyList;
-    auto* kept = new TTracked(&freed);
-    mine->Add(kept);
-    FreeObject(mine);
-    EXPECT_EQ(freed, 4);
-    delete kept;
-    FreeObject(nullptr);
-    EXPECT_EQ(XLiveObjectCount(), 3);
-}
-
-TEST(UXGlobal, ThreadManagerSuspendResumeAndFreeLater)
-{
-    int freed = 0;
-    FreeLater(new TTracked(&freed));
-    EXPECT_EQ(freed, 1);
-    EXPECT_THROW(
-        try { ThreadManager->Resume(false); } catch (const Exception& e) {
-            EXPECT_EQ(e.Message(), QStringLiteral("Resume called without previous Suspend"));
-            throw;
-        },
-        Exception);
-
-    // While suspended the objects wait; FreeLater resumes once.
-    ThreadManager->Suspend();
-    ThreadManager->Suspend();
-    FreeLater(new TTracked(&freed));
-    EXPECT_TRUE(ThreadManager->Suspended());
-    EXPECT_EQ(ThreadManager->PendingCount(), 1);
-    EXPECT_EQ(freed, 1);
-    ThreadManager->Resume(false);
-    EXPECT_FALSE(ThreadManager->Suspended());
-    EXPECT_EQ(freed, 2);
-    ThreadManager->Suspend();
-    ThreadManager->Suspend();
-    ThreadManager->Resume(true);
-    EXPECT_FALSE(ThreadManager->Suspended());
-}
-
-// ---- MainExec ----------------------------------------------------------------
-
-namespace {
-int g_procSum = 0;
-void AddProc(void* Arg) { g_procSum += *static_cast<int*>(Arg); }
-void ThrowingProc(void*) { throw Exception(QStringLiteral("item failed")); }
-
-TXQueueItem* Item(qint64 SecsFromNow, void (*Proc)(void*) = nullptr, void* Arg = nullptr)
-{
-    auto* item = new TXQueueItem;
-    item->Due = QDateTime::currentDateTime().addSecs(SecsFromNow);
-    item->Proc = Proc;
-    item->ProcArg = Arg;
-    return item;
-}
-} // namespace
-
-TEST(UXMainExec, TickRunsDueItemsThenFreesTheFreeList)
-{
-    int freed = 0;
-    int arg = 5;
-    g_procSum = 0;
-    QStringList seen;
-    {
-        TXMainExec exec;
-        auto* method = Item(-1);
-        method->IsMethod = true;
-        method->Data = QByteArray("data");
-        method->Method = [&](void* Data) { seen << QString::fromLatin1(static_cast<char*>(Data)); };
-        exec.Add(Item(600, AddProc, &arg));
-        exec.Add(method);
-        exec.Add(Item(-5, ThrowingProc)); // its error must not stop the others
-        exec.Add(Item(-1, AddProc, &arg));
-        exec.AddFree(new TTracked(&freed));
-        exec.TimerTick();
-        EXPECT_EQ(seen, QStringList{QStringLiteral("data")});
-        EXPECT_EQ(g_procSum, 5);
-        EXPECT_EQ(exec.QueueCount(), 1);
-        EXPECT_EQ(freed, 0); // work still queued keeps the free list
-        EXPECT_GT(exec.Interval(), 500000u);
-
-        TXMainExec dry;
-        dry.AddFree(new TTracked(&freed));
-        EXPECT_EQ(dry.Interval(), 1u);
-        dry.TimerTick();
-        EXPECT_EQ(freed, 1);
-        EXPECT_FALSE(dry.Timer()->isActive());
-    }
-    EXPECT_EQ(freed, 2); // destruction frees what was left
-    EXPECT_EQ(g_procSum, 5);
 }
