@@ -3,21 +3,11 @@
 
 #include "MainWindowHarness.h"
 
-#include "CampaignFile.h"
-
-#include <QFile>
-
 #include <sqlite3.h>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray Bytes(const QString& Path)
-{
-    QFile f(Path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // A campaign in a rollback journal, as files of other SQLite tools are; its connection closed.
 void ToRollbackJournal(TCampaignFile& C)
@@ -30,10 +20,7 @@ void ToRollbackJournal(TCampaignFile& C)
 }
 
 // The file's write version: 1 for a rollback journal, 2 for the write-ahead log.
-int JournalFormat(const QString& Path)
-{
-    return int(Bytes(Path).at(18));
-}
+int JournalFormat(const QString& Path) { return int(FileBytes(Path).at(18)); }
 
 QString Indexes(const QString& Path)
 {
@@ -63,10 +50,7 @@ TEST_F(StartUpSafety, AnAcceptedFileGoesToTheLogAndGetsTheLookUpIndexes)
     TCampaignFile Campaign;
     ToRollbackJournal(Campaign);
     ASSERT_EQ(JournalFormat(Campaign.Path), 1);
-    H.SaveSettings(Campaign.Path);
-    TFMain* Main = H.Start();
-    EXPECT_EQ(H.Dlg.Count(), 0) << H.Dlg.Texts().join(u'\n').toStdString();
-    EXPECT_EQ(Main->PanelText(0), QStringLiteral("Conectado"));
+    EXPECT_EQ(H.StartOn(Campaign)->PanelText(0), QStringLiteral("Conectado")) << H.Boxes();
     H.Stop();
     EXPECT_EQ(JournalFormat(Campaign.Path), 2);
     EXPECT_EQ(Indexes(Campaign.Path), QStringLiteral("IX_Cruza_DUPD,IX_Etiqueta_Cruza_NC_REP"));
@@ -79,7 +63,7 @@ TEST_F(StartUpSafety, ARefusedFileIsLeftAsItWasAndAReadFileConnects)
     Newer.Exec(QStringLiteral("UPDATE Configuracao SET versao_db = '02.006'"));
     ToRollbackJournal(Newer);
     ToRollbackJournal(Read);
-    const QByteArray before = Bytes(Newer.Path);
+    const QByteArray before = FileBytes(Newer.Path);
     sqlite3* reader = nullptr;
     ASSERT_EQ(sqlite3_open(Read.Path.toUtf8().constData(), &reader), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(reader, "BEGIN; SELECT count(*) FROM Cruza;", nullptr, nullptr, nullptr), SQLITE_OK);
@@ -87,9 +71,9 @@ TEST_F(StartUpSafety, ARefusedFileIsLeftAsItWasAndAReadFileConnects)
         H.SaveSettings(path);
         H.Dlg.Clear();
         EXPECT_EQ(H.Start()->PanelText(0), connected ? QStringLiteral("Conectado") : QStringLiteral("Desconectado"));
-        EXPECT_EQ(H.Dlg.Count(), connected ? 0 : 1) << H.Dlg.Texts().join(u'\n').toStdString();
+        EXPECT_EQ(H.Dlg.Count(), connected ? 0 : 1) << H.Boxes();
         H.Stop();
     }
-    EXPECT_TRUE(Bytes(Newer.Path) == before);
+    EXPECT_TRUE(FileBytes(Newer.Path) == before);
     sqlite3_close(reader);
 }
