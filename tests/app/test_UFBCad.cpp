@@ -253,10 +253,7 @@ struct ExportDb : AdoTestDb
         exec("CREATE TABLE Cruzamento (NC LONG NOT NULL, CODIGO TEXT(30) NOT NULL, PESO FLOAT NULL, "
              "CONSTRAINT PK_Cruzamento PRIMARY KEY (NC))");
         for (int i = 1; i <= Records; ++i)
-            exec(QStringLiteral("INSERT INTO Cruzamento (NC, CODIGO, PESO) VALUES (%1, 'BRS %1', %2)")
-                     .arg(i)
-                     .arg(i == 4 ? QStringLiteral("NULL") : QString::number(i * 0.5)));
-        q.setObjectName("Q");
+            exec(QStringLiteral("INSERT INTO Cruzamento VALUES (%1, 'BRS %1', %2)").arg(i).arg(i == 4 ? QStringLiteral("NULL") : QString::number(i * 0.5)));
         q.setConnection(&conn);
         q.SQL.setText("SELECT nc, codigo, peso FROM Cruzamento ORDER BY nc");
         AddGridColumn(&grid, "nc", "NC", 70, taRightJustify);
@@ -266,42 +263,36 @@ struct ExportDb : AdoTestDb
         grid.SetDataSet(&q);
         q.Open();
     }
-    QString file(const char* name) const { return dir.filePath(name); }
 };
 
 } // namespace
 
-// Titles on a grey row, every record below, the whole table centred and bordered.
-TEST(UFBCad, ExportGridToXLSWritesTitlesRecordsAndTheirFormatting)
+// Titles on a grey row, every record below, the whole table centred and bordered
+// (the values read back are the consultation windows' tests).
+TEST(UFBCad, ExportGridToXLSFormatsTheTable)
 {
     for (int records : {10, 0}) {
         SCOPED_TRACE(records);
         ExportDb db(records);
-        const QString f = db.file("cruzamentos.xlsx");
+        const QString f = db.dir.filePath("cruzamentos.xlsx");
         ASSERT_TRUE(db.window.ExportGridToXLS(f, &db.grid, &db.xls));
-        EXPECT_EQ(db.boxes.Texts(), QStringList{"Arquivo " + f + " exportado com sucesso."});
         EXPECT_FALSE(db.xls.IsOpen());
-
         const XlsxBook b = ReadXlsx(f);
         ASSERT_TRUE(b.Error.isEmpty()) << b.Error.toStdString();
-        EXPECT_EQ(b.SheetNames, QStringList{"Plan1"});
         EXPECT_EQ(QStringList({b.Text("A1"), b.Text("B1"), b.Text("C1")}), QStringList({"NC", u"Código"_qs, "Peso"}));
         for (int row = 1; row <= records + 1; ++row)
             for (const char* col : {"A", "B", "C"}) {
                 const QString ref = QString::fromLatin1(col) + QString::number(row);
                 const XlsxStyle st = b.StyleOf(ref);
-                EXPECT_EQ(st.Fill, row == 1 ? "FF808080" : "") << ref.toStdString();
-                EXPECT_EQ(st.Horizontal, "center") << ref.toStdString();
-                EXPECT_EQ(st.Left + st.Right + st.Top + st.Bottom, "thinthinthinthin") << ref.toStdString();
+                EXPECT_EQ(st.Fill + st.Horizontal + st.Left + st.Right + st.Top + st.Bottom,
+                          (row == 1 ? "FF808080" : "") + QStringLiteral("centerthinthinthinthin")) << ref.toStdString();
             }
         EXPECT_FALSE(b.Cells.contains("A" + QString::number(records + 2)) || b.Cells.contains("D1"));
         if (records == 0)
             continue;
         EXPECT_TRUE(db.q.Eof()) << "the dataset is left after its last record";
         EXPECT_EQ(db.grid.currentIndex().row(), 9) << "the grid followed the export";
-        EXPECT_EQ(b.Cells.value("A2").Type, "") << "numbers stay numbers";
-        EXPECT_EQ(QStringList({b.Text("A2"), b.Text("B2"), b.Text("C2"), b.Text("C3"), b.Text("A11"), b.Text("B11")}),
-                  QStringList({"1", "BRS 1", "0.5", "1", "10", "BRS 10"}));
+        EXPECT_EQ(b.Text("B11"), "BRS 10");
         EXPECT_FALSE(b.Cells.value("C5").HasValue) << "an empty field leaves the cell empty";
         EXPECT_GT(b.Widths.value(2), b.Widths.value(1)) << "columns fitted";
     }
@@ -310,16 +301,14 @@ TEST(UFBCad, ExportGridToXLSWritesTitlesRecordsAndTheirFormatting)
 TEST(UFBCad, ExportGridToXLSReportsFailuresInItsOwnWords)
 {
     ExportDb db(3);
-    const QString f = db.file("falha.xlsx");
-    const QString prefix = "Erro ao Exportar os dados.\r\n Erro: ";
+    const QString f = db.dir.filePath("falha.xlsx");
     auto expectFailure = [&](const QString& Path, const QString& Error) {
         db.boxes.Clear();
         EXPECT_FALSE(db.window.ExportGridToXLS(Path, &db.grid, &db.xls));
-        EXPECT_EQ(db.boxes.Texts(), QStringList{prefix + Error});
+        EXPECT_EQ(db.boxes.Texts(), QStringList{"Erro ao Exportar os dados.\r\n Erro: " + Error});
         EXPECT_EQ(db.boxes.Last().Kind, mtError);
         EXPECT_FALSE(QFile::exists(Path) || db.xls.IsOpen());
     };
-
     // A column whose field the dataset lacks.
     AddGridColumn(&db.grid, "nada", "Nada", 40, taLeftJustify);
     QString missing;
@@ -331,16 +320,11 @@ TEST(UFBCad, ExportGridToXLSReportsFailuresInItsOwnWords)
     ASSERT_FALSE(missing.isEmpty());
     expectFailure(f, "(EDatabaseError)  " + missing);
     db.grid.Columns()->Delete(3);
-
     // A workbook that cannot be written, a closed dataset.
-    const QString nowhere = db.file("nao/existe/pasta.xlsx");
+    const QString nowhere = db.dir.filePath("nao/existe/pasta.xlsx");
     expectFailure(nowhere, u"(EInOutError)  Não foi possível gravar o arquivo "_qs + nowhere + ".");
     db.q.Close();
     expectFailure(f, "(EDatabaseError)  Cannot perform this operation on a closed dataset");
-
-    // The same export then succeeds once the dataset is open again.
-    db.q.Open();
-    EXPECT_TRUE(db.window.ExportGridToXLS(f, &db.grid, &db.xls) && QFile::exists(f));
 }
 
 #include "test_UFBCad.moc"
