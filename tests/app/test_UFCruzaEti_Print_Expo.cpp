@@ -321,45 +321,18 @@ TEST_F(EtiquetasImpressao, FileReadBackByteForByte)
     EXPECT_FALSE(W->Wait->Frame()->isVisible());
 }
 
-TEST_F(EtiquetasImpressao, OverwriteQuestionBothWays)
+// The overwrite question both ways; a failed write and values the file cannot carry leave the old file whole.
+TEST_F(EtiquetasImpressao, ExportKeepsTheOldFileUnlessItIsReallyReplaced)
 {
     ASSERT_NO_FATAL_FAILURE(Open({{101, 2}}));
     Build();
-    const QString path = Campaign->Dir.filePath(QStringLiteral("old.csv"));
+    const QString folder = Campaign->Dir.filePath(QStringLiteral("fechada")), path = folder + QStringLiteral("/etiquetas.csv");
+    ASSERT_TRUE(QDir().mkdir(folder));
     ASSERT_NO_FATAL_FAILURE(Write(path));
     H.Dlg.Answer({mrNo, mrYes});
-    Export(QStringLiteral("old.csv"));
+    Export(QStringLiteral("fechada/etiquetas.csv"));
     EXPECT_NE(H.Dlg.Last().Buttons.value(H.Dlg.Last().EffectiveDefault()).ModalResult, mrNo);
     EXPECT_EQ(FileBytes(path), QByteArray("antigo\r\n"));
-    EXPECT_FALSE(W->Wait->Frame()->isVisible());
-    Export(QStringLiteral("old.csv"));
-    EXPECT_TRUE(FileBytes(path).startsWith("PLANEJAMENTO;NC;"));
-    const QString ask = QStringLiteral("O arquivo [") + path + QStringLiteral("] já existe.\r\nSobrescrever?");
-    EXPECT_EQ(H.Dlg.Texts(), (QStringList{ask, ask, QStringLiteral("Dados exportado com sucesso.\r\n") + path}));
-    EXPECT_EQ(QDir(Campaign->Dir.path()).entryList({QStringLiteral("old*")}, QDir::Files), QStringList{"old.csv"});
-}
-
-TEST_F(EtiquetasImpressao, ValuesTheFileCannotCarryAreRefusedByRowAndColumn)
-{
-    ASSERT_NO_FATAL_FAILURE(Open({{101, 2, QStringLiteral("Plano;A")}}));
-    Campaign->Exec(QStringLiteral("UPDATE Parental SET codigo = 'PAR' || CHAR(10) || '1' WHERE id = 2000002"));
-    Build();
-    const QString path = Export(QStringLiteral("recusado.csv"));
-    ASSERT_EQ(H.Dlg.Count(), 1);
-    // Every planning cell, and the father's code on row 4 ("PAI: PAR\n1").
-    EXPECT_TRUE(Boxes().contains(QStringLiteral("Linha 1, coluna PLANEJAMENTO"))) << Boxes().toStdString();
-    EXPECT_TRUE(Boxes().contains(QStringLiteral("Linha 4, coluna CODIGO"))) << Boxes().toStdString();
-    EXPECT_FALSE(Boxes().contains(QStringLiteral("Linha 3, coluna CODIGO"))) << Boxes().toStdString();
-    EXPECT_FALSE(QFile::exists(path));
-}
-
-TEST_F(EtiquetasImpressao, AFailedWriteLeavesTheOldFileWhole)
-{
-    ASSERT_NO_FATAL_FAILURE(Open({{101, 2}}));
-    Build();
-    const QString folder = Campaign->Dir.filePath(QStringLiteral("fechada"));
-    ASSERT_TRUE(QDir().mkdir(folder));
-    ASSERT_NO_FATAL_FAILURE(Write(folder + QStringLiteral("/etiquetas.csv")));
     // Permissions do not bind the superuser; an immutable folder does.
     const auto lock = [&folder](bool On) {
         if (::geteuid() == 0)
@@ -367,14 +340,27 @@ TEST_F(EtiquetasImpressao, AFailedWriteLeavesTheOldFileWhole)
         return QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | (On ? QFile::Permissions() : QFile::WriteOwner));
     };
     ASSERT_TRUE(lock(true));
-    const auto unlock = qScopeGuard([&] { lock(false); });
-    H.Dlg.Answer(mrYes);
+    auto unlock = qScopeGuard([&] { lock(false); });
     Export(QStringLiteral("fechada/etiquetas.csv"));
-    ASSERT_EQ(H.Dlg.Count(), 2);
+    ASSERT_EQ(H.Dlg.Count(), 3);
     EXPECT_TRUE(H.Dlg.Last().Text.startsWith(QStringLiteral("Erro ao exportar arquivo.\r\n")));
-    EXPECT_EQ(FileBytes(folder + QStringLiteral("/etiquetas.csv")), QByteArray("antigo\r\n"));
+    EXPECT_EQ(FileBytes(path), QByteArray("antigo\r\n"));
     EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{"etiquetas.csv"});
     EXPECT_FALSE(W->Wait->Frame()->isVisible());
+    unlock.dismiss();
+    ASSERT_TRUE(lock(false));
+
+    // Refused by row and column before any question: every planning cell, and the father's code on row 4 ("PAI: PAR\n1").
+    Campaign->Exec(QStringLiteral("UPDATE Planejamento_Cruza SET planejamento = 'Plano;A'"));
+    Campaign->Exec(QStringLiteral("UPDATE Parental SET codigo = 'PAR' || CHAR(10) || '1' WHERE id = 2000002"));
+    Build();
+    H.Dlg.Clear();
+    Export(QStringLiteral("fechada/etiquetas.csv"));
+    ASSERT_EQ(H.Dlg.Count(), 1);
+    EXPECT_TRUE(Boxes().contains(QStringLiteral("Linha 1, coluna PLANEJAMENTO"))) << Boxes().toStdString();
+    EXPECT_TRUE(Boxes().contains(QStringLiteral("Linha 4, coluna CODIGO"))) << Boxes().toStdString();
+    EXPECT_FALSE(Boxes().contains(QStringLiteral("Linha 3, coluna CODIGO"))) << Boxes().toStdString();
+    EXPECT_EQ(FileBytes(path), QByteArray("antigo\r\n"));
 }
 
 TEST_F(EtiquetasImpressao, AFailedBuildIsReportedAndLeavesTheSheetReady)
