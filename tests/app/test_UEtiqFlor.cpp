@@ -49,19 +49,6 @@ TEST_F(EtiqFlor, SequenceOfAnEan13Label)
     EXPECT_EQ(Dlg.Count(), 0);
 }
 
-TEST_F(EtiqFlor, CrossingsNotWrittenOff)
-{
-    const qint64 A = Campaign.Info.FirstLabel;
-    const qint64 B = Campaign.Info.LastLabel;
-    AddCrossing(A, 1, "X");
-    AddCrossing(A, 2, "M");
-    AddCrossing(B, 1, "A");
-    AddCrossing(B + 1, 1, "X");
-    EXPECT_EQ(Campaign.Rows(QStringLiteral("SELECT n.nc_rep, n.seq, n.status FROM (") + Etiq.SQLCruzaNaoBaixada()
-                            + QStringLiteral(") n ORDER BY n.nc_rep")),
-              QStringLiteral("%1|2|M;%2|1|A").arg(A).arg(B));
-}
-
 TEST_F(EtiqFlor, LostConnection)
 {
     Campaign.Conn.Close();

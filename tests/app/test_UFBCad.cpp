@@ -80,14 +80,6 @@ using MainWindow = TMdiMainWindow;
 
 void freeClosed() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
-// Counts its own destruction.
-struct Tracked : TObject
-{
-    explicit Tracked(int* Count) : count(Count) {}
-    ~Tracked() override { ++*count; }
-    int* count;
-};
-
 } // namespace
 
 TEST(UFBCad, ButtonsStayAtTheBottomRight)
@@ -129,13 +121,6 @@ TEST(UFBCad, CloseActionsAndShowingOnce)
 {
     MainWindow m;
     TFTestCad* w = ShowMDIChild<TFTestCad>(false, true);
-    QPointer<TFTestCad> win = w;
-    w->closeAction = caNone;
-    w->Close();
-    freeClosed();
-    ASSERT_FALSE(win.isNull());
-    EXPECT_TRUE(MDISubWindowOf(w)->isVisible());
-
     w->closeAction = caMinimize;
     w->Close();
     EXPECT_TRUE(MDISubWindowOf(w)->isMinimized());
@@ -165,18 +150,10 @@ TEST(UFBCad, ValidateFieldsWalksTheListAndStopsAtTheFirstFailure)
     w.refuse = "c";
     EXPECT_FALSE(w.ValidateFields());
     EXPECT_EQ(w.validated, (QStringList{"a", "b", "c"}));
-
-    // The base window validates anything; the list's objects go with it.
-    int freed = 0;
-    {
-        TFBCad base;
-        base.EditorNames->Add("BConfirm");
-        EXPECT_TRUE(base.ValidateFields());
-        base.EditorNames->AddObject("a", new Tracked(&freed));
-        base.EditorNames->AddObject("b", nullptr);
-        base.EditorNames->AddObject("c", new Tracked(&freed));
-    }
-    EXPECT_EQ(freed, 2);
+    // The base window validates anything.
+    TFBCad base;
+    base.EditorNames->Add("BConfirm");
+    EXPECT_TRUE(base.ValidateFields());
 }
 
 // The editors that hold a value, typed, in a real INSERT and UPDATE.
