@@ -337,10 +337,25 @@ TEST_F(ImportCSV, DeleteAllGuards)
         EXPECT_EQ(H.Dlg.Texts(), c.Msg.isEmpty() ? QStringList() : QStringList{c.Msg}) << c.Kind;
     }
     EXPECT_EQ(Campaign->Count(QStringLiteral("Parental")), Campaign->Info.Parentals);
-
-    // Without labels and crossings the executors go, after Yes.
     Campaign->Exec(QStringLiteral("DELETE FROM Cruza"));
     Campaign->Exec(QStringLiteral("DELETE FROM Etiqueta_Cruza"));
+
+    // A returned campaign neither imports nor deletes.
+    const QString refused = QStringLiteral("O Banco de Dados está com Status SOMENTE CONSULTA.\r\nSomente a opção EXPORTAR está disponível.");
+    const QString stored = Campaign->Rows(QStringLiteral("SELECT id, nome FROM Emasculador"));
+    Campaign->Exec(QStringLiteral("UPDATE Configuracao SET tal_lock = 2"));
+    FMain->AppConfig->ReadConfig();
+    H.Dlg.Clear();
+    Load(1, TMasterSheets::Executors(7));
+    Confirm();
+    LoadStored(1, 1);
+    Confirm();
+    EXPECT_EQ(H.Dlg.Texts(), QStringList(2, refused));
+    EXPECT_EQ(Campaign->Rows(QStringLiteral("SELECT id, nome FROM Emasculador")), stored);
+
+    // Without labels and crossings the executors go, after Yes.
+    Campaign->Exec(QStringLiteral("UPDATE Configuracao SET tal_lock = 1"));
+    FMain->AppConfig->ReadConfig();
     LoadStored(1, 1);
     H.Dlg.Clear();
     Confirm({mrNo});
@@ -354,8 +369,10 @@ TEST_F(ImportCSV, DeleteAllGuards)
     EXPECT_FALSE(W->BConfirm->isEnabled());
 }
 
+// A returned campaign still exports.
 TEST_F(ImportCSV, ExportAndModelFilesByteForByte)
 {
+    Options.TalLock = 2;
     Open();
     Choose(1, 2);
     Click(W->BLoadFile);
@@ -404,27 +421,6 @@ TEST_F(ImportCSV, ExportAndModelFilesByteForByte)
         EXPECT_EQ(H.Dlg.Texts(), (QStringList{QStringLiteral("Modelo gerado com sucesso."),
                                               QStringLiteral(" Não é possível sobrescrever o arquivo [") + path + QStringLiteral("]. ")}));
     }
-}
-
-TEST_F(ImportCSV, ReadOnlyCampaignOnlyExports)
-{
-    Options.TalLock = 2;
-    Open();
-    const QString refused = QStringLiteral("O Banco de Dados está com Status SOMENTE CONSULTA.\r\nSomente a opção EXPORTAR está disponível.");
-    Load(1, TMasterSheets::Executors(7));
-    Confirm();
-    Campaign->Exec(QStringLiteral("DELETE FROM Cruza"));
-    Campaign->Exec(QStringLiteral("DELETE FROM Etiqueta_Cruza"));
-    LoadStored(1, 1);
-    Confirm();
-    EXPECT_EQ(Campaign->Count(QStringLiteral("Emasculador")), Campaign->Info.Executors);
-    LoadStored(1, 2);
-    const QString out = Campaign->Dir.filePath(QStringLiteral("ro.csv"));
-    H.Files.Answer(out);
-    Click(W->BLoadFile);
-    Confirm();
-    EXPECT_EQ(H.Dlg.Texts(), (QStringList{refused, refused, QStringLiteral("Dados exportados com sucesso.")}));
-    EXPECT_TRUE(FileBytes(out).startsWith("CODIGO;NOME;\r\n1;"));
 }
 
 } // namespace
