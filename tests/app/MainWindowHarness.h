@@ -21,12 +21,8 @@
 
 #include <ostream>
 
-// Readable texts in assertion messages.
+// Readable texts in assertion messages (lists print as lists of them).
 inline void PrintTo(const QString& S, std::ostream* Os) { *Os << '"' << S.toStdString() << '"'; }
-inline void PrintTo(const QStringList& L, std::ostream* Os)
-{
-    *Os << '{' << L.join(QStringLiteral("\", \"")).prepend(u'"').append(u'"').toStdString() << '}';
-}
 
 class TMainWindowHarness
 {

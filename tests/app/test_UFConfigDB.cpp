@@ -93,13 +93,11 @@ TEST_F(ConfigDB, DisconnectUnloadsTheConfigurationAndADeclinedOneChecksAgain)
     EXPECT_TRUE(FConfigDB->BLoadDBFile->isEnabled());
     EXPECT_EQ(FileBytes(H.SettingsFile()), Settings);
 
-    // Connecting again checks, saves and loads again.
+    // Connecting again loads again.
     FConfigDB->BConfirm->click();
     EXPECT_EQ(State(Main), QStringLiteral("Desconectar|Conectado|%1|%1").arg(Campaign.Path));
-    EXPECT_EQ(FileBytes(H.SettingsBase() + QStringLiteral(".bkp")), Settings);
-    QFile::remove(H.SettingsBase() + QStringLiteral(".bkp"));
 
-    // An open dataset: No keeps the connection, and it is still checked and saved; Yes closes it.
+    // An open dataset: No keeps the connection; Yes closes it.
     TADOQuery Open;
     Open.setConnection(DM->Conn);
     Open.SQL.setText(QStringLiteral("SELECT * FROM Parental"));
@@ -107,7 +105,6 @@ TEST_F(ConfigDB, DisconnectUnloadsTheConfigurationAndADeclinedOneChecksAgain)
     H.Dlg.Answer({mrNo, mrYes});
     FConfigDB->BConfirm->click();
     EXPECT_EQ(State(Main), QStringLiteral("Desconectar|Conectado|%1|%1").arg(Campaign.Path));
-    EXPECT_TRUE(QFile::exists(H.SettingsBase() + QStringLiteral(".bkp")));
     FConfigDB->BConfirm->click();
     EXPECT_EQ(H.Dlg.Texts(), QStringList(2, Ask));
     EXPECT_FALSE(DM->Conn->Connected() || Open.Active() || Main->AppConfig->Loaded);
