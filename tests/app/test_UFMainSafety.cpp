@@ -22,21 +22,6 @@ void ToRollbackJournal(TCampaignFile& C)
 // The file's write version: 1 for a rollback journal, 2 for the write-ahead log.
 int JournalFormat(const QString& Path) { return int(FileBytes(Path).at(18)); }
 
-QString Indexes(const QString& Path)
-{
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(Path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, "SELECT group_concat(name, ',') FROM (SELECT name FROM sqlite_master WHERE type = 'index' "
-                           "AND name LIKE 'IX!_%' ESCAPE '!' ORDER BY name)", -1, &st, nullptr);
-    QString out;
-    if (sqlite3_step(st) == SQLITE_ROW && sqlite3_column_text(st, 0))
-        out = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return out;
-}
-
 } // namespace
 
 class StartUpSafety : public testing::Test
@@ -53,7 +38,9 @@ TEST_F(StartUpSafety, AnAcceptedFileGoesToTheLogAndGetsTheLookUpIndexes)
     EXPECT_EQ(H.StartOn(Campaign)->PanelText(0), QStringLiteral("Conectado")) << H.Boxes();
     H.Stop();
     EXPECT_EQ(JournalFormat(Campaign.Path), 2);
-    EXPECT_EQ(Indexes(Campaign.Path), QStringLiteral("IX_Cruza_DUPD,IX_Etiqueta_Cruza_NC_REP"));
+    Campaign.Conn.Open();
+    EXPECT_EQ(Campaign.Rows(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND name LIKE 'IX!_%' ESCAPE '!' "
+                                           "ORDER BY name")), QStringLiteral("IX_Cruza_DUPD;IX_Etiqueta_Cruza_NC_REP"));
 }
 
 // Refused, a file is left byte for byte; another program reading a file holds no start-up off.
