@@ -57,13 +57,3 @@ TEST_F(EtiqFlor, LostConnection)
     ASSERT_EQ(Dlg.Count(), 2);   // one box per call
     EXPECT_TRUE(Dlg.Last().Text.startsWith(QStringLiteral("Erro ao buscar Maior Seq.\r\nErro: ")));
 }
-
-TEST(InfoFlor, ClearEtiqFlorRec)
-{
-    TInfoFlor Info;
-    Info.nc = Info.nc_mae = Info.nc_pai = 12;
-    Info.codigo_mae = Info.planejamento = Info.codigo_pai = Info.codigo_cruza = QStringLiteral("x");
-    ClearEtiqFlorRec(&Info);
-    EXPECT_EQ((QList<qint64>{Info.nc, Info.nc_mae, Info.nc_pai}), (QList<qint64>{0, 0, 0}));
-    EXPECT_EQ((QStringList{Info.codigo_mae, Info.planejamento, Info.codigo_pai, Info.codigo_cruza}), QStringList(4, QString()));
-}
