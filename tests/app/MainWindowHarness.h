@@ -1,10 +1,10 @@
 #pragma once
 
-// The program's start-up inside a test process: the main window and the data
-// module made in the program's order, every box, file dialog and sound
-// recorded. The settings file is kept in a temporary folder of the harness's
-// own, so each test starts like a first run.
+// The program's start-up inside a test process, in the program's order; every
+// box, file dialog and sound recorded; the settings file in a folder of the
+// harness's own, so each test starts like a first run.
 
+#include "CampaignFile.h"
 #include "UAppConfig.h"
 #include "UDM.h"
 #include "UFConfigDB.h"
@@ -21,12 +21,8 @@
 
 #include <ostream>
 
-// Readable texts in assertion messages.
+// Readable texts in assertion messages (lists print as lists of them).
 inline void PrintTo(const QString& S, std::ostream* Os) { *Os << '"' << S.toStdString() << '"'; }
-inline void PrintTo(const QStringList& L, std::ostream* Os)
-{
-    *Os << '{' << L.join(QStringLiteral("\", \"")).prepend(u'"').append(u'"').toStdString() << '}';
-}
 
 class TMainWindowHarness
 {
@@ -54,6 +50,16 @@ public:
         return FMain;
     }
 
+    // The program started on Campaign, changed first by SQL when given.
+    TFMain* StartOn(TCampaignFile& Campaign, const QString& SQL = QString())
+    {
+        if (!SQL.isEmpty())
+            Campaign.Exec(SQL);
+        SaveSettings(Campaign.Path);
+        return Start();
+    }
+    std::string Boxes() const { return Dlg.Texts().join(u'\n').toStdString(); }
+
     void Stop()
     {
         delete FMain;
@@ -62,7 +68,7 @@ public:
         Settle();
     }
 
-    // Runs what the event loop has queued, closed windows' deletion included.
+    // What the event loop has queued, closed windows' deletion included.
     static void Settle()
     {
         QCoreApplication::sendPostedEvents();

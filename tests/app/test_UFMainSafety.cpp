@@ -3,21 +3,11 @@
 
 #include "MainWindowHarness.h"
 
-#include "CampaignFile.h"
-
-#include <QFile>
-
 #include <sqlite3.h>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray Bytes(const QString& Path)
-{
-    QFile f(Path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // A campaign in a rollback journal, as files of other SQLite tools are; its connection closed.
 void ToRollbackJournal(TCampaignFile& C)
@@ -30,25 +20,7 @@ void ToRollbackJournal(TCampaignFile& C)
 }
 
 // The file's write version: 1 for a rollback journal, 2 for the write-ahead log.
-int JournalFormat(const QString& Path)
-{
-    return int(Bytes(Path).at(18));
-}
-
-QString Indexes(const QString& Path)
-{
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(Path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db, "SELECT group_concat(name, ',') FROM (SELECT name FROM sqlite_master WHERE type = 'index' "
-                           "AND name LIKE 'IX!_%' ESCAPE '!' ORDER BY name)", -1, &st, nullptr);
-    QString out;
-    if (sqlite3_step(st) == SQLITE_ROW && sqlite3_column_text(st, 0))
-        out = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return out;
-}
+int JournalFormat(const QString& Path) { return int(FileBytes(Path).at(18)); }
 
 } // namespace
 
@@ -63,13 +35,12 @@ TEST_F(StartUpSafety, AnAcceptedFileGoesToTheLogAndGetsTheLookUpIndexes)
     TCampaignFile Campaign;
     ToRollbackJournal(Campaign);
     ASSERT_EQ(JournalFormat(Campaign.Path), 1);
-    H.SaveSettings(Campaign.Path);
-    TFMain* Main = H.Start();
-    EXPECT_EQ(H.Dlg.Count(), 0) << H.Dlg.Texts().join(u'\n').toStdString();
-    EXPECT_EQ(Main->PanelText(0), QStringLiteral("Conectado"));
+    EXPECT_EQ(H.StartOn(Campaign)->PanelText(0), QStringLiteral("Conectado")) << H.Boxes();
     H.Stop();
     EXPECT_EQ(JournalFormat(Campaign.Path), 2);
-    EXPECT_EQ(Indexes(Campaign.Path), QStringLiteral("IX_Colheita_DUPD,IX_Colheita_LOTE,IX_Cruza_DUPD,IX_Cruza_STATUS,IX_Etiqueta_Cruza_NC_REP"));
+    Campaign.Conn.Open();
+    EXPECT_EQ(Campaign.Rows(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND name LIKE 'IX!_%' ESCAPE '!' "
+                                           "ORDER BY name")), QStringLiteral("IX_Colheita_DUPD;IX_Colheita_LOTE;IX_Cruza_DUPD;IX_Cruza_STATUS;IX_Etiqueta_Cruza_NC_REP"));
 }
 
 // Refused, a file is left byte for byte; another program reading a file holds no start-up off.
@@ -79,7 +50,7 @@ TEST_F(StartUpSafety, ARefusedFileIsLeftAsItWasAndAReadFileConnects)
     Newer.Exec(QStringLiteral("UPDATE Configuracao SET versao_db = '02.006'"));
     ToRollbackJournal(Newer);
     ToRollbackJournal(Read);
-    const QByteArray before = Bytes(Newer.Path);
+    const QByteArray before = FileBytes(Newer.Path);
     sqlite3* reader = nullptr;
     ASSERT_EQ(sqlite3_open(Read.Path.toUtf8().constData(), &reader), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(reader, "BEGIN; SELECT count(*) FROM Cruza;", nullptr, nullptr, nullptr), SQLITE_OK);
@@ -87,9 +58,9 @@ TEST_F(StartUpSafety, ARefusedFileIsLeftAsItWasAndAReadFileConnects)
         H.SaveSettings(path);
         H.Dlg.Clear();
         EXPECT_EQ(H.Start()->PanelText(0), connected ? QStringLiteral("Conectado") : QStringLiteral("Desconectado"));
-        EXPECT_EQ(H.Dlg.Count(), connected ? 0 : 1) << H.Dlg.Texts().join(u'\n').toStdString();
+        EXPECT_EQ(H.Dlg.Count(), connected ? 0 : 1) << H.Boxes();
         H.Stop();
     }
-    EXPECT_TRUE(Bytes(Newer.Path) == before);
+    EXPECT_TRUE(FileBytes(Newer.Path) == before);
     sqlite3_close(reader);
 }
