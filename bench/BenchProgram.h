@@ -12,12 +12,14 @@
 #include "XMediaPlayer.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 
 // The program without its window: the main window (hidden), the data module
@@ -67,10 +69,28 @@ struct TBenchProgram : TBenchHost
     ~TBenchProgram() { delete W; }
 };
 
+// A run's own copy of a built campaign file, in Dir, removed with its log
+// when the run is over (declare it before what opens it).
+struct TRunFile
+{
+    QString Path;
+    TRunFile(const QTemporaryDir& Dir, const QString& Built)
+    {
+        static int copies = 0;
+        Path = Dir.filePath(QStringLiteral("run%1.mdb").arg(++copies));
+        QFile::copy(Built, Path);
+    }
+    ~TRunFile()
+    {
+        for (const char* suffix : {"", "-wal", "-shm"})
+            QFile::remove(Path + QLatin1String(suffix));
+    }
+};
+
 // Runs the registered benchmarks with an application object (offscreen
 // unless a platform is chosen) and Dir made for their files.
 inline int BenchMain(int argc, char** argv, std::unique_ptr<QTemporaryDir>& Dir,
-                     benchmark::BenchmarkReporter* Reporter = nullptr)
+                     benchmark::BenchmarkReporter* Reporter = nullptr, const std::function<void()>& Prepare = {})
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -79,6 +99,8 @@ inline int BenchMain(int argc, char** argv, std::unique_ptr<QTemporaryDir>& Dir,
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
+    if (Prepare)
+        Prepare();
     if (Reporter)
         benchmark::RunSpecifiedBenchmarks(Reporter);
     else

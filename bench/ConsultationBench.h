@@ -121,16 +121,5 @@ inline void PrintPlan(const QString& Path, const QString& Title, const QString& 
 // campaigns, Prepare (plans printed, benchmarks registered) before the runs.
 inline int ConsBenchMain(int argc, char** argv, std::unique_ptr<QTemporaryDir>& Dir, const std::function<void()>& Prepare)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    Dir = std::make_unique<QTemporaryDir>();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    Prepare();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    Dir.reset();
-    return 0;
+    return BenchMain(argc, argv, Dir, nullptr, Prepare);
 }

@@ -54,11 +54,10 @@ constexpr int Spare = 30000;
 std::unique_ptr<QTemporaryDir> Dir;
 
 // One campaign per size, built once; every run works on a fresh copy of it,
-// so that no run sees the crossings an earlier one registered.
+// so that no run sees the crossings an earlier one registered (TRunFile).
 QString CampaignPath(int Crossings)
 {
     static std::map<int, QString> built;
-    static int copies = 0;
     const int key = Crossings;
     if (!built.count(key)) {
         TCampaignOptions o;
@@ -68,21 +67,8 @@ QString CampaignPath(int Crossings)
         TCampaignBuilder::Build(path, o);
         built[key] = path;
     }
-    const QString copy = Dir->filePath(QStringLiteral("run%1.mdb").arg(++copies));
-    QFile::copy(built[key], copy);
-    return copy;
+    return built[key];
 }
-
-// A run's copy, removed when the run is over (declared before what opens it).
-struct TRunFile
-{
-    QString Path;
-    ~TRunFile()
-    {
-        for (const char* suffix : {"", "-wal", "-shm"})
-            QFile::remove(Path + QLatin1String(suffix));
-    }
-};
 
 std::vector<TFreeLabel> FreeLabels(TADOConnection* Conn)
 {
@@ -110,7 +96,7 @@ void Type(const QString& Text)
 void Registration(benchmark::State& State, bool StartUp)
 {
     const int crossings = int(State.range(0));
-    const TRunFile file{CampaignPath(crossings)};
+    const TRunFile file(*Dir, CampaignPath(crossings));
     TProgram p(file.Path, StartUp);
     std::vector<TFreeLabel> free = FreeLabels(DM->Conn);
     size_t next = 0;
@@ -185,7 +171,7 @@ sqlite3* OpenRaw(const QString& Path, int Flags)
 void Twin(benchmark::State& State, bool StartUp)
 {
     const int crossings = int(State.range(0));
-    const TRunFile file{CampaignPath(crossings)};
+    const TRunFile file(*Dir, CampaignPath(crossings));
     std::vector<TFreeLabel> free;
     {
         TADOConnection c;

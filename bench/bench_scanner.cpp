@@ -53,11 +53,10 @@ void Raw(sqlite3* Db, const QString& Sql)
 
 // One campaign per size and index choice, built once: N crossings (the last
 // Spare of them live ones on labels kept free of envelopes) and N envelopes,
-// filled with raw INSERT ... SELECT. Every run works on a fresh copy.
+// filled with raw INSERT ... SELECT. Every run works on a fresh copy (TRunFile).
 QString CampaignPath(int N)
 {
     static std::map<int, QString> built;
-    static int copies = 0;
     const int key = N;
     if (!built.count(key)) {
         TCampaignOptions o;
@@ -78,21 +77,8 @@ QString CampaignPath(int N)
         sqlite3_close(db);
         built[key] = path;
     }
-    const QString copy = Dir->filePath(QStringLiteral("run%1.mdb").arg(++copies));
-    QFile::copy(built[key], copy);
-    return copy;
+    return built[key];
 }
-
-// A run's copy, removed when the run is over (declared before what opens it).
-struct TRunFile
-{
-    QString Path;
-    ~TRunFile()
-    {
-        for (const char* suffix : {"", "-wal", "-shm"})
-            QFile::remove(Path + QLatin1String(suffix));
-    }
-};
 
 // The spare labels; with StartUp, the file first gets the indexes the program makes when it connects.
 std::vector<qint64> SpareLabels(const QString& Path, bool StartUp = false)
@@ -127,7 +113,7 @@ void Check(benchmark::State& State, int Boxes, const QString& Texts, int Done, i
 
 void BM_Envelope(benchmark::State& State)
 {
-    const TRunFile file{CampaignPath(int(State.range(0)))};
+    const TRunFile file(*Dir, CampaignPath(int(State.range(0))));
     const std::vector<qint64> labels = SpareLabels(file.Path);
     TBenchProgram<TFCruzaEti_Cad> p(file.Path, true);
     p.W->usua->setCurrentIndex(0);
@@ -147,7 +133,7 @@ void BM_Envelope(benchmark::State& State)
 
 void BM_WriteOff(benchmark::State& State)
 {
-    const TRunFile file{CampaignPath(int(State.range(0)))};
+    const TRunFile file(*Dir, CampaignPath(int(State.range(0))));
     const std::vector<qint64> labels = SpareLabels(file.Path);
     TBenchProgram<TFCruzaEti_Baixa_Cad> p(file.Path, true);
     p.W->usua->setCurrentIndex(0);
@@ -196,7 +182,7 @@ const char* const EnvelopeLookup =
 
 void BM_EnvelopeBare(benchmark::State& State)
 {
-    const TRunFile file{CampaignPath(int(State.range(0)))};
+    const TRunFile file(*Dir, CampaignPath(int(State.range(0))));
     const std::vector<qint64> labels = SpareLabels(file.Path, true);
     sqlite3* db = OpenBare(file.Path);
     {
@@ -247,7 +233,7 @@ void BM_EnvelopeBare(benchmark::State& State)
 
 void BM_WriteOffBare(benchmark::State& State)
 {
-    const TRunFile file{CampaignPath(int(State.range(0)))};
+    const TRunFile file(*Dir, CampaignPath(int(State.range(0))));
     const std::vector<qint64> labels = SpareLabels(file.Path, true);
     sqlite3* db = OpenBare(file.Path);
     {
