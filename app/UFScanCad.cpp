@@ -239,6 +239,8 @@ TXComboBox* TFScanCad::NewReverso(QWidget* Parent, const QRect& Geometry)
 void TFScanCad::BuildLabelField(QWidget* Parent, int LabelY, const QRect& Edit)
 {
     LNC_Lido = NewLabel(Parent, "LNC_Lido", QStringLiteral("Etiqueta a Excluir"), 10, LabelY);
+    // The longer caption ends before the field, in whatever font is in use.
+    LNC_Lido->move(qBound(2, Edit.x() - 4 - LNC_Lido->width(), 10), LabelY);
     LNC_Lido->setText(QStringLiteral("Etiqueta Lido"));
     NC_REP_LIDO = NewEdit(Parent, "NC_REP_LIDO", Edit, 13, true);
 }
