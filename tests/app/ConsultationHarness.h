@@ -29,8 +29,8 @@ protected:
     TFMain* Main = nullptr;
     TWindow* W = nullptr;
 
-    // Makes the campaign (Shape may change it first) and starts the program on it.
-    void Start(const std::function<void(TCampaignFile&)>& Shape = {})
+    // Makes the campaign (Shape may change it first), starts the program on it and opens the window from its menu action.
+    void Open(QAction* TFMain::*Action, const std::function<void(TCampaignFile&)>& Shape = {})
     {
         Campaign = std::make_unique<TCampaignFile>(Options);
         if (Shape)
@@ -38,19 +38,10 @@ protected:
         H.SaveSettings(Campaign->Path);
         Main = H.Start();
         ASSERT_TRUE(Main->AppConfig->Loaded) << H.Dlg.Texts().join(u'\n').toStdString();
-    }
-    // Opens the window from its menu action.
-    void OpenFrom(QAction* Action)
-    {
-        Action->trigger();
+        (Main->*Action)->trigger();
         H.Settle();
         W = Main->findChild<TWindow*>();
         ASSERT_TRUE(W && W->isVisible()) << H.Dlg.Texts().join(u'\n').toStdString();
-    }
-    void Open(QAction* TFMain::*Action, const std::function<void(TCampaignFile&)>& Shape = {})
-    {
-        ASSERT_NO_FATAL_FAILURE(Start(Shape));
-        OpenFrom(Main->*Action);
     }
 
     void Atualizar() { QTest::mouseClick(W->BConfirm, Qt::LeftButton); }

@@ -74,9 +74,7 @@ TEST_F(ColheitaCons, OpensWithTheSummaryAndSwitchesViewOnlyOnAtualizar)
     EXPECT_EQ(GridRows(), resumo);
     Atualizar();
     ExpectGrid(EnvelopeExpected);
-    // Every envelope of a crossed label is listed (the builder's executors are all listed).
     EXPECT_EQ(RowCount(GridRows()), Campaign->Info.Envelopes - Campaign->Info.EnvelopesWithoutCrossing);
-    EXPECT_GT(Campaign->Info.EnvelopesWrittenOff, 0);
     EXPECT_EQ(H.Dlg.Count(), 0);
 }
 
@@ -108,7 +106,6 @@ TEST_F(ColheitaCons, FailingQueryThenAnEmptyHarvestOfAReturnedCampaign)
     ASSERT_EQ(H.Dlg.Count(), 1);
     EXPECT_EQ(H.Dlg.Last().Kind, mtError);
     EXPECT_TRUE(H.Dlg.Last().Text.contains(QStringLiteral("Colheita"))) << H.Dlg.Last().Text.toStdString();
-    EXPECT_EQ(W->GCons->Columns()->Count(), 10);   // set up for the envelopes, without rows
     EXPECT_EQ(GridRows(), QString());
     EXPECT_EQ(W->LRegistro->text(), before);
     Campaign->Conn.Engine()->Exec(QStringLiteral("ALTER TABLE Colheita_Fora RENAME TO Colheita"));
@@ -128,7 +125,6 @@ TEST_F(ColheitaCons, ExportReadBackAndExistingFileRefused)
     Atualizar();
     const QString file = Campaign->Dir.filePath(QStringLiteral("envelopes.xls"));
     EXPECT_EQ(Export(file), ShownRows());
-    EXPECT_EQ(H.Files.Last().Filter, QStringLiteral("Arquivo MS-Excel|*.xls|Todos Arquivos|*.*"));
     EXPECT_EQ(ReadXlsx(file).Cells.value(QStringLiteral("H2")).Type, QString());   // seed counts stay numbers
 
     auto bytes = [&] { QFile f(file); return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(); };
@@ -138,18 +134,4 @@ TEST_F(ColheitaCons, ExportReadBackAndExistingFileRefused)
     QTest::mouseClick(W->BExportar, Qt::LeftButton);
     EXPECT_EQ(H.Dlg.Texts(), QStringList{QStringLiteral("O arquivo ") + file + QStringLiteral(" já existe.")});
     EXPECT_EQ(bytes(), saved);
-}
-
-// The grid fills the window down to the buttons, the count below it, also maximised.
-TEST_F(ColheitaCons, GridAndCountFollowTheWindow)
-{
-    ASSERT_NO_FATAL_FAILURE(Open());
-    for (int pass = 0; pass < 2; ++pass) {
-        const QRect grid = W->GCons->geometry(), count = W->LRegistro->geometry();
-        EXPECT_EQ(grid.right(), W->BClose->geometry().right());
-        EXPECT_EQ(grid.bottom() + 1 + 4, W->BExportar->y());
-        EXPECT_TRUE(count.x() == grid.x() && count.y() > grid.bottom() && count.bottom() < W->height());
-        W->parentWidget()->showMaximized();
-        H.Settle();
-    }
 }

@@ -39,7 +39,7 @@ protected:
         Options.Labels = 80;
         Options.Crossings = 30;
         Options.TalLock = 2;   // a returned file: the consultations still open
-        ASSERT_NO_FATAL_FAILURE(Start([this](TCampaignFile& C) {
+        ASSERT_NO_FATAL_FAILURE(Open(&TFMain::LCRUZA_PLANEJADO_CONS, [this](TCampaignFile& C) {
             const QStringList free = C.Rows(QStringLiteral("SELECT pc.nc FROM Planejamento_Cruza pc WHERE NOT EXISTS (SELECT 1 FROM Etiqueta_Cruza e "
                                                            "JOIN Cruza c ON c.nc_rep = e.nc_rep WHERE e.nc = pc.nc) ORDER BY pc.nc")).split(u';');
             ASSERT_GE(free.size(), 3);
@@ -58,7 +58,6 @@ protected:
             C.Exec(QStringLiteral("INSERT INTO Colheita (nc_rep, qte_sem, lote, dupd, cmaq) VALUES (%1, 5, 'L2', '2026-04-02 10:00:00', 'C'), "
                                   "(%2, 9, 'L2', '2026-04-02 10:00:00', 'C')").arg(label, neverCrossed));
         }));
-        ASSERT_NO_FATAL_FAILURE(OpenFrom(Main->LCRUZA_PLANEJADO_CONS));
     }
 
     // The cells of crossing Nc's grid row.
@@ -73,18 +72,13 @@ protected:
 
 } // namespace
 
-TEST_F(PlanejadoCons, OpensWithTheHarvestOfEveryCrossingAndReverseFlag)
+// Opens on the harvest view, then the crossing book after "Atualizar".
+TEST_F(PlanejadoCons, HarvestByReverseFlagThenTheCrossingBook)
 {
-    EXPECT_EQ(W->RGFiltro->ItemIndex(), 0);
     ExpectGrid(HarvestRows);
     // The re-hybridised label's envelope goes with its newest crossing, reversed;
     // the envelope of its label never crossed is not counted.
     EXPECT_EQ(RowOf(Rehybridised).mid(3, 3), (QStringList{"Sim", "5", "1"}));
-    EXPECT_TRUE(H.Dlg.Texts().isEmpty()) << H.Dlg.Texts().join(u'\n').toStdString();
-}
-
-TEST_F(PlanejadoCons, CrossingBookCountsEveryPlannedCrossing)
-{
     const QString before = GridRows();
     QTest::mouseClick(W->RGFiltro->Item(1), Qt::LeftButton);
     EXPECT_TRUE(W->Outdated());
