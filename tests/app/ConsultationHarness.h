@@ -91,12 +91,12 @@ protected:
         const QString rows = GridRows();
         return Titles() + (rows.isEmpty() ? QString() : u';' + rows);
     }
-    // The grid holds exactly the rows of an independent statement, counted, and "Atualizar" is green.
-    void ExpectGrid(const QString& Sql)
+    // The grid holds exactly the rows expected (of an independent statement), counted, and "Atualizar" is green.
+    void ExpectRows(const QString& Expected)
     {
-        const QString expected = Campaign->Rows(Sql);
-        EXPECT_EQ(GridRows(), expected);
-        EXPECT_EQ(W->LRegistro->text(), Registros(expected));
+        EXPECT_EQ(GridRows(), Expected);
+        EXPECT_EQ(W->LRegistro->text(), Registros(Expected));
         EXPECT_FALSE(W->Outdated());
     }
+    void ExpectGrid(const QString& Sql) { ExpectRows(Campaign->Rows(Sql)); }
 };

@@ -63,36 +63,35 @@ protected:
 
 } // namespace
 
-TEST_F(ColheitaCons, OpensWithTheSummaryAndSwitchesViewOnlyOnAtualizar)
-{
-    ASSERT_NO_FATAL_FAILURE(Open());
-    ExpectGrid(ResumoExpected);
-    const QString resumo = GridRows();
-    EXPECT_GT(RowCount(resumo), 10);
-    Choose(1);
-    EXPECT_TRUE(W->Outdated());
-    EXPECT_EQ(GridRows(), resumo);
-    Atualizar();
-    ExpectGrid(EnvelopeExpected);
-    EXPECT_EQ(RowCount(GridRows()), Campaign->Info.Envelopes - Campaign->Info.EnvelopesWithoutCrossing);
-    EXPECT_EQ(H.Dlg.Count(), 0);
-}
-
-TEST_F(ColheitaCons, ReverseSplitWriteOffsAndMissingRows)
+// Both views, the summary as opened; then the envelopes exported and read back.
+TEST_F(ColheitaCons, ReverseSplitWriteOffsMissingRowsAndTheExport)
 {
     ASSERT_NO_FATAL_FAILURE(Open(ShapeEdgeCases));
     const QString plan = Campaign->Scalar(QStringLiteral("SELECT planejamento FROM Planejamento_Cruza WHERE nc = %1").arg(Nc));
-    EXPECT_EQ(GridRows(), Campaign->Rows(ResumoExpected));
+    ExpectGrid(ResumoExpected);
+    EXPECT_GT(RowCount(GridRows()), 10);
     // Rep 1 and the written-off rep 3 under "Nao", rep 2 under "Sim", rep 4 nowhere.
     EXPECT_EQ(GridRows().split(u';').filter(QStringLiteral("|CZ-10003|")),
               (QStringList{plan + QStringLiteral("|10003|CZ-10003|Nao|8|2"), plan + QStringLiteral("|10003|CZ-10003|Sim|7|1")}));
     EXPECT_TRUE(GridRows().contains(QStringLiteral("|CZ-10004|Nao|13|1")));
     Choose(1);
     Atualizar();
-    EXPECT_EQ(GridRows(), Campaign->Rows(EnvelopeExpected));
+    ExpectGrid(EnvelopeExpected);
     const QStringList lot = GridRows().split(u';').filter(QStringLiteral("AAA|"));
     EXPECT_EQ(lot.size(), 3);   // the uncrossed label and the unlisted executor left out
     EXPECT_EQ(lot.filter(Label(3) + u'|' + Label(3) + QStringLiteral("|CZ-10003|Nao|3|O'Brien|")).size(), 1);
+
+    const QString file = Campaign->Dir.filePath(QStringLiteral("envelopes.xls"));
+    EXPECT_EQ(Export(file), ShownRows());
+    EXPECT_EQ(ReadXlsx(file).Cells.value(QStringLiteral("H2")).Type, QString());   // seed counts stay numbers
+
+    auto bytes = [&] { QFile f(file); return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(); };
+    const QByteArray saved = bytes();
+    H.Dlg.Clear();
+    H.Files.Answer(file);
+    QTest::mouseClick(W->BExportar, Qt::LeftButton);
+    EXPECT_EQ(H.Dlg.Texts(), QStringList{QStringLiteral("O arquivo ") + file + QStringLiteral(" já existe.")});
+    EXPECT_EQ(bytes(), saved);
 }
 
 TEST_F(ColheitaCons, FailingQueryThenAnEmptyHarvestOfAReturnedCampaign)
@@ -116,22 +115,4 @@ TEST_F(ColheitaCons, FailingQueryThenAnEmptyHarvestOfAReturnedCampaign)
     EXPECT_EQ(GridRows(), QString());
     EXPECT_EQ(W->LRegistro->text(), Registros(QString()));
     EXPECT_EQ(H.Dlg.Count(), 1);
-}
-
-TEST_F(ColheitaCons, ExportReadBackAndExistingFileRefused)
-{
-    ASSERT_NO_FATAL_FAILURE(Open(ShapeEdgeCases));
-    Choose(1);
-    Atualizar();
-    const QString file = Campaign->Dir.filePath(QStringLiteral("envelopes.xls"));
-    EXPECT_EQ(Export(file), ShownRows());
-    EXPECT_EQ(ReadXlsx(file).Cells.value(QStringLiteral("H2")).Type, QString());   // seed counts stay numbers
-
-    auto bytes = [&] { QFile f(file); return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(); };
-    const QByteArray saved = bytes();
-    H.Dlg.Clear();
-    H.Files.Answer(file);
-    QTest::mouseClick(W->BExportar, Qt::LeftButton);
-    EXPECT_EQ(H.Dlg.Texts(), QStringList{QStringLiteral("O arquivo ") + file + QStringLiteral(" já existe.")});
-    EXPECT_EQ(bytes(), saved);
 }
