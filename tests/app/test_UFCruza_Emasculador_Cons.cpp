@@ -75,8 +75,6 @@ TEST_F(EmasculadorCons, SummaryCountsEveryEventUnderItsExecutorAndCrossing)
     Atualizar();
     ExpectGrid(SummaryRows());
     const QStringList rows = GridRows().split(u';');
-    // The vanished executor's events on labels without a plan: an empty name, counted as events only.
-    EXPECT_EQ(rows.first(), QStringLiteral("|||0|1|1"));
     // The re-hybridised label is the only one crossed in its planned crossing.
     const QStringList mine = rows.filter(u'|' + Campaign->Scalar(QStringLiteral("SELECT pc.codigo_cruza FROM Planejamento_Cruza pc JOIN Etiqueta_Cruza ec "
                                                                                 "ON ec.nc = pc.nc WHERE ec.nc_rep = %1").arg(Rehybridised)) + u'|');
