@@ -54,8 +54,8 @@ protected:
                            .arg(IdCruza).arg(Label).arg(Seeds).arg(QString(Lot).replace(u'\'', QStringLiteral("''"))));
     }
 
-    // The lot grid's rows, as shown or sorted by lot; shown, newest first.
-    QString Lots(bool ByLot = false)
+    // The lot grid's rows (shown newest first), sorted by lot.
+    QString Lots()
     {
         QStringList rows;
         QString last = QStringLiteral("9");
@@ -67,8 +67,7 @@ protected:
             last = row[2];
             rows << row.join(u'|');
         }
-        if (ByLot)
-            rows.sort();
+        rows.sort();
         return rows.join(u';');
     }
 
@@ -107,7 +106,7 @@ TEST_F(Envelope, CountsAndLotsStayExactWithASecondWriter)
             ASSERT_NO_FATAL_FAILURE(Envelope_(free[i].Number, 5));
             if (i == 3)
                 Pick(W->id_emasculador, 0), Pick(W->reverso, 0);
-            EXPECT_EQ(Lots(true), Campaign->Rows(lots + QStringLiteral(" ORDER BY lote")));
+            EXPECT_EQ(Lots(), Campaign->Rows(lots + QStringLiteral(" ORDER BY lote")));
             EXPECT_EQ(W->LRegLote->text(), QStringLiteral("Registros: %1").arg(Campaign->Rows(lots).count(u';') + 1));
         },
         [&](int i) {

@@ -80,7 +80,7 @@ protected:
 
 } // namespace
 
-TEST_F(ParentalCons, ParentsAsMotherFatherEitherAndBoth)
+TEST_F(ParentalCons, ParentsAsMotherFatherEitherAndBothThenRemovedAndTheExport)
 {
     ASSERT_NO_FATAL_FAILURE(Open());
     // The parents of one crossing and a third pot, entered by number, code and barcode.
@@ -104,6 +104,27 @@ TEST_F(ParentalCons, ParentsAsMotherFatherEitherAndBoth)
         EXPECT_TRUE(expected.contains(QStringLiteral("|10005|")));
         ExpectRows(expected);
     }
+    // The second removed: the old result until "Atualizar"; then all, without a blank row left behind.
+    W->CBParental->setCurrentIndex(int(Either));
+    Atualizar();
+    const QString three = GridRows();
+    QTest::mouseClick(W->SG->viewport(), Qt::LeftButton, {}, W->SG->CellRect(0, 2).center());
+    ASSERT_EQ(W->SG->Row(), 2);
+    QTest::mouseClick(W->BDel, Qt::LeftButton);
+    EXPECT_EQ(Listed(), (QStringList{pair[0] + u'|' + Code(pair[0]), third + u'|' + Code(third)}));
+    EXPECT_TRUE(W->Outdated());
+    EXPECT_EQ(GridRows(), three);
+    Atualizar();
+    EXPECT_EQ(GridRows(), Expected({pair[0], third}, Either));
+    QTest::mouseClick(W->BDel, Qt::LeftButton);
+    QTest::mouseClick(W->BDel, Qt::LeftButton);
+    EXPECT_EQ(Listed(), QStringList{QStringLiteral("|")});
+    EXPECT_EQ(W->NParental->text(), QStringLiteral("Parentais: 0"));
+    Add(0, Pot(5));
+    EXPECT_EQ(Listed(), QStringList{Pot(5) + QStringLiteral("|PAR-00006")});
+    Atualizar();
+    const QString file = Campaign->Dir.filePath(QStringLiteral("parentais.xls"));
+    EXPECT_EQ(Export(file), Titles() + u';' + Expected({Pot(5)}, Either));
 }
 
 TEST_F(ParentalCons, EmptyListCountsOfRehybridisedAndUntouchedCrossings)
@@ -186,30 +207,4 @@ TEST_F(ParentalCons, RefusalsLeaveListAndGrid)
     Atualizar();
     EXPECT_EQ(GridRows(), Expected({Pot(1), Pot(4)}, Either));
     EXPECT_EQ(H.Dlg.Count(), 0);
-}
-
-TEST_F(ParentalCons, RemovingParentalsAndTheExport)
-{
-    ASSERT_NO_FATAL_FAILURE(Open());
-    for (int i : {0, 1, 2})
-        Add(0, Pot(i));
-    Atualizar();
-    const QString three = GridRows();
-    QTest::mouseClick(W->SG->viewport(), Qt::LeftButton, {}, W->SG->CellRect(0, 2).center());
-    ASSERT_EQ(W->SG->Row(), 2);
-    QTest::mouseClick(W->BDel, Qt::LeftButton);
-    EXPECT_EQ(Listed(), (QStringList{Pot(0) + QStringLiteral("|PAR-00001"), Pot(2) + QStringLiteral("|PAR-00003")}));
-    EXPECT_TRUE(W->Outdated());
-    EXPECT_EQ(GridRows(), three);   // the old result until "Atualizar"
-    Atualizar();
-    EXPECT_EQ(GridRows(), Expected({Pot(0), Pot(2)}, Either));
-    QTest::mouseClick(W->BDel, Qt::LeftButton);
-    QTest::mouseClick(W->BDel, Qt::LeftButton);
-    EXPECT_EQ(Listed(), QStringList{QStringLiteral("|")});
-    EXPECT_EQ(W->NParental->text(), QStringLiteral("Parentais: 0"));
-    Add(0, Pot(5));   // no blank row left behind
-    EXPECT_EQ(Listed(), QStringList{Pot(5) + QStringLiteral("|PAR-00006")});
-    Atualizar();
-    const QString file = Campaign->Dir.filePath(QStringLiteral("parentais.xls"));
-    EXPECT_EQ(Export(file), Titles() + u';' + Expected({Pot(5)}, Either));
 }
