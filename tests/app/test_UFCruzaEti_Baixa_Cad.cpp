@@ -39,21 +39,30 @@ protected:
 
 } // namespace
 
-TEST_F(Baixa, OpensInWriteOffModeWithTheWrittenOffCrossings)
+// Opens on the newest write-offs; more write-offs than the grid reads on opening, another
+// instance writing off and cancelling between this window's write-offs; refused without a configuration.
+TEST_F(Baixa, CountStaysExactWithASecondWriter)
 {
+    Options.Labels = 600;
+    Options.Crossings = 100;
     ASSERT_NO_FATAL_FAILURE(Open());
-    EXPECT_EQ(Focus(), W->usua);
+    Campaign->Exec(QStringLiteral("UPDATE Cruza SET status = 'X', x_dupd = dupd"));
     const QList<TLabel> free = FreeLabels();
-    for (int i = 0; i < 3; ++i)
-        AddCrossing(free[i].Number, 1, QStringLiteral("X"), QStringLiteral("2025-01-01 10:00:00"),
-                    QString::number(i - 1 ? 500 + i : -500), QStringLiteral("'2025-01-0%1 10:00:00'").arg(i + 2));
-    AddCrossing(free[3].Number, 1, QStringLiteral("M"), QStringLiteral("2025-01-09 10:00:00"));
+    ASSERT_GE(free.size(), 12);
+    for (int i = 0; i < 10; ++i)
+        AddCrossing(free[i].Number, 1, QStringLiteral("M"), QStringLiteral("2025-01-01 10:00:00"));
+    for (int i : {10, 11})
+        AddCrossing(free[i].Number, 1, QStringLiteral("X"), QStringLiteral("2025-01-01 10:00:00"), QString::number(i == 10 ? -500 : 502),
+                    QStringLiteral("'2027-01-0%1 10:00:00'").arg(i - 9));
     W->Refresh_Grid();
     EXPECT_EQ(GridTop("x_dupd"), Campaign->Scalar(QStringLiteral("SELECT MAX(x_dupd) FROM Cruza WHERE status = 'X'")));
     // "Tal" only for a positive identifier.
-    EXPECT_EQ(GridTop("tal_transmissao"), QStringLiteral("Tal"));
-    EXPECT_EQ(W->GCad->FieldText(2, QStringLiteral("tal_transmissao")), QStringLiteral("Adic"));
-    ExpectNothingShown();
+    EXPECT_EQ(GridTop("tal_transmissao") + W->GCad->FieldText(2, QStringLiteral("tal_transmissao")), QStringLiteral("TalAdic"));
+    ASSERT_NO_FATAL_FAILURE(User(0));
+    const QString x = QStringLiteral("UPDATE Cruza SET status = '%1', x_dupd = '2026-01-01 00:00:00' WHERE nc_rep = %2");
+    CountWithASecondWriter(
+        QStringLiteral("SELECT COUNT(*) FROM Cruza WHERE status = 'X'"), [&](int i) { Scan(Barcode(free[i].Number)); },
+        [&](int i) { Campaign->Exec(x.arg(i == 4 ? QStringLiteral("M") : QStringLiteral("X")).arg(free[i == 4 ? 0 : i + 4].Number)); });
     // Without a loaded configuration (the database-file window disconnected) the window refuses to open.
     W->Close();
     H.Settle();
@@ -62,26 +71,6 @@ TEST_F(Baixa, OpensInWriteOffModeWithTheWrittenOffCrossings)
     ExpectBox(QStringLiteral("Banco de dados não Conectado."));
     H.Settle();
     EXPECT_TRUE(FMain->findChildren<TFCruzaEti_Baixa_Cad*>().isEmpty());
-}
-
-// More write-offs than the grid reads on opening, another instance writing
-// off and cancelling between this window's write-offs.
-TEST_F(Baixa, CountStaysExactWithASecondWriter)
-{
-    Options.Labels = 600;
-    Options.Crossings = 100;
-    ASSERT_NO_FATAL_FAILURE(Open());
-    Campaign->Exec(QStringLiteral("UPDATE Cruza SET status = 'X', x_dupd = dupd"));
-    const QList<TLabel> free = FreeLabels();
-    ASSERT_GE(free.size(), 10);
-    for (int i = 0; i < 10; ++i)
-        AddCrossing(free[i].Number, 1, QStringLiteral("M"), QStringLiteral("2025-01-01 10:00:00"));
-    W->Refresh_Grid();
-    ASSERT_NO_FATAL_FAILURE(User(0));
-    const QString x = QStringLiteral("UPDATE Cruza SET status = '%1', x_dupd = '2026-01-01 00:00:00' WHERE nc_rep = %2");
-    CountWithASecondWriter(
-        QStringLiteral("SELECT COUNT(*) FROM Cruza WHERE status = 'X'"), [&](int i) { Scan(Barcode(free[i].Number)); },
-        [&](int i) { Campaign->Exec(x.arg(i == 4 ? QStringLiteral("M") : QStringLiteral("X")).arg(free[i == 4 ? 0 : i + 4].Number)); });
 }
 
 // Label states, the answer of a write-off and the rows of the label after it.
