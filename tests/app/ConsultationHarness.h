@@ -53,10 +53,6 @@ protected:
             return W->GCons->FieldText(r + 1, W->GCons->Columns()->Items(c)->FieldName());
         });
     }
-    QString Titles() const
-    {
-        return Table(1, [&](int, int c) { return W->GCons->Columns()->Items(c)->Title()->Caption(); });
-    }
     // Exports the grid to File, with its success box, and reads the workbook back in the same form, titles first.
     QString Export(const QString& File)
     {
@@ -89,7 +85,8 @@ protected:
     QString ShownRows() const
     {
         const QString rows = GridRows();
-        return Titles() + (rows.isEmpty() ? QString() : u';' + rows);
+        return Table(1, [&](int, int c) { return W->GCons->Columns()->Items(c)->Title()->Caption(); }) +
+               (rows.isEmpty() ? QString() : u';' + rows);
     }
     // The grid holds exactly the rows expected (of an independent statement), counted, and "Atualizar" is green.
     void ExpectRows(const QString& Expected)

@@ -73,7 +73,8 @@ TEST_F(Baixa, CountStaysExactWithASecondWriter)
     EXPECT_TRUE(FMain->findChildren<TFCruzaEti_Baixa_Cad*>().isEmpty());
 }
 
-// Label states, the answer of a write-off and the rows of the label after it.
+// Label states, the answer of a write-off and the rows of the label after it; a failed
+// update or a crossing lost before the write is no write-off.
 TEST_F(Baixa, WriteOffByLabelState)
 {
     ASSERT_NO_FATAL_FAILURE(Open());
@@ -140,6 +141,26 @@ TEST_F(Baixa, WriteOffByLabelState)
         ExpectAlert(msg);
         EXPECT_EQ(Focus(), W->NC_REP_LIDO);
     }
+    // A computer name longer than the column takes is refused by the file: no write-off.
+    AddCrossing(free[4].Number, 1, QStringLiteral("M"), QStringLiteral("2025-01-01 10:00:00"));
+    FMain->AppConfig->ComputerName = QString(25, u'C');
+    Rescan(W->NC_REP_LIDO, Barcode(free[4].Number));
+    ASSERT_EQ(H.Dlg.Count(), 1);
+    EXPECT_TRUE(H.Dlg.Last().Text.startsWith(
+        QStringLiteral("Erro ao Incluir a Baixa da Etiqueta de Hibridação do Cruzamento.\r\nMsg. Erro : ")));
+    H.Dlg.Clear();
+    EXPECT_EQ(Rows(free[4].Number), QStringLiteral("1|M||||1"));
+    EXPECT_TRUE(W->NC_REP_LIDO->text().isEmpty());
+    EXPECT_EQ(W->usua->currentIndex(), 1);
+    // The label's crossing gone between the check and the write: reported, nothing written, no re-query.
+    W->NC_REP_LIDO->setText(Barcode(free[5].Number));
+    W->QGrid->Close();
+    EXPECT_FALSE(W->Save_Baixa(1));
+    ExpectBox(QStringLiteral("Erro ao Incluir a Baixa da Etiqueta de Hibridação do Cruzamento.\r\nMsg. Erro : "
+                             "Etiqueta de Hibridação não utilizado no cruzamento."));
+    EXPECT_FALSE(W->QGrid->Active());
+    EXPECT_EQ(W->LReg->text(), QStringLiteral("Registros: "));
+    EXPECT_EQ(CruzaRows(free[5].Number), QString());
 }
 
 // Cancellation of a write-off: the current row back to "M", its write-off columns emptied.
@@ -192,32 +213,4 @@ TEST_F(Baixa, CancellationByLabelState)
         }
         EXPECT_EQ(Focus(), W->NC_REP_LIDO);
     }
-}
-
-TEST_F(Baixa, FailedUpdateOrLostCrossingIsNoWriteOff)
-{
-    ASSERT_NO_FATAL_FAILURE(Open());
-    const QList<TLabel> free = FreeLabels();
-    AddCrossing(free[0].Number, 1, QStringLiteral("M"), QStringLiteral("2025-01-01 10:00:00"));
-    ASSERT_NO_FATAL_FAILURE(User(0));
-    // A computer name longer than the column takes is refused by the file.
-    FMain->AppConfig->ComputerName = QString(25, u'C');
-    Scan(Barcode(free[0].Number));
-    ASSERT_EQ(H.Dlg.Count(), 1);
-    EXPECT_TRUE(H.Dlg.Last().Text.startsWith(
-        QStringLiteral("Erro ao Incluir a Baixa da Etiqueta de Hibridação do Cruzamento.\r\nMsg. Erro : ")));
-    H.Dlg.Clear();
-    EXPECT_EQ(Rows(free[0].Number), QStringLiteral("1|M||||1"));
-    EXPECT_TRUE(W->NC_REP_LIDO->text().isEmpty());
-    EXPECT_EQ(W->usua->currentIndex(), 0);
-
-    // The label's crossing gone between the check and the write: reported, nothing written, no re-query.
-    W->NC_REP_LIDO->setText(Barcode(free[1].Number));
-    W->QGrid->Close();
-    EXPECT_FALSE(W->Save_Baixa(1));
-    ExpectBox(QStringLiteral("Erro ao Incluir a Baixa da Etiqueta de Hibridação do Cruzamento.\r\nMsg. Erro : "
-                             "Etiqueta de Hibridação não utilizado no cruzamento."));
-    EXPECT_FALSE(W->QGrid->Active());
-    EXPECT_EQ(W->LReg->text(), QStringLiteral("Registros: "));
-    EXPECT_EQ(CruzaRows(free[1].Number), QString());
 }

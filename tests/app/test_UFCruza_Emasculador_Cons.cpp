@@ -65,7 +65,7 @@ protected:
 
 } // namespace
 
-TEST_F(EmasculadorCons, SummaryCountsEveryEventUnderItsExecutorAndCrossing)
+TEST_F(EmasculadorCons, SummaryThenTheDetailByWholeDaysAndExecutor)
 {
     // Opened with every executor, the period off and both pickers on today; no query yet.
     EXPECT_FALSE(W->GCons->isVisible());
@@ -80,10 +80,8 @@ TEST_F(EmasculadorCons, SummaryCountsEveryEventUnderItsExecutorAndCrossing)
                                                                                 "ON ec.nc = pc.nc WHERE ec.nc_rep = %1").arg(Rehybridised)) + u'|');
     EXPECT_EQ(mine, QStringList{mine.value(0).section(u'|', 0, 2) + QStringLiteral("|2|1|1")});
     EXPECT_EQ(Export(Campaign->Dir.filePath(QStringLiteral("sintetico.xlsx"))), ShownRows());
-}
 
-TEST_F(EmasculadorCons, PeriodTakesWholeDaysAndTheExecutorFilterNarrowsIt)
-{
+    // The detail: the period in whole days, narrowed by the executor.
     struct Case
     {
         int First, Last;   // days from today
@@ -125,8 +123,8 @@ TEST_F(EmasculadorCons, PeriodTakesWholeDaysAndTheExecutorFilterNarrowsIt)
     pick(2);
     Atualizar();
     ExpectGrid(DetailRows(QStringLiteral("AND c.id_emasculador = 2")));
-    const QStringList mine = GridRows().split(u';').filter(QString::number(Rehybridised));
-    ASSERT_EQ(mine.size(), 2);
-    EXPECT_TRUE(mine[0].endsWith(QStringLiteral("|Sim|Sim|2026-03|0"))) << mine[0].toStdString();
-    EXPECT_TRUE(mine[1].endsWith(QStringLiteral("|Nao|Nao|2026-03|6"))) << mine[1].toStdString();
+    const QStringList own = GridRows().split(u';').filter(QString::number(Rehybridised));
+    ASSERT_EQ(own.size(), 2);
+    EXPECT_TRUE(own[0].endsWith(QStringLiteral("|Sim|Sim|2026-03|0"))) << own[0].toStdString();
+    EXPECT_TRUE(own[1].endsWith(QStringLiteral("|Nao|Nao|2026-03|6"))) << own[1].toStdString();
 }

@@ -58,7 +58,7 @@ protected:
 
 } // namespace
 
-TEST_F(PivotCons, CountsCrossingsBelowTheThreshold)
+TEST_F(PivotCons, CountsCrossingsBelowTheThresholdThenOnePlan)
 {
     // Opened with every plan and the threshold one above the largest repetition; no query yet.
     EXPECT_FALSE(W->GCons->isVisible());
@@ -77,10 +77,9 @@ TEST_F(PivotCons, CountsCrossingsBelowTheThreshold)
     // Threshold -1: only crossings still untouched or only aborted count; some pots then have none.
     EXPECT_TRUE(GridRows().contains(QStringLiteral("||")));
     EXPECT_EQ(Export(Campaign->Dir.filePath(QStringLiteral("resumo.xlsx"))), ShownRows());
-}
 
-TEST_F(PivotCons, OnePlanEvenWithAQuoteInItsName)
-{
+    // One plan, even with a quote in its name.
+    Threshold(QStringLiteral("8"));
     for (const QString& plan : {QuotedPlan, SelfPlan}) {
         SCOPED_TRACE(plan.toStdString());
         const int item = W->id_planejamento->findText(plan);
