@@ -128,7 +128,7 @@ TEST_F(ParentalCons, ParentsAsMotherFatherEitherAndBothThenRemovedAndTheExport)
     EXPECT_EQ(Export(file), ShownRows());
 }
 
-TEST_F(ParentalCons, EmptyListCountsOfRehybridisedAndUntouchedCrossings)
+TEST_F(ParentalCons, EmptyListCountsOfRehybridisedCrossingsThenRefusals)
 {
     const QString label = QString::number(TCampaignBuilder::LabelNumber(10002, 1, false));
     ASSERT_NO_FATAL_FAILURE(Open([&](TCampaignFile& C) {
@@ -136,6 +136,7 @@ TEST_F(ParentalCons, EmptyListCountsOfRehybridisedAndUntouchedCrossings)
         for (const char* v : {"1, 'X'", "2, 'M'"})   // hybridised, written off and hybridised again
             C.Exec(QStringLiteral("INSERT INTO Cruza (nc_rep, seq, status, reverso, id_emasculador, dupd, cmaq) "
                                   "VALUES (%1, %2, '0', 1, '2025-01-01 10:00:00', 'C1')").arg(label, QLatin1String(v)));
+        C.Exec(QStringLiteral("UPDATE Parental SET codigo = 'PAR''05' WHERE codigo = 'PAR-00005'"));
         // Without labels, and its mother missing from Parental.
         C.Exec(QStringLiteral("INSERT INTO Planejamento_Cruza (nc, codigo_cruza, id_vaso_mae, id_vaso_pai, planejamento, rep, usua, dupd, cmaq) "
                               "VALUES (99001, 'CZ-SEM', 1234567, %1, 'Plano A', 3, 'T', '2025-01-01 00:00:00', 'C1')").arg(Pot(0)));
@@ -148,32 +149,8 @@ TEST_F(ParentalCons, EmptyListCountsOfRehybridisedAndUntouchedCrossings)
     ExpectRows(all);
     auto counts = [&](const QString& Code) { return GridRows().split(u';').filter(u'|' + Code + u'|').join(u';').section(u'|', 7); };
     EXPECT_EQ(counts(QStringLiteral("CZ-10002")), QStringLiteral("4|2|1|1|3"));
-}
 
-TEST_F(ParentalCons, PotBarcodeOfThirteenDigitsWithLeadingZeros)
-{
-    Options.ParentalEan13 = true;
-    ASSERT_NO_FATAL_FAILURE(Open());
-    const QString code = TCampaignBuilder::Barcode(Pot(3).toInt(), true);
-    ASSERT_TRUE(code.startsWith(QStringLiteral("00000")));
-    QString wrong = code;
-    wrong[12] = QChar(u'0' + (code[12].digitValue() + 1) % 10);
-    for (const QString& refused : {wrong, TCampaignBuilder::Barcode(Pot(3).toInt(), false)}) {
-        Add(2, refused);
-        EXPECT_EQ(H.Dlg.Count(), 1);
-        H.Dlg.Clear();
-    }
-    EXPECT_EQ(Listed(), QStringList{QStringLiteral("|")});
-    Add(2, code);
-    EXPECT_EQ(H.Dlg.Count(), 0) << H.Dlg.Texts().join(u'\n').toStdString();
-    EXPECT_EQ(Listed(), QStringList{Pot(3) + u'|' + Code(Pot(3))});
-    Atualizar();
-    EXPECT_EQ(GridRows(), Expected({Pot(3)}, Either));
-}
-
-TEST_F(ParentalCons, RefusalsLeaveListAndGrid)
-{
-    ASSERT_NO_FATAL_FAILURE(Open([](TCampaignFile& C) { C.Exec(QStringLiteral("UPDATE Parental SET codigo = 'PAR''05' WHERE codigo = 'PAR-00005'")); }));
+    // Refusals leave the list and the grid.
     Add(0, Pot(1));
     Atualizar();
     const QString grid = GridRows();
@@ -206,4 +183,25 @@ TEST_F(ParentalCons, RefusalsLeaveListAndGrid)
     Atualizar();
     EXPECT_EQ(GridRows(), Expected({Pot(1), Pot(4)}, Either));
     EXPECT_EQ(H.Dlg.Count(), 0);
+}
+
+TEST_F(ParentalCons, PotBarcodeOfThirteenDigitsWithLeadingZeros)
+{
+    Options.ParentalEan13 = true;
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const QString code = TCampaignBuilder::Barcode(Pot(3).toInt(), true);
+    ASSERT_TRUE(code.startsWith(QStringLiteral("00000")));
+    QString wrong = code;
+    wrong[12] = QChar(u'0' + (code[12].digitValue() + 1) % 10);
+    for (const QString& refused : {wrong, TCampaignBuilder::Barcode(Pot(3).toInt(), false)}) {
+        Add(2, refused);
+        EXPECT_EQ(H.Dlg.Count(), 1);
+        H.Dlg.Clear();
+    }
+    EXPECT_EQ(Listed(), QStringList{QStringLiteral("|")});
+    Add(2, code);
+    EXPECT_EQ(H.Dlg.Count(), 0) << H.Dlg.Texts().join(u'\n').toStdString();
+    EXPECT_EQ(Listed(), QStringList{Pot(3) + u'|' + Code(Pot(3))});
+    Atualizar();
+    EXPECT_EQ(GridRows(), Expected({Pot(3)}, Either));
 }
