@@ -249,7 +249,7 @@ TEST_F(Envelope, SeedCountAndItsLimit)
 
 // Deletion: the envelope goes, logged when Talvora had it, with the crossing
 // this window created for it; any other crossing stays.
-TEST_F(Envelope, DeletionLogsAndRemovesOnlyTheWindowsOwnCrossing)
+TEST_F(Envelope, DeletionLogsAndRemovesOnlyTheWindowsOwnCrossingThenTheFilter)
 {
     ASSERT_NO_FATAL_FAILURE(Open());
     const QList<TLabel> free = FreeLabels();
@@ -303,42 +303,37 @@ TEST_F(Envelope, DeletionLogsAndRemovesOnlyTheWindowsOwnCrossing)
     W->NC_REP_LIDO->setText(QStringLiteral("12345678"));
     QTest::mouseClick(W->BConfirm, Qt::LeftButton);
     ExpectBox(QStringLiteral("Dígito Verificador não confere (8). Esperado (0)"));
-}
 
-TEST_F(Envelope, FilterByLotAndLabel)
-{
-    ASSERT_NO_FATAL_FAILURE(Open());
-    const QList<TLabel> free = FreeLabels();
+    // Then the filter, by lot and label, on new envelopes.
+    const QList<TLabel> more = free.mid(cases.size());
     const QString quoted = QStringLiteral("O'BRIEN");
-    AddEnvelope(free[0].Number, QStringLiteral("A1"), 5);
-    AddEnvelope(free[1].Number, QStringLiteral("A1"), 5);
-    AddEnvelope(free[2].Number, QStringLiteral("B2"), 5);
-    AddEnvelope(free[3].Number, quoted, 5);
-    AddEnvelope(free[4].Number, QStringLiteral("X') OR (1=1"), 5);
+    const QStringList lots{QStringLiteral("A1"), QStringLiteral("A1"), QStringLiteral("B2"), quoted, QStringLiteral("X') OR (1=1")};
+    QStringList every;
+    for (int i = 0; i < lots.size(); ++i) {
+        AddEnvelope(more[i].Number, lots[i], 5);
+        every << QString::number(more[i].Number);
+    }
     W->Refresh_Grid();
     ASSERT_NO_FATAL_FAILURE(ChooseOperation(2));
-    QStringList every;
-    for (int i = 0; i < 5; ++i)
-        every << QString::number(free[i].Number);
     const QString all = (every.sort(), every.join(u';'));
-    const QString label0 = QString::number(free[0].Number), label2 = QString::number(free[2].Number);
-    struct TCase
+    const QString label0 = QString::number(more[0].Number), label2 = QString::number(more[2].Number);
+    struct TFilter
     {
         QString Lot, Label, Shown, Box;
     };
-    const QList<TCase> cases = {
-        {QStringLiteral("A1"), QString(), label0 + u';' + QString::number(free[1].Number), QString()},
-        {QString(), Barcode(free[2].Number), label2, QString()},   // 8 digits: the check digit dropped
+    const QList<TFilter> filters = {
+        {QStringLiteral("A1"), QString(), label0 + u';' + QString::number(more[1].Number), QString()},
+        {QString(), Barcode(more[2].Number), label2, QString()},   // 8 digits: the check digit dropped
         {QString(), label2, label2, QString()},                    // 7 digits: used whole
-        {QStringLiteral("A1"), Barcode(free[0].Number), label0, QString()},
-        {QStringLiteral("B2"), Barcode(free[0].Number), QString(), QString()},
-        {quoted, QString(), QString::number(free[3].Number), QString()},
-        {QStringLiteral("X') OR (1=1"), QString(), QString::number(free[4].Number), QString()},
+        {QStringLiteral("A1"), Barcode(more[0].Number), label0, QString()},
+        {QStringLiteral("B2"), Barcode(more[0].Number), QString(), QString()},
+        {quoted, QString(), QString::number(more[3].Number), QString()},
+        {lots[4], QString(), QString::number(more[4].Number), QString()},
         {QStringLiteral("B2"), QStringLiteral("12A4"), label2, QStringLiteral("Filtro para Etiqueta deve conter somente valores numéricos.")},
         {QString(), QStringLiteral("-"), QStringLiteral("*"), QStringLiteral("Filtro para Etiqueta deve conter somente valores numéricos.")},
         {QString(), QString(), QStringLiteral("*"), QString()},
     };
-    for (const TCase& c : cases) {
+    for (const TFilter& c : filters) {
         SCOPED_TRACE((c.Lot + u'|' + c.Label).toStdString());
         W->lote->setFocus();
         W->lote->setText(c.Lot);
