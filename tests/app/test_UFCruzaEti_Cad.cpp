@@ -119,7 +119,7 @@ TEST_F(Envelope, CountsAndLotsStayExactWithASecondWriter)
 
 // A label with a live crossing gets its envelope alone; one without gets a
 // crossing "A" with the next sequence first.
-TEST_F(Envelope, RegistrationWithAndWithoutALiveCrossing)
+TEST_F(Envelope, RegistrationWithAndWithoutALiveCrossingAndAFailedOne)
 {
     ASSERT_NO_FATAL_FAILURE(Open());
     const QList<TLabel> free = FreeLabels();
@@ -167,33 +167,48 @@ TEST_F(Envelope, RegistrationWithAndWithoutALiveCrossing)
         EXPECT_EQ(Focus(), W->NC_REP_LIDO);
         EXPECT_FALSE(W->id_emasculador->isEnabled());
     }
+    // A crossing that cannot be written: no envelope without it, the entry stays for another try.
+    const TLabel& L = free[4];
+    ASSERT_NO_FATAL_FAILURE(Envelope_(L.Number, 3));
+    Pick(W->id_emasculador, 0);
+    FMain->AppConfig->ComputerName = QString(25, u'C');
+    QTest::keyClick(W->reverso, Qt::Key_Return);
+    ASSERT_EQ(H.Dlg.Count(), 1) << H.Dlg.Texts().join(u'\n').toStdString();
+    EXPECT_TRUE(H.Dlg.Last().Text.startsWith(QStringLiteral("Erro ao incluir Cruza.\r\nMsg. Erro: "))) << H.Dlg.Last().Text.toStdString();
+    EXPECT_EQ(H.Sound.Played.size(), 1);
+    H.Dlg.Clear();
+    H.Sound.Played.clear();
+    EXPECT_EQ(CruzaRows(L.Number), QString());
+    EXPECT_EQ(Envelopes(L.Number), QString());
+    EXPECT_EQ(W->NC_REP_LIDO->text(), Barcode(L.Number));
+    EXPECT_EQ(W->nsem->Value(), 3);
+    FMain->AppConfig->ComputerName = QStringLiteral("CAMPO09");
+    QTest::keyClick(W->reverso, Qt::Key_Return);
+    ExpectNothingShown();
+    EXPECT_EQ(CruzaRows(L.Number).section(u'|', 3, 4), QStringLiteral("A|CAMPO09"));
+    EXPECT_EQ(Envelopes(L.Number).section(u'|', 0, 1), QStringLiteral("CX-01|3"));
 }
 
-TEST_F(Envelope, RefusedEntries)
+// Entries refused before anything is saved; seed counts: 0 refused, above the limit asked once per accepted count.
+TEST_F(Envelope, RefusedEntriesAndTheSeedCountLimit)
 {
     ASSERT_NO_FATAL_FAILURE(Open());
+    const QList<TLabel> free = FreeLabels();
+    for (int i = 0; i < 6; ++i)
+        AddCrossing(free[i].Number, 1, QStringLiteral("M"), QStringLiteral("2025-01-01 10:00:00"));
     // Nobody chosen, no lot: each sounds when left and stays in the tab order.
     Scan(QString());
     ExpectAlert(QStringLiteral("Usuário deve ser selecionado."));
     Scan(QString());
     ExpectAlert(QStringLiteral("Caixa/Lote deve ser informado."));
     EXPECT_EQ(Focus(), W->NC_REP_LIDO);
-    struct TCase
-    {
-        QString Code, Message;
-        bool FocusBack;
-    };
-    for (const TCase& c : QList<TCase>{
-             {Barcode(9999999), QStringLiteral("Etiqueta de Hibridação não cadastrado."), true},
-             {QString(), QStringLiteral("Etiqueta de Hibridação deve ser informado."), false}}) {
-        SCOPED_TRACE(c.Message.toStdString());
-        Rescan(W->NC_REP_LIDO, c.Code);
-        ExpectAlert(c.Message);
-        EXPECT_EQ(Focus(), c.FocusBack ? static_cast<QWidget*>(W->NC_REP_LIDO) : W->nsem);
-        if (c.FocusBack) {
-            EXPECT_EQ(W->NC_REP_LIDO->selectedText(), c.Code);
-        }
-    }
+    // An unknown label sounds and stays selected for the next scan; an empty one moves on to the count.
+    Rescan(W->NC_REP_LIDO, Barcode(9999999));
+    ExpectAlert(QStringLiteral("Etiqueta de Hibridação não cadastrado."));
+    EXPECT_EQ(W->NC_REP_LIDO->selectedText(), Barcode(9999999));
+    Rescan(W->NC_REP_LIDO, QString());
+    ExpectAlert(QStringLiteral("Etiqueta de Hibridação deve ser informado."));
+    EXPECT_EQ(Focus(), W->nsem);
     // Leaving the empty seed count sounds; the confirmation walks user, lot, label in order and stops at the first.
     W->obs->setFocus();
     QTest::keyClick(W->obs, Qt::Key_Return);
@@ -201,15 +216,8 @@ TEST_F(Envelope, RefusedEntries)
                                           QStringLiteral("Usuário deve ser selecionado.")}));
     EXPECT_EQ(Focus(), W->usua);
     EXPECT_EQ(Campaign->Count(QStringLiteral("Colheita")), 0);
-}
-
-// Seed counts: 0 refused; above the limit asked once per accepted count.
-TEST_F(Envelope, SeedCountAndItsLimit)
-{
-    ASSERT_NO_FATAL_FAILURE(Open());
-    const QList<TLabel> free = FreeLabels();
-    for (int i = 0; i < 6; ++i)
-        AddCrossing(free[i].Number, 1, QStringLiteral("M"), QStringLiteral("2025-01-01 10:00:00"));
+    H.Dlg.Clear();
+    H.Sound.Played.clear();
     ASSERT_NO_FATAL_FAILURE(Start());
     const QString question = QStringLiteral("A quantidade de semente informado está acima do limite normal [10].\r\n"
                                             "Confirma o número de sementes informado?");
@@ -351,30 +359,4 @@ TEST_F(Envelope, DeletionLogsAndRemovesOnlyTheWindowsOwnCrossingThenTheFilter)
         shown.sort();
         EXPECT_EQ(shown.join(u';'), c.Shown == QLatin1String("*") ? all : c.Shown);
     }
-}
-
-// The crossing cannot be written: no envelope without it, the entry stays for another try.
-TEST_F(Envelope, AFailedCrossingKeepsTheEntry)
-{
-    ASSERT_NO_FATAL_FAILURE(Open());
-    const TLabel L = FreeLabel();
-    ASSERT_NO_FATAL_FAILURE(Start());
-    ASSERT_NO_FATAL_FAILURE(Envelope_(L.Number, 3));
-    Pick(W->id_emasculador, 0);
-    FMain->AppConfig->ComputerName = QString(25, u'C');
-    QTest::keyClick(W->reverso, Qt::Key_Return);
-    ASSERT_EQ(H.Dlg.Count(), 1) << H.Dlg.Texts().join(u'\n').toStdString();
-    EXPECT_TRUE(H.Dlg.Last().Text.startsWith(QStringLiteral("Erro ao incluir Cruza.\r\nMsg. Erro: "))) << H.Dlg.Last().Text.toStdString();
-    EXPECT_EQ(H.Sound.Played.size(), 1);
-    H.Dlg.Clear();
-    H.Sound.Played.clear();
-    EXPECT_EQ(CruzaRows(L.Number), QString());
-    EXPECT_EQ(Envelopes(L.Number), QString());
-    EXPECT_EQ(W->NC_REP_LIDO->text(), Barcode(L.Number));
-    EXPECT_EQ(W->nsem->Value(), 3);
-    FMain->AppConfig->ComputerName = QStringLiteral("CAMPO09");
-    QTest::keyClick(W->reverso, Qt::Key_Return);
-    ExpectNothingShown();
-    EXPECT_EQ(CruzaRows(L.Number).section(u'|', 3, 4), QStringLiteral("A|CAMPO09"));
-    EXPECT_EQ(Envelopes(L.Number).section(u'|', 0, 1), QStringLiteral("CX-01|3"));
 }
