@@ -75,11 +75,11 @@ TEST_F(Baixa, CountStaysExactWithASecondWriter)
 
 // Label states, the answer of a write-off and the rows of the label after it; a failed
 // update or a crossing lost before the write is no write-off.
-TEST_F(Baixa, WriteOffByLabelState)
+TEST_F(Baixa, WriteOffAndItsCancellationByLabelState)
 {
     ASSERT_NO_FATAL_FAILURE(Open());
     const QList<TLabel> free = FreeLabels();
-    ASSERT_GE(free.size(), 6);
+    ASSERT_GE(free.size(), 11);
     const QString user = QString::number(W->usua->itemData(1).toInt());
     const QString pc = GetComputerNameStr();
     struct TCase
@@ -161,22 +161,17 @@ TEST_F(Baixa, WriteOffByLabelState)
     EXPECT_FALSE(W->QGrid->Active());
     EXPECT_EQ(W->LReg->text(), QStringLiteral("Registros: "));
     EXPECT_EQ(CruzaRows(free[5].Number), QString());
-}
-
-// Cancellation of a write-off: the current row back to "M", its write-off columns emptied.
-TEST_F(Baixa, CancellationByLabelState)
-{
-    ASSERT_NO_FATAL_FAILURE(Open());
-    const QList<TLabel> free = FreeLabels();
+    // Cancellation of a write-off: the current row back to "M", its write-off columns emptied.
+    FMain->AppConfig->ComputerName = QStringLiteral("CAMPO09");
     ASSERT_NO_FATAL_FAILURE(ChooseOperation(1));
     EXPECT_FALSE(W->QGrid->Active());
     const QString off = QStringLiteral("'2025-01-02 10:00:00'");
-    struct TCase
+    struct TCancel
     {
         QString IdCruza, CurrentStatus, Message, After;
         int Answer = mrYes;   // No keeps the write-off
     };
-    const QList<TCase> cases = {
+    const QList<TCancel> cancels = {
         {QStringLiteral("-501"), QStringLiteral("X"), QString(), QStringLiteral("1|M|501|||1")},
         {QStringLiteral("NULL"), QStringLiteral("X"), QString(), QStringLiteral("1|M||||1")},
         {QStringLiteral("501"), QStringLiteral("X"), QStringLiteral("A Etiqueta de Hibridação atualizado no Talvora não pode ser excluído."),
@@ -185,10 +180,10 @@ TEST_F(Baixa, CancellationByLabelState)
          QStringLiteral("A Etiqueta de Hibridação ainda não foi baixado e/ou já foi reutilizado."), QString()},
         {QStringLiteral("NULL"), QStringLiteral("X"), QString(), QStringLiteral("1|X||2|CAMPO02|0"), mrNo},
     };
-    for (int i = 0; i < cases.size(); ++i) {
-        const TCase& c = cases[i];
+    for (int i = 0; i < cancels.size(); ++i) {
+        const TCancel& c = cancels[i];
         SCOPED_TRACE(i);
-        const TLabel& L = free[i];
+        const TLabel& L = free[6 + i];
         AddCrossing(L.Number, 1, QStringLiteral("X"), QStringLiteral("2025-01-01 10:00:00"), c.IdCruza, off);
         Campaign->Exec(QStringLiteral("UPDATE Cruza SET id_usua_baixa = 2, x_cmaq = 'CAMPO02' WHERE nc_rep = %1").arg(L.Number));
         if (c.CurrentStatus == QLatin1String("M"))

@@ -85,7 +85,6 @@ TEST_F(PlanejadoCons, HarvestByReverseFlagThenTheCrossingBook)
 
     Atualizar();
     ExpectGrid(BookRows());
-    EXPECT_EQ(RowCount(GridRows()), Campaign->Count(QStringLiteral("Planejamento_Cruza")));
     EXPECT_EQ(RowOf(Rehybridised).mid(16, 3), (QStringList{"2", "1", "1"}));   // Tot.Hibridado, Abortado, Viável
     EXPECT_EQ(Export(Campaign->Dir.filePath(QStringLiteral("livro.xlsx"))), ShownRows());
 }
