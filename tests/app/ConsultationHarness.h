@@ -26,7 +26,6 @@ protected:
     TMainWindowHarness H;
     std::unique_ptr<TCampaignFile> Campaign;
     TCampaignOptions Options;
-    TFMain* Main = nullptr;
     TWindow* W = nullptr;
 
     // Makes the campaign (Shape may change it first), starts the program on it and opens the window from its menu action.
@@ -36,7 +35,7 @@ protected:
         if (Shape)
             Shape(*Campaign);
         H.SaveSettings(Campaign->Path);
-        Main = H.Start();
+        TFMain* Main = H.Start();
         ASSERT_TRUE(Main->AppConfig->Loaded) << H.Dlg.Texts().join(u'\n').toStdString();
         (Main->*Action)->trigger();
         H.Settle();

@@ -24,12 +24,6 @@ protected:
         ASSERT_EQ(Focus(), W->NC_REP_LIDO);
     }
 
-    void AddEnvelope(qint64 Label, const QString& Dupd)
-    {
-        Campaign->Exec(QStringLiteral("INSERT INTO Colheita (nc_rep, qte_sem, lote, dupd, cmaq) VALUES (%1, 3, 'L1', '%2', 'CAMPO01')")
-                           .arg(Label).arg(Dupd));
-    }
-
     QString Rows(qint64 Label)
     {
         return Campaign->Rows(QStringLiteral("SELECT seq, status, id_cruza, id_usua_baixa, x_cmaq, x_dupd IS NULL FROM Cruza "
@@ -104,7 +98,8 @@ TEST_F(Baixa, WriteOffAndItsCancellationByLabelState)
         {"harvested",
          [&](qint64 l) {
              AddCrossing(l, 1, QStringLiteral("M"), QStringLiteral("2025-01-01 10:00:00"));
-             AddEnvelope(l, QStringLiteral("2025-02-01 09:00:00"));
+             Campaign->Exec(QStringLiteral("INSERT INTO Colheita (nc_rep, qte_sem, lote, dupd, cmaq) "
+                                           "VALUES (%1, 3, 'L1', '2025-02-01 09:00:00', 'CAMPO01')").arg(l));
          },
          QStringLiteral("A Etiqueta de Hibridação já foi lançado como colhido em : 2025-02-01 09:00:00"),
          QStringLiteral("1|M||||1"), QString()},

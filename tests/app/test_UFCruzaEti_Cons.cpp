@@ -58,7 +58,6 @@ protected:
         Options.Seed = 15;
     }
     void Open(const std::function<void(TCampaignFile&)>& Shape = {}) { TConsultationTest::Open(&TFMain::LCRUZAETI_CONS, Shape); }
-    void Choose(int Item) { QTest::mouseClick(W->RGFiltro->Item(Item), Qt::LeftButton); }
 };
 
 } // namespace
@@ -73,7 +72,7 @@ TEST_F(ColheitaCons, ReverseSplitWriteOffsMissingRowsTheExportAndAFailure)
     EXPECT_EQ(GridRows().split(u';').filter(QStringLiteral("|CZ-10003|")),
               (QStringList{plan + QStringLiteral("|10003|CZ-10003|Nao|8|2"), plan + QStringLiteral("|10003|CZ-10003|Sim|7|1")}));
     EXPECT_TRUE(GridRows().contains(QStringLiteral("|CZ-10004|Nao|13|1")));
-    Choose(1);
+    QTest::mouseClick(W->RGFiltro->Item(1), Qt::LeftButton);
     Atualizar();
     ExpectGrid(EnvelopeExpected);
     const QStringList lot = GridRows().split(u';').filter(QStringLiteral("AAA|"));

@@ -69,12 +69,6 @@ protected:
         return out.join(u';');
     }
 
-    void ExpectBox(const QString& Text)
-    {
-        EXPECT_EQ(H.Dlg.Texts(), QStringList{Text});
-        H.Dlg.Clear();
-    }
-
     QString Code(const QString& Pot) { return Campaign->Scalar(QStringLiteral("SELECT codigo FROM Parental WHERE id = ") + Pot); }
 };
 
@@ -170,7 +164,8 @@ TEST_F(ParentalCons, EmptyListCountsOfRehybridisedCrossingsThenRefusals)
     };
     for (const auto& [field, value, box] : cases) {
         Add(field, value);
-        ExpectBox(box);
+        EXPECT_EQ(H.Dlg.Texts(), QStringList{box});
+        H.Dlg.Clear();
         EXPECT_EQ(Listed(), listed) << value.toStdString();
     }
     EXPECT_EQ(GridRows(), grid);
