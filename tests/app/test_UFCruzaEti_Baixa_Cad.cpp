@@ -113,7 +113,6 @@ TEST_F(Baixa, WriteOffAndItsCancellationByLabelState)
         const qint64 label = free[i].Number;
         c.Setup(label);
         ASSERT_EQ(Rows(label), c.Before);
-        ASSERT_EQ(Focus(), W->NC_REP_LIDO);
         Scan(Barcode(label));
         if (c.Message.isEmpty()) {
             ExpectNothingShown();

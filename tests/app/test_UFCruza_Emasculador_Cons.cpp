@@ -74,9 +74,8 @@ TEST_F(EmasculadorCons, SummaryThenTheDetailByWholeDaysAndExecutor)
 
     Atualizar();
     ExpectGrid(SummaryRows());
-    const QStringList rows = GridRows().split(u';');
     // The re-hybridised label is the only one crossed in its planned crossing.
-    const QStringList mine = rows.filter(u'|' + Campaign->Scalar(QStringLiteral("SELECT pc.codigo_cruza FROM Planejamento_Cruza pc JOIN Etiqueta_Cruza ec "
+    const QStringList mine = GridRows().split(u';').filter(u'|' + Campaign->Scalar(QStringLiteral("SELECT pc.codigo_cruza FROM Planejamento_Cruza pc JOIN Etiqueta_Cruza ec "
                                                                                 "ON ec.nc = pc.nc WHERE ec.nc_rep = %1").arg(Rehybridised)) + u'|');
     EXPECT_EQ(mine, QStringList{mine.value(0).section(u'|', 0, 2) + QStringLiteral("|2|1|1")});
     EXPECT_EQ(Export(Campaign->Dir.filePath(QStringLiteral("sintetico.xlsx"))), ShownRows());
