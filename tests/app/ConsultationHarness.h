@@ -26,31 +26,21 @@ protected:
     TMainWindowHarness H;
     std::unique_ptr<TCampaignFile> Campaign;
     TCampaignOptions Options;
-    TFMain* Main = nullptr;
     TWindow* W = nullptr;
 
-    // Makes the campaign (Shape may change it first) and starts the program on it.
-    void Start(const std::function<void(TCampaignFile&)>& Shape = {})
+    // Makes the campaign (Shape may change it first), starts the program on it and opens the window from its menu action.
+    void Open(QAction* TFMain::*Action, const std::function<void(TCampaignFile&)>& Shape = {})
     {
         Campaign = std::make_unique<TCampaignFile>(Options);
         if (Shape)
             Shape(*Campaign);
         H.SaveSettings(Campaign->Path);
-        Main = H.Start();
+        TFMain* Main = H.Start();
         ASSERT_TRUE(Main->AppConfig->Loaded) << H.Dlg.Texts().join(u'\n').toStdString();
-    }
-    // Opens the window from its menu action.
-    void OpenFrom(QAction* Action)
-    {
-        Action->trigger();
+        (Main->*Action)->trigger();
         H.Settle();
         W = Main->findChild<TWindow*>();
         ASSERT_TRUE(W && W->isVisible()) << H.Dlg.Texts().join(u'\n').toStdString();
-    }
-    void Open(QAction* TFMain::*Action, const std::function<void(TCampaignFile&)>& Shape = {})
-    {
-        ASSERT_NO_FATAL_FAILURE(Start(Shape));
-        OpenFrom(Main->*Action);
     }
 
     void Atualizar() { QTest::mouseClick(W->BConfirm, Qt::LeftButton); }
@@ -61,10 +51,6 @@ protected:
         return Table(W->GCons->DataSet()->Active() ? W->GCons->DataSet()->RecordCount() : 0, [&](int r, int c) {
             return W->GCons->FieldText(r + 1, W->GCons->Columns()->Items(c)->FieldName());
         });
-    }
-    QString Titles() const
-    {
-        return Table(1, [&](int, int c) { return W->GCons->Columns()->Items(c)->Title()->Caption(); });
     }
     // Exports the grid to File, with its success box, and reads the workbook back in the same form, titles first.
     QString Export(const QString& File)
@@ -98,14 +84,15 @@ protected:
     QString ShownRows() const
     {
         const QString rows = GridRows();
-        return Titles() + (rows.isEmpty() ? QString() : u';' + rows);
+        return Table(1, [&](int, int c) { return W->GCons->Columns()->Items(c)->Title()->Caption(); }) +
+               (rows.isEmpty() ? QString() : u';' + rows);
     }
-    // The grid holds exactly the rows of an independent statement, counted, and "Atualizar" is green.
-    void ExpectGrid(const QString& Sql)
+    // The grid holds exactly the rows expected (of an independent statement), counted, and "Atualizar" is green.
+    void ExpectRows(const QString& Expected)
     {
-        const QString expected = Campaign->Rows(Sql);
-        EXPECT_EQ(GridRows(), expected);
-        EXPECT_EQ(W->LRegistro->text(), Registros(expected));
+        EXPECT_EQ(GridRows(), Expected);
+        EXPECT_EQ(W->LRegistro->text(), Registros(Expected));
         EXPECT_FALSE(W->Outdated());
     }
+    void ExpectGrid(const QString& Sql) { ExpectRows(Campaign->Rows(Sql)); }
 };

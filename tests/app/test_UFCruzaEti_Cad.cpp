@@ -54,8 +54,8 @@ protected:
                            .arg(IdCruza).arg(Label).arg(Seeds).arg(QString(Lot).replace(u'\'', QStringLiteral("''"))));
     }
 
-    // The lot grid's rows, as shown or sorted by lot; shown, newest first.
-    QString Lots(bool ByLot = false)
+    // The lot grid's rows (shown newest first), sorted by lot.
+    QString Lots()
     {
         QStringList rows;
         QString last = QStringLiteral("9");
@@ -67,8 +67,7 @@ protected:
             last = row[2];
             rows << row.join(u'|');
         }
-        if (ByLot)
-            rows.sort();
+        rows.sort();
         return rows.join(u';');
     }
 
@@ -83,44 +82,18 @@ protected:
 
 } // namespace
 
-TEST_F(Envelope, OpensInInclusionModeWithBothGridsAndTheChoiceConfirmsNothing)
-{
-    ASSERT_NO_FATAL_FAILURE(Open());
-    const QList<TLabel> free = FreeLabels();
-    AddEnvelope(free[0].Number, QStringLiteral("A"), 5);
-    AddEnvelope(free[1].Number, QStringLiteral("B"), 6);
-    AddEnvelope(free[2].Number, QStringLiteral("B"), 7);
-    W->Refresh_Grid();
-    EXPECT_EQ(Focus(), W->usua);
-    EXPECT_EQ(W->LReg->text(), QStringLiteral("Registros: 3"));
-    EXPECT_EQ(Lots(), QStringLiteral("A|1|2025-02-01 09:00:00;B|2|2025-02-01 09:00:00"));
-    FMain->LCRUZAETI_CAD->trigger();
-    EXPECT_EQ(FMain->findChildren<TFCruzaEti_Cad*>().size(), 1);
-
-    QTest::mouseClick(W->BSetOper, Qt::LeftButton);
-    EXPECT_EQ(FontColor(W->BSetOper), clRed);
-    for (QWidget* w : std::initializer_list<QWidget*>{W->GBUsuario, W->GBLote, W->GBCad, W->BConfirm})
-        EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
-    EXPECT_TRUE(W->ValidateField(W->nsem));
-    QTest::mouseClick(W->RGOperItems->button(2), Qt::LeftButton);
-    QTest::mouseClick(W->BSetOper, Qt::LeftButton);
-    EXPECT_EQ(W->Mode, 5);
-    EXPECT_EQ(Focus(), W->lote);
-    ASSERT_NO_FATAL_FAILURE(ChooseOperation(0));
-    EXPECT_EQ(Focus(), W->usua);
-    ExpectNothingShown();
-}
-
-// The counters and the lots stay exact with another instance writing
-// envelopes between this window's own; more envelopes than a grid reads on opening.
-TEST_F(Envelope, CountsAndLotsStayExactWithASecondWriter)
+// Opened once, at the user; the counters and the lots stay exact with another instance
+// writing envelopes between this window's own; more envelopes than a grid reads on opening.
+TEST_F(Envelope, CountsWithASecondWriterThenRegistrationWithAndWithoutALiveCrossing)
 {
     Options.Labels = 600;
     Options.Crossings = 100;
     Options.Envelopes = 90;
     ASSERT_NO_FATAL_FAILURE(Open());
+    FMain->LCRUZAETI_CAD->trigger();
+    EXPECT_EQ(FMain->findChildren<TFCruzaEti_Cad*>().size(), 1);
     const QList<TLabel> free = FreeLabels();
-    ASSERT_GE(free.size(), 10);
+    ASSERT_GE(free.size(), 16);
     for (int i = 0; i < 10; ++i)   // the fourth envelope with its crossing
         if (i != 3)
             AddCrossing(free[i].Number, 1, QStringLiteral("M"), QStringLiteral("2025-01-01 10:00:00"));
@@ -133,7 +106,7 @@ TEST_F(Envelope, CountsAndLotsStayExactWithASecondWriter)
             ASSERT_NO_FATAL_FAILURE(Envelope_(free[i].Number, 5));
             if (i == 3)
                 Pick(W->id_emasculador, 0), Pick(W->reverso, 0);
-            EXPECT_EQ(Lots(true), Campaign->Rows(lots + QStringLiteral(" ORDER BY lote")));
+            EXPECT_EQ(Lots(), Campaign->Rows(lots + QStringLiteral(" ORDER BY lote")));
             EXPECT_EQ(W->LRegLote->text(), QStringLiteral("Registros: %1").arg(Campaign->Rows(lots).count(u';') + 1));
         },
         [&](int i) {
@@ -142,21 +115,16 @@ TEST_F(Envelope, CountsAndLotsStayExactWithASecondWriter)
             else
                 AddEnvelope(free[i + 4].Number, i == 2 ? QStringLiteral("CX-01") : QStringLiteral("ZZ"), 4);
         });
-}
 
-// A label with a live crossing gets its envelope alone; one without gets a
-// crossing "A" with the next sequence first.
-TEST_F(Envelope, RegistrationWithAndWithoutALiveCrossing)
-{
-    ASSERT_NO_FATAL_FAILURE(Open());
-    const QList<TLabel> free = FreeLabels();
+    // Then a label with a live crossing gets its envelope alone; one without gets a crossing "A"
+    // with the next sequence first.
+    const QList<TLabel> more = free.mid(10);
     const QString pc = GetComputerNameStr();
-    AddCrossing(free[0].Number, 1, QStringLiteral("X"), QStringLiteral("2025-01-01 10:00:00"));
-    AddCrossing(free[1].Number, 1, QStringLiteral("M"), QStringLiteral("2025-01-01 10:00:00"));
-    Campaign->Exec(QStringLiteral("UPDATE Cruza SET reverso = '1', id_emasculador = 4 WHERE nc_rep = %1").arg(free[1].Number));
-    AddCrossing(free[2].Number, 1, QStringLiteral("X"), QStringLiteral("2025-01-01 10:00:00"));
-    AddCrossing(free[2].Number, 2, QStringLiteral("X"), QStringLiteral("2025-01-02 10:00:00"));
-    ASSERT_NO_FATAL_FAILURE(Start());
+    AddCrossing(more[0].Number, 1, QStringLiteral("X"), QStringLiteral("2025-01-01 10:00:00"));
+    AddCrossing(more[1].Number, 1, QStringLiteral("M"), QStringLiteral("2025-01-01 10:00:00"));
+    Campaign->Exec(QStringLiteral("UPDATE Cruza SET reverso = '1', id_emasculador = 4 WHERE nc_rep = %1").arg(more[1].Number));
+    AddCrossing(more[2].Number, 1, QStringLiteral("X"), QStringLiteral("2025-01-01 10:00:00"));
+    AddCrossing(more[2].Number, 2, QStringLiteral("X"), QStringLiteral("2025-01-02 10:00:00"));
     struct TCase
     {
         TLabel L;
@@ -165,10 +133,10 @@ TEST_F(Envelope, RegistrationWithAndWithoutALiveCrossing)
     };
     const int executor = W->id_emasculador->itemData(2).toInt();
     const QList<TCase> cases = {
-        {free[1], true, QStringLiteral("1|1|4|M|CAMPO01")},
-        {free[0], false, QStringLiteral("1|0|1|X|CAMPO01;2|1|%1|A|%2").arg(executor).arg(pc)},
-        {free[2], false, QStringLiteral("1|0|1|X|CAMPO01;2|0|1|X|CAMPO01;3|1|%1|A|%2").arg(executor).arg(pc)},
-        {free[3], false, QStringLiteral("1|1|%1|A|%2").arg(executor).arg(pc)},
+        {more[1], true, QStringLiteral("1|1|4|M|CAMPO01")},
+        {more[0], false, QStringLiteral("1|0|1|X|CAMPO01;2|1|%1|A|%2").arg(executor).arg(pc)},
+        {more[2], false, QStringLiteral("1|0|1|X|CAMPO01;2|0|1|X|CAMPO01;3|1|%1|A|%2").arg(executor).arg(pc)},
+        {more[3], false, QStringLiteral("1|1|%1|A|%2").arg(executor).arg(pc)},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.L.Number);
@@ -192,69 +160,60 @@ TEST_F(Envelope, RegistrationWithAndWithoutALiveCrossing)
         EXPECT_EQ(Envelopes(c.L.Number), QStringLiteral("CX-01|8|OBS|%1|%2").arg(User()).arg(pc));
         // Ready for the next envelope of the same lot.
         EXPECT_EQ(Focus(), W->NC_REP_LIDO);
-        EXPECT_EQ(W->lote->text(), QStringLiteral("CX-01"));
         EXPECT_FALSE(W->id_emasculador->isEnabled());
     }
-    // The live crossing's executor and reverse flag were shown, disabled.
-    AddCrossing(free[5].Number, 1, QStringLiteral("M"), QStringLiteral("2025-01-01 10:00:00"));
-    Campaign->Exec(QStringLiteral("UPDATE Cruza SET reverso = '1', id_emasculador = %1 WHERE nc_rep = %2")
-                       .arg(executor).arg(free[5].Number));
-    Rescan(W->NC_REP_LIDO, Barcode(free[5].Number));
-    EXPECT_EQ(W->id_emasculador->currentIndex(), 2);
-    EXPECT_EQ(W->reverso->currentIndex(), 1);
-    EXPECT_FALSE(W->reverso->isEnabled());
+    // A crossing that cannot be written: no envelope without it, the entry stays for another try.
+    const TLabel& L = more[4];
+    ASSERT_NO_FATAL_FAILURE(Envelope_(L.Number, 3));
+    Pick(W->id_emasculador, 0);
+    FMain->AppConfig->ComputerName = QString(25, u'C');
+    QTest::keyClick(W->reverso, Qt::Key_Return);
+    ASSERT_EQ(H.Dlg.Count(), 1) << H.Dlg.Texts().join(u'\n').toStdString();
+    EXPECT_TRUE(H.Dlg.Last().Text.startsWith(QStringLiteral("Erro ao incluir Cruza.\r\nMsg. Erro: "))) << H.Dlg.Last().Text.toStdString();
+    EXPECT_EQ(H.Sound.Played.size(), 1);
+    H.Dlg.Clear();
+    H.Sound.Played.clear();
+    EXPECT_EQ(CruzaRows(L.Number), QString());
+    EXPECT_EQ(Envelopes(L.Number), QString());
+    EXPECT_EQ(W->NC_REP_LIDO->text(), Barcode(L.Number));
+    EXPECT_EQ(W->nsem->Value(), 3);
+    FMain->AppConfig->ComputerName = QStringLiteral("CAMPO09");
+    QTest::keyClick(W->reverso, Qt::Key_Return);
+    ExpectNothingShown();
+    EXPECT_EQ(CruzaRows(L.Number).section(u'|', 3, 4), QStringLiteral("A|CAMPO09"));
+    EXPECT_EQ(Envelopes(L.Number).section(u'|', 0, 1), QStringLiteral("CX-01|3"));
 }
 
-TEST_F(Envelope, RefusedEntries)
+
+// Entries refused before anything is saved; seed counts: 0 refused, above the limit asked once per accepted count.
+TEST_F(Envelope, RefusedEntriesAndTheSeedCountLimit)
 {
     ASSERT_NO_FATAL_FAILURE(Open());
     const QList<TLabel> free = FreeLabels();
-    AddEnvelope(free[0].Number, QStringLiteral("L9"), 7);
+    for (int i = 0; i < 6; ++i)
+        AddCrossing(free[i].Number, 1, QStringLiteral("M"), QStringLiteral("2025-01-01 10:00:00"));
     // Nobody chosen, no lot: each sounds when left and stays in the tab order.
     Scan(QString());
     ExpectAlert(QStringLiteral("Usuário deve ser selecionado."));
-    EXPECT_EQ(W->usua->focusPolicy(), Qt::StrongFocus);
     Scan(QString());
     ExpectAlert(QStringLiteral("Caixa/Lote deve ser informado."));
     EXPECT_EQ(Focus(), W->NC_REP_LIDO);
-    QString bad = Barcode(free[1].Number);
-    bad[7] = QChar(u'0' + (bad[7].digitValue() + 1) % 10);
-    QString badMsg;
-    ASSERT_FALSE(CheckEAN8(bad, badMsg));
-    struct TCase
-    {
-        QString Code, Message;
-        bool FocusBack;
-    };
-    for (const TCase& c : QList<TCase>{
-             {Barcode(free[0].Number), QStringLiteral("Etiqueta de Hibridação já foi cadastrado:\r\nLote : L9\r\nNr. Sementes: 7"), true},
-             {Barcode(9999999), QStringLiteral("Etiqueta de Hibridação não cadastrado."), true},
-             {bad, badMsg, true},
-             {QString(), QStringLiteral("Etiqueta de Hibridação deve ser informado."), false}}) {
-        SCOPED_TRACE(c.Message.toStdString());
-        Rescan(W->NC_REP_LIDO, c.Code);
-        ExpectAlert(c.Message);
-        EXPECT_EQ(Focus(), c.FocusBack ? static_cast<QWidget*>(W->NC_REP_LIDO) : W->nsem);
-        if (c.FocusBack) {
-            EXPECT_EQ(W->NC_REP_LIDO->selectedText(), c.Code);
-        }
-    }
+    // An unknown label sounds and stays selected for the next scan; an empty one moves on to the count.
+    Rescan(W->NC_REP_LIDO, Barcode(9999999));
+    ExpectAlert(QStringLiteral("Etiqueta de Hibridação não cadastrado."));
+    EXPECT_EQ(W->NC_REP_LIDO->selectedText(), Barcode(9999999));
+    Rescan(W->NC_REP_LIDO, QString());
+    ExpectAlert(QStringLiteral("Etiqueta de Hibridação deve ser informado."));
+    EXPECT_EQ(Focus(), W->nsem);
     // Leaving the empty seed count sounds; the confirmation walks user, lot, label in order and stops at the first.
     W->obs->setFocus();
     QTest::keyClick(W->obs, Qt::Key_Return);
     EXPECT_EQ(H.Dlg.Texts(), (QStringList{QStringLiteral("Número de semente deve ser informado com um valor positivo."),
                                           QStringLiteral("Usuário deve ser selecionado.")}));
     EXPECT_EQ(Focus(), W->usua);
-    EXPECT_EQ(Campaign->Count(QStringLiteral("Colheita")), 1);
-}
-
-// Seed counts: 0 refused; above the limit asked once per accepted count.
-TEST_F(Envelope, SeedCountAndItsLimit)
-{
-    ASSERT_NO_FATAL_FAILURE(Open());
-    const QList<TLabel> free = FreeLabels();
-    for (int i = 0; i < 6; ++i)
-        AddCrossing(free[i].Number, 1, QStringLiteral("M"), QStringLiteral("2025-01-01 10:00:00"));
+    EXPECT_EQ(Campaign->Count(QStringLiteral("Colheita")), 0);
+    H.Dlg.Clear();
+    H.Sound.Played.clear();
     ASSERT_NO_FATAL_FAILURE(Start());
     const QString question = QStringLiteral("A quantidade de semente informado está acima do limite normal [10].\r\n"
                                             "Confirma o número de sementes informado?");
@@ -294,7 +253,7 @@ TEST_F(Envelope, SeedCountAndItsLimit)
 
 // Deletion: the envelope goes, logged when Talvora had it, with the crossing
 // this window created for it; any other crossing stays.
-TEST_F(Envelope, DeletionLogsAndRemovesOnlyTheWindowsOwnCrossing)
+TEST_F(Envelope, DeletionLogsAndRemovesOnlyTheWindowsOwnCrossingThenTheFilter)
 {
     ASSERT_NO_FATAL_FAILURE(Open());
     const QList<TLabel> free = FreeLabels();
@@ -348,42 +307,37 @@ TEST_F(Envelope, DeletionLogsAndRemovesOnlyTheWindowsOwnCrossing)
     W->NC_REP_LIDO->setText(QStringLiteral("12345678"));
     QTest::mouseClick(W->BConfirm, Qt::LeftButton);
     ExpectBox(QStringLiteral("Dígito Verificador não confere (8). Esperado (0)"));
-}
 
-TEST_F(Envelope, FilterByLotAndLabel)
-{
-    ASSERT_NO_FATAL_FAILURE(Open());
-    const QList<TLabel> free = FreeLabels();
+    // Then the filter, by lot and label, on new envelopes.
+    const QList<TLabel> more = free.mid(cases.size());
     const QString quoted = QStringLiteral("O'BRIEN");
-    AddEnvelope(free[0].Number, QStringLiteral("A1"), 5);
-    AddEnvelope(free[1].Number, QStringLiteral("A1"), 5);
-    AddEnvelope(free[2].Number, QStringLiteral("B2"), 5);
-    AddEnvelope(free[3].Number, quoted, 5);
-    AddEnvelope(free[4].Number, QStringLiteral("X') OR (1=1"), 5);
+    const QStringList lots{QStringLiteral("A1"), QStringLiteral("A1"), QStringLiteral("B2"), quoted, QStringLiteral("X') OR (1=1")};
+    QStringList every;
+    for (int i = 0; i < lots.size(); ++i) {
+        AddEnvelope(more[i].Number, lots[i], 5);
+        every << QString::number(more[i].Number);
+    }
     W->Refresh_Grid();
     ASSERT_NO_FATAL_FAILURE(ChooseOperation(2));
-    QStringList every;
-    for (int i = 0; i < 5; ++i)
-        every << QString::number(free[i].Number);
     const QString all = (every.sort(), every.join(u';'));
-    const QString label0 = QString::number(free[0].Number), label2 = QString::number(free[2].Number);
-    struct TCase
+    const QString label0 = QString::number(more[0].Number), label2 = QString::number(more[2].Number);
+    struct TFilter
     {
         QString Lot, Label, Shown, Box;
     };
-    const QList<TCase> cases = {
-        {QStringLiteral("A1"), QString(), label0 + u';' + QString::number(free[1].Number), QString()},
-        {QString(), Barcode(free[2].Number), label2, QString()},   // 8 digits: the check digit dropped
+    const QList<TFilter> filters = {
+        {QStringLiteral("A1"), QString(), label0 + u';' + QString::number(more[1].Number), QString()},
+        {QString(), Barcode(more[2].Number), label2, QString()},   // 8 digits: the check digit dropped
         {QString(), label2, label2, QString()},                    // 7 digits: used whole
-        {QStringLiteral("A1"), Barcode(free[0].Number), label0, QString()},
-        {QStringLiteral("B2"), Barcode(free[0].Number), QString(), QString()},
-        {quoted, QString(), QString::number(free[3].Number), QString()},
-        {QStringLiteral("X') OR (1=1"), QString(), QString::number(free[4].Number), QString()},
+        {QStringLiteral("A1"), Barcode(more[0].Number), label0, QString()},
+        {QStringLiteral("B2"), Barcode(more[0].Number), QString(), QString()},
+        {quoted, QString(), QString::number(more[3].Number), QString()},
+        {lots[4], QString(), QString::number(more[4].Number), QString()},
         {QStringLiteral("B2"), QStringLiteral("12A4"), label2, QStringLiteral("Filtro para Etiqueta deve conter somente valores numéricos.")},
         {QString(), QStringLiteral("-"), QStringLiteral("*"), QStringLiteral("Filtro para Etiqueta deve conter somente valores numéricos.")},
         {QString(), QString(), QStringLiteral("*"), QString()},
     };
-    for (const TCase& c : cases) {
+    for (const TFilter& c : filters) {
         SCOPED_TRACE((c.Lot + u'|' + c.Label).toStdString());
         W->lote->setFocus();
         W->lote->setText(c.Lot);
@@ -401,36 +355,4 @@ TEST_F(Envelope, FilterByLotAndLabel)
         shown.sort();
         EXPECT_EQ(shown.join(u';'), c.Shown == QLatin1String("*") ? all : c.Shown);
     }
-}
-
-TEST_F(Envelope, UnknownBarcodeTypeAndAFailedCrossingKeepTheEntry)
-{
-    ASSERT_NO_FATAL_FAILURE(Open(QStringLiteral("UPDATE Configuracao SET nc_code = 2")));
-    const TLabel L = FreeLabel();
-    ASSERT_NO_FATAL_FAILURE(Start());
-    Scan(Barcode(L.Number));
-    ExpectAlert(QStringLiteral("Index Inválido (2)."));
-    EXPECT_EQ(Focus(), W->NC_REP_LIDO);
-
-    // The crossing cannot be written: no envelope without it, the entry stays for another try.
-    FMain->AppConfig->NC_CODE = 0;
-    W->NC_REP_LIDO->clear();
-    ASSERT_NO_FATAL_FAILURE(Envelope_(L.Number, 3));
-    Pick(W->id_emasculador, 0);
-    FMain->AppConfig->ComputerName = QString(25, u'C');
-    QTest::keyClick(W->reverso, Qt::Key_Return);
-    ASSERT_EQ(H.Dlg.Count(), 1) << H.Dlg.Texts().join(u'\n').toStdString();
-    EXPECT_TRUE(H.Dlg.Last().Text.startsWith(QStringLiteral("Erro ao incluir Cruza.\r\nMsg. Erro: "))) << H.Dlg.Last().Text.toStdString();
-    EXPECT_EQ(H.Sound.Played.size(), 1);
-    H.Dlg.Clear();
-    H.Sound.Played.clear();
-    EXPECT_EQ(CruzaRows(L.Number), QString());
-    EXPECT_EQ(Envelopes(L.Number), QString());
-    EXPECT_EQ(W->NC_REP_LIDO->text(), Barcode(L.Number));
-    EXPECT_EQ(W->nsem->Value(), 3);
-    FMain->AppConfig->ComputerName = QStringLiteral("CAMPO09");
-    QTest::keyClick(W->reverso, Qt::Key_Return);
-    ExpectNothingShown();
-    EXPECT_EQ(CruzaRows(L.Number).section(u'|', 3, 4), QStringLiteral("A|CAMPO09"));
-    EXPECT_EQ(Envelopes(L.Number).section(u'|', 0, 1), QStringLiteral("CX-01|3"));
 }
