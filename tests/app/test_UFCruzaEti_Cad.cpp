@@ -198,6 +198,12 @@ TEST_F(Envelope, RefusedEntriesAndTheSeedCountLimit)
     Scan(QString());
     ExpectAlert(QStringLiteral("Caixa/Lote deve ser informado."));
     EXPECT_EQ(Focus(), W->NC_REP_LIDO);
+    // A barcode type the window cannot read refuses the label as the other scanner windows do.
+    FMain->AppConfig->NC_CODE = 2;
+    Rescan(W->NC_REP_LIDO, Barcode(free[0].Number));
+    ExpectAlert(QStringLiteral("Index Inválido (2)."));
+    EXPECT_EQ(Focus(), W->NC_REP_LIDO);
+    FMain->AppConfig->NC_CODE = 0;
     // An unknown label sounds and stays selected for the next scan; an empty one moves on to the count.
     Rescan(W->NC_REP_LIDO, Barcode(9999999));
     ExpectAlert(QStringLiteral("Etiqueta de Hibridação não cadastrado."));
