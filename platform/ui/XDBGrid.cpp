@@ -176,7 +176,7 @@ TDBGrid::TDBGrid(QWidget* Owner) : QTableView(Owner), m_columns(this), m_model(n
             [this](const QModelIndex& Current, const QModelIndex&) { CurrentRowChanged(Current); });
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int Section, int, int NewSize) {
         if (!m_syncing && Section < m_columns.Count())
-            m_columns.Items(Section)->m_width = qRound(NewSize / PartScale(font()));
+            m_columns.Items(Section)->m_width = qRound(NewSize / FontScale(font()));
     });
 }
 
@@ -226,7 +226,7 @@ void TDBGrid::ColumnChanged(TColumn* Column, bool Layout)
     const int i = Column->Index();
     if (Layout) {
         m_syncing = true;
-        setColumnWidth(i, PartPixels(Column->Width(), font()));
+        setColumnWidth(i, FontPixels(Column->Width(), font()));
         m_syncing = false;
         return;
     }
@@ -239,7 +239,7 @@ void TDBGrid::ApplyColumnLayout()
 {
     m_syncing = true;
     for (int i = 0; i < m_columns.Count() && i < m_model->columnCount(); ++i)
-        setColumnWidth(i, PartPixels(m_columns.Items(i)->Width(), font()));
+        setColumnWidth(i, FontPixels(m_columns.Items(i)->Width(), font()));
     m_syncing = false;
 }
 

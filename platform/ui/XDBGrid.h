@@ -170,7 +170,7 @@ public:
     XDataSetModel* DataModel() const { return m_model; }
 
 protected:
-    // Column widths follow the font: see PartScale.
+    // Column widths follow the font: see FontScale.
     void changeEvent(QEvent* Event) override;
 
 private:

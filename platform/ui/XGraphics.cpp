@@ -30,15 +30,15 @@ TColor QColorToColor(const QColor& Color)
     return TColor(unsigned(Color.red()) | (unsigned(Color.green()) << 8) | (unsigned(Color.blue()) << 16));
 }
 
-double PartScale(const QFont& Font)
+double FontScale(const QFont& Font)
 {
     const int DateTime = QFontMetrics(Font).horizontalAdvance(QStringLiteral("0000-00-00 00:00:00"));
     return qMax(1.0, DateTime / 100.0);
 }
 
-int PartPixels(int Pixels, const QFont& Font)
+int FontPixels(int Pixels, const QFont& Font)
 {
-    return qRound(Pixels * PartScale(Font));
+    return qRound(Pixels * FontScale(Font));
 }
 
 Qt::Alignment AlignmentToQt(TAlignment Alignment)

@@ -39,11 +39,11 @@ TColor QColorToColor(const QColor& Color);
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 // The windows' sizes are pixels of the original platform's 8-point font, in
-// which a full "yyyy-mm-dd hh:mm:ss" took about 100 pixels. PartScale is the
-// one factor that makes those sizes fit Font (never below 1); PartPixels
+// which a full "yyyy-mm-dd hh:mm:ss" took about 100 pixels. FontScale is the
+// one factor that makes those sizes fit Font (never below 1); FontPixels
 // scales one size by it.
-double PartScale(const QFont& Font);
-int PartPixels(int Pixels, const QFont& Font);
+double FontScale(const QFont& Font);
+int FontPixels(int Pixels, const QFont& Font);
 
 Qt::Alignment AlignmentToQt(TAlignment Alignment);
 

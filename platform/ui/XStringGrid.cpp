@@ -62,7 +62,7 @@ TStringGrid::TStringGrid(QWidget* Owner) : QTableView(Owner), m_model(new XStrin
     });
     connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int Section, int, int NewSize) {
         if (!m_syncing && Section < m_colCount)
-            m_widths[size_t(Section)] = qRound(NewSize / PartScale(font()));
+            m_widths[size_t(Section)] = qRound(NewSize / FontScale(font()));
     });
 }
 
@@ -218,7 +218,7 @@ void TStringGrid::ApplyWidths()
 {
     m_syncing = true;
     for (int c = 0; c < m_colCount; ++c)
-        setColumnWidth(c, PartPixels(ColWidths(c), font()));
+        setColumnWidth(c, FontPixels(ColWidths(c), font()));
     m_syncing = false;
     horizontalHeader()->setVisible(m_fixedRows > 0);
 }

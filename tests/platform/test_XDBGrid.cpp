@@ -171,7 +171,7 @@ TEST(XDBGrid, RequeryAndCloseKeepTheGridInStep)
     EXPECT_EQ(cell(g, 13, 1), "nome 14");
     EXPECT_EQ(g.currentIndex().row(), 0) << "a requery starts at the first record";
     EXPECT_EQ(g.Columns()->Items(1)->Width(), 120) << "widths survive the reset";
-    EXPECT_EQ(g.columnWidth(1), PartPixels(120, g.font()));
+    EXPECT_EQ(g.columnWidth(1), FontPixels(120, g.font()));
 
     db.q.Close();
     EXPECT_EQ(g.model()->rowCount(), 0);

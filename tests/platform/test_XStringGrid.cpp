@@ -26,7 +26,7 @@ TEST(XStringGrid, TitleRowIsTheHeadingAndDataRowsFollow)
     EXPECT_EQ(g.model()->rowCount(), 1);
     EXPECT_EQ(g.model()->headerData(1, Qt::Horizontal).toString(), u"Código"_qs);
     EXPECT_TRUE(g.horizontalHeader()->isVisibleTo(&g));
-    EXPECT_EQ(g.columnWidth(0), PartPixels(89, g.font()));
+    EXPECT_EQ(g.columnWidth(0), FontPixels(89, g.font()));
     EXPECT_EQ(g.ColWidths(5), 0);
 
     g.SetCells(0, 1, "17");
