@@ -38,8 +38,8 @@ TColor QColorToColor(const QColor& Color);
 
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
-// The windows' sizes are pixels of the original platform's 8-point font, in
-// which a full "yyyy-mm-dd hh:mm:ss" took about 100 pixels. FontScale is the
+// The windows' sizes were laid out for an 8-point font in which a full
+// "yyyy-mm-dd hh:mm:ss" took about 100 pixels. FontScale is the
 // one factor that makes those sizes fit Font (never below 1); FontPixels
 // scales one size by it.
 double FontScale(const QFont& Font);
