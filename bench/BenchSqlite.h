@@ -5,6 +5,8 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
+#include <cstdio>
+
 // Steps the rows of S (at most Max, all when Max < 0), reading every column
 // as a result set does, then resets it; the number of rows.
 inline int StepAllRows(sqlite3_stmt* S, int Max = -1)
@@ -28,3 +30,17 @@ inline int StepAllRows(sqlite3_stmt* S, int Max = -1)
     sqlite3_reset(S);
     return rows;
 }
+
+// One prepared statement of the bare side, kept for the whole run.
+struct TStmt
+{
+    sqlite3_stmt* S = nullptr;
+    TStmt(sqlite3* Db, const char* Sql)
+    {
+        if (sqlite3_prepare_v3(Db, Sql, -1, SQLITE_PREPARE_PERSISTENT, &S, nullptr) != SQLITE_OK)
+            std::fprintf(stderr, "%s: %s\n", Sql, sqlite3_errmsg(Db));
+    }
+    ~TStmt() { sqlite3_finalize(S); }
+    // Steps up to Max rows (all when Max < 0), reading every column as the result set does.
+    int Run(int Max = -1) { return StepAllRows(S, Max); }
+};

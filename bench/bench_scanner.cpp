@@ -150,19 +150,6 @@ void BM_WriteOff(benchmark::State& State)
 
 // ---- the same statements, bare ----
 
-struct TStmt
-{
-    sqlite3_stmt* S = nullptr;
-    TStmt(sqlite3* Db, const char* Sql)
-    {
-        if (sqlite3_prepare_v3(Db, Sql, -1, SQLITE_PREPARE_PERSISTENT, &S, nullptr) != SQLITE_OK)
-            std::fprintf(stderr, "%s: %s\n", Sql, sqlite3_errmsg(Db));
-    }
-    ~TStmt() { sqlite3_finalize(S); }
-    // Steps up to Max rows (all when Max < 0), reading every column as the result set does.
-    int Run(int Max = -1) { return StepAllRows(S, Max); }
-};
-
 sqlite3* OpenBare(const QString& Path)
 {
     sqlite3* db = nullptr;
