@@ -65,17 +65,11 @@ public:
         return true;
     }
 
-    // Adds the column when the table lacks it; Added tells whether it did.
-    bool AddMissing(TTab_Struct* Tab, const QString& Field, quint8 Type, qint32 Size, bool AllowNull,
-                    bool* Added = nullptr)
+    // Adds the column when the table lacks it.
+    bool AddMissing(TTab_Struct* Tab, const QString& Field, quint8 Type, qint32 Size, bool AllowNull)
     {
-        if (Added)
-            *Added = false;
-        if (!Ok || Tab->FindField(Field))
-            return Ok;
-        Ok = AddColumn(Tab, m_db->Connection, Field, Type, Size, AllowNull);
-        if (Added)
-            *Added = Ok;
+        if (Ok && !Tab->FindField(Field))
+            Ok = AddColumn(Tab, m_db->Connection, Field, Type, Size, AllowNull);
         return Ok;
     }
 
@@ -161,13 +155,14 @@ bool UpdateDBVersion(TDB_Struct* DB)
     } else if (ver < DBVersion) {
         TUpgrade u(DB, ver);
         TTab_Struct* t = nullptr;
-        bool added = false;
 
         if (u.Begin("01.002", "Cruza", t)) {
             u.AddMissing(t, QStringLiteral("X_USUA"), fcText, 30, true);
             u.AddMissing(t, QStringLiteral("X_DUPD"), fcText, 20, true);
             u.AddMissing(t, QStringLiteral("X_CMAQ"), fcText, 20, true);
-            if (u.AddMissing(t, QStringLiteral("SEQ"), fcLong, 0, true, &added) && added)
+            // Each column's fill runs whether the column was added now or by a
+            // run cut short after adding it: it touches only Nulls.
+            if (u.AddMissing(t, QStringLiteral("SEQ"), fcLong, 0, true))
                 u.Update(QStringLiteral("UPDATE Cruza   SET seq = 1  WHERE (seq IS null)"),
                          QStringLiteral("Erro ao atualizar a versão do banco de dados ([Cruza]:Seq). \r\nErro: "));
         }
@@ -182,7 +177,7 @@ bool UpdateDBVersion(TDB_Struct* DB)
                 tx.Commit();
         }
         if (u.Begin("01.003", "Configuracao", t)) {
-            if (u.AddMissing(t, QStringLiteral("etiq_pag"), fcLong, 0, true, &added) && added)
+            if (u.AddMissing(t, QStringLiteral("etiq_pag"), fcLong, 0, true))
                 u.Update(QStringLiteral("UPDATE Configuracao   SET etiq_pag = 16  WHERE (etiq_pag IS null)"),
                          ConfigError + QStringLiteral("[etiq_pag]). \r\nErro: "));
         }
@@ -215,8 +210,10 @@ bool UpdateDBVersion(TDB_Struct* DB)
         }
         if (u.Begin("01.017", "Configuracao", t)) {
             u.AddMissing(t, QStringLiteral("CAB_ETIQ_FLOR"), fcLong, 0, true);
-            if (u.AddMissing(t, QStringLiteral("PLAN_ETIQ_FLOR"), fcLong, 0, true, &added) && added)
-                u.Update(QStringLiteral("UPDATE Configuracao   SET cab_etiq_flor = 0, plan_etiq_flor = 1  "
+            // Each column keeps a value it has: only its own Null is filled.
+            if (u.AddMissing(t, QStringLiteral("PLAN_ETIQ_FLOR"), fcLong, 0, true))
+                u.Update(QStringLiteral("UPDATE Configuracao   SET cab_etiq_flor = IIF(cab_etiq_flor IS null, 0, cab_etiq_flor), "
+                                        "plan_etiq_flor = IIF(plan_etiq_flor IS null, 1, plan_etiq_flor)  "
                                         "WHERE ((cab_etiq_flor IS null) OR (plan_etiq_flor IS null))"),
                          ConfigError + QStringLiteral("[cab_etiq_flor, plan_etiq_flor]). \r\nErro: "));
         }
@@ -227,7 +224,7 @@ bool UpdateDBVersion(TDB_Struct* DB)
                 u.AddMissing(t, QStringLiteral("PLANEJAMENTO"), fcText, 60, true);
         }
         if (u.Begin("02.002", "Configuracao", t)) {
-            if (u.AddMissing(t, QStringLiteral("SMT_MAX_HIBR"), fcLong, 0, true, &added) && added)
+            if (u.AddMissing(t, QStringLiteral("SMT_MAX_HIBR"), fcLong, 0, true))
                 u.Update(QStringLiteral("UPDATE Configuracao   SET smt_max_hibr = 4  WHERE (smt_max_hibr IS null) "),
                          ConfigError + QStringLiteral("[SMT_MAX_HIBR]). \r\nErro: "));
         }
