@@ -1,6 +1,7 @@
 #include "XTextFile.h"
 
-#include <QSaveFile>
+#include "XReplaceFile.h"
+
 #include <QStringDecoder>
 
 #include <cerrno>
@@ -155,11 +156,9 @@ QByteArray SeparatedText(const QList<QStringList>& Rows, QChar Separator, bool T
 
 bool WriteFileReplacing(const QString& FileName, const QByteArray& Bytes, QString& Error)
 {
-    QSaveFile file(FileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(Bytes) != Bytes.size() || !file.commit()) {
-        Error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    return true;
+    XReplacingFile file(FileName);
+    if (file.Open() && file.Write(Bytes) && file.Commit())
+        return true;
+    Error = file.Error();
+    return false;
 }

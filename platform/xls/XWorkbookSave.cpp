@@ -1,5 +1,7 @@
 #include "XWorkbook.h"
 
+#include "XReplaceFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,9 +9,7 @@
 #include <xlsxwriter.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <unistd.h>
 
 namespace {
 
@@ -60,26 +60,6 @@ lxw_format* MakeFormat(lxw_workbook* Book, const XCellStyle& Style)
     return f;
 }
 
-// A file of our own beside the target: the workbook is written there and
-// renamed over the target only when complete, so a failed save never
-// leaves a half-written or clobbered file.
-QString ReserveSiblingFile(const QFileInfo& Target)
-{
-    static int counter = 0;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString path = Target.absolutePath() + QStringLiteral("/.%1.%2-%3.tmp")
-                                                         .arg(Target.fileName())
-                                                         .arg(::getpid())
-                                                         .arg(++counter);
-        QFile f(path);
-        if (f.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            return path;
-        if (!QFileInfo::exists(path))
-            return {};  // not a name clash: the folder refuses us
-    }
-    return {};
-}
-
 }  // namespace
 
 bool XWorkbook::SaveAs(const QString& FileName, QString* Error) const
@@ -98,10 +78,12 @@ bool XWorkbook::SaveAs(const QString& FileName, QString* Error) const
         return fail(QStringLiteral("The folder %1 does not exist.").arg(target.absolutePath()));
     if (target.isDir())
         return fail(QStringLiteral("%1 is a folder.").arg(target.absoluteFilePath()));
-    const QString partial = ReserveSiblingFile(target);
-    if (partial.isEmpty())
-        return fail(QStringLiteral("Cannot write in the folder %1.").arg(target.absolutePath()));
-    const QByteArray partialName = QFile::encodeName(partial);
+    // Written beside the target and renamed over it only when complete and
+    // synced: a failed or killed save never leaves a half-written file.
+    XReplacingFile partial(FileName);
+    if (!partial.Open())
+        return fail(partial.Error());
+    const QByteArray partialName = QFile::encodeName(partial.TempPath());
 
     // Constant memory: each sheet's rows go straight to a temporary file in
     // row order, which is the order the model keeps them in anyway.
@@ -110,10 +92,8 @@ bool XWorkbook::SaveAs(const QString& FileName, QString* Error) const
     options.constant_memory = LXW_TRUE;
     options.tmpdir = tempDir.data();
     lxw_workbook* book = workbook_new_opt(partialName.constData(), &options);
-    if (!book) {
-        QFile::remove(partial);
+    if (!book)
         return fail(QStringLiteral("Out of memory."));
-    }
 
     QString problem;
     // Formats are made on first use: styles that range operations passed
@@ -168,17 +148,19 @@ bool XWorkbook::SaveAs(const QString& FileName, QString* Error) const
     }
 
     // Closing also frees the library's workbook, so it runs after a failure too.
+    errno = 0;
     const lxw_error closed = workbook_close(book);
-    if (problem.isEmpty() && closed != LXW_NO_ERROR)
+    const int system = errno;
+    if (problem.isEmpty() && closed != LXW_NO_ERROR) {
         problem = QString::fromUtf8(lxw_strerror(closed));
-    if (!problem.isEmpty()) {
-        QFile::remove(partial);
+        // The library's text names only its own step; the system's reason
+        // (a full disk) is what the user can act on.
+        if (system != 0)
+            problem += QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(system)) + u')';
+    }
+    if (!problem.isEmpty())
         return fail(problem);
-    }
-    if (std::rename(partialName.constData(), QFile::encodeName(target.absoluteFilePath()).constData()) != 0) {
-        const QString why = QString::fromLocal8Bit(std::strerror(errno));
-        QFile::remove(partial);
-        return fail(why);
-    }
+    if (!partial.Commit())
+        return fail(partial.Error());
     return true;
 }

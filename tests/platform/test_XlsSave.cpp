@@ -1,3 +1,4 @@
+#include "ForkedChild.h"
 #include "XWorkbook.h"
 #include "XlsxReadBack.h"
 
@@ -6,6 +7,11 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <memory>
+#include <sys/file.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -61,5 +67,77 @@ TEST(XlsSave, WritesValuesFormatsAndWidthsThatReadBackFromTheFile)
     EXPECT_EQ(x.Styles.size(), 3);  // default, titles, body: nothing passed through on the way
     EXPECT_GT(x.Widths.value(1), 12.0);
     EXPECT_FALSE(x.Widths.contains(4));
+    EXPECT_EQ(Entries(dir.path()), QStringList{"consulta.xlsx"});
+}
+
+// An export killed half-way leaves its temporary file, locked no more; the
+// next save into that folder removes it. One a live writer holds, and the
+// user's own files, stay.
+TEST(XlsSave, LeftoversOfAKilledSaveAreRemovedByTheNextOne)
+{
+    QTemporaryDir dir;
+    const struct
+    {
+        const char* Name;
+        bool Locked;
+        bool Stays;
+    } files[] = {
+        {".consulta.xlsx.4242-1.tmp", false, false},
+        {".etiquetas.txt.77-12.tmp", false, false},
+        {".consulta.xlsx.4243-2.tmp", true, true},
+        {"consulta.4242-1.tmp", false, true},
+        {".notas.tmp", false, true},
+    };
+    std::vector<std::unique_ptr<QFile>> held;
+    QStringList expected{"consulta.xlsx"};
+    for (const auto& f : files) {
+        auto file = std::make_unique<QFile>(dir.filePath(f.Name));
+        ASSERT_TRUE(file->open(QIODevice::ReadWrite) && file->write("PK partial") > 0);
+        if (f.Locked) {
+            ASSERT_EQ(flock(file->handle(), LOCK_EX | LOCK_NB), 0);
+        }
+        if (f.Stays)
+            expected << f.Name;
+        held.push_back(std::move(file));
+        if (!f.Locked)
+            held.back()->close();
+    }
+    XWorkbook book;
+    book.AddSheet("Plan1").SetValue(1, 1, 2);
+    QString error;
+    ASSERT_TRUE(book.SaveAs(dir.filePath("consulta.xlsx"), &error)) << error.toStdString();
+    expected.sort();
+    EXPECT_EQ(Entries(dir.path()).join(u' ').toStdString(), expected.join(u' ').toStdString());
+}
+
+// A full disk (a file-size limit in a child): the save fails with the
+// reason, the old workbook stays whole and nothing is left beside it.
+TEST(XlsSave, AFullDiskKeepsTheOldWorkbook)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("consulta.xlsx");
+    XWorkbook small;
+    small.AddSheet("Plan1").SetValue(1, 1, 1);
+    QString error;
+    ASSERT_TRUE(small.SaveAs(file, &error));
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray old = f.readAll();
+    f.close();
+
+    XWorkbook big;
+    XWorksheet& s = big.AddSheet("Plan1");
+    for (int r = 1; r <= 2000; ++r)
+        s.SetValue(r, 1, QStringLiteral("linha %1 de um texto que não se repete").arg(r));
+    const QByteArray answer = InForkedChild([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{rlim_t(old.size()), rlim_t(old.size())};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        QString why;
+        return big.SaveAs(file, &why) ? QByteArray("ok") : why.toUtf8();
+    });
+    EXPECT_TRUE(answer.endsWith("(File too large)")) << answer.toStdString();
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), old);
     EXPECT_EQ(Entries(dir.path()), QStringList{"consulta.xlsx"});
 }

@@ -1,0 +1,192 @@
+#include "XReplaceFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+XReplacingFile::StepHook g_hook = nullptr;
+
+void Reached(XReplacingFile::Step S)
+{
+    if (g_hook)
+        g_hook(S);
+}
+
+bool SameFile(int Fd, const QByteArray& Path)
+{
+    struct stat a {};
+    struct stat b {};
+    return ::fstat(Fd, &a) == 0 && ::lstat(Path.constData(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// A writer holds a lock on its temporary file until it is renamed or
+// removed; one nobody holds was left by a writer that was killed. Where the
+// folder knows no locks, nothing is removed.
+void RemoveAbandoned(const QString& Folder)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\..+\\.[0-9]+-[0-9]+\\.tmp$"));
+    const QStringList names = QDir(Folder).entryList({QStringLiteral(".*.tmp")}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        if (!pattern.match(name).hasMatch())
+            continue;
+        const QByteArray path = QFile::encodeName(Folder + u'/' + name);
+        const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && SameFile(fd, path))
+            ::unlink(path.constData());
+        ::close(fd);
+    }
+}
+
+void SyncFolder(const QByteArray& Folder)
+{
+    // The rename is done and the file whole either way; a folder that
+    // cannot be synced (some network file systems) only makes it less durable.
+    const int fd = ::open(Folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+void XReplacingFile::SetStepHook(StepHook Hook)
+{
+    g_hook = Hook;
+}
+
+XReplacingFile::XReplacingFile(const QString& Target)
+{
+    // A link is followed: the file it names is replaced, the link stays.
+    const QFileInfo info(Target);
+    m_target = info.isSymLink() && info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
+}
+
+XReplacingFile::~XReplacingFile()
+{
+    CloseTemp();
+    if (!m_committed && !m_temp.isEmpty())
+        ::unlink(m_temp.constData());
+}
+
+bool XReplacingFile::Fail(int Errno)
+{
+    m_error = QString::fromLocal8Bit(std::strerror(Errno));
+    return false;
+}
+
+void XReplacingFile::CloseTemp()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+}
+
+QString XReplacingFile::TempPath() const
+{
+    return QFile::decodeName(m_temp);
+}
+
+bool XReplacingFile::Open()
+{
+    const QByteArray target = QFile::encodeName(m_target);
+    struct stat st {};
+    const bool exists = ::stat(target.constData(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode))
+        return Fail(EISDIR);
+    // Replacing by rename needs only the folder: a file its owner made
+    // read-only is refused here, as an in-place write would be.
+    if (exists && ::access(target.constData(), W_OK) != 0)
+        return Fail(errno);
+
+    const QFileInfo info(m_target);
+    const QString folder = info.absolutePath();
+    RemoveAbandoned(folder);
+    static int counter = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        m_temp = QFile::encodeName(
+            QStringLiteral("%1/.%2.%3-%4.tmp").arg(folder, info.fileName()).arg(::getpid()).arg(++counter));
+        m_fd = ::open(m_temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (m_fd < 0) {
+            const int error = errno;
+            m_temp.clear();
+            if (error == EEXIST)
+                continue;
+            return Fail(error);
+        }
+        ::flock(m_fd, LOCK_EX | LOCK_NB);
+        // Another writer's clean-up may have taken it before it was locked.
+        if (!SameFile(m_fd, m_temp)) {
+            CloseTemp();
+            continue;
+        }
+        if (exists)
+            ::fchmod(m_fd, st.st_mode & 07777);
+        Reached(Step::Created);
+        return true;
+    }
+    m_temp.clear();
+    return Fail(EEXIST);
+}
+
+bool XReplacingFile::Write(const QByteArray& Bytes)
+{
+    if (m_fd < 0)
+        return Fail(EBADF);
+    const char* p = Bytes.constData();
+    qint64 left = Bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(m_fd, p, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return Fail(n < 0 ? errno : ENOSPC);
+        p += n;
+        left -= n;
+    }
+    Reached(Step::Written);
+    return true;
+}
+
+bool XReplacingFile::Commit(const QString& Backup)
+{
+    if (m_fd < 0)
+        return Fail(EBADF);
+    // The descriptor, and with it the lock, is kept until the rename: another
+    // writer's clean-up must not take a finished file for an abandoned one.
+    if (::fsync(m_fd) != 0)
+        return Fail(errno);
+    Reached(Step::Synced);
+
+    const QByteArray target = QFile::encodeName(m_target);
+    const bool backUp = !Backup.isEmpty() && ::access(target.constData(), F_OK) == 0;
+    if (backUp) {
+        if (::rename(target.constData(), QFile::encodeName(Backup).constData()) != 0)
+            return Fail(errno);
+        Reached(Step::BackedUp);
+    }
+    if (::rename(m_temp.constData(), target.constData()) != 0) {
+        const int error = errno;
+        if (backUp)
+            ::rename(QFile::encodeName(Backup).constData(), target.constData());
+        return Fail(error);
+    }
+    m_committed = true;
+    CloseTemp();
+    SyncFolder(QFile::encodeName(QFileInfo(m_target).absolutePath()));
+    Reached(Step::Renamed);
+    return true;
+}
