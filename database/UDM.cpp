@@ -5,6 +5,7 @@
 #include "UXLib.h"
 #include "XAdo.h"
 #include "XExceptions.h"
+#include "XReplaceFile.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -199,31 +200,65 @@ bool TDM::SetConnected(bool Wanted)
     return true;
 }
 
-void TDM::LoadConfig()
+namespace {
+
+enum class TSettingsFile { Missing, Damaged, Ignored, Read };
+
+// The path a settings file holds. Damaged: it decodes to nothing or its path
+// runs past its end (Damage then says so); Ignored: a count this program
+// does not know. Only read, so a file the user may not write is read too.
+TSettingsFile ReadSettings(const QString& Name, QByteArray& Path, QString& Damage)
 {
-    TXFile file;
-    const QString name = ConfigBaseName() + QStringLiteral(".dat");
     // The file holds one path: anything this large is damaged, and is not read into memory.
-    if (QFileInfo(name).size() > MaxSettingsSize)
-        throw Exception(QStringLiteral("Arquivo de configuração danificado: ") + name);
-    file.SetFileName(name);
+    if (QFileInfo(Name).size() > MaxSettingsSize) {
+        Damage = QStringLiteral("Arquivo de configuração danificado: ") + Name;
+        return TSettingsFile::Damaged;
+    }
+    TXFile file;
+    file.SetFileName(Name);
+    file.SetWriteMode(false);
     if (!file.Open(false))
-        return;
+        return TSettingsFile::Missing;
     QByteArray text;
     file.Read(-1, text);
-    TXData pack;
-    SetPack(DecodeText(text, SettingsKey), pack);
     file.Close();
-
-    const qint32 count = GetI(pack);
-    if (count == 1 || count == 2) {
-        QByteArray path;
-        GetS(pack, path);
-        SetDatabaseChecked(QString::fromUtf8(path));
+    try {
+        TXData pack;
+        SetPack(DecodeText(text, SettingsKey), pack);
+        if (pack.Data.isEmpty())
+            return TSettingsFile::Damaged;
+        const qint32 count = GetI(pack);
+        if (count != 1 && count != 2)
+            return TSettingsFile::Ignored;
+        GetS(pack, Path);
+        return TSettingsFile::Read;
+    } catch (const Exception& e) {
+        Damage = e.Message();
+        return TSettingsFile::Damaged;
     }
 }
 
-void TDM::SaveConfig()
+} // namespace
+
+void TDM::LoadConfig()
+{
+    const QString base = ConfigBaseName();
+    QByteArray path;
+    QString damage;
+    TSettingsFile found = ReadSettings(base + QStringLiteral(".dat"), path, damage);
+    // A save cut short leaves the previous choice in the backup.
+    if (found == TSettingsFile::Missing || found == TSettingsFile::Damaged) {
+        QString ignored;
+        if (ReadSettings(base + QStringLiteral(".bkp"), path, ignored) == TSettingsFile::Read)
+            found = TSettingsFile::Read;
+    }
+    if (found == TSettingsFile::Read)
+        SetDatabaseChecked(QString::fromUtf8(path));
+    else if (!damage.isEmpty())
+        throw Exception(damage);
+}
+
+bool TDM::SaveConfig()
 {
     TXData pack;
     PackInit(pack);
@@ -231,20 +266,14 @@ void TDM::SaveConfig()
     PutS(pack, GetDataSource().toUtf8());
     PackFinish(pack);
 
+    // The previous file becomes the backup only once the new one is whole
+    // on disk: a kill at any moment leaves the last or the previous choice.
     const QString base = ConfigBaseName();
-    TXFile file;
-    try {
-        file.SetFileName(base + QStringLiteral(".bkp"));
-        file.Delete();
-        file.SetFileName(base + QStringLiteral(".dat"));
-        file.Rename(base + QStringLiteral(".bkp"));
-        file.SetFileName(base + QStringLiteral(".dat"));
-        if (file.Open(true)) {
-            file.Truncate();
-            file.WriteStr(EncodeText(pack.Data, SettingsKey));
-            file.Close();
-        }
-    } catch (const Exception&) {
-        // A settings file that cannot be written is not reported.
-    }
+    const QString name = base + QStringLiteral(".dat");
+    XReplacingFile file(name);
+    if (file.Open() && file.Write(EncodeText(pack.Data, SettingsKey)) && file.Commit(base + QStringLiteral(".bkp")))
+        return true;
+    ShowError(QStringLiteral("Não foi possível gravar o arquivo de configuração ") + name + QStringLiteral(".\r\nErro: ")
+              + file.Error());
+    return false;
 }

@@ -36,14 +36,16 @@ public:
     bool TestConnection();
     bool SetConnected(bool Wanted);
 
-    // Reads the settings file and applies its path. A damaged file whose
-    // path length runs past its end raises the library's Exception
+    // Reads the settings file and applies its path; when the file is missing
+    // or damaged, the backup's. A damaged file whose path length runs past
+    // its end, without a readable backup, raises the library's Exception
     // ("GetS error - bigger than pack"); so does SetConnected(true) when it
     // reads such a file. A file too large to be a settings file raises the
     // library's Exception too, without being read. Callers show it and go on.
     void LoadConfig();
-    // Writes the current data source; failures are not reported.
-    void SaveConfig();
+    // Writes the current data source, the previous file becoming the backup.
+    // A failure shows an error box with the system's reason and answers false.
+    bool SaveConfig();
 };
 
 // The program's one data module, created by the program after the main window.

@@ -1,10 +1,13 @@
 #include "CampaignFile.h"
+#include "ForkedChild.h"
 #include "UDM.h"
 #include "UXLib.h"
 #include "XDialogs.h"
 #include "XExceptions.h"
+#include "XReplaceFile.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -211,4 +214,143 @@ TEST_F(DataModule, DamagedSettingsFilesNeverCrash)
     }
     EXPECT_GT(raised, 0);
     EXPECT_EQ(dm.Conn->Connected(), false);
+}
+
+namespace {
+
+XReplacingFile::Step g_killedAt;
+
+QString MakeFile(const QTemporaryDir& Dir, const char* Name)
+{
+    const QString path = Dir.filePath(QLatin1String(Name));
+    WriteAll(path, "mdb");
+    return path;
+}
+
+} // namespace
+
+// A save killed after each of its steps (a child process that ends there):
+// the next start reads the last choice or the new one, and the next save
+// leaves only the file and its backup.
+TEST_F(DataModule, ASaveKilledAfterAnyStepLeavesTheLastOrTheNewChoice)
+{
+    using S = XReplacingFile::Step;
+    const QString older = MakeFile(Dir, "a.mdb");
+    const QString last = MakeFile(Dir, "b.mdb");
+    const QString newer = MakeFile(Dir, "c.mdb");
+    const struct
+    {
+        S Step;
+        const QString& Read;
+    } cuts[] = {{S::Created, last}, {S::Written, last}, {S::Synced, last}, {S::BackedUp, last}, {S::Renamed, newer}};
+    for (const auto& cut : cuts) {
+        SCOPED_TRACE(int(cut.Step));
+        QFile::remove(Base + QStringLiteral(".dat"));
+        QFile::remove(Base + QStringLiteral(".bkp"));
+        TDM dm;
+        for (const QString& path : {older, last}) {
+            dm.SetDatabase(path);
+            ASSERT_TRUE(dm.SaveConfig());
+        }
+        g_killedAt = cut.Step;
+        const QByteArray answer = InForkedChild([&] {
+            XReplacingFile::SetStepHook([](S Step) {
+                if (Step == g_killedAt)
+                    _exit(0);
+            });
+            dm.SetDatabase(newer);
+            dm.SaveConfig();
+            return QByteArray("not killed");
+        });
+        EXPECT_TRUE(answer.isEmpty());
+
+        TDM next;
+        next.ClearDatabase();
+        next.LoadConfig();
+        EXPECT_EQ(next.GetDataSource(), cut.Read);
+        EXPECT_EQ(Rec.Count(), 0) << qPrintable(Rec.Texts().join(u'\n'));
+
+        dm.SetDatabase(newer);
+        EXPECT_TRUE(dm.SaveConfig());
+        EXPECT_EQ(QDir(Dir.path()).entryList({QStringLiteral("*crossing*")}, QDir::Files | QDir::Hidden).join(u' '),
+                  QStringLiteral("crossing.bkp crossing.dat"));
+        next.ClearDatabase();
+        next.LoadConfig();
+        EXPECT_EQ(next.GetDataSource(), newer);
+    }
+}
+
+// What a save cut short by earlier versions left: the backup is read.
+// Without one the start asks for the database again.
+TEST_F(DataModule, AMissingOrDamagedSettingsFileGivesWayToItsBackup)
+{
+    const QString previous = MakeFile(Dir, "a.mdb");
+    TDM dm;
+    dm.SetDatabase(previous);
+    ASSERT_TRUE(dm.SaveConfig());
+    const QByteArray good = ReadAll(Base + QStringLiteral(".dat"));
+    const struct
+    {
+        const char* Name;
+        QByteArray Dat;   // "<missing>": no file
+        bool Backup;
+        QString Read;
+    } cases[] = {
+        {"missing", "<missing>", true, previous},
+        {"empty", "", true, previous},
+        {"half", good.left(good.size() / 2), true, previous},
+        {"one byte", good.left(1), true, previous},
+        {"missing, no backup", "<missing>", false, QString()},
+        {"empty, no backup", "", false, QString()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        QFile::remove(Base + QStringLiteral(".dat"));
+        QFile::remove(Base + QStringLiteral(".bkp"));
+        if (c.Backup)
+            WriteAll(Base + QStringLiteral(".bkp"), good);
+        if (c.Dat != "<missing>")
+            WriteAll(Base + QStringLiteral(".dat"), c.Dat);
+        TDM next;
+        next.ClearDatabase();
+        Rec.Clear();
+        EXPECT_EQ(next.SetConnected(true), false);   // the files are not databases
+        EXPECT_EQ(next.GetDataSource(), c.Read);
+        if (c.Read.isEmpty()) {
+            EXPECT_EQ(Rec.Texts(), QStringList(QStringLiteral("Banco de Dados  não Encontrado.")));
+        }
+    }
+}
+
+// A settings file the user may read but not write (another user's, here
+// nobody's view of root's) is read, and a save into it says why it failed.
+TEST_F(DataModule, ASettingsFileThatCannotBeWrittenIsReadAndItsSaveSaysSo)
+{
+    const QString chosen = MakeFile(Dir, "a.mdb");
+    const QString other = MakeFile(Dir, "b.mdb");
+    const QString dat = Base + QStringLiteral(".dat");
+    TDM dm;
+    dm.SetDatabase(chosen);
+    ASSERT_TRUE(dm.SaveConfig());
+    const QByteArray before = ReadAll(dat);
+    // A folder anyone may write: only the file's own permission stops the save.
+    QFile::setPermissions(Dir.path(), QFileDevice::Permissions(0x7777));
+    QFile::setPermissions(dat, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    const QByteArray answer = InForkedChild([&] {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            return QByteArray("<not nobody>");
+        Rec.Clear();
+        TDM reader;
+        reader.ClearDatabase();
+        reader.LoadConfig();
+        QByteArray out = reader.GetDataSource().toUtf8();
+        reader.SetDatabase(other);
+        out += reader.SaveConfig() ? "|saved|" : "|refused|";
+        return out + Rec.Texts().join(u'\n').toUtf8();
+    });
+    EXPECT_EQ(QString::fromUtf8(answer), chosen + QStringLiteral("|refused|Não foi possível gravar o arquivo de configuração ")
+                                             + dat + QStringLiteral(".\r\nErro: Permission denied"));
+    EXPECT_EQ(ReadAll(dat), before);
+    EXPECT_EQ(QDir(Dir.path()).entryList({QStringLiteral("*crossing*")}, QDir::Files | QDir::Hidden).join(u' '),
+              QStringLiteral("crossing.dat"));
 }
