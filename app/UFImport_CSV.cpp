@@ -40,6 +40,8 @@ const QString FileFilter = QStringLiteral("Planilha Excel (*.csv)|*.csv|Todos Ar
 const QString ReadOnlyMsg = QStringLiteral(
     "O Banco de Dados está com Status SOMENTE CONSULTA.\r\nSomente a opção EXPORTAR está disponível.");
 const QString NotNumeric = QStringLiteral("Valor Inválido. Deve ser um valor numérico.");
+// The planned-crossing number lives in a floating-point column: past 2^53 it would be stored as another number.
+const qint64 MaxWhole = qint64(1) << 53;
 // Repaints of the progress label at most this often: a repaint per row would cost more than the row.
 const qint64 PaintEveryMs = 40;
 
@@ -82,6 +84,32 @@ const char* const DataSetSQL[] = {
     "        cflor, cpub   FROM Parental ORDER BY id ",
     "SELECT id AS nc_parental, codigo,         cflor, cpub   FROM Parental ORDER BY id ",
 };
+
+bool IsIntegerType(TFieldType Type)
+{
+    return Type == ftInteger || Type == ftLargeint;
+}
+
+// An integer cell as its parameter is bound: white space off both ends, then
+// an optional "-" and decimal digits. Anything else, a lone "-" or a control
+// character included, is no number; Out is then 0.
+bool WholeOf(const QString& Value, qint64& Out, bool& InRange)
+{
+    const QString s = Value.trimmed();
+    Out = 0;
+    InRange = false;
+    const qsizetype first = s.startsWith(u'-') ? 1 : 0;
+    if (s.size() <= first)
+        return false;
+    for (qsizetype i = first; i < s.size(); ++i)
+        if (s.at(i) < u'0' || s.at(i) > u'9')
+            return false;
+    bool ok = false;
+    const qint64 v = s.toLongLong(&ok);
+    InRange = ok;
+    Out = ok ? v : 0;
+    return true;
+}
 
 } // namespace
 
@@ -786,8 +814,9 @@ bool TFImport_CSV::Import_Row(int Row)
             if (FDelete->CommandText() != sql)
                 FDelete->setCommandText(sql);
             TParameter* p = FDelete->Parameters.ParamByName(QLatin1String(DeleteParam[kind]));
-            p->DataType = ftInteger;
-            p->Value = SG->Cells(ColsImport->GridColOf(QLatin1String(KeyTitle[kind])), Row);
+            const TColInfo* key = ColsImport->FindByTitle(QLatin1String(KeyTitle[kind]));
+            p->DataType = key->DataType;
+            p->Value = Param_Value(key, Row);
             FDelete->Execute();
         } catch (...) {
             messages << QLatin1String(DeleteFailure[kind]) + ExceptionMessage(std::current_exception());
@@ -825,7 +854,7 @@ bool TFImport_CSV::Import_Row(int Row)
         }
         for (int i = 0; i < ColsImport->Count(); ++i)
             if (TParameter* p = FInsertParams[size_t(i)])
-                p->Value = SG->Cells(ColsImport->Items(i)->GridCol, Row);
+                p->Value = Param_Value(ColsImport->Items(i), Row);
         FStampParam->Value = Stamp();
         QAtu->Execute();
         transaction.Commit();
@@ -839,6 +868,17 @@ bool TFImport_CSV::Import_Row(int Row)
     for (const QString& m : std::as_const(messages))
         ShowError(m);
     return ok;
+}
+
+QVariant TFImport_CSV::Param_Value(const TColInfo* Col, int Row) const
+{
+    // An integer goes to the database as the check read it, not as text to be read again.
+    const QString cell = SG->Cells(Col->GridCol, Row);
+    qint64 v = 0;
+    bool inRange = false;
+    if (IsIntegerType(Col->DataType) && WholeOf(cell, v, inRange) && inRange)
+        return QVariant(qlonglong(v));
+    return QVariant(cell);
 }
 
 void TFImport_CSV::Build_Insert_Lists(int Row, QString& Columns, QString& Params)
@@ -872,7 +912,7 @@ bool TFImport_CSV::Update_Parental(int Row)
         set("cflor", ftString, TrimControls(SG->Cells(ColsImport->GridColOf(QStringLiteral("CFLOR")), Row)));
         set("cpub", ftString, TrimControls(SG->Cells(ColsImport->GridColOf(QStringLiteral("CPUB")), Row)));
         set("upd_tal", ftInteger, 1);
-        set("id", ftInteger, SG->Cells(ColsImport->GridColOf(QStringLiteral("NC_PARENTAL")), Row));
+        set("id", ftInteger, Param_Value(ColsImport->FindByTitle(QStringLiteral("NC_PARENTAL")), Row));
         QAtu->Execute();
         return true;
     });
@@ -960,8 +1000,13 @@ bool TFImport_CSV::Load_DataSet(TADOQuery* DataSet)
     rows.reserve(size_t(DataSet->RecordCount()));
     for (DataSet->First(); !DataSet->Eof(); DataSet->Next()) {
         QStringList row(ColsImport->Count());
-        for (int i = 0; i < ColsImport->Count(); ++i)
-            row[ColsImport->Items(i)->GridCol] = DataSet->Fields(fields[size_t(i)])->AsString();
+        for (int i = 0; i < ColsImport->Count(); ++i) {
+            const TField* field = DataSet->Fields(fields[size_t(i)]);
+            // A whole number is written out in all its digits, however large, so that it reads back the same.
+            row[ColsImport->Items(i)->GridCol] = ColsImport->Items(i)->DataType == ftLargeint && !field->IsNull()
+                                                     ? QString::number(field->AsLargeInt())
+                                                     : field->AsString();
+        }
         rows.push_back(std::move(row));
     }
     rows.insert(rows.begin(), SG->RowCells(0));
@@ -1039,7 +1084,7 @@ void TFImport_CSV::Add_Error_Col(int Oper)
 void TFImport_CSV::Cols_Cruzamento()
 {
     Add_Col("PLANEJAMENTO", "planejamento", ftString, true, false, 150);
-    Add_Col("NC", "nc", ftFloat, true, false, 80);
+    Add_Col("NC", "nc", ftLargeint, true, false, 80);
     Add_Col("CODIGO", "codigo_cruza", ftString, true, false, 150);
     Add_Col("MAE", "", ftString, true, false, 150);
     Add_Col("PAI", "", ftString, true, false, 150);
@@ -1114,9 +1159,9 @@ void TFImport_CSV::Check_Row(const QStringList& Cells, QStringList& Row, QString
 
 bool TFImport_CSV::Int32Of(const QString& Value, int& Out) const
 {
-    bool ok = false;
-    const qint64 v = TrimControls(Value).toLongLong(&ok);
-    ok = ok && v >= INT_MIN && v <= INT_MAX;
+    qint64 v = 0;
+    bool inRange = false;
+    const bool ok = WholeOf(Value, v, inRange) && inRange && v >= INT_MIN && v <= INT_MAX;
     Out = ok ? int(v) : 0;
     return ok;
 }
@@ -1142,16 +1187,18 @@ void TFImport_CSV::Valid_Cell(const QString& Value, TColInfo* Col, QString& RowE
             return;
         }
     }
-    // A value the statements pass as a 32-bit integer is refused here, not by the database at import.
-    const bool integer = Col->DataType == ftInteger || (kind == kdCruzamento && is("NC"));
-    if (!failed && integer && !Col->Computed) {
-        int v = 0;
-        if (!IsIntegerStr(Value)) {
+    // A value the statements could not bind as its integer is refused here, not by the database at import.
+    if (!failed && IsIntegerType(Col->DataType) && !Col->Computed) {
+        const bool large = Col->DataType == ftLargeint;
+        const qint64 low = large ? -MaxWhole : INT_MIN, high = large ? MaxWhole : INT_MAX;
+        qint64 v = 0;
+        bool inRange = false;
+        if (!WholeOf(Value, v, inRange)) {
             failed = true;
             msg = NotNumeric;
-        } else if (!Int32Of(Value, v)) {
+        } else if (!inRange || v < low || v > high) {
             failed = true;
-            msg = QStringLiteral("Valor Inválido. Deve estar entre -2147483648 e 2147483647.");
+            msg = QStringLiteral("Valor Inválido. Deve estar entre %1 e %2.").arg(low).arg(high);
         }
     }
     if (failed)
@@ -1257,12 +1304,14 @@ bool TFImport_CSV::Parental_In_Use(const QString& Value, QString& Msg)
 
 bool TFImport_CSV::Check_Barcode_Digits(const QString& Value, QString& Msg)
 {
-    if (!IsIntegerStr(Value)) {
+    qint64 v = 0;
+    bool inRange = false;
+    if (!WholeOf(Value, v, inRange)) {
         Msg = NotNumeric;
         return true;
     }
     const int length = Config() ? Config()->ParentalCodeLength() : 0;
-    if (DigitCount(TrimControls(Value).toDouble()) > length) {
+    if (DigitCount(Value.trimmed().toDouble()) > length) {
         Msg = QStringLiteral("O número de dígitos do campo excede o tamanho máximo do Padrão de Código de Barra selecionado.");
         return true;
     }

@@ -183,6 +183,7 @@ private:
     bool Progress_Due(bool Force);
     void Show_Progress(const QString& Text);
     bool Int32Of(const QString& Value, int& Out) const;
+    QVariant Param_Value(const UFImport_CSV::TColInfo* Col, int Row) const;
     QString Stamp();
 
     // Indexes kept while a sheet is read: the first row of each value of a

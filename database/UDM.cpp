@@ -89,8 +89,9 @@ void TDM::SetDatabase(const QString& Path)
     // it is the user's answer to the question, never a side effect: refused.
     if (Conn->Connected())
         throw EOleException(QStringLiteral("Operation is not allowed when the object is open."));
+    // A path holding ";" or quotes goes in quoted, or the string would name another file.
     if (FileExists(Path))
-        Conn->setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + Path
+        Conn->setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + QuoteConnectionValue(Path)
                                   + QStringLiteral(";") + QStringLiteral("Persist Security Info=False;")
                                   + QStringLiteral("Jet OLEDB:Database Password=") + DBPassword);
     else
@@ -115,17 +116,8 @@ void TDM::SetDatabaseChecked(const QString& Path)
 
 QString TDM::ParseDataSource(const QString& ConnStr)
 {
-    QString rest = ConnStr;
-    QString part;
-    bool found = false;
-    while (!rest.trimmed().isEmpty() && !found) {
-        SplitFirst(rest, QStringLiteral(";"), part);
-        part = part.trimmed();
-        found = part.startsWith(QLatin1String("Data Source="));
-    }
-    if (!found)
-        return QString();
-    return part.mid(part.indexOf(u'=') + 1).trimmed();
+    // Read as the connection reads it when it opens: the path shown is the file opened.
+    return ConnectionStringValue(ConnStr, QStringLiteral("Data Source"));
 }
 
 QString TDM::GetDataSource() const
@@ -135,15 +127,7 @@ QString TDM::GetDataSource() const
 
 bool TDM::DataSourceExists() const
 {
-    QString rest = Conn->ConnectionString();
-    QString part;
-    while (!rest.isEmpty()) {
-        SplitFirst(rest, QStringLiteral(";"), part);
-        part = part.trimmed();
-        if (part.left(12) == QLatin1String("Data Source="))
-            return FileExists(part.mid(12));
-    }
-    return false;
+    return FileExists(GetDataSource());
 }
 
 int TDM::ActiveDataSetCount() const

@@ -37,6 +37,14 @@ struct WriteMark
 // cannot be made); the stand-in for a new, empty ".mdb".
 void CreateDatabaseFile(const QString& path);
 
+// A value as a part of a connection string: as it stands, or quoted when it
+// holds ";", a quote or blanks at its ends (in double quotes, in single ones
+// when it holds double quotes only; the quote char doubled inside).
+QString QuoteConnectionValue(const QString& Value);
+// The value of the part Name (letter case ignored) of a connection string,
+// unquoted; empty when there is none.
+QString ConnectionStringValue(const QString& ConnStr, const QString& Name);
+
 // The engine refused the file because another program holds its lock.
 bool IsFileInUseError(const QString& Message);
 

@@ -15,7 +15,8 @@ struct Part
     QString value;
 };
 
-// "name=value" parts separated by ";"; a value may be quoted to hold ";".
+// "name=value" parts separated by ";"; a value may be quoted to hold ";",
+// the quote char doubled inside it.
 QList<Part> splitConnectionString(const QString& s)
 {
     QList<Part> parts;
@@ -35,9 +36,18 @@ QList<Part> splitConnectionString(const QString& s)
             ++j;
         if (j < n && (s[j] == u'"' || s[j] == u'\'')) {
             const QChar q = s[j];
-            const int close = s.indexOf(q, j + 1);
-            p.value = s.mid(j + 1, (close < 0 ? n : close) - j - 1);
-            const int next = s.indexOf(u';', close < 0 ? n : close);
+            int k = j + 1;
+            for (; k < n; ++k) {
+                if (s[k] != q) {
+                    p.value += s[k];
+                } else if (k + 1 < n && s[k + 1] == q) {
+                    p.value += q;
+                    ++k;
+                } else {
+                    break;
+                }
+            }
+            const int next = s.indexOf(u';', k);
             i = next < 0 ? n : next + 1;
         } else {
             const int end = semi < 0 ? n : semi;
@@ -56,6 +66,24 @@ const QString schemaTablesSql = QStringLiteral(
     "FROM sqlite_master WHERE type IN ('table', 'view') ORDER BY name COLLATE NOCASE");
 
 } // namespace
+
+QString QuoteConnectionValue(const QString& Value)
+{
+    const bool plain = !Value.contains(u';') && !Value.contains(u'"') && !Value.contains(u'\'')
+                       && Value == Value.trimmed();
+    if (plain)
+        return Value;
+    const QChar q = Value.contains(u'"') && !Value.contains(u'\'') ? u'\'' : u'"';
+    return q + QString(Value).replace(q, QString(2, q)) + q;
+}
+
+QString ConnectionStringValue(const QString& ConnStr, const QString& Name)
+{
+    for (const Part& p : splitConnectionString(ConnStr))
+        if (p.name.compare(Name, Qt::CaseInsensitive) == 0)
+            return p.value;
+    return QString();
+}
 
 void CreateDatabaseFile(const QString& path)
 {
@@ -89,10 +117,7 @@ void TADOConnection::setConnectionString(const QString& value)
 
 QString TADOConnection::ConnectionStringPart(const QString& name) const
 {
-    for (const Part& p : splitConnectionString(m_connectionString))
-        if (p.name.compare(name, Qt::CaseInsensitive) == 0)
-            return p.value;
-    return QString();
+    return ConnectionStringValue(m_connectionString, name);
 }
 
 QString TADOConnection::Provider() const

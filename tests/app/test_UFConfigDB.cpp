@@ -121,3 +121,35 @@ TEST_F(ConfigDB, FileWithADifferentStructure)
     EXPECT_TRUE(H.Dlg.Last().Text.contains(QStringLiteral("CMAQ"), Qt::CaseInsensitive)) << H.Boxes();
     EXPECT_FALSE(DM->Conn->Connected() || Main->AppConfig->Loaded || QFile::exists(H.SettingsFile()));
 }
+
+// A file whose path holds ";", quotes and accents is the one connected, and
+// again after a restart; a decoy waits where the path cut at ";" would lead.
+TEST_F(ConfigDB, PathWithSeparatorQuotesAndAccentsAcrossARestart)
+{
+    TCampaignOptions options;
+    options.Executors = 7;
+    TCampaignFile Odd(options, QStringLiteral("semi;colon \"aspas\" it's ção.mdb"));
+    Odd.Conn.Close();
+    options.Executors = 3;
+    TCampaignBuilder::Build(Odd.Dir.filePath(QStringLiteral("semi")), options);
+    auto executors = [] {
+        TADOQuery q;
+        q.setConnection(DM->Conn);
+        q.SQL.setText(QStringLiteral("SELECT COUNT(1) FROM Emasculador"));
+        q.Open();
+        return q.Fields(0)->AsInteger();
+    };
+
+    TFMain* Main = FirstStart();
+    Pick(Odd.Path);
+    FConfigDB->BConfirm->click();
+    EXPECT_EQ(H.Dlg.Count(), 0) << H.Boxes();
+    EXPECT_EQ(State(Main), QStringLiteral("Desconectar|Conectado|%1|%1").arg(Odd.Path));
+    EXPECT_EQ(executors(), 7);
+
+    H.Start();
+    EXPECT_EQ(H.Dlg.Count(), 0) << H.Boxes();
+    EXPECT_TRUE(FMain->AppConfig->Loaded && !FConfigDB);
+    EXPECT_EQ(DM->Conn->DataSource() + u'|' + FMain->AppConfig->DBFile, Odd.Path + u'|' + Odd.Path);
+    EXPECT_EQ(executors(), 7);
+}

@@ -156,12 +156,12 @@ TEST_F(ImportCSV, CrossingChecks)
                         QStringLiteral("P;900003;CZ-3;NONE;PAR-00003;;;;"),
                         QStringLiteral("P;900004;CZ-4;NONE;PAR-00001;2;;;"),
                         QStringLiteral("P;900001;CZ-1;PAR-00003;PAR-00002;2;;;"),
-                        QStringLiteral("P;99999999999;CZ-6;PAR-00001;PAR-00002;3000000000;;;")});
+                        QStringLiteral("P;9007199254740993;CZ-6;PAR-00001;PAR-00002;3000000000;;;")});
     EXPECT_EQ(Errors(), (QStringList{
                             QStringLiteral("Linha(4): MAE  Parental não Cadastrado., QTE_FLOR não pode ser vazio."),
                             QStringLiteral("Linha(5): MAE  Parental não Cadastrado."),
                             QStringLiteral("Linha(6): NC duplicado na linha (1)., CODIGO duplicado na linha (1)."),
-                            QStringLiteral("Linha(7): NC Valor Inválido. Deve estar entre -2147483648 e 2147483647., "
+                            QStringLiteral("Linha(7): NC Valor Inválido. Deve estar entre -9007199254740992 e 9007199254740992., "
                                            "QTE_FLOR Valor Inválido. Deve estar entre -2147483648 e 2147483647."),
                         }));
     EXPECT_EQ(Cell("ID_MAE", 2) + u'|' + Cell("ID_MAE", 3), QString::number(TCampaignBuilder::PotNumber(1)) + u'|');
@@ -170,6 +170,102 @@ TEST_F(ImportCSV, CrossingChecks)
     Pick(W->CBOper, 2);
     Pick(W->CBOper, 0);
     EXPECT_TRUE(W->SG->isVisible() && !W->BConfirm->isEnabled());
+}
+
+// Every integer column of every kind, as the sheet check and the statements read it alike:
+// what the check lets through binds; what would not bind is refused by the check, by column.
+TEST_F(ImportCSV, IntegerCellsWithControlCharactersOrALoneMinus)
+{
+    const QString crossing = QStringLiteral("P;900001;CZ-1;PAR-00001;PAR-00002;2;;;");
+    const struct { int Kind; QString Titles; QString Row; int Cell; const char* Title; } columns[] = {
+        {0, CrossingTitles, crossing, 1, "NC"},
+        {0, CrossingTitles, crossing, 5, "QTE_FLOR"},
+        {1, QStringLiteral("CODIGO;NOME"), QStringLiteral("7;Nome"), 0, "CODIGO"},
+        {2, TMasterSheets::Parentals(0).first(), QStringLiteral("3000001;C;T;;;;;;;;;"), 0, "NC_PARENTAL"},
+        {3, QStringLiteral("NC_PARENTAL;CODIGO;CFLOR;CPUB"), QStringLiteral("%1;PAR-00001;Roxa;Cinza").arg(TCampaignBuilder::PotNumber(0)),
+         0, "NC_PARENTAL"},
+    };
+    // Each bad value in place of the column's good one: the digits around it are kept.
+    const struct { const char* Before; const char* After; } refused[] = {
+        {"\x01", ""}, {"", "\x1f"}, {"\x7f", ""}, {" \x02", "\t"}, {"\x1b", "\x1b"},
+    };
+    const QString notNumeric = QStringLiteral(" Valor Inválido. Deve ser um valor numérico.");
+    Open();
+    const QString stored = Campaign->Rows(QStringLiteral("SELECT nc FROM Planejamento_Cruza")) + u'#'
+                           + Campaign->Rows(QStringLiteral("SELECT id FROM Emasculador")) + u'#'
+                           + Campaign->Rows(QStringLiteral("SELECT id, cflor, upd_tal FROM Parental"));
+    for (const auto& c : columns) {
+        QStringList cells = c.Row.split(u';');
+        const QString good = cells[c.Cell];
+        QStringList values{QStringLiteral("-"), QStringLiteral(" - ")};
+        for (const auto& r : refused)
+            values << QLatin1String(r.Before) + good + QLatin1String(r.After);
+        for (const QString& value : std::as_const(values)) {
+            cells[c.Cell] = value;
+            H.Dlg.Clear();
+            Load(c.Kind, QStringList{c.Titles, cells.join(u';')});
+            const std::string what = std::string(c.Title) + " [" + value.toStdString() + "]";
+            EXPECT_EQ(Errors(), QStringList{QStringLiteral("Linha(2): ") + QLatin1String(c.Title) + notNumeric}) << what;
+            EXPECT_FALSE(W->BConfirm->isEnabled()) << what;
+            Click(W->BConfirm);
+            EXPECT_EQ(H.Dlg.Count(), 0) << what << H.Boxes();
+        }
+        // The good value passes, so the table refuses by the value alone.
+        cells[c.Cell] = good;
+        Load(c.Kind, QStringList{c.Titles, cells.join(u';')});
+        EXPECT_TRUE(Errors().isEmpty() && W->BConfirm->isEnabled()) << c.Title << Errors().join(u'\n').toStdString();
+    }
+    EXPECT_EQ(Campaign->Rows(QStringLiteral("SELECT nc FROM Planejamento_Cruza")) + u'#'
+                  + Campaign->Rows(QStringLiteral("SELECT id FROM Emasculador")) + u'#'
+                  + Campaign->Rows(QStringLiteral("SELECT id, cflor, upd_tal FROM Parental")),
+              stored);
+}
+
+// Crossing numbers the 32-bit range does not hold go out and come back the same,
+// the delete of the earlier row included (a second import replaces them all).
+TEST_F(ImportCSV, LargeCrossingNumbersExportedDeletedAndImported)
+{
+    Open();
+    Campaign->Exec(QStringLiteral("DELETE FROM Etiqueta_Cruza"));
+    const qint64 numbers[] = {2147483648LL, 5000000001LL, 999999999999999LL, 1234567890123456LL, 9007199254740992LL};
+    for (int i = 0; i < 5; ++i)
+        Campaign->Exec(QStringLiteral("UPDATE Planejamento_Cruza SET nc = %1 WHERE nc = %2").arg(numbers[i]).arg(10001 + i));
+    Campaign->Exec(QStringLiteral("UPDATE Planejamento_Cruza SET nc = nc + 5000000000 WHERE nc < 100000"));
+    auto rows = [&] {
+        TADOQuery q;
+        q.setConnection(&Campaign->Conn);
+        q.SQL.setText(QStringLiteral("SELECT nc, planejamento, codigo_cruza, id_vaso_mae, id_vaso_pai, rep FROM Planejamento_Cruza ORDER BY nc"));
+        q.Open();
+        QStringList out;
+        for (; !q.Eof(); q.Next()) {
+            QStringList row{QString::number(q.Fields(0)->AsLargeInt())};
+            for (int c = 1; c < q.FieldCount(); ++c)
+                row << q.Fields(c)->AsString();
+            out << row.join(u'|');
+        }
+        return out;
+    };
+    const QStringList before = rows();
+    ASSERT_EQ(before.size(), 10);
+    EXPECT_TRUE(before.first().startsWith(QStringLiteral("2147483648|")) && before.last().startsWith(QStringLiteral("9007199254740992|")));
+
+    const QString out = Campaign->Dir.filePath(QStringLiteral("cruzamentos.csv"));
+    LoadStored(0, 2);
+    H.Files.Answer(out);
+    Click(W->BLoadFile);
+    Confirm();
+    LoadStored(0, 1);
+    Confirm({mrYes});
+    ASSERT_EQ(Campaign->Count(QStringLiteral("Planejamento_Cruza")), 0) << H.Boxes();
+    EXPECT_TRUE(FileBytes(out).contains("\r\nP"));
+    for (int pass = 0; pass < 2; ++pass) {
+        H.Dlg.Clear();
+        Load(0, out);
+        ASSERT_TRUE(W->BConfirm->isEnabled()) << Errors().join(u'\n').toStdString();
+        Confirm();
+        EXPECT_EQ(H.Dlg.Texts().last(), Done.arg(before.size()).arg(0)) << H.Boxes();
+        EXPECT_EQ(rows(), before);
+    }
 }
 
 TEST_F(ImportCSV, PotNumbersByBarcodeType)

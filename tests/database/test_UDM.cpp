@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -353,4 +354,70 @@ TEST_F(DataModule, ASettingsFileThatCannotBeWrittenIsReadAndItsSaveSaysSo)
     EXPECT_EQ(ReadAll(dat), before);
     EXPECT_EQ(QDir(Dir.path()).entryList({QStringLiteral("*crossing*")}, QDir::Files | QDir::Hidden).join(u' '),
               QStringLiteral("crossing.dat"));
+}
+
+// A path is the file opened, whatever it holds: ";" (where the string would
+// otherwise end), either quote, accents, a blank at its end. A decoy file
+// waits where a path cut at its ";" would lead.
+TEST_F(DataModule, PathsWithSeparatorsQuotesAndAccentsSurviveARestart)
+{
+    const char* const names[] = {
+        "semi;colon/campanha.mdb", "aspas \"duplas\";x/campanha.mdb", "it's \"both\";ção/campanha.mdb",
+        "acentuação é 'só'/campanha.mdb ", "semi;;/\"\".mdb",
+    };
+    auto executors = [](TDM& dm) {
+        TADOQuery q;
+        q.setConnection(dm.Conn);
+        q.SQL.setText(QStringLiteral("SELECT COUNT(1) FROM Emasculador"));
+        q.Open();
+        return q.Fields(0)->AsInteger();
+    };
+    for (const char* name : names) {
+        const QString path = Dir.filePath(QString::fromUtf8(name));
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()));
+        TCampaignOptions options;
+        options.Executors = 7;
+        TCampaignBuilder::Build(path, options);
+        const QString decoy = path.left(path.indexOf(u';'));
+        if (path.contains(u';') && !QFileInfo::exists(decoy)) {
+            options.Executors = 3;
+            TCampaignBuilder::Build(decoy, options);
+        }
+        {
+            TDM dm;
+            dm.SetDatabaseChecked(path);
+            EXPECT_EQ(dm.GetDataSource(), path);
+            ASSERT_TRUE(dm.SetConnected(true)) << Rec.Texts().join(u'\n').toStdString();
+            EXPECT_EQ(dm.Conn->DataSource(), path);
+            EXPECT_EQ(executors(dm), 7) << name;
+            dm.SaveConfig();
+        }
+        // The program started again: the settings file holds the path as it is.
+        EXPECT_EQ(DecodeText(ReadAll(Base + QStringLiteral(".dat")), SettingsKey), Pack(1, path.toUtf8()));
+        TDM dm;
+        dm.ClearDatabase();
+        ASSERT_TRUE(dm.SetConnected(true)) << Rec.Texts().join(u'\n').toStdString();
+        EXPECT_EQ(dm.GetDataSource(), path);
+        EXPECT_EQ(executors(dm), 7) << name;
+        EXPECT_TRUE(dm.TestConnection());
+    }
+    EXPECT_EQ(Rec.Count(), 0);
+}
+
+// Strings made before paths were quoted, and settings files written then, read as they did.
+TEST_F(DataModule, UnquotedStringsAndOldSettingsFilesStillWork)
+{
+    TCampaignFile f;
+    f.Conn.Close();
+    const QString old = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + f.Path
+                        + QStringLiteral(";Persist Security Info=False;Jet OLEDB:Database Password=") + DBPassword;
+    EXPECT_EQ(TDM::ParseDataSource(old), f.Path);
+    EXPECT_EQ(TDM::ParseDataSource(QStringLiteral("Provider=X; Data Source= /a/b c.mdb ;Mode=1")), QStringLiteral("/a/b c.mdb"));
+    EXPECT_EQ(TDM::ParseDataSource(QStringLiteral("Provider=X;Persist Security Info=False")), QString());
+    WriteSettings(Pack(2, f.Path.toUtf8()));
+    TDM dm;
+    dm.ClearDatabase();
+    ASSERT_TRUE(dm.SetConnected(true));
+    EXPECT_EQ(dm.Conn->ConnectionString(), old);
+    EXPECT_EQ(Rec.Count(), 0);
 }

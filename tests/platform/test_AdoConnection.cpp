@@ -30,6 +30,28 @@ TEST(AdoConnection, ConnectionStringPartsAreParsedAndCarried)
     EXPECT_EQ(conn.ConnectionStringPart("Mode"), QStringLiteral("Share Deny None"));
 }
 
+TEST(AdoConnection, ValuesQuotedAsTheyNeedAndReadBack)
+{
+    const struct { const char* Value; const char* Quoted; } cases[] = {
+        {"/dados/campo 1.mdb", "/dados/campo 1.mdb"},
+        {"/semi;colon/c.mdb", "\"/semi;colon/c.mdb\""},
+        {"/a \"q\"/c.mdb", "'/a \"q\"/c.mdb'"},
+        {"/it's/c.mdb", "\"/it's/c.mdb\""},
+        {"/it's \"both\";/c.mdb", "\"/it's \"\"both\"\";/c.mdb\""},
+        {"'';\"\"", "\"'';\"\"\"\"\""},
+        {"/ação/c.mdb ", "\"/ação/c.mdb \""},
+        {"", ""},
+    };
+    TADOConnection conn;
+    for (const auto& c : cases) {
+        const QString value = QString::fromUtf8(c.Value);
+        EXPECT_EQ(QuoteConnectionValue(value), QString::fromUtf8(c.Quoted)) << c.Value;
+        conn.setConnectionString("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + QuoteConnectionValue(value) + ";Mode=Read");
+        EXPECT_EQ(conn.DataSource(), value) << c.Value;
+        EXPECT_EQ(conn.ConnectionStringPart("Mode"), QStringLiteral("Read")) << c.Value;
+    }
+}
+
 TEST(AdoConnection, OpensAndClosesOnTheKnownProvidersOnly)
 {
     AdoTestDb db;

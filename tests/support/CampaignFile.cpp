@@ -29,7 +29,7 @@ TCampaignFile::TCampaignFile(const TCampaignOptions& Options, const QString& Fil
 {
     Path = Dir.filePath(FileName);
     Info = TCampaignBuilder::Build(Path, Options);
-    Conn.setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + Path
+    Conn.setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + QuoteConnectionValue(Path)
                              + QStringLiteral(";Persist Security Info=False"));
     Conn.Open();
 }

@@ -358,7 +358,7 @@ TCampaignInfo TCampaignBuilder::Build(const QString& Path, const TCampaignOption
     const QList<Table> tables = StructureOf(version);
     CreateDatabaseFile(Path);
     TADOConnection conn;
-    conn.setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + Path
+    conn.setConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + QuoteConnectionValue(Path)
                              + QStringLiteral(";Persist Security Info=False"));
     conn.Open();
     for (const Table& t : tables)
