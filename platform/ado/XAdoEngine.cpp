@@ -13,6 +13,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 namespace XAdo {
@@ -349,6 +350,10 @@ int openFile(const QString& path, bool readOnly, bool immutable, sqlite3** db)
                            nullptr);
 }
 
+// A larger read-only file is read from the disk, without the look-ups' indexes:
+// its copy would cost as much memory.
+constexpr qint64 MaxCopyBytes = qint64(1) << 30;
+
 // The in-memory copy of a read-only file, one per engine, shared with its readers.
 int openCopy(const QByteArray& uri, sqlite3** db)
 {
@@ -399,20 +404,19 @@ std::unique_ptr<Engine> Engine::Open(const QString& path, int timeoutSeconds)
     e->Exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
     // A checkpointed log is cut back, so that it stays small on disk.
     e->Exec(QStringLiteral("PRAGMA journal_size_limit = 4194304"));
-    if (immutable)
+    if (immutable && info.size() <= MaxCopyBytes)
         e->readIntoMemory();
     return e;
 }
 
 // A file nobody may write, read as it stands, cannot take the indexes the
 // look-ups need: it is read into memory once, and the copy takes them. It
-// refuses writes as the file would. When the copy cannot be made (too large
-// for memory) the file is read as it is.
+// refuses writes as the file would. When the copy cannot be made (no memory
+// for it) the file is read as it is.
 void Engine::readIntoMemory()
 {
-    static int copies = 0;
-    const QByteArray uri = "file:xado-copy-" + QByteArray::number(QCoreApplication::applicationPid()) + '-'
-                           + QByteArray::number(++copies) + "?mode=memory&cache=shared";
+    static std::atomic<int> copies{0};
+    const QByteArray uri = "file:xado-copy-" + QByteArray::number(++copies) + "?mode=memory&cache=shared";
     sqlite3* copy = nullptr;
     int rc = openCopy(uri, &copy);
     if (rc == SQLITE_OK) {

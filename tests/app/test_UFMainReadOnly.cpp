@@ -112,6 +112,7 @@ QString Consult(const QString& Path)
         delete w;
         H.Settle();
     }
+    // The last one a query that writes, which only the engine can tell.
     out << QStringLiteral("update\t") + Refusal(QStringLiteral("UPDATE Etiqueta_Cruza SET NC_PRINT = NC_PRINT + 1"), false)
         << QStringLiteral("create index\t") + Refusal(QStringLiteral("CREATE INDEX IX_Outro ON Cruza (NC)"), false)
         << QStringLiteral("update returning\t")
