@@ -375,7 +375,7 @@ bool CheckDBStructure()
     if (Ok) {
         // Accepted: only now may the file change (its log mode, the look-ups' indexes).
         try {
-            if (DM->Conn->AcceptFile())
+            if (DM->Conn->AcceptFile() || DM->Conn->ReadOnly())
                 CreateQueryIndexes(DM->Conn);
         } catch (...) {
             Ok = false;

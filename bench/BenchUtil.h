@@ -6,6 +6,9 @@
 #include <sys/resource.h>
 
 #include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 // The process's largest resident set so far.
 inline double PeakRssMB()
@@ -13,6 +16,31 @@ inline double PeakRssMB()
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
     return double(u.ru_maxrss) / 1024.0;
+}
+
+// A figure of /proc/self/status in MB ("VmRSS": resident now; "VmHWM": the
+// peak since the start or since ResetPeakRss).
+inline double StatusMB(const char* Name)
+{
+    FILE* f = std::fopen("/proc/self/status", "r");
+    char line[256];
+    double kb = -1;
+    const size_t n = std::strlen(Name);
+    while (f && std::fgets(line, sizeof line, f))
+        if (std::strncmp(line, Name, n) == 0 && line[n] == ':')
+            kb = std::atof(line + n + 1);
+    if (f)
+        std::fclose(f);
+    return kb / 1024.0;
+}
+
+// Sets the peak resident set back to the resident set of now.
+inline void ResetPeakRss()
+{
+    if (FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
+        std::fputs("5", f);
+        std::fclose(f);
+    }
 }
 
 // Heap blocks in use now, small and mapped alike.

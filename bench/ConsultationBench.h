@@ -32,7 +32,7 @@ struct TConsProgram : TBenchHost
 {
     TFBCons* W = nullptr;
 
-    explicit TConsProgram(const QString& Path) : TBenchHost(Path) {}
+    explicit TConsProgram(const QString& Path, bool StartUp = false) : TBenchHost(Path, StartUp) {}
     ~TConsProgram() { delete W; }
     void Show()
     {

@@ -9,6 +9,15 @@
 // label number; Cruza.DUPD descending), and the export of the largest view
 // (on that copy) with the peak resident set. The query plans go to stderr.
 //
+// Then a campaign of 10,000 and of 100,000 labels without those indexes that
+// the user may only read ("SomenteLeitura"), beside the same file writable
+// once the program connected to it ("Gravavel": write-ahead log, indexes):
+// the program's connection (structure check; for the read-only file, its copy
+// in memory and the indexes made there) with the resident set it adds and its
+// peak, and "Atualizar" of the five consultations. The ratios of the medians
+// follow the table. Root may write any file: run as root, the program goes on
+// as the unprivileged user "nobody" (65534).
+//
 //   bench_consultations --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 #include "BenchSqlite.h"
@@ -17,20 +26,29 @@
 #include "ConsultationBench.h"
 #include "UFCruzaEti_Cons.h"
 #include "UFCruzaParental_Cons.h"
+#include "UFCruza_Emasculador_Cons.h"
+#include "UFCruza_Parental_Pivot_Cons.h"
+#include "UFCruza_Planejado_Cons.h"
 #include "UXXLS.h"
+#include "XAdoEngine.h"
 #include "XStringGrid.h"
 
 #include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMap>
+
+#include <sys/prctl.h>
+#include <unistd.h>
 
 namespace {
 
 std::unique_ptr<QTemporaryDir> Dir;
 
-enum TView { Resumo, Envelope, ParentalAll, ParentalEither, ParentalBoth };
-const char* const ViewNames[] = {"Resumo", "Envelope", "ParentalTodos", "ParentalMaeOuPai", "ParentalAmbos"};
+enum TView { Resumo, Envelope, ParentalAll, ParentalEither, ParentalBoth, Realizado, Sintetico, Pivot };
+const char* const ViewNames[] = {"Resumo", "Envelope", "ParentalTodos", "ParentalMaeOuPai", "ParentalAmbos",
+                                 "PlanejadoRealizado", "EmasculadorSintetico", "ResumoParental"};
 
 // The campaign, built once; the indexed copy made from it.
 QString CampaignPath(bool Indexed)
@@ -60,12 +78,19 @@ QString CampaignPath(bool Indexed)
     return Indexed ? indexed : plain;
 }
 
-// One consultation window on the campaign, its view chosen.
+// One consultation window on the campaign, its view chosen; StartUp: connected
+// as the program's start-up does.
 struct TProgram : TConsProgram
 {
-    TProgram(const QString& Path, TView View) : TConsProgram(Path)
+    TProgram(const QString& Path, TView View, bool StartUp = false) : TConsProgram(Path, StartUp)
     {
-        if (View == Resumo || View == Envelope) {
+        if (View == Realizado) {
+            W = new TFCruza_Planejado_Cons(nullptr);
+        } else if (View == Sintetico) {
+            W = new TFCruza_Emasculador_Cons(nullptr);
+        } else if (View == Pivot) {
+            W = new TFCruza_Parental_Pivot_Cons(nullptr);
+        } else if (View == Resumo || View == Envelope) {
             auto* w = new TFCruzaEti_Cons(nullptr);
             w->RGFiltro->SetItemIndex(View == Envelope ? 1 : 0);
             W = w;
@@ -140,6 +165,95 @@ void Explain(bool Indexed)
                   Statement(v));
 }
 
+// The campaign of Labels labels without the look-up indexes, as the schema
+// code makes it: read-only, or writable and connected to once by the program.
+QString SizedCampaign(int Labels, bool ReadOnly)
+{
+    static QMap<int, QString> plain, copies[2];
+    if (copies[ReadOnly].contains(Labels))
+        return copies[ReadOnly][Labels];
+    if (Labels == 100000)
+        plain[Labels] = CampaignPath(false);
+    if (!plain.contains(Labels)) {
+        TCampaignOptions o;
+        o.Labels = Labels;
+        o.Crossings = Labels;
+        o.Envelopes = Labels / 2;
+        o.EnvelopesWithoutCrossing = Labels / 100;
+        plain[Labels] = Dir->filePath(QStringLiteral("campanha%1.mdb").arg(Labels));
+        std::fprintf(stderr, "%s\n", qPrintable(TCampaignBuilder::Build(plain[Labels], o).Describe()));
+    }
+    const QString path = Dir->filePath(QStringLiteral("%1%2.mdb").arg(ReadOnly ? "leitura" : "gravavel").arg(Labels));
+    QFile::copy(plain[Labels], path);
+    if (ReadOnly) {
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    } else {
+        TBenchHost connectedOnce(path, true);
+    }
+    return copies[ReadOnly][Labels] = path;
+}
+
+std::string SizedName(const char* What, bool ReadOnly, int Labels)
+{
+    return std::string(ReadOnly ? "SomenteLeitura/" : "Gravavel/") + What + "/" + std::to_string(Labels);
+}
+
+// The program's connection to the campaign, the start-up's structure check
+// and indexes included; the resident set it adds (held, and at its peak).
+void BM_Connect(benchmark::State& State, int Labels, bool ReadOnly)
+{
+    const QString path = SizedCampaign(Labels, ReadOnly);
+    double held = 0, peak = 0, copy = 0;
+    for (auto _ : State) {
+        State.PauseTiming();
+        malloc_trim(0);
+        ResetPeakRss();
+        const double before = StatusMB("VmRSS");
+        State.ResumeTiming();
+        auto host = std::make_unique<TBenchHost>(path, true);
+        State.PauseTiming();
+        held = StatusMB("VmRSS") - before;
+        peak = StatusMB("VmHWM") - before;
+        XAdo::Engine* e = DM->Conn->Engine();
+        if (ReadOnly != e->InMemory() || !host->Dlg.Texts().isEmpty())
+            State.SkipWithError(qPrintable(host->Dlg.Texts().join(u'|') + QStringLiteral(" in memory: %1").arg(e->InMemory())));
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(e->Db(), "SELECT page_count * page_size FROM pragma_page_count, pragma_page_size", -1, &st, nullptr);
+        if (sqlite3_step(st) == SQLITE_ROW)
+            copy = double(sqlite3_column_int64(st, 0)) / (1024.0 * 1024.0);
+        sqlite3_finalize(st);
+        host.reset();
+        State.ResumeTiming();
+    }
+    State.counters["file_MB"] = double(QFileInfo(path).size()) / (1024.0 * 1024.0);
+    State.counters["db_MB"] = copy;
+    State.counters["rss_held_MB"] = held;
+    State.counters["rss_peak_MB"] = peak;
+}
+
+void BM_SizedAtualizar(benchmark::State& State, TView View, int Labels, bool ReadOnly)
+{
+    TProgram p(SizedCampaign(Labels, ReadOnly), View, true);
+    if (ReadOnly != DM->Conn->Engine()->InMemory()) {
+        State.SkipWithError("the read-only campaign is not in memory");
+        return;
+    }
+    RunAtualizar(State, p);
+}
+
+void RegisterSized()
+{
+    for (int labels : {10000, 100000})
+        for (bool readOnly : {true, false}) {
+            benchmark::RegisterBenchmark(SizedName("Conectar", readOnly, labels).c_str(), BM_Connect, labels, readOnly)
+                ->Unit(benchmark::kMillisecond)->UseRealTime();
+            for (TView v : {Resumo, Envelope, ParentalAll, Realizado, Sintetico, Pivot})
+                benchmark::RegisterBenchmark(SizedName((std::string("Atualizar/") + ViewNames[v]).c_str(), readOnly, labels).c_str(),
+                                             BM_SizedAtualizar, v, labels, readOnly)
+                    ->Unit(benchmark::kMillisecond)->UseRealTime();
+        }
+}
+
 void Register()
 {
     // Without the label-number index the harvest views read every label for
@@ -156,13 +270,21 @@ void Register()
                 ->Unit(benchmark::kMillisecond)->UseRealTime();
         }
     benchmark::RegisterBenchmark("Exportar/Envelope", BM_ExportEnvelope)->Unit(benchmark::kMillisecond)->Iterations(1);
+    RegisterSized();
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    return ConsBenchMain(argc, argv, Dir, [] {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
+        std::perror("setuid");
+        return 1;
+    }
+    // Its own /proc files again (the change of user gave them to root): the peak resident set is reset there.
+    prctl(PR_SET_DUMPABLE, 1);
+    MedianRatioReporter reporter({std::pair<std::string, std::string>("SomenteLeitura/", "Gravavel/")});
+    return BenchMain(argc, argv, Dir, &reporter, [] {
         Explain(false);
         Explain(true);
         Register();

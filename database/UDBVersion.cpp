@@ -3,6 +3,7 @@
 #include "UXForms.h"
 #include "UXLib.h"
 #include "XAdo.h"
+#include "XAdoEngine.h"
 #include "XExceptions.h"
 
 #include <memory>
@@ -256,7 +257,8 @@ bool HasIndexOn(TADOConnection* Conn, const QString& Table, const QString& First
 
 void CreateQueryIndexes(TADOConnection* Conn, bool Label, bool Date)
 {
-    if (!Conn || !Conn->Connected() || Conn->ReadOnly())
+    // A read-only file takes them in its in-memory copy, the file unchanged.
+    if (!Conn || !Conn->Connected() || (Conn->ReadOnly() && !Conn->Engine()->InMemory()))
         return;
     const struct {
         bool Wanted;
@@ -275,6 +277,10 @@ void CreateQueryIndexes(TADOConnection* Conn, bool Label, bool Date)
         try {
             if (!ix.Wanted || HasIndexOn(Conn, QLatin1String(ix.Table), QLatin1String(ix.Field)))
                 continue;
+            if (Conn->ReadOnly()) {
+                Conn->Engine()->IndexCopy(QLatin1String(ix.Sql));
+                continue;
+            }
             TADOCommand cmd;
             cmd.setConnection(Conn);
             cmd.setCommandText(QLatin1String(ix.Sql));

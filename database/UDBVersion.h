@@ -24,6 +24,7 @@ class TADOConnection;
 // (the label number on Etiqueta_Cruza, carrying NC and NC_PRINT; with Date
 // the scanner grids' newest-first orders and the lots' figures: Cruza.DUPD,
 // Colheita.DUPD, Cruza (STATUS, X_DUPD), Colheita (LOTE, DUPD)), made when
-// missing and the file can be written. Speed only:
+// missing and the file can be written, or in the in-memory copy of a
+// read-only file (the file unchanged). Speed only:
 // a file where they cannot be made works without them.
 void CreateQueryIndexes(TADOConnection* Conn, bool Label = true, bool Date = true);

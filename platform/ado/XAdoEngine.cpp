@@ -13,6 +13,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 
 namespace XAdo {
@@ -349,6 +350,17 @@ int openFile(const QString& path, bool readOnly, bool immutable, sqlite3** db)
                            nullptr);
 }
 
+// A larger read-only file is read from the disk, without the look-ups' indexes:
+// its copy would cost as much memory.
+constexpr qint64 MaxCopyBytes = qint64(1) << 30;
+
+// The in-memory copy of a read-only file, one per engine, shared with its readers.
+int openCopy(const QByteArray& uri, sqlite3** db)
+{
+    return sqlite3_open_v2(uri.constData(), db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI,
+                           nullptr);
+}
+
 } // namespace
 
 std::unique_ptr<Engine> Engine::Open(const QString& path, int timeoutSeconds)
@@ -392,7 +404,56 @@ std::unique_ptr<Engine> Engine::Open(const QString& path, int timeoutSeconds)
     e->Exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
     // A checkpointed log is cut back, so that it stays small on disk.
     e->Exec(QStringLiteral("PRAGMA journal_size_limit = 4194304"));
+    if (immutable && info.size() <= MaxCopyBytes)
+        e->readIntoMemory();
     return e;
+}
+
+// A file nobody may write, read as it stands, cannot take the indexes the
+// look-ups need: it is read into memory once, and the copy takes them. It
+// refuses writes as the file would. When the copy cannot be made (no memory
+// for it) the file is read as it is.
+void Engine::readIntoMemory()
+{
+    static std::atomic<int> copies{0};
+    const QByteArray uri = "file:xado-copy-" + QByteArray::number(++copies) + "?mode=memory&cache=shared";
+    sqlite3* copy = nullptr;
+    int rc = openCopy(uri, &copy);
+    if (rc == SQLITE_OK) {
+        sqlite3_backup* b = sqlite3_backup_init(copy, "main", m_db, "main");
+        rc = b ? sqlite3_backup_step(b, -1) : sqlite3_errcode(copy);
+        const int finished = sqlite3_backup_finish(b);
+        if (rc == SQLITE_DONE)
+            rc = finished;
+    }
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(copy, "PRAGMA query_only = 1", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_close_v2(copy);
+        return;
+    }
+    sqlite3_close_v2(m_db);
+    m_db = copy;
+    m_copy = uri;
+    m_wal = false;
+    sqlite3_extended_result_codes(m_db, 1);
+    sqlite3_busy_timeout(m_db, m_timeout > 0 ? m_timeout * 1000 : 24 * 3600 * 1000);
+}
+
+void Engine::IndexCopy(const QString& jetSql)
+{
+    const QList<JetSql::Token> sig = JetSql::Significant(JetSql::Tokenize(jetSql, true));
+    if (!InMemory() || JetSql::Classify(sig) != JetSql::StatementKind::CreateIndex)
+        throw EOleException(QStringLiteral("Cannot update. Database or object is read-only."));
+    SuspendSnapshots();
+    Exec(QStringLiteral("PRAGMA query_only = 0"));
+    try {
+        ExecuteDdl(*this, sig, JetSql::StatementKind::CreateIndex);
+    } catch (...) {
+        Exec(QStringLiteral("PRAGMA query_only = 1"));
+        throw;
+    }
+    Exec(QStringLiteral("PRAGMA query_only = 1"));
 }
 
 qint64 Engine::PragmaInteger(const char* name)
@@ -515,8 +576,22 @@ std::unique_ptr<Engine> Engine::OpenReader(const QString& path, int timeoutSecon
     return e;
 }
 
+std::unique_ptr<Engine> Engine::OpenCopyReader()
+{
+    sqlite3* db = nullptr;
+    const int rc = openCopy(m_copy, &db);
+    std::unique_ptr<Engine> e(new Engine(db));
+    if (rc != SQLITE_OK)
+        e->Raise(rc);
+    sqlite3_extended_result_codes(db, 1);
+    e->Exec(QStringLiteral("PRAGMA query_only = 1"));
+    return e;
+}
+
 std::unique_ptr<Engine> Engine::takeReader()
 {
+    if (m_idle.empty() && InMemory())
+        return OpenCopyReader();
     if (m_idle.empty())
         return OpenReader(m_path, m_timeout, m_immutable);
     std::unique_ptr<Engine> r = std::move(m_idle.back());
@@ -709,7 +784,7 @@ std::unique_ptr<Cursor> Engine::OpenLazy(const QString& jetSql, const TParameter
 {
     // Uncommitted work of this handle is seen only by this handle; a rollback
     // journal's readers would hold off the writer.
-    if (m_path.isEmpty() || !m_wal || !sqlite3_get_autocommit(m_db) || firstWord(jetSql) != QLatin1String("SELECT")) {
+    if (m_path.isEmpty() || !(m_wal || InMemory()) || !sqlite3_get_autocommit(m_db) || firstWord(jetSql) != QLatin1String("SELECT")) {
         Query(jetSql, params, rs, columns);
         *count = rs.Rows();
         return nullptr;

@@ -43,6 +43,12 @@ public:
     // unless another program's lock holds that off. True when writable and logging.
     bool Accept();
     bool WriteAheadLog() const { return m_wal; }
+    // A read-only file read as it stands is read into memory when opened; the
+    // file is not read again. Reader handles read the same copy.
+    bool InMemory() const { return !m_copy.isEmpty(); }
+    // CREATE INDEX on the in-memory copy of a read-only file: the look-ups get
+    // their indexes without a write to the file. Refused as any write otherwise.
+    void IndexCopy(const QString& jetSql);
     // Ends the read transaction of every cursor; each takes a new one when read again.
     void SuspendSnapshots();
 
@@ -96,6 +102,8 @@ private:
 
     explicit Engine(sqlite3* db) : m_db(db) {}
     static std::unique_ptr<Engine> OpenReader(const QString& path, int timeoutSeconds, bool immutable);
+    void readIntoMemory();
+    std::unique_ptr<Engine> OpenCopyReader();
     QString JournalMode();
     qint64 PragmaInteger(const char* name);
     void evictIdleStatements();
@@ -116,6 +124,7 @@ private:
     std::vector<Cursor*> m_cursors;                // cursors reading now, each on a reader of its own
     bool m_readOnly = false;
     bool m_immutable = false;
+    QByteArray m_copy;   // URI of the in-memory copy, shared with the readers
     bool m_wal = false;
     quint64 m_writes = 0;
     int m_lastChanges = 0;
