@@ -6,6 +6,8 @@
 #include "XResultSet.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QUrl>
 #include <QLocale>
@@ -14,6 +16,10 @@
 
 #include <algorithm>
 #include <cmath>
+
+#ifdef __linux__
+#include <sys/vfs.h>
+#endif
 
 namespace XAdo {
 
@@ -373,6 +379,9 @@ std::unique_ptr<Engine> Engine::Open(const QString& path, int timeoutSeconds)
     e->m_timeout = timeoutSeconds;
     e->m_readOnly = readOnly || sqlite3_db_readonly(db, "main") == 1;
     e->m_immutable = immutable;
+    e->m_network = !e->m_readOnly && OnNetworkFolder(path);
+    if (e->m_network)
+        e->holdAloneForNetwork();
     // Whether the file is a database is SQLite's verdict, after its own recovery of the log.
     // Nothing is written here: the file is changed only once the program accepts it.
     try {
@@ -381,6 +390,8 @@ std::unique_ptr<Engine> Engine::Open(const QString& path, int timeoutSeconds)
         const int code = sqlite3_errcode(db) & 0xFF;
         if (code == SQLITE_NOTADB || code == SQLITE_CORRUPT)
             throw EOleException(QStringLiteral("Unrecognized database format '%1': %2.").arg(path, x.Message()));
+        if (code == SQLITE_BUSY && e->m_network && QFileInfo::exists(path + QStringLiteral("-wal")))
+            throw EOleException(NetworkInUseMessage(path));
         throw;
     }
     // A file cut short of a whole page was damaged outside SQLite (a page is always written whole).
@@ -388,11 +399,67 @@ std::unique_ptr<Engine> Engine::Open(const QString& path, int timeoutSeconds)
     if (pageSize > 0 && QFileInfo(path).size() % pageSize != 0)
         throw EOleException(QStringLiteral("Unrecognized database format '%1': database disk image is malformed "
                                            "(the file is truncated).").arg(path));
+    if (e->m_network)
+        e->toRollbackJournal();
     e->m_wal = e->JournalMode() == QLatin1String("wal");
     e->Exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
     // A checkpointed log is cut back, so that it stays small on disk.
     e->Exec(QStringLiteral("PRAGMA journal_size_limit = 4194304"));
     return e;
+}
+
+bool OnNetworkFolder(const QString& path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    const QStringList declared = QString::fromLocal8Bit(qgetenv("X_NETWORK_FOLDERS")).split(u':', Qt::SkipEmptyParts);
+    for (const QString& d : declared) {
+        const QString root = QDir::cleanPath(QFileInfo(d).absoluteFilePath());
+        if (folder == root || folder.startsWith(root + u'/'))
+            return true;
+    }
+#ifdef __linux__
+    struct statfs fs;
+    if (statfs(QFile::encodeName(folder).constData(), &fs) != 0)
+        return false;
+    switch (quint32(fs.f_type)) {
+    case 0x6969:       // NFS
+    case 0x517B:       // SMB
+    case 0xFF534D42:   // CIFS
+    case 0xFE534D42:   // SMB2
+    case 0x5346414F:   // AFS
+    case 0x6B414653:   // kAFS
+    case 0x01021997:   // 9P
+    case 0x00C36400:   // Ceph
+    case 0x65735546:   // FUSE: sshfs and the like; a local one costs only some concurrency
+        return true;
+    default:
+        break;
+    }
+#endif
+    return false;
+}
+
+QString NetworkInUseMessage(const QString& path)
+{
+    return QStringLiteral("O arquivo %1 está em uso por outro computador num modo que não pode ser compartilhado pela "
+                          "rede; feche o programa nos outros computadores.").arg(path);
+}
+
+// The first read takes the file's exclusive lock: a file in the log then keeps the log's index
+// in this process alone (never in memory the other computers cannot see), and a file another
+// connection holds in the log is refused before anything is read or written.
+void Engine::holdAloneForNetwork()
+{
+    Exec(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
+}
+
+// Alone on the file: a log is folded back and left; the next read lets the lock go.
+void Engine::toRollbackJournal()
+{
+    if (JournalMode() == QLatin1String("wal"))
+        Exec(QStringLiteral("PRAGMA journal_mode = DELETE"));
+    Exec(QStringLiteral("PRAGMA locking_mode = NORMAL"));
+    Exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
 }
 
 qint64 Engine::PragmaInteger(const char* name)
@@ -420,6 +487,8 @@ bool Engine::Accept()
 {
     if (m_readOnly)
         return false;
+    if (m_network)
+        return true;
     if (!m_wal) {
         // Another program reading the file holds the switch off: it waits for no one, and
         // the file works as it is (a rollback journal is as safe, only slower).
@@ -708,7 +777,8 @@ std::unique_ptr<Cursor> Engine::OpenLazy(const QString& jetSql, const TParameter
                                          std::vector<ColumnInfo>& columns, int* count, int known)
 {
     // Uncommitted work of this handle is seen only by this handle; a rollback
-    // journal's readers would hold off the writer.
+    // journal's readers (a network folder's) would hold off every writer, this
+    // program's and the other computers': read whole, the lock goes at once.
     if (m_path.isEmpty() || !m_wal || !sqlite3_get_autocommit(m_db) || firstWord(jetSql) != QLatin1String("SELECT")) {
         Query(jetSql, params, rs, columns);
         *count = rs.Rows();
