@@ -24,17 +24,21 @@ inline std::unique_ptr<QProcess> SpawnChild(const char* Var, const QStringList& 
     return p;
 }
 
-// The lines the child printed once it printed Count of them (all of them when
-// it stops first, or with Count < 0); then it is killed, SIGKILL.
-inline QStringList LinesThenKilled(QProcess& P, int Count)
+// The lines beginning with Prefix that the child printed once it printed Count
+// of them (all of them when it stops first, or with Count < 0); then it is
+// killed, SIGKILL.
+inline QStringList LinesThenKilled(QProcess& P, int Count, const QString& Prefix = QString())
 {
     QStringList lines;
-    while ((Count < 0 || lines.size() < Count) && (P.canReadLine() || P.waitForReadyRead(60000)))
+    const auto take = [&] {
         while (P.canReadLine())
-            lines.append(QString::fromUtf8(P.readLine()).trimmed());
+            if (const QString line = QString::fromUtf8(P.readLine()).trimmed(); line.startsWith(Prefix))
+                lines.append(line);
+    };
+    while ((Count < 0 || lines.size() < Count) && (P.canReadLine() || P.waitForReadyRead(60000)))
+        take();
     P.kill();
     P.waitForFinished();
-    while (P.canReadLine())
-        lines.append(QString::fromUtf8(P.readLine()).trimmed());
+    take();
     return lines;
 }
