@@ -586,8 +586,13 @@ std::unique_ptr<Engine> Engine::OpenReader(const QString& path, int timeoutSecon
 
 std::unique_ptr<Engine> Engine::takeReader()
 {
-    if (m_idle.empty())
-        return OpenReader(m_path, m_timeout, m_immutable);
+    if (m_idle.empty()) {
+        std::unique_ptr<Engine> reader = OpenReader(m_path, m_timeout, m_immutable);
+        // Mapped pages are for a disk of this computer.
+        if (m_network)
+            reader->Exec(QStringLiteral("PRAGMA mmap_size = 0"));
+        return reader;
+    }
     std::unique_ptr<Engine> r = std::move(m_idle.back());
     m_idle.pop_back();
     return r;
@@ -777,9 +782,10 @@ std::unique_ptr<Cursor> Engine::OpenLazy(const QString& jetSql, const TParameter
                                          std::vector<ColumnInfo>& columns, int* count, int known)
 {
     // Uncommitted work of this handle is seen only by this handle; a rollback
-    // journal's readers (a network folder's) would hold off every writer, this
-    // program's and the other computers': read whole, the lock goes at once.
-    if (m_path.isEmpty() || !m_wal || !sqlite3_get_autocommit(m_db) || firstWord(jetSql) != QLatin1String("SELECT")) {
+    // journal's readers would hold off the writer (in a network folder the
+    // cursor lets its lock go after every read, see Cursor::pause).
+    if (m_path.isEmpty() || (!m_wal && !m_network) || !sqlite3_get_autocommit(m_db)
+        || firstWord(jetSql) != QLatin1String("SELECT")) {
         Query(jetSql, params, rs, columns);
         *count = rs.Rows();
         return nullptr;
@@ -842,6 +848,7 @@ std::unique_ptr<Cursor> Engine::OpenLazy(const QString& jetSql, const TParameter
         }
         *count = qMax(known, rs.Rows());
         cur->m_count = *count;
+        cur->pause();
         return cur;
     }
 
@@ -902,6 +909,7 @@ std::unique_ptr<Cursor> Engine::OpenLazy(const QString& jetSql, const TParameter
         return nullptr;
     }
     cur->m_count = *count;
+    cur->pause();
     return cur;
 }
 
@@ -937,6 +945,14 @@ void Cursor::suspend()
     m_suspended = true;
 }
 
+// A rollback journal's reader holds off every writer, the other computers'
+// too: its lock goes as soon as the rows asked for are read, not when idle.
+void Cursor::pause()
+{
+    if (m_owner && !m_owner->m_wal)
+        suspend();
+}
+
 void Cursor::resume()
 {
     m_suspended = false;
@@ -964,6 +980,9 @@ void Cursor::FetchTo(int row)
         resume();
         if (!m_reader)
             return;
+        // Each resumption steps over every row read: read as many again, so a walk to the end stays linear.
+        if (row >= 0 && !m_owner->m_wal)
+            row = qMax(row, 2 * m_rs->Rows() - 1);
     }
     sqlite3_stmt* stmt = m_st->stmt;
     int rc = SQLITE_ROW;
@@ -974,8 +993,10 @@ void Cursor::FetchTo(int row)
             break;
         m_rs->AppendRow(stmt);
     }
-    if (rc == SQLITE_ROW)
+    if (rc == SQLITE_ROW) {
+        pause();
         return;
+    }
     const QString msg = rc == SQLITE_DONE ? QString() : EngineMessage(m_reader->m_db);
     finish(true);
     if (!msg.isEmpty())

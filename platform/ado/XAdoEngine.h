@@ -152,6 +152,7 @@ private:
     void finish(bool keepReader);
     // Ends the read transaction, keeping the place; resume() steps back to it in a new one.
     void suspend();
+    void pause();
     void resume();
 
     Engine* m_owner = nullptr;
