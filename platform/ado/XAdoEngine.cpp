@@ -399,6 +399,8 @@ std::unique_ptr<Engine> Engine::Open(const QString& path, int timeoutSeconds)
     if (pageSize > 0 && QFileInfo(path).size() % pageSize != 0)
         throw EOleException(QStringLiteral("Unrecognized database format '%1': database disk image is malformed "
                                            "(the file is truncated).").arg(path));
+    // The one change before acceptance: in a network folder no file is left in the log,
+    // which this computer alone could then read safely.
     if (e->m_network)
         e->toRollbackJournal();
     e->m_wal = e->JournalMode() == QLatin1String("wal");

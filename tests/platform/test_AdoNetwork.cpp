@@ -172,7 +172,11 @@ TEST(AdoNetworkFolder, AFuseMountIsANetworkFolder)
     struct Unmount
     {
         QString path;
-        ~Unmount() { QProcess::execute(QStringLiteral("fusermount3"), {QStringLiteral("-u"), QStringLiteral("-z"), path}); }
+        ~Unmount()
+        {
+            if (QProcess::execute(QStringLiteral("fusermount3"), {QStringLiteral("-u"), QStringLiteral("-z"), path}) != 0)
+                QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), path});
+        }
     } unmount{mount.path()};
 
     const QString local = NewFile(source, true);
