@@ -4,7 +4,9 @@
 // transaction, the grid re-queried with its count kept), on campaigns of
 // 1,000, 10,000 and 100,000 crossings made as the schema code makes them.
 // BM_Registration connects as the program does (the start-up makes the
-// look-up indexes); BM_RegistrationNoExtraIndexes skips that, as before.
+// look-up indexes); BM_RegistrationNoExtraIndexes skips that, as before;
+// BM_RegistrationNetwork is BM_Registration on a file the layer takes for one
+// in a network folder (the rollback journal instead of the log), on this disk.
 // Beside each, its raw twin: the same statements, as the layer runs them,
 // through the SQLite C API on the same kind of file. Ratios from medians.
 //
@@ -21,6 +23,7 @@
 #include "UFMain.h"
 #include "UXComboBox.h"
 #include "XAdo.h"
+#include "XAdoEngine.h"
 #include "XDialogs.h"
 #include "XMediaPlayer.h"
 
@@ -93,11 +96,31 @@ void Type(const QString& Text)
     QTest::keyClick(f, Qt::Key_Return);
 }
 
-void Registration(benchmark::State& State, bool StartUp)
+// The run's file taken for one in a folder other computers share, while it lasts.
+struct TNetworkRun
+{
+    explicit TNetworkRun(bool On) : on(On)
+    {
+        if (on)
+            qputenv("X_NETWORK_FOLDERS", Dir->path().toLocal8Bit());
+    }
+    ~TNetworkRun()
+    {
+        if (on)
+            qunsetenv("X_NETWORK_FOLDERS");
+    }
+    bool on;
+};
+
+void Registration(benchmark::State& State, bool StartUp, bool Network = false)
 {
     const int crossings = int(State.range(0));
-    const TRunFile file(*Dir, CampaignPath(crossings));
+    const QString built = CampaignPath(crossings);
+    const TNetworkRun network(Network);
+    const TRunFile file(*Dir, built);
     TProgram p(file.Path, StartUp);
+    if (DM->Conn->Engine()->WriteAheadLog() == Network)
+        State.SkipWithError("not in the journal mode the run is about");
     std::vector<TFreeLabel> free = FreeLabels(DM->Conn);
     size_t next = 0;
     const int rowsBefore = p.W->QGrid->RecordCount();
@@ -134,6 +157,11 @@ void BM_Registration(benchmark::State& State)
 void BM_RegistrationNoExtraIndexes(benchmark::State& State)
 {
     Registration(State, false);
+}
+
+void BM_RegistrationNetwork(benchmark::State& State)
+{
+    Registration(State, true, true);
 }
 
 // ---- the raw twin: what the window runs, statement for statement ----
@@ -254,6 +282,7 @@ void Sizes_(benchmark::internal::Benchmark* B)
 }
 
 BENCHMARK(BM_Registration)->Apply(Sizes_);
+BENCHMARK(BM_RegistrationNetwork)->Apply(Sizes_);
 BENCHMARK(BM_Twin)->Apply(Sizes_);
 BENCHMARK(BM_RegistrationNoExtraIndexes)->Apply(Sizes_);
 BENCHMARK(BM_TwinNoExtraIndexes)->Apply(Sizes_);
@@ -264,6 +293,7 @@ int main(int argc, char** argv)
 {
     MedianRatioReporter reporter({{"BM_Registration/", "BM_Twin/"},
                                   {"BM_RegistrationNoExtraIndexes/", "BM_TwinNoExtraIndexes/"},
+                                  {"BM_RegistrationNetwork/", "BM_Registration/"},
                                   {"BM_Registration/100000", "BM_Registration/1000"}});
     return BenchMain(argc, argv, Dir, &reporter);
 }

@@ -162,7 +162,10 @@ void TADOConnection::Close()
 
 bool IsFileInUseError(const QString& Message)
 {
-    return Message.startsWith(QLatin1String("Could not use '")) && Message.endsWith(QLatin1String("; file already in use."));
+    // The network folder's refusal: "O arquivo " + the path + the reason.
+    const QString network = XAdo::NetworkInUseMessage(QString());
+    return (Message.startsWith(QLatin1String("Could not use '")) && Message.endsWith(QLatin1String("; file already in use.")))
+           || (Message.startsWith(network.left(10)) && Message.endsWith(network.mid(10)));
 }
 
 bool TADOConnection::ReadOnly() const

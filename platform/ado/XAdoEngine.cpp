@@ -6,6 +6,8 @@
 #include "XResultSet.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QUrl>
 #include <QLocale>
@@ -15,6 +17,10 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+
+#ifdef __linux__
+#include <sys/vfs.h>
+#endif
 
 namespace XAdo {
 
@@ -385,6 +391,9 @@ std::unique_ptr<Engine> Engine::Open(const QString& path, int timeoutSeconds)
     e->m_timeout = timeoutSeconds;
     e->m_readOnly = readOnly || sqlite3_db_readonly(db, "main") == 1;
     e->m_immutable = immutable;
+    e->m_network = !e->m_readOnly && OnNetworkFolder(path);
+    if (e->m_network)
+        e->holdAloneForNetwork();
     // Whether the file is a database is SQLite's verdict, after its own recovery of the log.
     // Nothing is written here: the file is changed only once the program accepts it.
     try {
@@ -393,6 +402,8 @@ std::unique_ptr<Engine> Engine::Open(const QString& path, int timeoutSeconds)
         const int code = sqlite3_errcode(db) & 0xFF;
         if (code == SQLITE_NOTADB || code == SQLITE_CORRUPT)
             throw EOleException(QStringLiteral("Unrecognized database format '%1': %2.").arg(path, x.Message()));
+        if (code == SQLITE_BUSY && e->m_network && QFileInfo::exists(path + QStringLiteral("-wal")))
+            throw EOleException(NetworkInUseMessage(path));
         throw;
     }
     // A file cut short of a whole page was damaged outside SQLite (a page is always written whole).
@@ -400,6 +411,10 @@ std::unique_ptr<Engine> Engine::Open(const QString& path, int timeoutSeconds)
     if (pageSize > 0 && QFileInfo(path).size() % pageSize != 0)
         throw EOleException(QStringLiteral("Unrecognized database format '%1': database disk image is malformed "
                                            "(the file is truncated).").arg(path));
+    // The one change before acceptance: in a network folder no file is left in the log,
+    // which this computer alone could then read safely.
+    if (e->m_network)
+        e->toRollbackJournal();
     e->m_wal = e->JournalMode() == QLatin1String("wal");
     e->Exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
     // A checkpointed log is cut back, so that it stays small on disk.
@@ -456,6 +471,60 @@ void Engine::IndexCopy(const QString& jetSql)
     Exec(QStringLiteral("PRAGMA query_only = 1"));
 }
 
+bool OnNetworkFolder(const QString& path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    const QStringList declared = QString::fromLocal8Bit(qgetenv("X_NETWORK_FOLDERS")).split(u':', Qt::SkipEmptyParts);
+    for (const QString& d : declared) {
+        const QString root = QDir::cleanPath(QFileInfo(d).absoluteFilePath());
+        if (folder == root || folder.startsWith(root + u'/'))
+            return true;
+    }
+#ifdef __linux__
+    struct statfs fs;
+    if (statfs(QFile::encodeName(folder).constData(), &fs) != 0)
+        return false;
+    switch (quint32(fs.f_type)) {
+    case 0x6969:       // NFS
+    case 0x517B:       // SMB
+    case 0xFF534D42:   // CIFS
+    case 0xFE534D42:   // SMB2
+    case 0x5346414F:   // AFS
+    case 0x6B414653:   // kAFS
+    case 0x01021997:   // 9P
+    case 0x00C36400:   // Ceph
+    case 0x65735546:   // FUSE: sshfs and the like; a local one costs only some concurrency
+        return true;
+    default:
+        break;
+    }
+#endif
+    return false;
+}
+
+QString NetworkInUseMessage(const QString& path)
+{
+    return QStringLiteral("O arquivo %1 está em uso por outro computador num modo que não pode ser compartilhado pela "
+                          "rede; feche o programa nos outros computadores.").arg(path);
+}
+
+// The first read takes the file's exclusive lock: a file in the log then keeps the log's index
+// in this process alone (never in memory the other computers cannot see), and a file another
+// connection holds in the log is refused before anything is read or written.
+void Engine::holdAloneForNetwork()
+{
+    Exec(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
+}
+
+// Alone on the file: a log is folded back and left; the next read lets the lock go.
+void Engine::toRollbackJournal()
+{
+    if (JournalMode() == QLatin1String("wal"))
+        Exec(QStringLiteral("PRAGMA journal_mode = DELETE"));
+    Exec(QStringLiteral("PRAGMA locking_mode = NORMAL"));
+    Exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+}
+
 qint64 Engine::PragmaInteger(const char* name)
 {
     sqlite3_stmt* st = nullptr;
@@ -481,6 +550,8 @@ bool Engine::Accept()
 {
     if (m_readOnly)
         return false;
+    if (m_network)
+        return true;
     if (!m_wal) {
         // Another program reading the file holds the switch off: it waits for no one, and
         // the file works as it is (a rollback journal is as safe, only slower).
@@ -592,8 +663,13 @@ std::unique_ptr<Engine> Engine::takeReader()
 {
     if (m_idle.empty() && InMemory())
         return OpenCopyReader();
-    if (m_idle.empty())
-        return OpenReader(m_path, m_timeout, m_immutable);
+    if (m_idle.empty()) {
+        std::unique_ptr<Engine> reader = OpenReader(m_path, m_timeout, m_immutable);
+        // Mapped pages are for a disk of this computer.
+        if (m_network)
+            reader->Exec(QStringLiteral("PRAGMA mmap_size = 0"));
+        return reader;
+    }
     std::unique_ptr<Engine> r = std::move(m_idle.back());
     m_idle.pop_back();
     return r;
@@ -783,8 +859,10 @@ std::unique_ptr<Cursor> Engine::OpenLazy(const QString& jetSql, const TParameter
                                          std::vector<ColumnInfo>& columns, int* count, int known)
 {
     // Uncommitted work of this handle is seen only by this handle; a rollback
-    // journal's readers would hold off the writer.
-    if (m_path.isEmpty() || !(m_wal || InMemory()) || !sqlite3_get_autocommit(m_db) || firstWord(jetSql) != QLatin1String("SELECT")) {
+    // journal's readers would hold off the writer (in a network folder the
+    // cursor lets its lock go after every read, see Cursor::pause).
+    if (m_path.isEmpty() || !(m_wal || m_network || InMemory()) || !sqlite3_get_autocommit(m_db)
+        || firstWord(jetSql) != QLatin1String("SELECT")) {
         Query(jetSql, params, rs, columns);
         *count = rs.Rows();
         return nullptr;
@@ -847,6 +925,7 @@ std::unique_ptr<Cursor> Engine::OpenLazy(const QString& jetSql, const TParameter
         }
         *count = qMax(known, rs.Rows());
         cur->m_count = *count;
+        cur->pause();
         return cur;
     }
 
@@ -907,6 +986,7 @@ std::unique_ptr<Cursor> Engine::OpenLazy(const QString& jetSql, const TParameter
         return nullptr;
     }
     cur->m_count = *count;
+    cur->pause();
     return cur;
 }
 
@@ -942,6 +1022,14 @@ void Cursor::suspend()
     m_suspended = true;
 }
 
+// A rollback journal's reader holds off every writer, the other computers'
+// too: its lock goes as soon as the rows asked for are read, not when idle.
+void Cursor::pause()
+{
+    if (m_owner && !m_owner->m_wal)
+        suspend();
+}
+
 void Cursor::resume()
 {
     m_suspended = false;
@@ -969,6 +1057,9 @@ void Cursor::FetchTo(int row)
         resume();
         if (!m_reader)
             return;
+        // Each resumption steps over every row read: read as many again, so a walk to the end stays linear.
+        if (row >= 0 && !m_owner->m_wal)
+            row = qMax(row, 2 * m_rs->Rows() - 1);
     }
     sqlite3_stmt* stmt = m_st->stmt;
     int rc = SQLITE_ROW;
@@ -979,8 +1070,10 @@ void Cursor::FetchTo(int row)
             break;
         m_rs->AppendRow(stmt);
     }
-    if (rc == SQLITE_ROW)
+    if (rc == SQLITE_ROW) {
+        pause();
         return;
+    }
     const QString msg = rc == SQLITE_DONE ? QString() : EngineMessage(m_reader->m_db);
     finish(true);
     if (!msg.isEmpty())

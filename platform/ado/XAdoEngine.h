@@ -40,7 +40,8 @@ public:
     // The file could not be opened for writing; every write is refused.
     bool ReadOnly() const { return m_readOnly; }
     // The program has accepted the file: it goes to write-ahead logging now,
-    // unless another program's lock holds that off. True when writable and logging.
+    // unless another program's lock holds that off. True when writable and logging
+    // (in a network folder: writable, the rollback journal kept).
     bool Accept();
     bool WriteAheadLog() const { return m_wal; }
     // A read-only file read as it stands is read into memory when opened; the
@@ -49,6 +50,8 @@ public:
     // CREATE INDEX on the in-memory copy of a read-only file: the look-ups get
     // their indexes without a write to the file. Refused as any write otherwise.
     void IndexCopy(const QString& jetSql);
+    // The file lies in a folder other computers may share: the rollback journal, never the log.
+    bool NetworkFolder() const { return m_network; }
     // Ends the read transaction of every cursor; each takes a new one when read again.
     void SuspendSnapshots();
 
@@ -105,6 +108,8 @@ private:
     void readIntoMemory();
     std::unique_ptr<Engine> OpenCopyReader();
     QString JournalMode();
+    void holdAloneForNetwork();
+    void toRollbackJournal();
     qint64 PragmaInteger(const char* name);
     void evictIdleStatements();
     void suspendWhenIdle();
@@ -126,6 +131,7 @@ private:
     bool m_immutable = false;
     QByteArray m_copy;   // URI of the in-memory copy, shared with the readers
     bool m_wal = false;
+    bool m_network = false;
     quint64 m_writes = 0;
     int m_lastChanges = 0;
     sqlite3_stmt* m_dataVersion = nullptr;
@@ -155,6 +161,7 @@ private:
     void finish(bool keepReader);
     // Ends the read transaction, keeping the place; resume() steps back to it in a new one.
     void suspend();
+    void pause();
     void resume();
 
     Engine* m_owner = nullptr;
@@ -165,6 +172,14 @@ private:
     int m_count = 0;
     bool m_suspended = false;
 };
+
+// Whether the folder of path lies on a network file system (a FUSE mount counts
+// as one), where the log's index in one computer's memory cannot be shared.
+// Folders listed in X_NETWORK_FOLDERS (separated by ':') count as network too.
+bool OnNetworkFolder(const QString& path);
+
+// The refusal of a file in the log that another connection holds in a network folder.
+QString NetworkInUseMessage(const QString& path);
 
 // The engine's message, made readable for the layer's own constraints.
 QString EngineMessage(sqlite3* db);

@@ -62,7 +62,13 @@ protected:
         Campaign->Exec(QStringLiteral("UPDATE Configuracao SET alert_sound = '%1'").arg(Sound));
         if (!ConfigSQL.isEmpty())
             Campaign->Exec(ConfigSQL);
-        H.SaveSettings(Campaign->Path);
+        ASSERT_NO_FATAL_FAILURE(OpenOn(Campaign->Path, Action));
+    }
+
+    // The program started on the campaign file at Path, the window opened with Action.
+    void OpenOn(const QString& Path, QAction* TFMain::*Action)
+    {
+        H.SaveSettings(Path);
         TFMain* Main = H.Start();
         ASSERT_TRUE(Main->AppConfig->Loaded) << H.Dlg.Texts().join(u'\n').toStdString();
         Main->activateWindow();

@@ -1,5 +1,8 @@
 #include "ScanWindowTest.h"
 
+#include "ChildProcess.h"
+#include "NetworkFolder.h"
+#include "UFCruzaEti_Cons.h"
 #include "UFCruzaEti_Flor_Cad.h"
 #include "UXCheckBox.h"
 #include "UXComboBox.h"
@@ -9,12 +12,14 @@
 
 #include "XAdoEngine.h"
 
+#include <QDir>
 #include <QImage>
 #include <QLabel>
 #include <QRegularExpression>
 
 #include <sqlite3.h>
 
+#include <cstdio>
 #include <initializer_list>
 
 namespace {
@@ -71,6 +76,65 @@ protected:
     {
         Campaign->Exec(QStringLiteral("INSERT INTO Cruza (nc_rep, seq, reverso, id_emasculador, status, dupd, cmaq) "
                                       "VALUES (%1, 1, '0', 1, 'M', '%2', 'OUTRA')").arg(Label).arg(Dupd));
+    }
+
+    // The window's registrations, another instance's writes and a deletion between them:
+    // the counter always shows the file's count.
+    void CountWithAnotherInstance()
+    {
+        // More crossings than a grid reads on opening: the count is not just the rows read.
+        Options.Labels = 600;
+        Options.Crossings = 100;
+        ASSERT_NO_FATAL_FAILURE(Open());
+        const QList<TLabel> free = FreeLabels();
+        ASSERT_GE(free.size(), 10);
+        CountWithASecondWriter(
+            QStringLiteral("SELECT COUNT(*) FROM Cruza"), [&](int i) { Register(free[i]); },
+            [&](int i) {
+                if (i == 4)
+                    Campaign->Exec(QStringLiteral("DELETE FROM Cruza WHERE nc_rep = %1").arg(free[0].Number));
+                else
+                    OtherInstanceRegisters(free[i + 4].Number, QStringLiteral("2026-03-02 08:00:0%1").arg(i));
+            });
+        EXPECT_EQ(GridTop("nc_rep"), Campaign->Scalar(QStringLiteral("SELECT c.nc_rep FROM Cruza c ORDER BY c.DUPD desc LIMIT 1")));
+    }
+};
+
+// The campaign in a folder several stations share; each other station a process of its own.
+class HibridacaoNetwork : public Hibridacao
+{
+protected:
+    TNetworkFolder Shared{QDir::tempPath()};
+
+    // A station registering Labels in this order on the campaign (Hibridacao.DISABLED_Station).
+    std::unique_ptr<QProcess> Station(const QList<TLabel>& Labels)
+    {
+        QStringList args{Campaign->Path};
+        for (const TLabel& L : Labels)
+            args << QStringLiteral("%1:%2:%3").arg(L.Number).arg(L.Mother).arg(L.Father);
+        return SpawnChild("HIBRIDACAO_STATION", args,
+                          {QStringLiteral("--gtest_also_run_disabled_tests"), QStringLiteral("--gtest_filter=Hibridacao.DISABLED_Station")});
+    }
+
+    // The labels a station registered, from its lines.
+    static QSet<qint64> Registered(const QStringList& Lines)
+    {
+        QSet<qint64> out;
+        for (const QString& l : Lines)
+            if (l.startsWith(QLatin1String("station registered ")))
+                out.insert(l.section(u' ', 2, 2).toLongLong());
+        return out;
+    }
+
+    // The crossings of Labels in the file, one "label|rows" a label with more or less than one.
+    QString NotOnce(const QList<TLabel>& Labels)
+    {
+        QStringList numbers;
+        for (const TLabel& L : Labels)
+            numbers << QString::number(L.Number);
+        return Campaign->Rows(QStringLiteral("SELECT ec.nc_rep, COUNT(c.nc_rep) FROM Etiqueta_Cruza ec LEFT JOIN Cruza c "
+                                             "ON c.nc_rep = ec.nc_rep AND c.status = 'M' WHERE ec.nc_rep IN (%1) "
+                                             "GROUP BY ec.nc_rep HAVING COUNT(c.nc_rep) <> 1").arg(numbers.join(u',')));
     }
 };
 
@@ -349,19 +413,109 @@ TEST_F(Hibridacao, TheOtherInstanceRegisteringAtTheLastMomentIsRefusedAsAlreadyU
 
 TEST_F(Hibridacao, CountStaysExactWithASecondWriter)
 {
-    // More crossings than a grid reads on opening: the count is not just the rows read.
-    Options.Labels = 600;
-    Options.Crossings = 100;
+    CountWithAnotherInstance();
+}
+
+TEST_F(HibridacaoNetwork, CountStaysExactWithASecondWriter)
+{
+    CountWithAnotherInstance();
+    EXPECT_FALSE(DM->Conn->Engine()->WriteAheadLog());
+}
+
+// Another station, run by the tests below: HIBRIDACAO_STATION = "path|label:mother:father|...";
+// each label registered as the scanner does, "station registered <label>" printed once it is,
+// "station refused <label>: <box>" when another station has it; any other box ends the station.
+TEST_F(Hibridacao, DISABLED_Station)
+{
+    const QStringList a = QString::fromLocal8Bit(qgetenv("HIBRIDACAO_STATION")).split(u'|');
+    ASSERT_GE(a.size(), 2);
+    ASSERT_NO_FATAL_FAILURE(OpenOn(a[0], &TFMain::LCRUZAETI_FLOR_CAD));
+    for (const QString& item : a.mid(1)) {
+        const QStringList n = item.split(u':');
+        TLabel L;
+        L.Number = n.value(0).toLongLong();
+        L.Mother = n.value(1).toInt();
+        L.Father = n.value(2).toInt();
+        ASSERT_NO_FATAL_FAILURE(Register(L));
+        const QString shown = H.Dlg.Texts().join(u' ').simplified();
+        const bool taken = shown.startsWith(QStringLiteral("A Etiqueta já foi utilizado em"));
+        if (shown.isEmpty())
+            std::printf("station registered %lld\n", L.Number);
+        else
+            std::printf("station %s %lld: %s\n", taken ? "refused" : "failed", L.Number, shown.toUtf8().constData());
+        std::fflush(stdout);
+        if (!shown.isEmpty() && !taken)
+            return;
+        W->Reset_Entry();
+        H.Dlg.Clear();
+        H.Sound.Played.clear();
+    }
+}
+
+// The grids of this station open (the hybridisation window's, the harvest
+// consultation's, both longer than a first page): another station registers
+// 200 crossings, none of them held off.
+TEST_F(HibridacaoNetwork, AnotherStationRegistersWhileTheGridsAreOpen)
+{
+    Options.Labels = 1400;
+    Options.Crossings = 300;
+    Options.Envelopes = 200;
     ASSERT_NO_FATAL_FAILURE(Open());
-    const QList<TLabel> free = FreeLabels();
-    ASSERT_GE(free.size(), 10);
-    CountWithASecondWriter(
-        QStringLiteral("SELECT COUNT(*) FROM Cruza"), [&](int i) { Register(free[i]); },
-        [&](int i) {
-            if (i == 4)
-                Campaign->Exec(QStringLiteral("DELETE FROM Cruza WHERE nc_rep = %1").arg(free[0].Number));
-            else
-                OtherInstanceRegisters(free[i + 4].Number, QStringLiteral("2026-03-02 08:00:0%1").arg(i));
-        });
-    EXPECT_EQ(GridTop("nc_rep"), Campaign->Scalar(QStringLiteral("SELECT c.nc_rep FROM Cruza c ORDER BY c.DUPD desc LIMIT 1")));
+    ASSERT_FALSE(DM->Conn->Engine()->WriteAheadLog());
+    FMain->LCRUZAETI_CONS->trigger();
+    H.Settle();
+    auto* cons = FMain->findChild<TFCruzaEti_Cons*>();
+    ASSERT_TRUE(cons);
+    QTest::mouseClick(cons->BConfirm, Qt::LeftButton);
+    ASSERT_GT(cons->GCons->DataSet()->RecordCount(), 64);
+    ASSERT_GT(W->QGrid->RecordCount(), 64);
+    const QList<TLabel> labels = FreeLabels().mid(0, 200);
+    ASSERT_EQ(labels.size(), 200);
+
+    const QStringList lines = LinesThenKilled(*Station(labels), -1, QStringLiteral("station "));
+    EXPECT_EQ(Registered(lines).size(), 200) << lines.last().toStdString();
+    EXPECT_EQ(NotOnce(labels), QString());
+    W->Refresh_Grid();
+    EXPECT_EQ(W->QGrid->RecordCount(), 500);
+}
+
+// Two stations registering the same labels at once: each label once, by one
+// of them, the other told it is taken; every registration confirmed is stored.
+TEST_F(HibridacaoNetwork, TwoStationsRegisteringTheSameLabelsNeverRegisterOneTwice)
+{
+    Options.Labels = 200;
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const QList<TLabel> labels = FreeLabels().mid(0, 60);
+    ASSERT_EQ(labels.size(), 60);
+    auto a = Station(labels), b = Station(labels);
+    const QStringList first = LinesThenKilled(*a, -1, QStringLiteral("station ")),
+                      second = LinesThenKilled(*b, -1, QStringLiteral("station "));
+    const QSet<qint64> byFirst = Registered(first), bySecond = Registered(second);
+    EXPECT_EQ(byFirst.size() + bySecond.size(), 60);
+    EXPECT_FALSE(byFirst.intersects(bySecond));
+    EXPECT_EQ(first.size(), 60);
+    EXPECT_EQ(second.size(), 60);
+    EXPECT_EQ((first + second).filter(QStringLiteral("station failed")), QStringList());
+    EXPECT_EQ(NotOnce(labels), QString());
+}
+
+// A station killed (SIGKILL) while it registers: the program starts on the
+// file again and every registration the station confirmed is there.
+TEST_F(HibridacaoNetwork, AStationKilledWhileRegisteringLeavesEveryConfirmedRow)
+{
+    Options.Labels = 300;
+    ASSERT_NO_FATAL_FAILURE(Open());
+    const QList<TLabel> labels = FreeLabels().mid(0, 150);
+    ASSERT_EQ(labels.size(), 150);
+    const QSet<qint64> confirmed = Registered(LinesThenKilled(*Station(labels), 40, QStringLiteral("station registered ")));
+    ASSERT_GE(confirmed.size(), 40);
+
+    H.Dlg.Clear();
+    EXPECT_EQ(H.Start()->PanelText(0), QStringLiteral("Conectado")) << H.Boxes();
+    QStringList numbers;
+    for (qint64 n : confirmed)
+        numbers << QString::number(n);
+    EXPECT_EQ(Campaign->Scalar(QStringLiteral("SELECT COUNT(*) FROM Cruza WHERE status = 'M' AND nc_rep IN (%1)").arg(numbers.join(u','))),
+              QString::number(confirmed.size()));
+    EXPECT_FALSE(DM->Conn->Engine()->WriteAheadLog());
 }

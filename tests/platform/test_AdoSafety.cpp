@@ -3,6 +3,7 @@
 // the other processes.
 
 #include "AdoTestDb.h"
+#include "ChildProcess.h"
 
 #include "XAdoEngine.h"
 
@@ -83,25 +84,14 @@ struct SafetyDb : AdoTestDb
 
 std::unique_ptr<QProcess> Spawn(const QStringList& Args)
 {
-    auto p = std::make_unique<QProcess>();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("ADO_SAFETY_CHILD"), Args.join(u'|'));
-    p->setProcessEnvironment(env);
-    p->start(QCoreApplication::applicationFilePath(), {});
-    EXPECT_TRUE(p->waitForStarted());
-    return p;
+    return SpawnChild("ADO_SAFETY_CHILD", Args);
 }
 
 // The last row the child confirmed once it confirmed Rows (or stopped); then killed, SIGKILL.
 int ConfirmedThenKilled(QProcess& P, int Rows)
 {
-    int last = 0;
-    while (last < Rows && (P.canReadLine() || P.waitForReadyRead(30000)))
-        while (P.canReadLine())
-            last = P.readLine().trimmed().toInt();
-    P.kill();
-    P.waitForFinished();
-    return last;
+    const QStringList lines = LinesThenKilled(P, Rows);
+    return lines.isEmpty() ? 0 : lines.last().toInt();
 }
 
 int Rows(const QString& Path, const QString& Tag)

@@ -1,0 +1,15 @@
+#pragma once
+
+// A folder the database layer takes for one other computers share, for the
+// span of a test (its child processes inherit it).
+
+#include <QByteArray>
+#include <QString>
+
+struct TNetworkFolder
+{
+    explicit TNetworkFolder(const QString& Folder) { qputenv("X_NETWORK_FOLDERS", Folder.toLocal8Bit()); }
+    ~TNetworkFolder() { qunsetenv("X_NETWORK_FOLDERS"); }
+    TNetworkFolder(const TNetworkFolder&) = delete;
+    TNetworkFolder& operator=(const TNetworkFolder&) = delete;
+};
