@@ -1,3 +1,4 @@
+#include "OtherInstance.h"
 #include "ScanWindowTest.h"
 
 #include "UFCruzaEti_Flor_Cad.h"
@@ -7,13 +8,9 @@
 #include "UXLib.h"
 #include "UXNumEdit.h"
 
-#include "XAdoEngine.h"
-
 #include <QImage>
 #include <QLabel>
 #include <QRegularExpression>
-
-#include <sqlite3.h>
 
 #include <initializer_list>
 
@@ -71,24 +68,6 @@ protected:
     {
         Campaign->Exec(QStringLiteral("INSERT INTO Cruza (nc_rep, seq, reverso, id_emasculador, status, dupd, cmaq) "
                                       "VALUES (%1, 1, '0', 1, 'M', '%2', 'OUTRA')").arg(Label).arg(Dupd));
-    }
-};
-
-// Runs Hook once, when the window's connection first starts a statement that Match accepts.
-struct TStatementHook
-{
-    std::function<bool(const QString&)> Match;
-    std::function<void()> Hook;
-    bool Fired = false;
-
-    static int Traced(unsigned, void* Self, void* Stmt, void*)
-    {
-        auto* h = static_cast<TStatementHook*>(Self);
-        if (!h->Fired && h->Match(QString::fromUtf8(sqlite3_sql(static_cast<sqlite3_stmt*>(Stmt))))) {
-            h->Fired = true;
-            h->Hook();
-        }
-        return 0;
     }
 };
 
@@ -334,13 +313,12 @@ TEST_F(Hibridacao, TheOtherInstanceRegisteringAtTheLastMomentIsRefusedAsAlreadyU
     ASSERT_NO_FATAL_FAILURE(Open());
     const TLabel L = FreeLabel();
     // The other instance confirms the same label as the confirmation begins writing.
-    TStatementHook hook;
-    hook.Match = [](const QString& Sql) { return Sql.startsWith(QLatin1String("BEGIN")) || Sql.contains(QLatin1String("MAX( seq )")); };
-    hook.Hook = [&] { OtherInstanceRegisters(L.Number, QStringLiteral("2026-03-01 10:00:00")); };
-    sqlite3_trace_v2(DM->Conn->Engine()->Db(), SQLITE_TRACE_STMT, &TStatementHook::Traced, &hook);
-    Register(L);
-    sqlite3_trace_v2(DM->Conn->Engine()->Db(), 0, nullptr, nullptr);
-    ASSERT_TRUE(hook.Fired);
+    {
+        TStatementHook hook([](const QString& Sql) { return Sql.startsWith(QLatin1String("BEGIN")) || Sql.contains(QLatin1String("MAX( seq )")); },
+                            [&] { OtherInstanceRegisters(L.Number, QStringLiteral("2026-03-01 10:00:00")); });
+        Register(L);
+        ASSERT_TRUE(hook.Fired);
+    }
     ExpectAlert(QStringLiteral("A Etiqueta já foi utilizado em : 2026-03-01 10:00:00"));
     EXPECT_EQ(Campaign->Rows(QStringLiteral("SELECT seq, cmaq FROM Cruza WHERE nc_rep = %1").arg(L.Number)), QStringLiteral("1|OUTRA"));
     // Nothing held: the other instance writes on.
