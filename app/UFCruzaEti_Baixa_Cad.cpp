@@ -17,6 +17,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <memory>
+
 namespace {
 
 const QString LabelSQL = QStringLiteral(
@@ -139,30 +141,50 @@ bool TFCruzaEti_Baixa_Cad::ValidateField(QWidget* Sender)
     return result;
 }
 
+void TFCruzaEti_Baixa_Cad::LookUp(TADOQuery& Query, qint64 LabelNumber, TLabelRow& Row)
+{
+    Row.Found = OpenLabel(Query, LabelSQL, LabelNumber);
+    if (!Row.Found)
+        return;
+    auto text = [&](const char* Name) { return Query.FieldByName(QLatin1String(Name))->AsString(); };
+    const TField* r = Query.FieldByName(QStringLiteral("rep"));
+    Row.Rep = r->IsNull() ? 0 : r->AsInteger();
+    Row.Seq = text("seq").toInt();
+    Row.NcPrint = text("nc_print");
+    Row.Cruza = text("codigo_cruza");
+    Row.Status = text("status");
+    Row.XDupd = text("x_dupd");
+    Row.IdCruza = text("id_cruza");
+    Row.DtColheita = text("dt_colheita");
+}
+
 bool TFCruzaEti_Baixa_Cad::ReadLabelRow(qint64 LabelNumber, const QString& Prefix, TLabelRow& Row)
 {
     // Read whole before any box is shown.
     return WithQuery(DM->Conn, Prefix, [&](TADOQuery& q) {
-        q.SQL.setText(SQL_Valid_NC());
-        TParameter* p = q.Parameters.ParamByName(QStringLiteral("nc_rep"));
-        p->DataType = ftFloat;
-        p->Value = double(LabelNumber);
-        q.Open();
-        q.First();
-        Row.Found = !q.Eof();
-        if (!Row.Found)
-            return true;
-        auto text = [&](const char* Name) { return q.FieldByName(QLatin1String(Name))->AsString(); };
-        const TField* r = q.FieldByName(QStringLiteral("rep"));
-        Row.Rep = r->IsNull() ? 0 : r->AsInteger();
-        Row.NcPrint = text("nc_print");
-        Row.Cruza = text("codigo_cruza");
-        Row.Status = text("status");
-        Row.XDupd = text("x_dupd");
-        Row.IdCruza = text("id_cruza");
-        Row.DtColheita = text("dt_colheita");
+        LookUp(q, LabelNumber, Row);
         return true;
     });
+}
+
+QString TFCruzaEti_Baixa_Cad::Refusal(const TLabelRow& Row, int AMode)
+{
+    if (!Row.Found)
+        return QStringLiteral("Etiqueta de Hibridação não cadastrado.");
+    if (AMode == 4) {
+        if (Row.Status != QLatin1String("X"))
+            return Reused();
+        if (Row.IdCruza.toLongLong() > 0)
+            return QStringLiteral("A Etiqueta de Hibridação atualizado no Talvora não pode ser excluído.");
+        return QString();
+    }
+    if (Row.Status == QLatin1String("X"))
+        return QStringLiteral("A Etiqueta já foi dado baixa em : ") + Row.XDupd;
+    if (!Row.DtColheita.isEmpty())
+        return QStringLiteral("A Etiqueta de Hibridação já foi lançado como colhido em : ") + Row.DtColheita;
+    if (Row.Status.isEmpty())
+        return NotUsed();
+    return QString();
 }
 
 void TFCruzaEti_Baixa_Cad::ShowLabel(const TLabelRow& Row)
@@ -177,15 +199,7 @@ bool TFCruzaEti_Baixa_Cad::Valid_NC(qint64 LabelNumber)
     TLabelRow row;
     if (!ReadLabelRow(LabelNumber, QStringLiteral("Erro ao Consultar Dados (Valid_NC): "), row))
         return false;
-    QString refusal;
-    if (!row.Found)
-        refusal = QStringLiteral("Etiqueta de Hibridação não cadastrado.");
-    else if (row.Status == QLatin1String("X"))
-        refusal = QStringLiteral("A Etiqueta já foi dado baixa em : ") + row.XDupd;
-    else if (!row.DtColheita.isEmpty())
-        refusal = QStringLiteral("A Etiqueta de Hibridação já foi lançado como colhido em : ") + row.DtColheita;
-    else if (row.Status.isEmpty())
-        refusal = QStringLiteral("Etiqueta de Hibridação não utilizado no cruzamento.");
+    const QString refusal = Refusal(row, 1);
     if (!refusal.isEmpty()) {
         ShowLabel(TLabelRow());
         id_cruza->clear();
@@ -215,19 +229,13 @@ bool TFCruzaEti_Baixa_Cad::Valid_NC_Exclusao()
         return false;
     // Shown also when the cancellation is refused.
     ShowLabel(row);
-    if (!row.Found) {
-        AlertMessage(QStringLiteral("Etiqueta de Hibridação não cadastrado."));
-        return false;
-    }
-    if (row.Status != QLatin1String("X")) {
-        AlertMessage(QStringLiteral("A Etiqueta de Hibridação ainda não foi baixado e/ou já foi reutilizado."));
-        return false;
-    }
-    if (row.IdCruza.toLongLong() > 0) {
-        AlertMessage(QStringLiteral("A Etiqueta de Hibridação atualizado no Talvora não pode ser excluído."));
+    const QString refusal = Refusal(row, 4);
+    if (!refusal.isEmpty()) {
+        AlertMessage(refusal);
         return false;
     }
     id_cruza->setText(row.IdCruza);
+    FCheckedSeq = row.Seq;
     return true;
 }
 
@@ -245,7 +253,6 @@ void TFCruzaEti_Baixa_Cad::BConfirmClick()
 
 bool TFCruzaEti_Baixa_Cad::Save_Baixa(int AMode)
 {
-    const bool withId = !id_cruza->text().isEmpty();
     if (AMode == 4) {
         const QString nc = QGrid->FieldByName(QStringLiteral("nc"))->AsString();
         const QString cruza = QGrid->FieldByName(QStringLiteral("codigo_cruza"))->AsString();
@@ -257,32 +264,45 @@ bool TFCruzaEti_Baixa_Cad::Save_Baixa(int AMode)
         if (answer != mrYes)
             return true;
     }
-    QAtu->setCommandText(QStringLiteral(" UPDATE Cruza    SET id_usua_baixa = :x_usua,         x_dupd = :x_dupd,"
-                                        "         x_cmaq = :x_cmaq,         status = :x_status ")
-                         + (withId ? QStringLiteral(", id_cruza = :id_cruza") : QString())
-                         + QStringLiteral("  WHERE (( nc_rep = :nc_rep ) AND (seq = :seq)) "));
+    const bool writeOff = AMode == 1;
     const qint64 label = LabelNumber();
-    const int seq = FEtiqFlor->MaxSeq(label);
-    // Without the label's current crossing nothing is written: that is a failure, not a write-off.
-    if (seq < 0)
-        return false;
-    const QString prefix = QStringLiteral("Erro ao ") + (AMode == 1 ? QStringLiteral("Incluir") : QStringLiteral("Cancelar"))
+    const QString prefix = QStringLiteral("Erro ao ") + (writeOff ? QStringLiteral("Incluir") : QStringLiteral("Cancelar"))
         + QStringLiteral(" a Baixa da Etiqueta de Hibridação do Cruzamento.") + QStringLiteral("\r\n")
         + QStringLiteral("Msg. Erro : ");
     const bool ok = Reported(prefix, [&] {
-        if (seq == 0)
-            throw Exception(QStringLiteral("Etiqueta de Hibridação não utilizado no cruzamento."));
-        const bool writeOff = AMode == 1;
+        // Checked again under the write lock, so that the row checked is the row written.
+        TADOTransaction tx(DM->Conn);
+        TLabelRow row;
+        {
+            std::unique_ptr<TADOQuery> q(NewQuery(DM->Conn));
+            LookUp(*q, label, row);
+        }
+        QString refusal = Refusal(row, AMode);
+        // The question was about one write-off: a later one of the label is not it.
+        if (refusal.isEmpty() && !writeOff && row.Seq != FCheckedSeq)
+            refusal = Reused();
+        if (!refusal.isEmpty())
+            throw Exception(refusal);
+        id_cruza->setText(row.IdCruza);
+        const bool withId = !row.IdCruza.isEmpty();
+        QAtu->setCommandText(QStringLiteral(" UPDATE Cruza    SET id_usua_baixa = :x_usua,         x_dupd = :x_dupd,"
+                                            "         x_cmaq = :x_cmaq,         status = :x_status ")
+                             + (withId ? QStringLiteral(", id_cruza = :id_cruza") : QString())
+                             + QStringLiteral("  WHERE (( nc_rep = :nc_rep ) AND (seq = :seq)) ")
+                             + (writeOff ? QStringLiteral(" AND (status <> 'X')") : QStringLiteral(" AND (status = 'X')")));
         SetParam(QAtu, "nc_rep", ftLargeint, label);
-        SetParam(QAtu, "seq", ftInteger, seq);
+        SetParam(QAtu, "seq", ftInteger, row.Seq);
         if (withId)
-            SetParam(QAtu, "id_cruza", ftInteger, -id_cruza->text().toInt());
+            SetParam(QAtu, "id_cruza", ftInteger, -row.IdCruza.toInt());
         SetParam(QAtu, "x_status", ftString, writeOff ? QStringLiteral("X") : QStringLiteral("M"));
         SetParam(QAtu, "x_usua", ftInteger, writeOff ? QVariant(Get_ID_Usuario(usua)) : QVariant());
         SetParam(QAtu, "x_dupd", ftString, writeOff ? QVariant(NowStr()) : QVariant());
         SetParam(QAtu, "x_cmaq", ftString, writeOff ? QVariant(Config()->ComputerName) : QVariant());
-        // Written off, the crossing joins the grid; cancelled, it leaves it.
         const int changed = QAtu->Execute();
+        if (changed == 0)
+            throw Exception(writeOff ? NotUsed() : QStringLiteral("Etiqueta a ser excluído não foi encontrado."));
+        tx.Commit();
+        // Written off, the crossing joins the grid; cancelled, it leaves it.
         Wrote(writeOff ? changed : -changed);
         return true;
     });

@@ -46,9 +46,18 @@ private:
     struct TLabelRow
     {
         bool Found = false;
-        int Rep = 0;
+        int Rep = 0, Seq = 0;
         QString NcPrint, Cruza, Status, XDupd, IdCruza, DtColheita;
     };
+    // Raises what the query raises.
+    static void LookUp(TADOQuery& Query, qint64 LabelNumber, TLabelRow& Row);
     bool ReadLabelRow(qint64 LabelNumber, const QString& Prefix, TLabelRow& Row);
+    // Why the operation of AMode cannot be done on the label; empty when it can.
+    static QString Refusal(const TLabelRow& Row, int AMode);
+    static QString Reused() { return QStringLiteral("A Etiqueta de Hibridação ainda não foi baixado e/ou já foi reutilizado."); }
+    static QString NotUsed() { return QStringLiteral("Etiqueta de Hibridação não utilizado no cruzamento."); }
     void ShowLabel(const TLabelRow& Row);
+
+    // The crossing whose write-off the cancellation's check found.
+    int FCheckedSeq = 0;
 };

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <utility>
 
@@ -303,7 +304,7 @@ bool TFCruzaEti_Cad::Valid_NC(qint64 NcRep)
     const bool read = WithQuery(
         DM->Conn, QStringLiteral("Erro ao Consultar Dados (Valid_NC): "),
         [&](TADOQuery& q) {
-            q.SQL.setText(
+            const QString sql =
                 QStringLiteral("SELECT ec.nc_print, pc.codigo_cruza,        cr.reverso, cr.id_emasculador,        c.lote, c.qte_sem,"
                                "        pc.codigo_cruza, pc.planejamento,        pc.id_vaso_mae, pc.id_vaso_pai,"
                                "        tmae.codigo AS mae, tpai.codigo as pai   FROM ((((Etiqueta_Cruza ec"
@@ -313,12 +314,8 @@ bool TFCruzaEti_Cad::Valid_NC(qint64 NcRep)
                                  "             ON (ec.nc_rep = c.nc_rep))           LEFT OUTER JOIN Planejamento_Cruza pc"
                                  "             ON (ec.nc = pc.nc))           LEFT OUTER JOIN Parental tmae"
                                  "             ON (pc.id_vaso_mae = tmae.id))           LEFT OUTER JOIN Parental tpai"
-                                 "             ON (pc.id_vaso_pai = tpai.id)  WHERE ( ec.nc_rep = :nc_rep ) "));
-            TParameter* p = q.Parameters.ParamByName(QStringLiteral("nc_rep"));
-            p->DataType = ftFloat;
-            p->Value = double(NcRep);
-            q.Open();
-            row.Found = !q.Eof();
+                                 "             ON (pc.id_vaso_pai = tpai.id)  WHERE ( ec.nc_rep = :nc_rep ) ");
+            row.Found = OpenLabel(q, sql, NcRep);
             if (!row.Found)
                 return true;
             auto text = [&](const char* Name) { return q.FieldByName(QLatin1String(Name))->AsString(); };
@@ -342,8 +339,7 @@ bool TFCruzaEti_Cad::Valid_NC(qint64 NcRep)
         return false;
     }
     if (!row.Lote.isEmpty()) {
-        AlertMessage(QStringLiteral("Etiqueta de Hibridação já foi cadastrado:\r\nLote : ") + row.Lote + QStringLiteral("\r\n")
-                     + QStringLiteral("Nr. Sementes: ") + row.Seeds);
+        AlertMessage(Registered(row.Lote, row.Seeds));
         return false;
     }
     if (row.Executor.isEmpty()) {
@@ -380,75 +376,112 @@ void TFCruzaEti_Cad::BConfirmClick()
     AfterSave(Save_Colheita(Mode));
 }
 
+QString TFCruzaEti_Cad::Registered(const QString& Lot, const QString& Seeds)
+{
+    return QStringLiteral("Etiqueta de Hibridação já foi cadastrado:\r\nLote : ") + Lot + QStringLiteral("\r\n")
+        + QStringLiteral("Nr. Sementes: ") + Seeds;
+}
+
+QString TFCruzaEti_Cad::Final_Check(qint64 Label)
+{
+    std::unique_ptr<TADOQuery> q(NewQuery(DM->Conn));
+    q->SQL.setText(QStringLiteral("SELECT lote, qte_sem   FROM Colheita WHERE (nc_rep = :nc_rep)"));
+    TParameter* p = q->Parameters.ParamByName(QStringLiteral("nc_rep"));
+    p->DataType = ftLargeint;
+    p->Value = Label;
+    q->Open();
+    if (!q->IsEmpty())
+        return Registered(q->FieldByName(QStringLiteral("lote"))->AsString(), q->FieldByName(QStringLiteral("qte_sem"))->AsString());
+    q->Close();
+    QString used;
+    const bool live = FEtiqFlor->LiveCrossing(Label, used);
+    if (NewCruza == 1 && live)
+        return QStringLiteral("A Etiqueta já foi utilizado em : ") + used;
+    if (NewCruza == 0 && !live)
+        return QStringLiteral("Etiqueta de Hibridação não utilizado no cruzamento.");
+    return QString();
+}
+
 bool TFCruzaEti_Cad::Add_Cruza()
 {
     std::unique_ptr<TADOCommand> cmd(NewCommand(DM->Conn));
-    bool inserted = false;
-    const bool ok = Reported(
-        QStringLiteral("Erro ao incluir Cruza.\r\nMsg. Erro: "),
-        [&] {
-            inserted = InsertCruza(cmd.get(), LabelNumber(), reverso->currentIndex(), Get_ID_Usuario(id_emasculador),
-                                   QStringLiteral("A"));
-            if (inserted)
-                Wrote();
-            return true;
-        },
-        AlertMessage);
-    // Without its sequence no crossing is written, and no envelope may go without it.
-    return ok && inserted;
+    const bool inserted = InsertCruza(cmd.get(), LabelNumber(), reverso->currentIndex(), Get_ID_Usuario(id_emasculador),
+                                      QStringLiteral("A"));
+    if (inserted)
+        Wrote();
+    return inserted;
 }
 
-bool TFCruzaEti_Cad::Add_Colheita_Del()
+void TFCruzaEti_Cad::Add_Colheita_Del()
 {
     const qint64 idCruza = IfNull(QGrid->FieldByName(QStringLiteral("id_cruza"))->Value(), 0).toLongLong();
     if (idCruza == 0)
-        return true;
+        return;
     std::unique_ptr<TADOCommand> cmd(NewCommand(DM->Conn));
-    return Reported(
-        QStringLiteral("Erro ao gerar Log Colheita [Add_Colheita_Del].\r\nMsg. Erro: "),
-        [&] {
-            cmd->setCommandText(QStringLiteral("INSERT INTO Colheita_Del ( id_cruza, id_usua_del, nc_rep, dupd, cmaq )  values"
-                                               "  (:id_cruza,:id_usua_del,:nc_rep,:dupd,:cmaq ) "));
-            const int user = Get_ID_Usuario(usua);
-            SetParam(cmd.get(), "id_cruza", ftInteger, idCruza);
-            // Nobody chosen is recorded as nobody, not as a user numbered -1.
-            SetParam(cmd.get(), "id_usua_del", ftInteger, user < 0 ? QVariant() : QVariant(user));
-            SetParam(cmd.get(), "nc_rep", ftLargeint, QGrid->FieldByName(QStringLiteral("nc_rep"))->AsLargeInt());
-            SetParam(cmd.get(), "dupd", ftString, NowStr());
-            SetParam(cmd.get(), "cmaq", ftString, Config()->ComputerName);
-            cmd->Execute();
-            Wrote();
-            return true;
-        },
-        AlertMessage);
+    cmd->setCommandText(QStringLiteral("INSERT INTO Colheita_Del ( id_cruza, id_usua_del, nc_rep, dupd, cmaq )  values"
+                                       "  (:id_cruza,:id_usua_del,:nc_rep,:dupd,:cmaq ) "));
+    const int user = Get_ID_Usuario(usua);
+    SetParam(cmd.get(), "id_cruza", ftInteger, idCruza);
+    // Nobody chosen is recorded as nobody, not as a user numbered -1.
+    SetParam(cmd.get(), "id_usua_del", ftInteger, user < 0 ? QVariant() : QVariant(user));
+    SetParam(cmd.get(), "nc_rep", ftLargeint, QGrid->FieldByName(QStringLiteral("nc_rep"))->AsLargeInt());
+    SetParam(cmd.get(), "dupd", ftString, NowStr());
+    SetParam(cmd.get(), "cmaq", ftString, Config()->ComputerName);
+    cmd->Execute();
+    Wrote();
 }
 
 bool TFCruzaEti_Cad::Save_Colheita(int AMode)
 {
     const QString prefix = QStringLiteral("Erro ao ") + (AMode == 1 ? QStringLiteral("Incluir") : QStringLiteral("Excluir"))
         + QStringLiteral(" o Cadastro de Envelope de Semente.") + QStringLiteral("\r\n") + QStringLiteral("Msg. Erro : ");
+    // The statements of one operation go together or not at all; a failure is
+    // told, with the statement it came from, once everything is rolled back.
+    QString failing = prefix;
+    const auto whole = [&](const std::function<bool(TADOTransaction&)>& Work) {
+        return ReportedAs([&](const QString&, const QString& Message) { return failing + Message; },
+                          [&] {
+                              TADOTransaction tx(DM->Conn);
+                              return Work(tx);
+                          },
+                          AlertMessage);
+    };
     if (AMode == 1) {
-        // A crossing that could not be written leaves the scanned entry for another try.
-        if (NewCruza == 1 && !Add_Cruza())
-            return false;
-        return Reported(
-            prefix,
-            [this] {
-                QAtu->setCommandText(QStringLiteral("INSERT INTO Colheita ( lote, nc_rep, qte_sem, obs, id_usua, dupd, cmaq )  values"
-                                                    "  (:lote,:nc_rep,:qte_sem,:obs,:id_usua,:dupd,:cmaq ) "));
-                const QString now = NowStr();
-                SetParam(QAtu, "lote", ftString, lote->text());
-                SetParam(QAtu, "nc_rep", ftLargeint, LabelNumber());
-                SetParam(QAtu, "qte_sem", ftInteger, int(nsem->Value()));
-                SetParam(QAtu, "obs", ftString, obs->text());
-                SetParam(QAtu, "id_usua", ftInteger, Get_ID_Usuario(usua));
-                SetParam(QAtu, "dupd", ftString, now);
-                SetParam(QAtu, "cmaq", ftString, Config()->ComputerName);
-                Wrote(QAtu->Execute());
-                FAddedLot = {lote->text(), now};
-                return true;
-            },
-            AlertMessage);
+        const qint64 label = LabelNumber();
+        QString refusal;
+        // The final check and the inserts hold the write lock together: another instance cannot slip in.
+        const bool ok = whole([&](TADOTransaction& tx) {
+            refusal = Final_Check(label);
+            if (!refusal.isEmpty())
+                return false;
+            if (NewCruza == 1) {
+                failing = QStringLiteral("Erro ao incluir Cruza.\r\nMsg. Erro: ");
+                // Without its sequence no crossing is written, and no envelope may go without it.
+                if (!Add_Cruza())
+                    return false;
+                failing = prefix;
+            }
+            QAtu->setCommandText(QStringLiteral("INSERT INTO Colheita ( lote, nc_rep, qte_sem, obs, id_usua, dupd, cmaq )  values"
+                                                "  (:lote,:nc_rep,:qte_sem,:obs,:id_usua,:dupd,:cmaq ) "));
+            const QString now = NowStr();
+            SetParam(QAtu, "lote", ftString, lote->text());
+            SetParam(QAtu, "nc_rep", ftLargeint, label);
+            SetParam(QAtu, "qte_sem", ftInteger, int(nsem->Value()));
+            SetParam(QAtu, "obs", ftString, obs->text());
+            SetParam(QAtu, "id_usua", ftInteger, Get_ID_Usuario(usua));
+            SetParam(QAtu, "dupd", ftString, now);
+            SetParam(QAtu, "cmaq", ftString, Config()->ComputerName);
+            Wrote(QAtu->Execute());
+            tx.Commit();
+            FAddedLot = {lote->text(), now};
+            return true;
+        });
+        if (!refusal.isEmpty()) {
+            AlertMessage(refusal);
+            FocusFailed(NC_REP_LIDO);
+        }
+        // A failure leaves the scanned entry for another try.
+        return ok;
     }
     if (AMode == 4) {
         if (!QGrid->Active() || QGrid->Eof())
@@ -460,25 +493,24 @@ bool TFCruzaEti_Cad::Save_Colheita(int AMode)
             + QStringLiteral(" Quantidade de Semente: ") + QString::number(QGrid->FieldByName(QStringLiteral("qte_sem"))->AsInteger());
         if (XMessageBox(question, QStringLiteral(" Exclusão de Registro "), mtWarning, mbYesNo, mrNo) != mrYes)
             return true;
-        if (!Add_Colheita_Del())
-            return true;
         const double label = QGrid->FieldByName(QStringLiteral("nc_rep"))->AsFloat();
-        const bool ok = Reported(
-            prefix,
-            [&] {
-                QAtu->setCommandText(QStringLiteral("DELETE FROM Colheita WHERE (nc_rep = :nc_rep) "));
-                SetParam(QAtu, "nc_rep", ftFloat, label);
-                // The grid shows this label alone: without its envelope it is empty.
-                Wrote(QAtu->Execute() > 0 ? -QGrid->RecordCount() : 0);
-                QAtu->setCommandText(QStringLiteral("DELETE FROM Cruza c  WHERE ((c.nc_rep = :nc_rep) AND (c.status = :status)"
-                                                    " AND (c.id_cruza is null))"));
-                SetParam(QAtu, "nc_rep", ftFloat, label);
-                SetParam(QAtu, "status", ftString, QStringLiteral("A"));
-                QAtu->Execute();
-                Wrote();
-                return true;
-            },
-            AlertMessage);
+        const bool ok = whole([&](TADOTransaction& tx) {
+            failing = QStringLiteral("Erro ao gerar Log Colheita [Add_Colheita_Del].\r\nMsg. Erro: ");
+            Add_Colheita_Del();
+            failing = prefix;
+            QAtu->setCommandText(QStringLiteral("DELETE FROM Colheita WHERE (nc_rep = :nc_rep) "));
+            SetParam(QAtu, "nc_rep", ftFloat, label);
+            // The grid shows this label alone: without its envelope it is empty.
+            Wrote(QAtu->Execute() > 0 ? -QGrid->RecordCount() : 0);
+            QAtu->setCommandText(QStringLiteral("DELETE FROM Cruza c  WHERE ((c.nc_rep = :nc_rep) AND (c.status = :status)"
+                                                " AND (c.id_cruza is null))"));
+            SetParam(QAtu, "nc_rep", ftFloat, label);
+            SetParam(QAtu, "status", ftString, QStringLiteral("A"));
+            QAtu->Execute();
+            Wrote();
+            tx.Commit();
+            return true;
+        });
         if (ok) {
             NC_REP_LIDO->setFocus();
             Clear_Fields();

@@ -75,7 +75,13 @@ private:
     // The lot and date of the envelope the current save inserted.
     QStringList FAddedLot;
 
+    // Raise what their statements raise; the caller's transaction keeps them whole.
     bool Add_Cruza();
-    bool Add_Colheita_Del();
+    void Add_Colheita_Del();
     bool Valid_Seeds();
+    // The label checked again inside the save's transaction: the refusal, or
+    // empty when the label is still as its validation found it.
+    QString Final_Check(qint64 Label);
+    // The refusal of a label that has its envelope.
+    static QString Registered(const QString& Lot, const QString& Seeds);
 };

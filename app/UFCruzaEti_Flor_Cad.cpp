@@ -251,13 +251,7 @@ bool TFCruzaEti_Flor_Cad::Valid_NC(qint64 LabelNumber)
     QString dataCruza, ncPrint, cruza;
     int mother = 0, father = 0, repNo = 0;
     if (!WithQuery(DM->Conn, QStringLiteral("Erro ao Consultar Dados (Valid_NC): "), [&](TADOQuery& q) {
-            q.SQL.setText(LabelSQL);
-            TParameter* p = q.Parameters.ParamByName(QStringLiteral("nc_rep"));
-            p->DataType = ftFloat;
-            p->Value = double(LabelNumber);
-            q.Open();
-            q.First();
-            found = !q.Eof();
+            found = OpenLabel(q, LabelSQL, LabelNumber);
             if (found) {
                 auto asInt = [&](const char* Name) {
                     const TField* f = q.FieldByName(QLatin1String(Name));

@@ -551,6 +551,17 @@ void TFScanCad::SetParam(TADOCommand* Command, const char* Name, TFieldType Type
     p->Value = Value;
 }
 
+bool TFScanCad::OpenLabel(TADOQuery& Query, const QString& SQL, qint64 Label)
+{
+    Query.SQL.setText(SQL);
+    TParameter* p = Query.Parameters.ParamByName(QStringLiteral("nc_rep"));
+    p->DataType = ftFloat;
+    p->Value = double(Label);
+    Query.Open();
+    Query.First();
+    return !Query.Eof();
+}
+
 bool TFScanCad::InsertCruza(TADOCommand* Command, qint64 Label, int Reverso, int Executor, const QString& Status)
 {
     Command->setCommandText(InsertCruzaSQL);

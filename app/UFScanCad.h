@@ -183,6 +183,9 @@ protected:
     // c.seq, and the test that shows "Adic" (else "Tal").
     static QString SQL_Cruza_Grid(const QString& Extra, const QString& LocalTest);
     static void SetParam(TADOCommand* Command, const char* Name, TFieldType Type, const QVariant& Value);
+    // Query opened on a label lookup's SQL, its "nc_rep" given as a floating-point
+    // number as the lookups have it; whether a row came back.
+    static bool OpenLabel(TADOQuery& Query, const QString& SQL, qint64 Label);
     // One crossing of Label with the next sequence; false (nothing written) when
     // the sequence cannot be had. Raises what the execution raises.
     bool InsertCruza(TADOCommand* Command, qint64 Label, int Reverso, int Executor, const QString& Status);

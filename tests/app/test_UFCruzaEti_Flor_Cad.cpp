@@ -1,3 +1,4 @@
+#include "OtherInstance.h"
 #include "ScanWindowTest.h"
 
 #include "ChildProcess.h"
@@ -135,24 +136,6 @@ protected:
         return Campaign->Rows(QStringLiteral("SELECT ec.nc_rep, COUNT(c.nc_rep) FROM Etiqueta_Cruza ec LEFT JOIN Cruza c "
                                              "ON c.nc_rep = ec.nc_rep AND c.status = 'M' WHERE ec.nc_rep IN (%1) "
                                              "GROUP BY ec.nc_rep HAVING COUNT(c.nc_rep) <> 1").arg(numbers.join(u',')));
-    }
-};
-
-// Runs Hook once, when the window's connection first starts a statement that Match accepts.
-struct TStatementHook
-{
-    std::function<bool(const QString&)> Match;
-    std::function<void()> Hook;
-    bool Fired = false;
-
-    static int Traced(unsigned, void* Self, void* Stmt, void*)
-    {
-        auto* h = static_cast<TStatementHook*>(Self);
-        if (!h->Fired && h->Match(QString::fromUtf8(sqlite3_sql(static_cast<sqlite3_stmt*>(Stmt))))) {
-            h->Fired = true;
-            h->Hook();
-        }
-        return 0;
     }
 };
 
@@ -398,13 +381,12 @@ TEST_F(Hibridacao, TheOtherInstanceRegisteringAtTheLastMomentIsRefusedAsAlreadyU
     ASSERT_NO_FATAL_FAILURE(Open());
     const TLabel L = FreeLabel();
     // The other instance confirms the same label as the confirmation begins writing.
-    TStatementHook hook;
-    hook.Match = [](const QString& Sql) { return Sql.startsWith(QLatin1String("BEGIN")) || Sql.contains(QLatin1String("MAX( seq )")); };
-    hook.Hook = [&] { OtherInstanceRegisters(L.Number, QStringLiteral("2026-03-01 10:00:00")); };
-    sqlite3_trace_v2(DM->Conn->Engine()->Db(), SQLITE_TRACE_STMT, &TStatementHook::Traced, &hook);
-    Register(L);
-    sqlite3_trace_v2(DM->Conn->Engine()->Db(), 0, nullptr, nullptr);
-    ASSERT_TRUE(hook.Fired);
+    {
+        TStatementHook hook([](const QString& Sql) { return Sql.startsWith(QLatin1String("BEGIN")) || Sql.contains(QLatin1String("MAX( seq )")); },
+                            [&] { OtherInstanceRegisters(L.Number, QStringLiteral("2026-03-01 10:00:00")); });
+        Register(L);
+        ASSERT_TRUE(hook.Fired);
+    }
     ExpectAlert(QStringLiteral("A Etiqueta já foi utilizado em : 2026-03-01 10:00:00"));
     EXPECT_EQ(Campaign->Rows(QStringLiteral("SELECT seq, cmaq FROM Cruza WHERE nc_rep = %1").arg(L.Number)), QStringLiteral("1|OUTRA"));
     // Nothing held: the other instance writes on.
