@@ -87,8 +87,11 @@ function(x_tests folder)
       add_test(NAME ${target} COMMAND ${target})
       set(platform offscreen)
     endif()
+    # A line "// Environment: NAME=value" of a program adds to its environment.
+    file(STRINGS ${src} environment LIMIT_COUNT 1 REGEX "^// Environment: [A-Z_]+=[^ ;]+$")
+    string(REPLACE "// Environment: " ";" environment "${environment}")
     set_tests_properties(${target} PROPERTIES
-      ENVIRONMENT "QT_QPA_PLATFORM=${platform};QT_LOGGING_RULES=qt.qpa.*=false"
+      ENVIRONMENT "QT_QPA_PLATFORM=${platform};QT_LOGGING_RULES=qt.qpa.*=false${environment}"
       TIMEOUT 600)
   endforeach()
 endfunction()
