@@ -38,7 +38,7 @@ public:
 
     // Reads the settings file and applies its path. A damaged file whose
     // path length runs past its end raises the library's Exception
-    // ("GetS error - bigger than pack"); so does SetConnected(true) when it
+    // ("Erro de leitura (GetS): ..."); so does SetConnected(true) when it
     // reads such a file. A file too large to be a settings file raises the
     // library's Exception too, without being read. Callers show it and go on.
     void LoadConfig();

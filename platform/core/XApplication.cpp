@@ -40,5 +40,5 @@ bool XApplication::notify(QObject* Receiver, QEvent* Event)
 void XApplication::HandleException(std::exception_ptr Error)
 {
     const QString message = ExceptionMessage(Error);
-    ShowExceptionMessage(message.isEmpty() ? QStringLiteral("Unknown exception") : message);
+    ShowExceptionMessage(message.isEmpty() ? QStringLiteral("Exceção desconhecida.") : message);
 }

@@ -63,7 +63,7 @@ TEST_F(StartUp, FailedStartOpensTheDatabaseFileWindow)
              QFile f(H.SettingsFile());
              ASSERT_TRUE(f.open(QIODevice::ReadWrite) && f.resize(f.size() - 8));
          },
-         QStringLiteral("GetS error - bigger than pack"), {}},
+         QStringLiteral("Erro de leitura (GetS): texto maior que o pacote."), {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);

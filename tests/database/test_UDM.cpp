@@ -203,7 +203,7 @@ TEST_F(DataModule, DamagedSettingsFilesNeverCrash)
         try {
             dm.LoadConfig();
         } catch (const Exception& e) {
-            EXPECT_EQ(e.Message(), QStringLiteral("GetS error - bigger than pack"));
+            EXPECT_EQ(e.Message(), QStringLiteral("Erro de leitura (GetS): texto maior que o pacote."));
             ++raised;
         }
         const QString path = dm.GetDataSource();

@@ -55,7 +55,7 @@ TEST(UXForms, ComputerNameIsTheHostNameUpToItsFirstDot)
             ComputerNameOf(none);
             ADD_FAILURE() << "no name for '" << none << "' was accepted";
         } catch (const Exception& e) {
-            EXPECT_EQ(e.Message(), QStringLiteral("Computer name not detected"));
+            EXPECT_EQ(e.Message(), QStringLiteral("Nome do computador não detectado."));
         }
     }
     const QString name = GetComputerNameStr();

@@ -104,7 +104,7 @@ void GetS(TXData& Pack, QByteArray& Text)
 {
     const qint32 n = GetI(Pack);
     if (n < 0 || n > Remaining(Pack))
-        throw Exception(QStringLiteral("GetS error - bigger than pack"));
+        throw Exception(QStringLiteral("Erro de leitura (GetS): texto maior que o pacote."));
     Text = Pack.Data.mid(Pack.Position - 1, n);
     Pack.Position += n;
 }

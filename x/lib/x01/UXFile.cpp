@@ -18,7 +18,7 @@ const qint64 kBlockSize = 8192;
 
 EInOutError IoError(int Error)
 {
-    return EInOutError(QStringLiteral("I/O error %1: %2").arg(Error).arg(QString::fromLocal8Bit(std::strerror(Error))));
+    return EInOutError(QStringLiteral("Erro de E/S %1: %2").arg(Error).arg(QString::fromLocal8Bit(std::strerror(Error))));
 }
 
 } // namespace
@@ -39,7 +39,7 @@ bool TXFile::CheckClosed(const QString& Op)
     if (!m_opened)
         return true;
     if (RaiseExceptions)
-        throw Exception(QStringLiteral("Can't be opened (") + Op + QStringLiteral(")"));
+        throw Exception(QStringLiteral("Não pode estar aberto (") + Op + QStringLiteral(")"));
     return false;
 }
 
@@ -48,7 +48,7 @@ bool TXFile::CheckOpened(const QString& Op)
     if (m_opened)
         return true;
     if (RaiseExceptions)
-        throw Exception(QStringLiteral("Must be opened (") + Op + QStringLiteral(")"));
+        throw Exception(QStringLiteral("Deve estar aberto (") + Op + QStringLiteral(")"));
     return false;
 }
 

@@ -87,7 +87,7 @@ QString ComputerNameOf(const QString& HostName)
 {
     const QString name = HostName.section(u'.', 0, 0).trimmed();
     if (name.isEmpty())
-        throw Exception(QStringLiteral("Computer name not detected"));
+        throw Exception(QStringLiteral("Nome do computador não detectado."));
     // The NetBIOS limit of the platform's computer names.
     return name.left(15);
 }
@@ -211,10 +211,10 @@ bool InitLibFlag()
 QWidget* ShowMDIChild(const QMetaObject& FormClass, const std::function<QWidget*()>& Create, bool Modal, bool Show)
 {
     if (Modal)
-        throw EInvalidOperation(QStringLiteral("Cannot make a visible window modal"));
+        throw EInvalidOperation(QStringLiteral("Uma janela filha não pode ser modal."));
     QMdiArea* area = MDIAreaOf(g_mainForm);
     if (!area)
-        throw EInvalidOperation(QStringLiteral("Cannot create form. No MDI forms are currently active"));
+        throw EInvalidOperation(QStringLiteral("Não é possível criar a janela: não há janela principal."));
 
     const char* className = FormClass.className();
     QMdiSubWindow* found = nullptr;

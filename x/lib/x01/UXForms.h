@@ -39,7 +39,7 @@ bool WithQuery(TADOConnection* Connection, const QString& Prefix, const std::fun
                const TReportProc& Report = {});
 
 // The computer name: the host name up to its first ".", at most 15
-// characters; raises "Computer name not detected" when there is none.
+// characters; raises "Nome do computador não detectado." when there is none.
 QString GetComputerNameStr();
 // The same rule applied to a given host name.
 QString ComputerNameOf(const QString& HostName);

@@ -101,7 +101,7 @@ void SetPack(const QByteArray& Text, TXData& Pack);
 // A read past the end gives 0 and leaves the pack consumed.
 qint32 GetI(TXData& Pack);
 quint16 GetW(TXData& Pack);
-// Raises "GetS error - bigger than pack" when the stored length is negative
+// Raises "Erro de leitura (GetS): texto maior que o pacote." when the stored length is negative
 // or larger than the bytes left.
 void GetS(TXData& Pack, QByteArray& Text);
 
