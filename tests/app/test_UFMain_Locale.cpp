@@ -8,12 +8,19 @@
 #include "CampaignFile.h"
 #include "UFCruzaEti_Print_Expo.h"
 #include "UFCruza_Emasculador_Cons.h"
+#include "XFileDialogs.h"
 #include "XStringGrid.h"
 
 #include <QAbstractItemView>
 #include <QAction>
 #include <QCalendarWidget>
 #include <QDateEdit>
+#include <QDir>
+#include <QFileDialog>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeView>
 #include <QLocale>
 #include <QPushButton>
 #include <QTest>
@@ -50,7 +57,6 @@ TEST_F(LocaleOnACMachine, TheDatePickerShowsPortugueseMonthsAndDays)
     ASSERT_TRUE(W);
     QCalendarWidget* calendar = W->datai->calendarWidget();
     calendar->setCurrentPage(2026, 12);
-    calendar->setFirstDayOfWeek(Qt::Monday);
     calendar->show();
     const auto* month = calendar->findChild<QToolButton*>(QStringLiteral("qt_calendar_monthbutton"));
     ASSERT_TRUE(month);
@@ -60,8 +66,8 @@ TEST_F(LocaleOnACMachine, TheDatePickerShowsPortugueseMonthsAndDays)
     QStringList header;
     for (int c = 0; c < 7; ++c)
         header << days->model()->index(0, c).data().toString();
-    // The first column of the view is the week number when shown.
-    EXPECT_TRUE(header.join(u' ').contains(QStringLiteral("seg. ter. qua. qui. sex. sáb. dom."))) << header.join(u' ').toStdString();
+    // The Brazilian week starts on Sunday.
+    EXPECT_EQ(header.join(u' '), QStringLiteral("dom. seg. ter. qua. qui. sex. sáb."));
 }
 
 TEST_F(LocaleOnACMachine, TheLabelFileGroupsPotNumbersByTheMachinesSettings)
@@ -76,4 +82,36 @@ TEST_F(LocaleOnACMachine, TheLabelFileGroupsPotNumbersByTheMachinesSettings)
     QTest::mouseClick(W->BConfirm, Qt::LeftButton);
     ASSERT_GE(W->SG->RowCount(), 2);
     EXPECT_EQ(W->SG->RowCells(1).last(), QStringLiteral("[2,000,001] X [2,000,002]"));
+}
+
+TEST_F(LocaleOnACMachine, TheFileDialogListsFoldersAndDatesInPortuguese)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+    QStringList shown;
+    // Read while the dialog is up, then cancelled.
+    QTimer::singleShot(0, [&] {
+        QFileDialog* dlg = nullptr;
+        QTreeView* list = nullptr;
+        const bool loaded = QTest::qWaitFor([&] {
+            dlg = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            list = dlg ? dlg->findChild<QTreeView*>(QStringLiteral("treeView")) : nullptr;
+            return list && list->model()->rowCount(list->rootIndex()) > 0;
+        }, 5000);
+        if (loaded)
+            for (int c = 0; c < 4; ++c)
+                shown << list->model()->index(0, c, list->rootIndex()).data().toString();
+        if (dlg)
+            dlg->reject();
+    });
+    TFileDialogRequest request;
+    request.InitialDir = dir.path();
+    QString name;
+    int index = 1;
+    EXPECT_FALSE(TQtFileDialogProvider().Execute(request, name, index));
+    ASSERT_EQ(shown.size(), 4);
+    EXPECT_EQ(shown[0], QStringLiteral("sub"));
+    EXPECT_EQ(shown[2], QStringLiteral("Pasta"));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d$")).match(shown[3]).hasMatch())
+        << shown[3].toStdString();
 }
