@@ -14,7 +14,10 @@
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QScreen>
+
+#include <functional>
 
 namespace {
 
@@ -36,6 +39,7 @@ TEST(DesktopRealBoxes, ConsultationsOpenInsideTheSmallScreenWithTheFocus)
     ASSERT_TRUE(Main->AppConfig->Loaded) << H.Boxes();
     // What a window manager makes of the maximised window; the virtual X
     // server has none.
+    Main->setWindowState(Qt::WindowNoState);
     Main->setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
     Main->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(Main));
@@ -54,19 +58,30 @@ TEST(DesktopRealBoxes, ConsultationsOpenInsideTheSmallScreenWithTheFocus)
         {"Hibridações Realizadas", {"Right", "Down", "Down", "Down", "Down", "Right", "Return"},
          [&] { return Main->findChild<TFCruza_Emasculador_Cons*>(); }},
     };
-    QList<QPoint> places;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Caption);
+    // Chosen from the menu by keys: the window is in front, wholly visible, with the focus in it.
+    auto choose = [&](const auto& c) -> QMdiSubWindow* {
         XKey(QStringLiteral("alt"));
         for (const QString& key : c.Keys)
             XKey(key);
         QWidget* W = nullptr;
-        ASSERT_TRUE(QTest::qWaitFor([&] { return (W = c.Window()) && W->isVisible() && FocusIn(W); }, 5000))
-            << "focus on " << (QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className() : "nothing");
+        const bool focused = QTest::qWaitFor([&] { return (W = c.Window()) && W->isVisible() && FocusIn(W); }, 5000);
+        EXPECT_TRUE(focused) << "focus on "
+                             << (QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className() : "nothing");
+        if (!focused)
+            return nullptr;
         QMdiSubWindow* Sub = MDISubWindowOf(W);
         EXPECT_EQ(Sub->windowTitle(), QString::fromUtf8(c.Caption));
-        EXPECT_TRUE(viewport->rect().contains(Sub->geometry())) << Sub->geometry().x() << "," << Sub->geometry().y() << " " << Sub->width() << "x" << Sub->height() << " in " << viewport->width() << "x" << viewport->height();
+        EXPECT_TRUE(viewport->rect().contains(Sub->geometry()))
+            << Sub->x() << "," << Sub->y() << " " << Sub->width() << "x" << Sub->height() << " in " << viewport->width()
+            << "x" << viewport->height();
         EXPECT_EQ(Main->ClientArea->activeSubWindow(), Sub);
+        return Sub;
+    };
+    QList<QPoint> places;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Caption);
+        QMdiSubWindow* Sub = choose(c);
+        ASSERT_TRUE(Sub);
         // Cascaded from the top left, one equal step down and right each.
         places << Sub->pos();
     }
@@ -76,6 +91,15 @@ TEST(DesktopRealBoxes, ConsultationsOpenInsideTheSmallScreenWithTheFocus)
     EXPECT_EQ(places[0], QPoint(0, 0));
     EXPECT_TRUE(step.x() > 0 && step.x() == step.y()) << step.x() << "," << step.y();
     EXPECT_EQ(places[2] - places[1], step);
+
+    // Chosen again after the main window was made smaller: the same window, moved back inside.
+    ASSERT_TRUE(choose(cases[0]));
+    Main->setWindowState(Qt::WindowNoState);
+    Main->resize(940, 700);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return viewport->width() <= 940; }, 5000));
+    ASSERT_FALSE(viewport->rect().contains(MDISubWindowOf(cases[2].Window())->geometry()));
+    ASSERT_TRUE(choose(cases[2]));
+    EXPECT_EQ(Main->ClientArea->subWindowList().size(), 3);
 
     // Ctrl+W closes the window in front; the focus goes to the one activated next.
     for (int left = 3; left > 0; --left) {
