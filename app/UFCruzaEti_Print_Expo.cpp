@@ -63,7 +63,7 @@ TFormatSettings Regional;
 void ReadRegionalSettings()
 {
     Regional = FormatSettingsBR;
-    const QString group = QLocale().groupSeparator();
+    const QString group = QLocale::system().groupSeparator();
     if (!group.isEmpty())
         Regional.ThousandSeparator = group.at(0);
 }

@@ -326,11 +326,8 @@ void TFMain::LConfigConexaoExecute()
 
 void TFMain::ShowConfigDB()
 {
-    if (QMdiSubWindow* Sub = MDISubWindowOf(FConfigDB)) {
-        Sub->show();
-        ClientArea->setActiveSubWindow(Sub);
-        Sub->raise();
-    }
+    if (QMdiSubWindow* Sub = MDISubWindowOf(FConfigDB))
+        ActivateMDIChild(Sub);
 }
 
 void TFMain::LAPPCONFIGExecute() { OpenWindow(LAPPCONFIG); }

@@ -74,15 +74,24 @@ function(x_tests folder)
     target_link_libraries(${target} PRIVATE ${X_LIBS} testsupport GTest::gtest GTest::gmock Qt6::Test)
     x_warnings(${target})
     if(base MATCHES "_RealBoxes$")
-      # Real message boxes and real focus: a virtual X server of its own.
-      add_test(NAME ${target} COMMAND xvfb-run -a -s "-screen 0 1280x1024x24" $<TARGET_FILE:${target}>)
+      # Real message boxes and real focus: a virtual X server of its own, of
+      # the size a line "// Screen: WxHxD" of the program names.
+      file(STRINGS ${src} screen LIMIT_COUNT 1 REGEX "^// Screen: [0-9]+x[0-9]+x[0-9]+$")
+      string(REPLACE "// Screen: " "" screen "${screen}")
+      if(NOT screen)
+        set(screen 1280x1024x24)
+      endif()
+      add_test(NAME ${target} COMMAND xvfb-run -a -s "-screen 0 ${screen}" $<TARGET_FILE:${target}>)
       set(platform xcb)
     else()
       add_test(NAME ${target} COMMAND ${target})
       set(platform offscreen)
     endif()
+    # A line "// Environment: NAME=value" of a program adds to its environment.
+    file(STRINGS ${src} environment LIMIT_COUNT 1 REGEX "^// Environment: [A-Z_]+=[^ ;]+$")
+    string(REPLACE "// Environment: " ";" environment "${environment}")
     set_tests_properties(${target} PROPERTIES
-      ENVIRONMENT "QT_QPA_PLATFORM=${platform};QT_LOGGING_RULES=qt.qpa.*=false"
+      ENVIRONMENT "QT_QPA_PLATFORM=${platform};QT_LOGGING_RULES=qt.qpa.*=false${environment}"
       TIMEOUT 600)
   endforeach()
 endfunction()

@@ -12,8 +12,11 @@ XApplication::XApplication(int& argc, char** argv)
     : QApplication(argc, argv)
 {
     // Qt's own texts (standard buttons, the file dialog) in the program's
-    // language; without the translation files they stay in English.
+    // language; without the translation files they stay in English. Dates,
+    // month and day names are Portuguese whatever the machine's locale; what
+    // must follow the user's regional settings asks QLocale::system().
     const QLocale Portuguese(QLocale::Portuguese, QLocale::Brazil);
+    QLocale::setDefault(Portuguese);
     auto* Translator = new QTranslator(this);
     if (Translator->load(Portuguese, QStringLiteral("qtbase"), QStringLiteral("_"),
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
@@ -37,5 +40,5 @@ bool XApplication::notify(QObject* Receiver, QEvent* Event)
 void XApplication::HandleException(std::exception_ptr Error)
 {
     const QString message = ExceptionMessage(Error);
-    ShowExceptionMessage(message.isEmpty() ? QStringLiteral("Unknown exception") : message);
+    ShowExceptionMessage(message.isEmpty() ? QStringLiteral("Exceção desconhecida.") : message);
 }

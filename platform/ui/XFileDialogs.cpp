@@ -3,9 +3,34 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
+#include <QLocale>
 #include <QRegularExpression>
 
 namespace {
+
+// The file list in the program's language: Qt's file model writes the
+// modification time in the system's locale and has no translation of
+// "Folder".
+class XFileListModel : public QIdentityProxyModel
+{
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex& Index, int Role) const override
+    {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (files && Role == Qt::DisplayRole) {
+            const QModelIndex source = mapToSource(Index);
+            if (Index.column() == 2 && files->isDir(source))
+                return QStringLiteral("Pasta");
+            if (Index.column() == 3)
+                return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+        }
+        return QIdentityProxyModel::data(Index, Role);
+    }
+};
 
 TQtFileDialogProvider& qtProvider()
 {
@@ -69,6 +94,8 @@ bool TQtFileDialogProvider::Execute(const TFileDialogRequest& Request, QString& 
     // The windows check themselves whether the chosen file exists.
     dlg.setFileMode(QFileDialog::AnyFile);
     dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dlg.setOption(QFileDialog::DontUseNativeDialog, true);
+    dlg.setProxyModel(new XFileListModel(&dlg));
     const QStringList filters = QtNameFilters(Request.Filter);
     if (!filters.isEmpty()) {
         dlg.setNameFilters(filters);

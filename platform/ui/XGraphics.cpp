@@ -96,9 +96,11 @@ void SetFontColor(QWidget* Control, TColor Color)
 {
     QPalette pal = Control->palette();
     const QColor c = ColorToQColor(Color);
-    pal.setColor(QPalette::WindowText, c);
-    pal.setColor(QPalette::ButtonText, c);
-    pal.setColor(QPalette::Text, c);
+    // A disabled control keeps the platform's disabled colour, so that it
+    // does not look enabled.
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+            pal.setColor(group, role, c);
     Control->setPalette(pal);
     Control->setProperty("FontColor", Color);
 }

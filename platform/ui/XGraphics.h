@@ -89,7 +89,8 @@ private:
 
 class QWidget;
 
-// The colour of a control's text (a label's or a button's caption), kept so
-// that it reads back as it was set.
+// The colour of a control's text (a label's or a button's caption) while it
+// is enabled, kept so that it reads back as it was set; disabled, the control
+// shows the platform's disabled text colour.
 void SetFontColor(QWidget* Control, TColor Color);
 TColor FontColor(const QWidget* Control);

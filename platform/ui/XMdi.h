@@ -29,8 +29,16 @@ int BorderIcons(const QWidget* Form);
 QMdiArea* MDIAreaOf(QWidget* MainForm);
 
 // Places Form in a new subwindow of Area (freed when closed, with Form),
-// keeping the size Form was given, and shows it in front of the others.
+// keeping the size Form was given, and shows it in front of the others,
+// wholly inside the visible area: cascaded from the top left, a title bar
+// down and right of the last window, back to the top left when it would not
+// fit there.
 QMdiSubWindow* AddMDIChild(QMdiArea* Area, QWidget* Form);
+
+// Shows Sub in front of the others, moved inside the visible area as far as
+// its size allows, with the keyboard focus in it (on its first control in tab
+// order, unless the focus is already there).
+void ActivateMDIChild(QMdiSubWindow* Sub);
 
 // The subwindow that holds Form, or null.
 QMdiSubWindow* MDISubWindowOf(const QWidget* Form);

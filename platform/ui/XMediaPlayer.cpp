@@ -76,7 +76,7 @@ private:
 
 [[noreturn]] void cannotOpen(const QString& FileName)
 {
-    throw EMCIDeviceError(QStringLiteral("Cannot open the sound file \"%1\".").arg(FileName));
+    throw EMCIDeviceError(QStringLiteral("Não foi possível abrir o arquivo de som \"%1\".").arg(FileName));
 }
 
 } // namespace
@@ -114,7 +114,7 @@ void TMediaPlayer::Open()
 void TMediaPlayer::Play()
 {
     if (!m_device)
-        throw EMCIDeviceError(QStringLiteral("The sound is not open."));
+        throw EMCIDeviceError(QStringLiteral("O arquivo de som não está aberto."));
     m_device->Play();
 }
 

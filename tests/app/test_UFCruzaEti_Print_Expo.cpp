@@ -1,3 +1,5 @@
+// Environment: LC_ALL=pt_BR.UTF-8
+// Grouped pot numbers read as on the campaign's Brazilian computers.
 #include "MainWindowHarness.h"
 
 #include "UFCruzaEti_Print_Expo.h"
@@ -42,10 +44,6 @@ protected:
     TMainWindowHarness H;
     std::unique_ptr<TCampaignFile> Campaign;
     TFCruzaEti_Print_Expo* W = nullptr;
-
-    // Grouped pot numbers read as on the campaign's Brazilian computers.
-    EtiquetasImpressao() { QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil)); }
-    ~EtiquetasImpressao() override { QLocale::setDefault(QLocale::system()); }
 
     // A campaign with six pots and the given plans, the program started on it, the window open from its menu.
     void Open(const QList<TPlan>& Plans, int EtiqPag = 16, int Cab = 0, int PlanEtiq = 0)

@@ -73,6 +73,7 @@ TEST_F(EtiquetaConsulta, EveryStateOfALabelAndEveryRejectedScan)
     // A player that fails: its error after the alert's box, and the code still selected for the next scan.
     H.Sound.FailOpen = true;
     Scan(Barcode(L[1].Number));
-    EXPECT_EQ(H.Dlg.Texts().value(0), QStringLiteral("Código deve conter 13 dígitos."));
+    EXPECT_EQ(H.Dlg.Texts(), QStringList({QStringLiteral("Código deve conter 13 dígitos."),
+                                          QStringLiteral("Não foi possível abrir o arquivo de som \"%1\".").arg(Sound)}));
     EXPECT_EQ(W->NC_REP_LIDO->selectedText(), Barcode(L[1].Number));
 }

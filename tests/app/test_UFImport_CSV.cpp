@@ -520,3 +520,38 @@ TEST_F(ImportCSV, ExportAndModelFilesByteForByte)
 }
 
 } // namespace
+
+// The green "Incluir" is drawn green only while a click does something.
+TEST_F(ImportCSV, IncluirShowsTheDisabledColourWhileItRefuses)
+{
+    Open();
+    auto greenPixels = [&] {
+        const QImage img = W->BConfirm->grab().toImage();
+        int n = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) {
+                const QColor c = img.pixelColor(x, y);
+                n += c.green() > c.red() + 40 && c.green() > c.blue() + 40;
+            }
+        return n;
+    };
+    QStringList withError = TMasterSheets::Executors(4);
+    withError[3] = QStringLiteral("3;");
+    const struct
+    {
+        const char* Name;
+        std::function<void()> Step;
+        bool Enabled;
+    } cases[] = {
+        {"at opening", [] {}, false},
+        {"a sheet without errors", [&] { Load(1, TMasterSheets::Executors(3)); }, true},
+        {"a sheet with errors", [&] { Load(1, withError); }, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        c.Step();
+        EXPECT_EQ(W->BConfirm->text(), QStringLiteral("Incluir"));
+        EXPECT_EQ(W->BConfirm->isEnabled(), c.Enabled);
+        EXPECT_EQ(greenPixels() > 0, c.Enabled) << greenPixels();
+    }
+}

@@ -1,21 +1,39 @@
 #include "XAnchors.h"
 #include "XMdi.h"
 
+#include <QApplication>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-TEST(XMdi, ChildWindowsKeepTheirSizeAndFrameButtons)
+namespace {
+
+// A shown main window of 900 x 700 with an MDI area.
+struct MdiMain
 {
     QMainWindow main;
-    auto* area = new QMdiArea;
-    main.setCentralWidget(area);
-    main.resize(900, 700);
-    main.show();
+    QMdiArea* area = new QMdiArea;
+    MdiMain()
+    {
+        main.setCentralWidget(area);
+        main.resize(900, 700);
+        main.show();
+    }
+};
+
+} // namespace
+
+TEST(XMdi, ChildWindowsKeepTheirSizeAndFrameButtons)
+{
+    MdiMain m;
+    QMainWindow& main = m.main;
+    QMdiArea* area = m.area;
     EXPECT_EQ(MDIAreaOf(&main), area);
     EXPECT_EQ(MDIAreaOf(nullptr), nullptr);
 
@@ -101,4 +119,79 @@ TEST(XMdi, AWindowSizedBeforeItIsShownPlacesItsAnchoredControlsOnShow)
     form.resize(720, 460);
     EXPECT_EQ(close->geometry(), QRect(637, 429, 75, 25));
     EXPECT_EQ(confirm->geometry(), QRect(40, 429, 75, 25));
+}
+
+namespace {
+
+QWidget* sized(int W, int H)
+{
+    auto* w = new QWidget;
+    w->resize(W, H);
+    return w;
+}
+
+} // namespace
+
+TEST(XMdi, NewWindowsCascadeInsideTheAreaAndComeBackInsideWhenBroughtForward)
+{
+    MdiMain m;
+    QMainWindow& main = m.main;
+    QMdiArea* area = m.area;
+    const QRect visible = area->viewport()->rect();
+
+    QMdiSubWindow* first = AddMDIChild(area, sized(500, 300));
+    QMdiSubWindow* second = AddMDIChild(area, sized(500, 300));
+    const QPoint step = second->pos() - first->pos();
+    EXPECT_EQ(first->pos(), QPoint(0, 0));
+    EXPECT_TRUE(step.x() > 0 && step.x() == step.y());
+    // One that would reach past the edge one step further starts again at the top left.
+    const struct
+    {
+        const char* Name;
+        QSize Size;
+        QPoint Place;
+    } cases[] = {
+        {"fits one step on", {500, 300}, second->pos() + step},
+        {"too wide one step on", {visible.width() - step.x(), 200}, {0, 0}},
+        {"taller than the area", {300, visible.height() + 50}, {0, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        QMdiSubWindow* sub = AddMDIChild(area, sized(c.Size.width(), c.Size.height()));
+        EXPECT_EQ(sub->pos(), c.Place);
+        EXPECT_EQ(area->activeSubWindow(), sub);
+    }
+
+    // The main window made smaller: brought forward, the window moves back inside.
+    first->move(380, 350);
+    main.resize(700, 560);
+    ActivateMDIChild(first);
+    EXPECT_TRUE(area->viewport()->rect().contains(first->geometry()));
+    EXPECT_EQ(area->activeSubWindow(), first);
+}
+
+TEST(XMdi, AWindowBroughtForwardTakesTheFocusOnItsFirstControlInTabOrder)
+{
+    MdiMain m;
+    QMainWindow& main = m.main;
+    QMdiArea* area = m.area;
+    main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
+
+    auto* form = sized(400, 300);
+    auto* disabled = new QLineEdit(form);
+    disabled->setEnabled(false);
+    auto* button = new QPushButton(QStringLiteral("Fechar"), form);
+    button->setFocusPolicy(Qt::NoFocus);
+    auto* first = new QLineEdit(form);
+    auto* second = new QLineEdit(form);
+    QMdiSubWindow* sub = AddMDIChild(area, form);
+    EXPECT_EQ(QApplication::focusWidget(), first);
+
+    // Back to the control that last had it.
+    second->setFocus();
+    AddMDIChild(area, sized(200, 100));
+    ASSERT_FALSE(form->isAncestorOf(QApplication::focusWidget()));
+    ActivateMDIChild(sub);
+    EXPECT_EQ(QApplication::focusWidget(), second);
 }

@@ -238,11 +238,8 @@ QWidget* ShowMDIChild(const QMetaObject& FormClass, const std::function<QWidget*
         result = Create();
         found = AddMDIChild(area, result);
     }
-    if (Show) {
-        found->show();
-        area->setActiveSubWindow(found);
-        found->raise();
-    }
+    if (Show)
+        ActivateMDIChild(found);
     return result;
 }
 

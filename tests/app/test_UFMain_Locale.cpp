@@ -1,0 +1,117 @@
+// Environment: LC_ALL=C
+// On a machine whose locale is C: the program's own start-up makes calendars
+// and dates Portuguese, while the label-data file keeps grouping pot numbers
+// by the machine's regional settings.
+
+#include "MainWindowHarness.h"
+
+#include "CampaignFile.h"
+#include "UFCruzaEti_Print_Expo.h"
+#include "UFCruza_Emasculador_Cons.h"
+#include "XFileDialogs.h"
+#include "XStringGrid.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QCalendarWidget>
+#include <QDateEdit>
+#include <QDir>
+#include <QFileDialog>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeView>
+#include <QLocale>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class LocaleOnACMachine : public ::testing::Test
+{
+protected:
+    TMainWindowHarness H;
+    std::unique_ptr<TCampaignFile> Campaign;
+
+    void SetUp() override { ASSERT_EQ(QLocale::system().name(), QStringLiteral("C")); }
+
+    void Start(int Labels = 10)
+    {
+        TCampaignOptions o;
+        o.Labels = Labels;
+        Campaign = std::make_unique<TCampaignFile>(o);
+    }
+};
+
+} // namespace
+
+TEST_F(LocaleOnACMachine, TheDatePickerShowsPortugueseMonthsAndDays)
+{
+    Start();
+    ASSERT_TRUE(H.StartOn(*Campaign)->AppConfig->Loaded) << H.Boxes();
+    FMain->LCRUZAETI_EMASC_CONS->trigger();
+    auto* W = FMain->findChild<TFCruza_Emasculador_Cons*>();
+    ASSERT_TRUE(W);
+    QCalendarWidget* calendar = W->datai->calendarWidget();
+    calendar->setCurrentPage(2026, 12);
+    calendar->show();
+    const auto* month = calendar->findChild<QToolButton*>(QStringLiteral("qt_calendar_monthbutton"));
+    ASSERT_TRUE(month);
+    EXPECT_EQ(month->text(), QStringLiteral("dezembro"));
+    const auto* days = calendar->findChild<QAbstractItemView*>(QStringLiteral("qt_calendar_calendarview"));
+    ASSERT_TRUE(days);
+    QStringList header;
+    for (int c = 0; c < 7; ++c)
+        header << days->model()->index(0, c).data().toString();
+    // The Brazilian week starts on Sunday.
+    EXPECT_EQ(header.join(u' '), QStringLiteral("dom. seg. ter. qua. qui. sex. sáb."));
+}
+
+TEST_F(LocaleOnACMachine, TheLabelFileGroupsPotNumbersByTheMachinesSettings)
+{
+    Start(0);
+    TCampaignBuilder::AddPlannedCrossing(&Campaign->Conn, 101, QStringLiteral("CZ-101"), TCampaignBuilder::PotNumber(0),
+                                         TCampaignBuilder::PotNumber(1), QStringLiteral("Plano A"), 1);
+    ASSERT_TRUE(H.StartOn(*Campaign)->AppConfig->Loaded) << H.Boxes();
+    FMain->LCRUZAETI_PRINT_EXPO->trigger();
+    auto* W = FMain->findChild<TFCruzaEti_Print_Expo*>();
+    ASSERT_TRUE(W);
+    QTest::mouseClick(W->BConfirm, Qt::LeftButton);
+    ASSERT_GE(W->SG->RowCount(), 2);
+    EXPECT_EQ(W->SG->RowCells(1).last(), QStringLiteral("[2,000,001] X [2,000,002]"));
+}
+
+TEST_F(LocaleOnACMachine, TheFileDialogListsFoldersAndDatesInPortuguese)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("sub")));
+    QStringList shown;
+    // Read while the dialog is up, then cancelled.
+    QTimer::singleShot(0, [&] {
+        QFileDialog* dlg = nullptr;
+        QTreeView* list = nullptr;
+        const bool loaded = QTest::qWaitFor([&] {
+            dlg = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            list = dlg ? dlg->findChild<QTreeView*>(QStringLiteral("treeView")) : nullptr;
+            return list && list->model()->rowCount(list->rootIndex()) > 0;
+        }, 5000);
+        if (loaded)
+            for (int c = 0; c < 4; ++c)
+                shown << list->model()->index(0, c, list->rootIndex()).data().toString();
+        if (dlg)
+            dlg->reject();
+    });
+    TFileDialogRequest request;
+    request.InitialDir = dir.path();
+    QString name;
+    int index = 1;
+    EXPECT_FALSE(TQtFileDialogProvider().Execute(request, name, index));
+    ASSERT_EQ(shown.size(), 4);
+    EXPECT_EQ(shown[0], QStringLiteral("sub"));
+    EXPECT_EQ(shown[2], QStringLiteral("Pasta"));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d$")).match(shown[3]).hasMatch())
+        << shown[3].toStdString();
+}
