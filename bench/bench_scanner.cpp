@@ -22,6 +22,7 @@
 #include "UFCruzaEti_Baixa_Cad.h"
 #include "UFCruzaEti_Cad.h"
 #include "UXComboBox.h"
+#include "XCollation.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -154,6 +155,7 @@ sqlite3* OpenBare(const QString& Path)
 {
     sqlite3* db = nullptr;
     sqlite3_open_v2(Path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    XAdo::RegisterCollations(db);
     sqlite3_exec(db, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
     sqlite3_exec(db, "PRAGMA synchronous = NORMAL", nullptr, nullptr, nullptr);
     return db;
@@ -174,7 +176,7 @@ void BM_EnvelopeBare(benchmark::State& State)
     sqlite3* db = OpenBare(file.Path);
     {
         TStmt mark(db, "PRAGMA data_version");
-        TStmt users(db, "SELECT e.id, e.nome FROM Emasculador e ORDER BY e.nome");
+        TStmt users(db, "SELECT e.id, e.nome FROM Emasculador e ORDER BY e.nome COLLATE NAME_PT");
         TStmt lookup(db, EnvelopeLookup);
         TStmt insert(db, "INSERT INTO Colheita ( lote, nc_rep, qte_sem, obs, id_usua, dupd, cmaq ) "
                          "values (?1, ?2, ?3, ?4, ?5, ?6, ?7)");

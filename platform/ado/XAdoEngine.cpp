@@ -1,5 +1,6 @@
 #include "XAdoEngine.h"
 
+#include "XCollation.h"
 #include "XExceptions.h"
 #include "XJetDdl.h"
 #include "XJetSql.h"
@@ -368,6 +369,7 @@ std::unique_ptr<Engine> Engine::Open(const QString& path, int timeoutSeconds)
     if (rc != SQLITE_OK)
         e->Raise(rc);
     sqlite3_extended_result_codes(db, 1);
+    RegisterCollations(db);
     sqlite3_busy_timeout(db, timeoutSeconds > 0 ? timeoutSeconds * 1000 : 24 * 3600 * 1000);
     e->m_path = path;
     e->m_timeout = timeoutSeconds;
@@ -509,6 +511,7 @@ std::unique_ptr<Engine> Engine::OpenReader(const QString& path, int timeoutSecon
     if (rc != SQLITE_OK)
         e->Raise(rc);
     sqlite3_extended_result_codes(db, 1);
+    RegisterCollations(db);
     sqlite3_busy_timeout(db, timeoutSeconds > 0 ? timeoutSeconds * 1000 : 24 * 3600 * 1000);
     // Every write of the main handle empties a reader's page cache; mapped pages come back cheaply.
     e->Exec(QStringLiteral("PRAGMA mmap_size = 268435456"));
