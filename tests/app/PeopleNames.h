@@ -9,13 +9,11 @@
 inline const QStringList PeopleNames{"O'Brien", "álvaro b", "Zé", "Érica", "Eduardo", "Ana", "ERICO", "zeca", "Álvaro Dias"};
 inline const QString PeopleInOrder = QStringLiteral("álvaro b|Álvaro Dias|Ana|Eduardo|Érica|ERICO|O'Brien|Zé|zeca");
 
-// The statements that make them the executors, with ids 1, 2, ... in the order above.
-inline QStringList PeopleAsExecutors()
+// The statement that gives the builder's executors 1, 2, ... these names, in the order above.
+inline QString PeopleAsExecutors()
 {
-    QStringList sql{QStringLiteral("DELETE FROM Emasculador")};
+    QString cases;
     for (int i = 0; i < PeopleNames.size(); ++i)
-        sql << QStringLiteral("INSERT INTO Emasculador (id, nome, usua, dupd, cmaq) VALUES (%1, '%2', 'U', 'D', 'C')")
-                   .arg(i + 1)
-                   .arg(QString(PeopleNames[i]).replace(u'\'', QStringLiteral("''")));
-    return sql;
+        cases += QStringLiteral(" WHEN %1 THEN '%2'").arg(i + 1).arg(QString(PeopleNames[i]).replace(u'\'', QStringLiteral("''")));
+    return QStringLiteral("UPDATE Emasculador SET nome = CASE id") + cases + QStringLiteral(" END");
 }

@@ -1,5 +1,5 @@
+#include "PeopleNames.h"
 #include "ScanWindowTest.h"
-
 #include "UFCruzaEti_Flor_Cad.h"
 #include "UXCheckBox.h"
 #include "UXComboBox.h"
@@ -364,4 +364,14 @@ TEST_F(Hibridacao, CountStaysExactWithASecondWriter)
                 OtherInstanceRegisters(free[i + 4].Number, QStringLiteral("2026-03-02 08:00:0%1").arg(i));
         });
     EXPECT_EQ(GridTop("nc_rep"), Campaign->Scalar(QStringLiteral("SELECT c.nc_rep FROM Cruza c ORDER BY c.DUPD desc LIMIT 1")));
+}
+
+TEST_F(Hibridacao, ExecutorsListedInAPortugueseReadersOrder)
+{
+    Options.Executors = int(PeopleNames.size());
+    ASSERT_NO_FATAL_FAILURE(TScanWindowTest::Open(&TFMain::LCRUZAETI_FLOR_CAD, PeopleAsExecutors()));
+    QStringList names;
+    for (int i = 0; i < W->id_emasculador->count(); ++i)
+        names << W->id_emasculador->itemText(i);
+    EXPECT_EQ(names.join(u'|').toStdString(), PeopleInOrder.toStdString());
 }

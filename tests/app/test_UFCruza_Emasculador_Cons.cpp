@@ -138,9 +138,9 @@ TEST_F(EmasculadorNames, BothReportsListTheExecutorsInAPortugueseReadersOrder)
 {
     Options.Labels = 20;
     Options.Crossings = 0;
+    Options.Executors = int(PeopleNames.size());
     ASSERT_NO_FATAL_FAILURE(Open(&TFMain::LCRUZAETI_EMASC_CONS, [](TCampaignFile& C) {
-        for (const QString& Sql : PeopleAsExecutors())
-            C.Exec(Sql);
+        C.Exec(PeopleAsExecutors());
         // One event each, the later registered the earlier in the list.
         const QStringList labels = C.Rows(QStringLiteral("SELECT nc_rep FROM Etiqueta_Cruza ORDER BY nc_rep")).split(u';');
         for (int i = 0; i < PeopleNames.size(); ++i)

@@ -222,9 +222,10 @@ TEST(MainRoutines, ExpoCad)
 TEST(MainRoutines, ExecutorListInAPortugueseReadersOrder)
 {
     TMainWindowHarness H;
-    TCampaignFile Campaign;
-    for (const QString& Sql : PeopleAsExecutors())
-        Campaign.Exec(Sql);
+    TCampaignOptions Options;
+    Options.Executors = int(PeopleNames.size());
+    TCampaignFile Campaign(Options);
+    Campaign.Exec(PeopleAsExecutors());
     H.StartOn(Campaign);
     QComboBox Combo;
     Inicialize_Usuario(&Combo, false);
