@@ -15,8 +15,8 @@ namespace XAdo {
 
 namespace {
 
-// Folded code points of the scripts names and codes are written in, made once;
-// the rest is folded as it comes.
+// Folded code points of the scripts names and codes are written in, made at
+// the first comparison; the rest is folded as it comes.
 constexpr char32_t TableSize = 0x3000;
 // A combining mark, left out of a name's order.
 constexpr char32_t Skip = 0xFFFFFFFF;
@@ -152,9 +152,12 @@ int compareFolded(const std::vector<char32_t>& table, int na, const void* a, int
     }
 }
 
-int compareNames(void* t, int na, const void* a, int nb, const void* b)
+int compareNames(void*, int na, const void* a, int nb, const void* b)
 {
-    const int order = compareFolded<foldName>(static_cast<const Tables*>(t)->name, na, a, nb, b);
+    // A sort meets the same name over and over.
+    if (na == nb && std::memcmp(a, b, size_t(na)) == 0)
+        return 0;
+    const int order = compareFolded<foldName>(tables().name, na, a, nb, b);
     if (order != 0)
         return order;
     const int bytes = std::memcmp(a, b, size_t(std::min(na, nb)));
@@ -163,18 +166,19 @@ int compareNames(void* t, int na, const void* a, int nb, const void* b)
     return na < nb ? -1 : na > nb ? 1 : 0;
 }
 
-int compareCodes(void* t, int na, const void* a, int nb, const void* b)
+int compareCodes(void*, int na, const void* a, int nb, const void* b)
 {
-    return compareFolded<foldCode>(static_cast<const Tables*>(t)->code, na, a, nb, b);
+    if (na == nb && std::memcmp(a, b, size_t(na)) == 0)
+        return 0;
+    return compareFolded<foldCode>(tables().code, na, a, nb, b);
 }
 
 } // namespace
 
 bool RegisterCollations(sqlite3* db)
 {
-    void* t = const_cast<Tables*>(&tables());
-    return sqlite3_create_collation_v2(db, NameCollation, SQLITE_UTF8, t, compareNames, nullptr) == SQLITE_OK
-           && sqlite3_create_collation_v2(db, CodeCollation, SQLITE_UTF8, t, compareCodes, nullptr) == SQLITE_OK;
+    return sqlite3_create_collation_v2(db, NameCollation, SQLITE_UTF8, nullptr, compareNames, nullptr) == SQLITE_OK
+           && sqlite3_create_collation_v2(db, CodeCollation, SQLITE_UTF8, nullptr, compareCodes, nullptr) == SQLITE_OK;
 }
 
 QString CodeKey(const QString& Code)
