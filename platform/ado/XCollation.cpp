@@ -183,8 +183,10 @@ bool RegisterCollations(sqlite3* db)
 
 QString CodeKey(const QString& Code)
 {
+    // A code of ASCII letters equals only such codes: its key is in capitals,
+    // as most codes are written, so that most keys are the code's own text.
     if (std::all_of(Code.cbegin(), Code.cend(), [](QChar c) { return c.unicode() < 0x80; }))
-        return Code.toLower();
+        return Code.toUpper();
     QList<uint> points = Code.toUcs4();
     for (uint& c : points)
         c = foldCode(c);
@@ -198,7 +200,7 @@ TTypedCode::TTypedCode(const QString& Column, const QString& Code) : m_code(Code
     while (ascii < Code.size() && Code.at(ascii).unicode() < 0x80)
         ++ascii;
     // As NOCASE orders them: every text that starts so lies from m_from up to m_to.
-    m_from = CodeKey(Code.left(ascii));
+    m_from = Code.left(ascii).toLower();
     while (!m_from.isEmpty() && m_from.back().unicode() == 0x7F)
         m_from.chop(1);
     if (m_from.isEmpty()) {

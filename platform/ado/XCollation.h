@@ -23,7 +23,8 @@ inline constexpr char CodeCollation[] = "CODE_NOCASE";
 // Registers both collations on db; false when SQLite refuses.
 bool RegisterCollations(sqlite3* db);
 
-// Two codes are equal under CODE_NOCASE exactly when their keys are equal.
+// Two codes are equal under CODE_NOCASE exactly when their keys are equal
+// (a key is for comparing, not for showing).
 QString CodeKey(const QString& Code);
 
 // The condition of a look-up of a typed code in a text column: the column's
