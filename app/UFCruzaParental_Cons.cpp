@@ -6,6 +6,7 @@
 #include "UXLib.h"
 #include "XAdo.h"
 #include "XAnchors.h"
+#include "XCollation.h"
 #include "XJetSql.h"
 #include "XStringGrid.h"
 
@@ -160,7 +161,9 @@ void TFCruzaParental_Cons::BInsClick()
     const bool looked = WithQuery(DM->Conn, QStringLiteral("Erro ao consultar Parentais.\r\nMsg.: "), [&](TADOQuery& q) {
         q.SQL.Add(QStringLiteral("SELECT id, codigo   FROM Parental"));
         if (byCode) {
-            q.SQL.Add(QStringLiteral(" WHERE (codigo = ") + JetSql::QuoteString(value) + QStringLiteral(")"));
+            const XAdo::TTypedCode code(QStringLiteral("codigo"), value);
+            q.SQL.Add(QStringLiteral(" WHERE ") + code.Condition());
+            code.Bind(q.Parameters);
         } else {
             // Bound: a number beyond 64 bits, or a lone "-", names no pot.
             bool ok = false;

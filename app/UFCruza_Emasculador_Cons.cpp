@@ -53,7 +53,7 @@ QString SQL_Sintetico(const QString& Where)
         + QStringLiteral("  FROM ((") + EventJoins()
         + Where
         + QStringLiteral(" GROUP BY emasc.nome, pc.planejamento, pc.codigo_cruza ")
-        + QStringLiteral(" ORDER BY emasc.nome, pc.planejamento, pc.codigo_cruza ");
+        + QStringLiteral(" ORDER BY emasc.nome COLLATE NAME_PT, pc.planejamento, pc.codigo_cruza ");
 }
 
 QString SQL_Analitico(const QString& Where)
@@ -68,7 +68,7 @@ QString SQL_Analitico(const QString& Where)
         + QStringLiteral("          LEFT OUTER JOIN ") + QStringLiteral("Colheita") + QStringLiteral(" smt ")
         + QStringLiteral("            ON (ec.nc_rep = smt.nc_rep) ")
         + Where
-        + QStringLiteral(" ORDER BY emasc.nome, c.dupd ");
+        + QStringLiteral(" ORDER BY emasc.nome COLLATE NAME_PT, c.dupd ");
 }
 
 } // namespace

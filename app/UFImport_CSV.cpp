@@ -8,6 +8,7 @@
 #include "XAdo.h"
 #include "XAdoTransaction.h"
 #include "XAnchors.h"
+#include "XCollation.h"
 #include "XExceptions.h"
 #include "XFileDialogs.h"
 #include "XGraphics.h"
@@ -1208,13 +1209,15 @@ void TFImport_CSV::Valid_Cell(const QString& Value, TColInfo* Col, QString& RowE
 bool TFImport_CSV::Is_Duplicated(const QString& Value, int GridCol, QString& Msg)
 {
     // The first row of each value, kept as the rows are read: the same first
-    // earlier row a walk over the grid would find.
+    // earlier row a walk over the grid would find. Codes repeat as the look-ups
+    // compare them, without regard to letter case.
     QHash<QString, int>& first = FFirstRow[GridCol];
     if (first.isEmpty())
         first.reserve(FExpectedRows);
-    const auto it = first.constFind(Value);
+    const QString key = XAdo::CodeKey(Value);
+    const auto it = first.constFind(key);
     if (it == first.constEnd()) {
-        first.insert(Value, FRowNo);
+        first.insert(key, FRowNo);
         return false;
     }
     Msg = QStringLiteral("duplicado na linha (") + QString::number(it.value()) + QStringLiteral(").");
@@ -1225,7 +1228,8 @@ bool TFImport_CSV::Valid_Parental(const QString& Code, int GridCol, QString& Msg
 {
     // Each distinct code is asked once; a failed query is not remembered.
     int id;
-    const auto it = FParentIds.constFind(Code);
+    const QString key = XAdo::CodeKey(Code);
+    const auto it = FParentIds.constFind(key);
     if (it != FParentIds.constEnd()) {
         id = it.value();
     } else {
@@ -1238,7 +1242,7 @@ bool TFImport_CSV::Valid_Parental(const QString& Code, int GridCol, QString& Msg
             return true;
         });
         if (asked)
-            FParentIds.insert(Code, id);
+            FParentIds.insert(key, id);
     }
     if (id == -2) {
         Msg = QStringLiteral(" Parental não Cadastrado.");
@@ -1254,10 +1258,9 @@ bool TFImport_CSV::Valid_Parental(const QString& Code, int GridCol, QString& Msg
 int TFImport_CSV::Get_ID_Parental(const QString& Code)
 {
     std::unique_ptr<TADOQuery> q(NewQuery(Conn()));
-    q->SQL.setText(QStringLiteral("SELECT id   FROM  Parental WHERE (codigo = :codigo)"));
-    TParameter* p = q->Parameters.ParamByName(QStringLiteral("codigo"));
-    p->DataType = ftString;
-    p->Value = Code;
+    const XAdo::TTypedCode code(QStringLiteral("codigo"), Code);
+    q->SQL.setText(QStringLiteral("SELECT id   FROM  Parental WHERE ") + code.Condition());
+    code.Bind(q->Parameters);
     q->Open();
     return q->Eof() ? -2 : q->Fields(0)->AsInteger();
 }
@@ -1345,9 +1348,10 @@ void TFImport_CSV::Valid_NC_X_COD(int NC, const QString& Code, QString& RowErr)
         RowErr = QStringLiteral("Não foi possível conferir o NC Parental.");
         return;
     }
+    // The code compares as the look-ups compare typed codes: letter case ignored, accents kept.
     const auto it = FParentals.constFind(NC);
     if (it == FParentals.constEnd())
         RowErr = QStringLiteral("NC Parental não Cadastrado. ");
-    else if (it.value() != Code)
+    else if (XAdo::CodeKey(it.value()) != XAdo::CodeKey(Code))
         RowErr = QStringLiteral("Código do Vaso não confere com o NC Parental relacionado.");
 }

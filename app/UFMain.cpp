@@ -429,7 +429,7 @@ QString SQL_Cruza_Ativa()
 void Inicialize_Usuario(QComboBox* Combo, bool AddAll)
 {
     WithQuery(DM->Conn, QStringLiteral("Erro ao Carregar a lista dos Usuários (Inicialize_Usuario): "), [&](TADOQuery& q) {
-        q.SQL.setText(QStringLiteral("SELECT e.id, e.nome   FROM Emasculador e  ORDER BY  e.nome"));
+        q.SQL.setText(QStringLiteral("SELECT e.id, e.nome   FROM Emasculador e  ORDER BY  e.nome COLLATE NAME_PT"));
         q.Open();
         Combo->clear();
         if (AddAll)

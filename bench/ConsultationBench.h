@@ -10,6 +10,7 @@
 #include "UFBCons.h"
 #include "UFMain.h"
 #include "XAdo.h"
+#include "XCollation.h"
 #include "XDBGrid.h"
 #include "XDialogs.h"
 #include "XFileDialogs.h"
@@ -87,6 +88,7 @@ inline void RunBare(benchmark::State& State, const QString& Path, const QString&
     const QByteArray sql = Sql.toUtf8();
     sqlite3* db = nullptr;
     sqlite3_open_v2(Path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    XAdo::RegisterCollations(db);
     sqlite3_stmt* s = nullptr;
     if (sqlite3_prepare_v2(db, sql.constData(), -1, &s, nullptr) != SQLITE_OK) {
         State.SkipWithError(sqlite3_errmsg(db));
@@ -106,6 +108,7 @@ inline void PrintPlan(const QString& Path, const QString& Title, const QString& 
 {
     sqlite3* db = nullptr;
     sqlite3_open_v2(Path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    XAdo::RegisterCollations(db);
     const QByteArray sql = "EXPLAIN QUERY PLAN " + Sql.toUtf8();
     sqlite3_stmt* s = nullptr;
     sqlite3_prepare_v2(db, sql.constData(), -1, &s, nullptr);

@@ -23,6 +23,7 @@
 #include "UFCruzaEti_Baixa_Cad.h"
 #include "UFCruzaEti_Cad.h"
 #include "UXComboBox.h"
+#include "XCollation.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -155,6 +156,7 @@ sqlite3* OpenBare(const QString& Path)
 {
     sqlite3* db = nullptr;
     sqlite3_open_v2(Path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    XAdo::RegisterCollations(db);
     sqlite3_exec(db, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
     sqlite3_exec(db, "PRAGMA synchronous = NORMAL", nullptr, nullptr, nullptr);
     return db;
@@ -175,7 +177,7 @@ void BM_EnvelopeBare(benchmark::State& State)
     sqlite3* db = OpenBare(file.Path);
     {
         TStmt mark(db, "PRAGMA data_version");
-        TStmt users(db, "SELECT e.id, e.nome FROM Emasculador e ORDER BY e.nome");
+        TStmt users(db, "SELECT e.id, e.nome FROM Emasculador e ORDER BY e.nome COLLATE NAME_PT");
         TStmt lookup(db, EnvelopeLookup);
         TStmt begin(db, "BEGIN IMMEDIATE"), commit(db, "COMMIT");
         TStmt envelope(db, "SELECT lote, qte_sem FROM Colheita WHERE (nc_rep = ?1)");

@@ -1,5 +1,6 @@
 #include "XAdoEngine.h"
 
+#include "XCollation.h"
 #include "XExceptions.h"
 #include "XJetDdl.h"
 #include "XJetSql.h"
@@ -363,8 +364,11 @@ constexpr qint64 MaxCopyBytes = qint64(1) << 30;
 // The in-memory copy of a read-only file, one per engine, shared with its readers.
 int openCopy(const QByteArray& uri, sqlite3** db)
 {
-    return sqlite3_open_v2(uri.constData(), db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI,
-                           nullptr);
+    const int rc = sqlite3_open_v2(uri.constData(), db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI,
+                                   nullptr);
+    if (rc == SQLITE_OK)
+        RegisterCollations(*db);
+    return rc;
 }
 
 } // namespace
@@ -386,6 +390,7 @@ std::unique_ptr<Engine> Engine::Open(const QString& path, int timeoutSeconds)
     if (rc != SQLITE_OK)
         e->Raise(rc);
     sqlite3_extended_result_codes(db, 1);
+    RegisterCollations(db);
     sqlite3_busy_timeout(db, timeoutSeconds > 0 ? timeoutSeconds * 1000 : 24 * 3600 * 1000);
     e->m_path = path;
     e->m_timeout = timeoutSeconds;
@@ -641,6 +646,7 @@ std::unique_ptr<Engine> Engine::OpenReader(const QString& path, int timeoutSecon
     if (rc != SQLITE_OK)
         e->Raise(rc);
     sqlite3_extended_result_codes(db, 1);
+    RegisterCollations(db);
     sqlite3_busy_timeout(db, timeoutSeconds > 0 ? timeoutSeconds * 1000 : 24 * 3600 * 1000);
     // Every write of the main handle empties a reader's page cache; mapped pages come back cheaply.
     e->Exec(QStringLiteral("PRAGMA mmap_size = 268435456"));

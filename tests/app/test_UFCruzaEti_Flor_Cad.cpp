@@ -1,4 +1,5 @@
 #include "OtherInstance.h"
+#include "PeopleNames.h"
 #include "ScanWindowTest.h"
 
 #include "ChildProcess.h"
@@ -500,4 +501,14 @@ TEST_F(HibridacaoNetwork, AStationKilledWhileRegisteringLeavesEveryConfirmedRow)
     EXPECT_EQ(Campaign->Scalar(QStringLiteral("SELECT COUNT(*) FROM Cruza WHERE status = 'M' AND nc_rep IN (%1)").arg(numbers.join(u','))),
               QString::number(confirmed.size()));
     EXPECT_FALSE(DM->Conn->Engine()->WriteAheadLog());
+}
+
+TEST_F(Hibridacao, ExecutorsListedInAPortugueseReadersOrder)
+{
+    Options.Executors = int(PeopleNames.size());
+    ASSERT_NO_FATAL_FAILURE(TScanWindowTest::Open(&TFMain::LCRUZAETI_FLOR_CAD, PeopleAsExecutors()));
+    QStringList names;
+    for (int i = 0; i < W->id_emasculador->count(); ++i)
+        names << W->id_emasculador->itemText(i);
+    EXPECT_EQ(names.join(u'|').toStdString(), PeopleInOrder.toStdString());
 }

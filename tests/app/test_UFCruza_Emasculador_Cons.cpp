@@ -1,5 +1,7 @@
 #include "ConsultationHarness.h"
 
+#include "PeopleNames.h"
+
 #include "UFCruza_Emasculador_Cons.h"
 #include "UXComboBox.h"
 
@@ -126,4 +128,37 @@ TEST_F(EmasculadorCons, SummaryThenTheDetailByWholeDaysAndExecutor)
     ASSERT_EQ(own.size(), 2);
     EXPECT_TRUE(own[0].endsWith(QStringLiteral("|Sim|Sim|2026-03|0"))) << own[0].toStdString();
     EXPECT_TRUE(own[1].endsWith(QStringLiteral("|Nao|Nao|2026-03|6"))) << own[1].toStdString();
+}
+
+class EmasculadorNames : public TConsultationTest<TFCruza_Emasculador_Cons>
+{
+};
+
+TEST_F(EmasculadorNames, BothReportsListTheExecutorsInAPortugueseReadersOrder)
+{
+    Options.Labels = 20;
+    Options.Crossings = 0;
+    Options.Executors = int(PeopleNames.size());
+    ASSERT_NO_FATAL_FAILURE(Open(&TFMain::LCRUZAETI_EMASC_CONS, [](TCampaignFile& C) {
+        C.Exec(PeopleAsExecutors());
+        // One event each, the later registered the earlier in the list.
+        const QStringList labels = C.Rows(QStringLiteral("SELECT nc_rep FROM Etiqueta_Cruza ORDER BY nc_rep")).split(u';');
+        for (int i = 0; i < PeopleNames.size(); ++i)
+            C.Exec(QStringLiteral("INSERT INTO Cruza (nc_rep, seq, reverso, id_emasculador, status, dupd) "
+                                  "VALUES (%1, 1, '0', %2, 'M', '2026-03-01 08:%3:00')")
+                       .arg(labels[i])
+                       .arg(i + 1)
+                       .arg(59 - i));
+    }));
+    auto executors = [this] {
+        QStringList names;
+        for (const QString& row : GridRows().split(u';'))
+            names << row.section(u'|', 0, 0);
+        return names.join(u'|').toStdString();
+    };
+    Atualizar();
+    EXPECT_EQ(executors(), PeopleInOrder.toStdString());
+    QTest::mouseClick(W->RGFiltro->Item(1), Qt::LeftButton);
+    Atualizar();
+    EXPECT_EQ(executors(), PeopleInOrder.toStdString());
 }

@@ -555,3 +555,20 @@ TEST_F(ImportCSV, IncluirShowsTheDisabledColourWhileItRefuses)
         EXPECT_EQ(greenPixels() > 0, c.Enabled) << greenPixels();
     }
 }
+
+TEST_F(ImportCSV, TypedCodesIgnoreTheCaseOfAccentedCapitalsNotTheirAccents)
+{
+    Open();
+    Campaign->Exec(QStringLiteral("UPDATE Parental SET codigo = 'ção-1' WHERE codigo = 'PAR-00001'"));
+    Campaign->Exec(QStringLiteral("UPDATE Parental SET codigo = 'Época-2' WHERE codigo = 'PAR-00002'"));
+    const QString pot0 = QString::number(TCampaignBuilder::PotNumber(0)), pot1 = QString::number(TCampaignBuilder::PotNumber(1));
+    // Parents found by their codes typed in capitals; a crossing code repeated in other capitals.
+    Load(0, QStringList{CrossingTitles, QStringLiteral("P;900001;ÇZ-1;ÇÃO-1;ÉPOCA-2;2;;;"),
+                        QStringLiteral("P;900002;çz-1;cao-1;época-2;2;;;")});
+    EXPECT_EQ(Errors(), QStringList{QStringLiteral("Linha(3): CODIGO duplicado na linha (1)., MAE  Parental não Cadastrado.")});
+    EXPECT_EQ(Cell("ID_MAE", 1) + u'|' + Cell("ID_PAI", 1) + u'|' + Cell("ID_PAI", 2), pot0 + u'|' + pot1 + u'|' + pot1);
+    // The characterisation's code check.
+    Load(3, QStringList{QStringLiteral("NC_PARENTAL;CODIGO;CFLOR;CPUB"), pot0 + QStringLiteral(";ÇÃO-1;Roxa;Cinza"),
+                        pot1 + QStringLiteral(";epoca-2;Roxa;Cinza")});
+    EXPECT_EQ(Errors(), QStringList{QStringLiteral("Linha(3): Código do Vaso não confere com o NC Parental relacionado.")});
+}

@@ -1,5 +1,7 @@
 #include "MainWindowHarness.h"
 
+#include "PeopleNames.h"
+
 #include "UFBCad.h"
 #include "UXForms.h"
 #include "XAdo.h"
@@ -215,6 +217,25 @@ TEST(MainRoutines, ExpoCad)
     EXPECT_TRUE(IsExpoCad(QStringList{QStringLiteral("ExpoCad")}));
     for (const QStringList& Args : {QStringList{QStringLiteral("expocad")}, QStringList{QStringLiteral("ExpoCad"), QStringLiteral("x")}, QStringList{}})
         EXPECT_FALSE(IsExpoCad(Args)) << Args.join(u' ').toStdString();
+}
+
+TEST(MainRoutines, ExecutorListInAPortugueseReadersOrder)
+{
+    TMainWindowHarness H;
+    TCampaignOptions Options;
+    Options.Executors = int(PeopleNames.size());
+    TCampaignFile Campaign(Options);
+    Campaign.Exec(PeopleAsExecutors());
+    H.StartOn(Campaign);
+    QComboBox Combo;
+    Inicialize_Usuario(&Combo, false);
+    QStringList Names;
+    for (int i = 0; i < Combo.count(); ++i) {
+        Names << Combo.itemText(i);
+        // Each name keeps its own executor.
+        EXPECT_EQ(PeopleNames.indexOf(Combo.itemText(i)) + 1, Combo.itemData(i).toInt());
+    }
+    EXPECT_EQ(Names.join(u'|').toStdString(), PeopleInOrder.toStdString());
 }
 
 TEST(MainRoutines, ExecutorListAndAlertMessage)
