@@ -1,7 +1,6 @@
 // The crossing database keeps its key, its connection and its settings safe.
 
 #include "CampaignFile.h"
-#include "NetworkFolder.h"
 #include "UDBTables.h"
 #include "UDBVersion.h"
 #include "UDM.h"
@@ -147,25 +146,4 @@ TEST_F(DataModuleSafety, AFileLockedByAnotherProgramIsReportedAsInUse)
     sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_close(other);
     EXPECT_TRUE(dm.SetConnected(true));
-}
-
-// In a network folder, a file in the log that another computer holds is refused with the reason, untouched.
-TEST_F(DataModuleSafety, AFileInTheLogHeldElsewhereInANetworkFolderIsRefusedWithTheReason)
-{
-    TCampaignFile f;   // its connection holds the file in the log
-    f.Exec(QStringLiteral("UPDATE Configuracao SET versao_db = versao_db"));
-    const QByteArray file = FileBytes(f.Path), log = FileBytes(f.Path + QStringLiteral("-wal"));
-    TNetworkFolder shared(f.Dir.path());
-    TDM dm;
-    dm.Conn->setConnectionTimeout(1);
-    dm.SetDatabase(f.Path);
-    EXPECT_FALSE(dm.SetConnected(true));
-    EXPECT_EQ(Rec.Texts(), QStringList{QStringLiteral("Erro ao conectar ao banco de dados.\r\nErro: O arquivo %1 está em uso por "
-                                                      "outro computador num modo que não pode ser compartilhado pela rede; feche o "
-                                                      "programa nos outros computadores.\r\nHelp Context: EOleException").arg(f.Path)});
-    EXPECT_TRUE(FileBytes(f.Path) == file);
-    EXPECT_TRUE(FileBytes(f.Path + QStringLiteral("-wal")) == log);
-    f.Conn.Close();
-    EXPECT_TRUE(dm.SetConnected(true));
-    EXPECT_EQ(int(FileBytes(f.Path).at(18)), 1);
 }

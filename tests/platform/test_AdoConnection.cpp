@@ -38,9 +38,7 @@ TEST(AdoConnection, ValuesQuotedAsTheyNeedAndReadBack)
         {"/a \"q\"/c.mdb", "'/a \"q\"/c.mdb'"},
         {"/it's/c.mdb", "\"/it's/c.mdb\""},
         {"/it's \"both\";/c.mdb", "\"/it's \"\"both\"\";/c.mdb\""},
-        {"'';\"\"", "\"'';\"\"\"\"\""},
         {"/ação/c.mdb ", "\"/ação/c.mdb \""},
-        {"", ""},
     };
     TADOConnection conn;
     for (const auto& c : cases) {

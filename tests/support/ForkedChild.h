@@ -1,13 +1,14 @@
 #pragma once
 
-// Runs a piece of a test in a forked child, for what the test process itself
-// must not take on: a file-size limit (a full disk without root), another
-// user (a file root could write), or being killed half-way. The child's
-// answer is the text Body returns; a child that ends early answers nothing.
+// A piece of a test run in a forked child, for what the test process must not
+// take on: a file-size limit, another user, being killed half-way. The answer
+// is the text Body returns; a child that ends early answers nothing.
 
 #include <QByteArray>
 
+#include <csignal>
 #include <functional>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,14 +19,8 @@ inline QByteArray InForkedChild(const std::function<QByteArray()>& Body)
         return "<no pipe>";
     const pid_t pid = ::fork();
     if (pid == 0) {
-        ::close(fds[0]);
         const QByteArray out = Body();
-        for (qsizetype done = 0; done < out.size();) {
-            const ssize_t n = ::write(fds[1], out.constData() + done, size_t(out.size() - done));
-            if (n <= 0)
-                break;
-            done += n;
-        }
+        (void)!::write(fds[1], out.constData(), size_t(out.size()));   // short answers: one write
         ::_exit(0);
     }
     ::close(fds[1]);
@@ -34,7 +29,17 @@ inline QByteArray InForkedChild(const std::function<QByteArray()>& Body)
     for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
         out.append(buf, n);
     ::close(fds[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
+    ::waitpid(pid, nullptr, 0);
     return out;
+}
+
+// A full disk without root: writes past Limit bytes fail with EFBIG.
+inline QByteArray WithFileSizeLimit(rlim_t Limit, const std::function<QByteArray()>& Body)
+{
+    return InForkedChild([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{Limit, Limit};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        return Body();
+    });
 }
