@@ -1,8 +1,7 @@
 // A campaign the user may only read, made without the look-up indexes: the
 // consultations plan and answer as on the writable file once it has them,
-// every write is refused, and the file is left as it was. The reader is a
-// forked child under an unprivileged user, since tests run as root, who may
-// write any file.
+// every write is refused, and the file is left as it was. The reader is an
+// unprivileged user, since tests run as root, who may write any file.
 
 #include "ForkedChild.h"
 #include "MainWindowHarness.h"
@@ -23,12 +22,7 @@
 namespace {
 
 // The consultations the label index serves, each with its view.
-const struct
-{
-    const char* Name;
-    QAction* TFMain::*Action;
-    int View;
-} Consultations[] = {
+const struct { const char* Name; QAction* TFMain::*Action; int View; } Consultations[] = {
     {"Colheita/Resumo", &TFMain::LCRUZAETI_CONS, 0},
     {"Colheita/Envelope", &TFMain::LCRUZAETI_CONS, 1},
     {"Planejado/Realizado", &TFMain::LCRUZA_PLANEJADO_CONS, 0},
@@ -109,7 +103,6 @@ TEST_P(ReadOnlyCampaign, ConsultsAsTheIndexedWritableFileRefusesWritesAndLeavesT
     o.Labels = 400;
     o.Crossings = 300;
     o.Envelopes = 150;
-    o.EnvelopesWithoutCrossing = 5;
     TCampaignFile campaign(o);
     if (GetParam())
         campaign.Exec(QStringLiteral("PRAGMA journal_mode = DELETE"));

@@ -19,16 +19,6 @@
 
 #include <functional>
 
-namespace {
-
-bool FocusIn(const QWidget* Window)
-{
-    const QWidget* focus = QApplication::focusWidget();
-    return focus && Window->isAncestorOf(focus);
-}
-
-} // namespace
-
 TEST(DesktopRealBoxes, ConsultationsOpenInsideTheSmallScreenWithTheFocus)
 {
     ASSERT_NO_FATAL_FAILURE(RequireRealBoxes());
@@ -44,6 +34,7 @@ TEST(DesktopRealBoxes, ConsultationsOpenInsideTheSmallScreenWithTheFocus)
     Main->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(Main));
     QWidget* viewport = Main->ClientArea->viewport();
+    const auto FocusIn = [](const QWidget* W) { return QApplication::focusWidget() && W->isAncestorOf(QApplication::focusWidget()); };
 
     // Alt opens the menu bar on "Processo"; the keys after it walk to the item.
     const struct
