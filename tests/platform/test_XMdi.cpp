@@ -12,28 +12,13 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-// A shown main window of 900 x 700 with an MDI area.
-struct MdiMain
-{
-    QMainWindow main;
-    QMdiArea* area = new QMdiArea;
-    MdiMain()
-    {
-        main.setCentralWidget(area);
-        main.resize(900, 700);
-        main.show();
-    }
-};
-
-} // namespace
-
 TEST(XMdi, ChildWindowsKeepTheirSizeAndFrameButtons)
 {
-    MdiMain m;
-    QMainWindow& main = m.main;
-    QMdiArea* area = m.area;
+    QMainWindow main;
+    auto* area = new QMdiArea;
+    main.setCentralWidget(area);
+    main.resize(900, 700);
+    main.show();
     EXPECT_EQ(MDIAreaOf(&main), area);
     EXPECT_EQ(MDIAreaOf(nullptr), nullptr);
 
@@ -123,74 +108,57 @@ TEST(XMdi, AWindowSizedBeforeItIsShownPlacesItsAnchoredControlsOnShow)
 
 namespace {
 
-QWidget* sized(int W, int H)
+// A shown main window with an MDI area; children added of a given size.
+struct MdiMain
 {
-    auto* w = new QWidget;
-    w->resize(W, H);
-    return w;
-}
+    QMainWindow main;
+    QMdiArea* area = new QMdiArea;
+    MdiMain()
+    {
+        main.setCentralWidget(area);
+        main.resize(900, 700);
+        main.show();
+    }
+    QMdiSubWindow* add(int W, int H, QWidget* Form = new QWidget)
+    {
+        Form->resize(W, H);
+        return AddMDIChild(area, Form);
+    }
+};
 
 } // namespace
 
-TEST(XMdi, NewWindowsCascadeInsideTheAreaAndComeBackInsideWhenBroughtForward)
+TEST(XMdi, NewWindowsCascadeInsideTheArea)
 {
     MdiMain m;
-    QMainWindow& main = m.main;
-    QMdiArea* area = m.area;
-    const QRect visible = area->viewport()->rect();
-
-    QMdiSubWindow* first = AddMDIChild(area, sized(500, 300));
-    QMdiSubWindow* second = AddMDIChild(area, sized(500, 300));
+    const QRect visible = m.area->viewport()->rect();
+    QMdiSubWindow* first = m.add(500, 300);
+    QMdiSubWindow* second = m.add(500, 300);
     const QPoint step = second->pos() - first->pos();
     EXPECT_EQ(first->pos(), QPoint(0, 0));
     EXPECT_TRUE(step.x() > 0 && step.x() == step.y());
     // One that would reach past the edge one step further starts again at the top left.
-    const struct
-    {
-        const char* Name;
-        QSize Size;
-        QPoint Place;
-    } cases[] = {
-        {"fits one step on", {500, 300}, second->pos() + step},
-        {"too wide one step on", {visible.width() - step.x(), 200}, {0, 0}},
-        {"taller than the area", {300, visible.height() + 50}, {0, 0}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Name);
-        QMdiSubWindow* sub = AddMDIChild(area, sized(c.Size.width(), c.Size.height()));
-        EXPECT_EQ(sub->pos(), c.Place);
-        EXPECT_EQ(area->activeSubWindow(), sub);
-    }
-
-    // The main window made smaller: brought forward, the window moves back inside.
-    first->move(380, 350);
-    main.resize(700, 560);
-    ActivateMDIChild(first);
-    EXPECT_TRUE(area->viewport()->rect().contains(first->geometry()));
-    EXPECT_EQ(area->activeSubWindow(), first);
+    EXPECT_EQ(m.add(500, 300)->pos(), second->pos() + step);
+    EXPECT_EQ(m.add(visible.width() - step.x(), 200)->pos(), QPoint(0, 0));
+    EXPECT_EQ(m.add(300, visible.height() + 50)->pos(), QPoint(0, 0));
 }
 
+// The first control that takes the focus in tab order, then the one that last had it.
 TEST(XMdi, AWindowBroughtForwardTakesTheFocusOnItsFirstControlInTabOrder)
 {
     MdiMain m;
-    QMainWindow& main = m.main;
-    QMdiArea* area = m.area;
-    main.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&main));
-
-    auto* form = sized(400, 300);
-    auto* disabled = new QLineEdit(form);
-    disabled->setEnabled(false);
-    auto* button = new QPushButton(QStringLiteral("Fechar"), form);
-    button->setFocusPolicy(Qt::NoFocus);
+    m.main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&m.main));
+    auto* form = new QWidget;
+    (new QLineEdit(form))->setEnabled(false);
+    (new QPushButton(QStringLiteral("Fechar"), form))->setFocusPolicy(Qt::NoFocus);
     auto* first = new QLineEdit(form);
     auto* second = new QLineEdit(form);
-    QMdiSubWindow* sub = AddMDIChild(area, form);
+    QMdiSubWindow* sub = m.add(400, 300, form);
     EXPECT_EQ(QApplication::focusWidget(), first);
 
-    // Back to the control that last had it.
     second->setFocus();
-    AddMDIChild(area, sized(200, 100));
+    m.add(200, 100);
     ASSERT_FALSE(form->isAncestorOf(QApplication::focusWidget()));
     ActivateMDIChild(sub);
     EXPECT_EQ(QApplication::focusWidget(), second);
