@@ -1,7 +1,6 @@
 #pragma once
 
-// Another program instance writing at an exact moment of a window's work: as
-// the window's connection starts a statement, or while a question is up.
+// Another program instance writing at an exact moment of a window's work.
 
 #include "UDM.h"
 #include "XAdo.h"
@@ -15,60 +14,45 @@
 #include <functional>
 #include <utility>
 
-// Runs Write once, when the window's connection first starts a statement that
-// Match accepts (before that statement does anything). Active while it lives.
-class TStatementHook
+// Runs Write once, just before the window's connection begins its write
+// transaction, or (were there none) its first statement containing First.
+struct TStatementHook
 {
-public:
-    TStatementHook(std::function<bool(const QString&)> Match, std::function<void()> Write)
-        : FMatch(std::move(Match)), FWrite(std::move(Write)), FDb(DM->Conn->Engine()->Db())
+    TStatementHook(const char* First, std::function<void()> Write) : First(First), Write(std::move(Write))
     {
-        sqlite3_trace_v2(FDb, SQLITE_TRACE_STMT, &TStatementHook::Traced, this);
+        sqlite3_trace_v2(Db, SQLITE_TRACE_STMT, &TStatementHook::Traced, this);
     }
-    ~TStatementHook() { sqlite3_trace_v2(FDb, 0, nullptr, nullptr); }
-    TStatementHook(const TStatementHook&) = delete;
-    TStatementHook& operator=(const TStatementHook&) = delete;
+    ~TStatementHook() { sqlite3_trace_v2(Db, 0, nullptr, nullptr); }
 
+    QLatin1String First;
+    std::function<void()> Write;
+    sqlite3* Db = DM->Conn->Engine()->Db();
     bool Fired = false;
-
-private:
-    std::function<bool(const QString&)> FMatch;
-    std::function<void()> FWrite;
-    sqlite3* FDb;
 
     static int Traced(unsigned, void* Self, void* Stmt, void*)
     {
         auto* h = static_cast<TStatementHook*>(Self);
-        if (!h->Fired && h->FMatch(QString::fromUtf8(sqlite3_sql(static_cast<sqlite3_stmt*>(Stmt))))) {
-            h->Fired = true;
-            h->FWrite();
-        }
+        const QString sql = QString::fromUtf8(sqlite3_sql(static_cast<sqlite3_stmt*>(Stmt)));
+        if ((sql.startsWith(QLatin1String("BEGIN")) || sql.contains(h->First)) && !std::exchange(h->Fired, true))
+            h->Write();
         return 0;
     }
 };
 
-// Runs Write once, when the next box or question is shown, then lets the
-// installed recorder answer it. Active while it lives.
-class TWhileAsked : public TDlgProvider
+// Runs Write once, as the next box or question is shown; the recorder answers it.
+struct TWhileAsked : TDlgProvider
 {
-public:
-    explicit TWhileAsked(std::function<void()> Write) : FWrite(std::move(Write)), FRecorder(SetDlgProvider(this)) {}
-    ~TWhileAsked() override { SetDlgProvider(FRecorder); }
-    TWhileAsked(const TWhileAsked&) = delete;
-    TWhileAsked& operator=(const TWhileAsked&) = delete;
+    explicit TWhileAsked(std::function<void()> Write) : Write(std::move(Write)) {}
+    ~TWhileAsked() override { SetDlgProvider(Recorder); }
 
+    std::function<void()> Write;
+    TDlgProvider* Recorder = SetDlgProvider(this);
     bool Fired = false;
 
     int Show(const TDlgRequest& Request) override
     {
-        if (!Fired) {
-            Fired = true;
-            FWrite();
-        }
-        return FRecorder->Show(Request);
+        if (!std::exchange(Fired, true))
+            Write();
+        return Recorder->Show(Request);
     }
-
-private:
-    std::function<void()> FWrite;
-    TDlgProvider* FRecorder;
 };

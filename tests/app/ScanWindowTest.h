@@ -10,7 +10,6 @@
 #include "CampaignFile.h"
 #include "UFScanCad.h"
 #include "XAdo.h"
-#include "XAdoEngine.h"
 #include "XDBGrid.h"
 
 #include <QAction>
@@ -23,7 +22,6 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <functional>
 #include <memory>
@@ -121,14 +119,6 @@ protected:
     {
         return Campaign->Rows(QStringLiteral("SELECT seq, reverso, id_emasculador, status, cmaq FROM Cruza "
                                              "WHERE nc_rep = %1 ORDER BY seq").arg(Label));
-    }
-
-    // SQL the program's own layer does not take (triggers), straight to the file.
-    void Raw(const QByteArray& Sql)
-    {
-        char* err = nullptr;
-        EXPECT_EQ(sqlite3_exec(Campaign->Conn.Engine()->Db(), Sql.constData(), nullptr, nullptr, &err), SQLITE_OK) << err;
-        sqlite3_free(err);
     }
 
     QWidget* Focus() const { return QApplication::focusWidget(); }

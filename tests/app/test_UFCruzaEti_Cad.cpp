@@ -1,6 +1,7 @@
 #include "OtherInstance.h"
 #include "ScanWindowTest.h"
 
+#include "ChildProcess.h"
 #include "UFCruzaEti_Cad.h"
 #include "UXComboBox.h"
 #include "UXForms.h"
@@ -8,13 +9,8 @@
 #include "UXNumEdit.h"
 
 #include <QLabel>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QSet>
 
 #include <cstdio>
-#include <iostream>
-#include <string>
 
 namespace {
 
@@ -87,27 +83,15 @@ protected:
 
     int User() const { return W->usua->itemData(1).toInt(); }
 
-    // A statement of the file's own refusing to run, as a full disk or a broken file would.
+    // A statement the file refuses to run, as a full disk would, until its failure box is checked.
     void Failing(const char* Trigger)
     {
-        Raw(QByteArray("CREATE TRIGGER falha ") + Trigger + " BEGIN SELECT RAISE(ABORT, 'falha no disco'); END");
+        Campaign->Exec(QStringLiteral("CREATE TRIGGER falha %1 BEGIN SELECT RAISE(ABORT, 'falha no disco'); END").arg(QLatin1String(Trigger)));
     }
-    void Repaired() { Raw("DROP TRIGGER falha"); }
-
-    // The failure box of Prefix with the alert sound, the file's message after it.
     void ExpectFailure(const QString& Prefix)
     {
-        ASSERT_EQ(H.Dlg.Count(), 1) << H.Boxes();
-        EXPECT_TRUE(H.Dlg.Last().Text.startsWith(Prefix) && H.Dlg.Last().Text.contains(QLatin1String("falha no disco")))
-            << H.Boxes();
-        EXPECT_EQ(H.Sound.Played, QStringList{Sound});
-        H.Dlg.Clear();
-        H.Sound.Played.clear();
-    }
-
-    static QString Registered(const QString& Lot, const QString& Seeds)
-    {
-        return QStringLiteral("Etiqueta de Hibridação já foi cadastrado:\r\nLote : ") + Lot + QStringLiteral("\r\nNr. Sementes: ") + Seeds;
+        Campaign->Exec(QStringLiteral("DROP TRIGGER falha"));
+        ExpectAlert(Prefix + QStringLiteral("falha no disco"));
     }
 };
 
@@ -394,9 +378,9 @@ TEST_F(Envelope, DeletionLogsAndRemovesOnlyTheWindowsOwnCrossingThenTheFilter)
     }
 }
 
-// Another instance registers the same label between this confirmation's check
-// and its insert: refused with the window's own message, nothing of this
-// window's written, the label selected for the next scan.
+// Another instance registers the label between this confirmation's check and
+// its insert: refused with the window's own message, nothing of this window's
+// written, the label selected for the next scan.
 TEST_F(Envelope, TheOtherInstanceAtTheLastMomentIsRefusedAndNothingIsWritten)
 {
     ASSERT_NO_FATAL_FAILURE(Open());
@@ -404,47 +388,36 @@ TEST_F(Envelope, TheOtherInstanceAtTheLastMomentIsRefusedAndNothingIsWritten)
     const QString at = QStringLiteral("2026-03-01 10:00:00");
     struct TCase
     {
-        const char* Name;
         bool Live;   // the label has a live crossing when scanned
         std::function<void(qint64)> Other;
-        QString Message, Cruza, Envelope;
+        QString Message, After;   // the label's crossings/envelopes
     };
     const QList<TCase> cases = {
-        {"envelope and its crossing by another envelope window", false,
-         [&](qint64 l) { AddCrossing(l, 1, QStringLiteral("A"), at), AddEnvelope(l, QStringLiteral("OUTRO"), 7); },
-         Registered(QStringLiteral("OUTRO"), QStringLiteral("7")), QStringLiteral("1|0|1|A|CAMPO01"), QStringLiteral("OUTRO|7||3|CAMPO01")},
-        {"crossing by the hybridisation window", false, [&](qint64 l) { AddCrossing(l, 1, QStringLiteral("M"), at); },
-         QStringLiteral("A Etiqueta já foi utilizado em : ") + at, QStringLiteral("1|0|1|M|CAMPO01"), QString()},
-        {"envelope of a live crossing", true, [&](qint64 l) { AddEnvelope(l, QStringLiteral("OUTRO"), 7); },
-         Registered(QStringLiteral("OUTRO"), QStringLiteral("7")), QStringLiteral("1|0|1|M|CAMPO01"), QStringLiteral("OUTRO|7||3|CAMPO01")},
-        {"live crossing written off", true,
-         [&](qint64 l) { Campaign->Exec(QStringLiteral("UPDATE Cruza SET status = 'X' WHERE nc_rep = %1").arg(l)); },
-         QStringLiteral("Etiqueta de Hibridação não utilizado no cruzamento."), QStringLiteral("1|0|1|X|CAMPO01"), QString()},
+        {false, [&](qint64 l) { AddCrossing(l, 1, QStringLiteral("A"), at), AddEnvelope(l, QStringLiteral("OUTRO"), 7); },
+         QStringLiteral("Etiqueta de Hibridação já foi cadastrado:\r\nLote : OUTRO\r\nNr. Sementes: 7"),
+         QStringLiteral("1|0|1|A|CAMPO01/OUTRO|7||3|CAMPO01")},
+        {false, [&](qint64 l) { AddCrossing(l, 1, QStringLiteral("M"), at); }, QStringLiteral("A Etiqueta já foi utilizado em : ") + at,
+         QStringLiteral("1|0|1|M|CAMPO01/")},
+        {true, [&](qint64 l) { Campaign->Exec(QStringLiteral("UPDATE Cruza SET status = 'X' WHERE nc_rep = %1").arg(l)); },
+         QStringLiteral("Etiqueta de Hibridação não utilizado no cruzamento."), QStringLiteral("1|0|1|X|CAMPO01/")},
     };
     ASSERT_NO_FATAL_FAILURE(Start());
     for (int i = 0; i < cases.size(); ++i) {
-        const TCase& c = cases[i];
-        SCOPED_TRACE(c.Name);
+        SCOPED_TRACE(i);
         const qint64 label = free[i].Number;
-        if (c.Live)
+        if (cases[i].Live)
             AddCrossing(label, 1, QStringLiteral("M"), QStringLiteral("2025-01-01 10:00:00"));
         Rescan(W->NC_REP_LIDO, Barcode(label));
         Scan(QStringLiteral("5"));
-        // The first statement of the save: the other instance writes just before it.
-        TStatementHook hook(
-            [](const QString& Sql) {
-                return Sql.startsWith(QLatin1String("BEGIN")) || Sql.startsWith(QLatin1String("INSERT INTO"));
-            },
-            [&] { c.Other(label); });
+        TStatementHook hook("INSERT INTO", [&] { cases[i].Other(label); });
         Scan(QStringLiteral("OK"));
-        if (!c.Live) {
+        if (!cases[i].Live) {
             Pick(W->id_emasculador, 0);
             Scan(QString());
         }
         ASSERT_TRUE(hook.Fired);
-        ExpectAlert(c.Message);
-        EXPECT_EQ(CruzaRows(label), c.Cruza);
-        EXPECT_EQ(Envelopes(label), c.Envelope);
+        ExpectAlert(cases[i].Message);
+        EXPECT_EQ(CruzaRows(label) + u'/' + Envelopes(label), cases[i].After);
         EXPECT_EQ(Focus(), W->NC_REP_LIDO);
         EXPECT_EQ(W->NC_REP_LIDO->selectedText(), Barcode(label));
     }
@@ -457,116 +430,67 @@ TEST_F(Envelope, AFailingStatementLeavesNothingOfTheRegistrationOrTheDeletion)
 {
     ASSERT_NO_FATAL_FAILURE(Open());
     const QList<TLabel> free = FreeLabels();
-    const QString include = QStringLiteral("Erro ao Incluir o Cadastro de Envelope de Semente.\r\nMsg. Erro : ");
-    const QString exclude = QStringLiteral("Erro ao Excluir o Cadastro de Envelope de Semente.\r\nMsg. Erro : ");
-    // A new crossing, then its envelope refused.
     ASSERT_NO_FATAL_FAILURE(Start());
+    // The envelope refused after its new crossing was written.
     Failing("BEFORE INSERT ON Colheita");
     ASSERT_NO_FATAL_FAILURE(Envelope_(free[0].Number, 5));
     Pick(W->id_emasculador, 0);
     Scan(QString());
-    ExpectFailure(include);
-    EXPECT_EQ(CruzaRows(free[0].Number), QString());
-    EXPECT_EQ(Envelopes(free[0].Number), QString());
-    // The entry stays for another try, which goes through once the file takes it.
-    Repaired();
-    EXPECT_EQ(W->NC_REP_LIDO->text(), Barcode(free[0].Number));
+    ExpectFailure(QStringLiteral("Erro ao Incluir o Cadastro de Envelope de Semente.\r\nMsg. Erro : "));
+    EXPECT_EQ(CruzaRows(free[0].Number) + Envelopes(free[0].Number), QString());
+    // The entry stays for another try.
     Scan(QString());
-    ExpectNothingShown();
-    EXPECT_EQ(CruzaRows(free[0].Number).section(u'|', 3, 3), QStringLiteral("A"));
     EXPECT_EQ(Envelopes(free[0].Number).section(u'|', 0, 1), QStringLiteral("CX-01|5"));
 
     // A deletion: the log, the envelope, the crossing this window made.
-    struct TCase
-    {
-        const char* Trigger;
-        QString Prefix;
-    };
-    const QList<TCase> cases = {
-        {"BEFORE INSERT ON Colheita_Del", QStringLiteral("Erro ao gerar Log Colheita [Add_Colheita_Del].\r\nMsg. Erro: ")},
-        {"BEFORE DELETE ON Colheita", exclude},
-        {"BEFORE DELETE ON Cruza", exclude},
-    };
     const qint64 label = free[1].Number;
     AddCrossing(label, 1, QStringLiteral("A"), QStringLiteral("2025-01-01 10:00:00"));
     AddEnvelope(label, QStringLiteral("L1"), 5, QStringLiteral("77"));
     ASSERT_NO_FATAL_FAILURE(ChooseOperation(1));
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.Trigger);
-        Failing(c.Trigger);
+    for (const char* trigger : {"BEFORE INSERT ON Colheita_Del", "BEFORE DELETE ON Colheita", "BEFORE DELETE ON Cruza"}) {
+        SCOPED_TRACE(trigger);
+        Failing(trigger);
         Rescan(W->NC_REP_LIDO, Barcode(label));
         H.Dlg.Answer(mrYes);
         QTest::mouseClick(W->BConfirm, Qt::LeftButton);
-        EXPECT_EQ(H.Dlg.Count(), 2) << H.Boxes();
+        ASSERT_GE(H.Dlg.Count(), 1);
         H.Dlg.Requests.removeFirst();   // the question
-        ExpectFailure(c.Prefix);
-        Repaired();
+        ExpectFailure(QLatin1String(trigger).endsWith(QLatin1String("_Del"))
+                          ? QStringLiteral("Erro ao gerar Log Colheita [Add_Colheita_Del].\r\nMsg. Erro: ")
+                          : QStringLiteral("Erro ao Excluir o Cadastro de Envelope de Semente.\r\nMsg. Erro : "));
         EXPECT_EQ(Campaign->Count(QStringLiteral("Colheita_Del")), 0);
-        EXPECT_EQ(Envelopes(label), QStringLiteral("L1|5||3|CAMPO01"));
-        EXPECT_EQ(CruzaRows(label), QStringLiteral("1|0|1|A|CAMPO01"));
+        EXPECT_EQ(CruzaRows(label) + u'/' + Envelopes(label), QStringLiteral("1|0|1|A|CAMPO01/L1|5||3|CAMPO01"));
         EXPECT_EQ(W->QGrid->RecordCount(), 1);
     }
-    // Repaired, it goes whole.
-    H.Dlg.Answer(mrYes);
-    QTest::mouseClick(W->BConfirm, Qt::LeftButton);
-    H.Dlg.Clear();
-    EXPECT_EQ(Campaign->Count(QStringLiteral("Colheita_Del")), 1);
-    EXPECT_EQ(Envelopes(label), QString());
-    EXPECT_EQ(CruzaRows(label), QString());
 }
 
-// One program instance of the test below, on the file and lot of
-// ENVELOPE_INSTANCE (file|lot|label,label,...): each label is entered up to
-// its last key, then confirmed, each step reported and begun on "go".
+// One program instance of the test below, on ENVELOPE_INSTANCE = file|lot|label,label,...:
+// each label's envelope registered, "@ confirmed|refused <label> <boxes>" printed.
 TEST_F(Envelope, DISABLED_Instance)
 {
     const QStringList a = QString::fromLocal8Bit(qgetenv("ENVELOPE_INSTANCE")).split(u'|');
-    ASSERT_EQ(a.size(), 3);
     ASSERT_NO_FATAL_FAILURE(OpenOn(a[0], &TFMain::LCRUZAETI_CAD));
     ASSERT_NO_FATAL_FAILURE(Start(a[1]));
-    const auto step = [](const QString& Line) {
-        std::printf("@ %s\n", Line.toUtf8().constData());
-        std::fflush(stdout);
-        std::string go;
-        std::getline(std::cin, go);
-    };
-    const auto boxes = [&] {
-        const QString texts = H.Dlg.Texts().join(u'/').replace(QLatin1String("\r\n"), QLatin1String(" "));
-        H.Dlg.Clear();
-        return texts;
-    };
-    step(QStringLiteral("ready"));
     for (const QString& label : a[2].split(u',')) {
         Rescan(W->NC_REP_LIDO, Barcode(label.toLongLong()));
-        bool entered = H.Dlg.Count() == 0;
-        if (entered) {
+        if (H.Dlg.Count() == 0) {
             Scan(QStringLiteral("5"));
-            QTest::keyClicks(W->obs, QStringLiteral("OK"));
-            if (!W->reverso->isEnabled()) {
-                step(QStringLiteral("entered"));
-                QTest::keyClick(W->obs, Qt::Key_Return);
-            } else {
-                QTest::keyClick(W->obs, Qt::Key_Return);
+            Scan(QStringLiteral("OK"));
+            if (W->reverso->isEnabled()) {
                 Pick(W->id_emasculador, 0);
-                step(QStringLiteral("entered"));
-                QTest::keyClick(W->reverso, Qt::Key_Return);
+                Scan(QString());
             }
-        } else {
-            step(QStringLiteral("refused at the scan"));
         }
-        const QString texts = boxes();
-        step(texts.isEmpty() ? QStringLiteral("confirmed ") + label : QStringLiteral("refused ") + label + u' ' + texts);
+        const QString texts = H.Dlg.Texts().join(u'/').simplified();
+        H.Dlg.Clear();
+        std::printf("@ %s %s %s\n", texts.isEmpty() ? "confirmed" : "refused", qPrintable(label), texts.toUtf8().constData());
+        std::fflush(stdout);
     }
-    W->Refresh_Grid();
-    QSet<QString> distinct;
-    for (W->QGrid->First(); !W->QGrid->Eof(); W->QGrid->Next())
-        distinct.insert(W->QGrid->FieldByName(QStringLiteral("nc_rep"))->AsString());
-    std::printf("@ shown %d %d\n", W->QGrid->RecordCount(), int(distinct.size()));
 }
 
-// Two program instances register the envelopes of the same labels at once,
-// key for key, a third of them with a live crossing: every label ends with
-// one live crossing and one envelope, each shown once, every confirmed one stored.
+// Two program instances register the envelopes of the same labels at once, a
+// third of them with a live crossing: every label ends with one live crossing
+// and one envelope, every confirmed one stored.
 TEST_F(Envelope, TwoInstancesRegisteringTheSameLabels)
 {
     Options.Labels = 200;
@@ -574,73 +498,34 @@ TEST_F(Envelope, TwoInstancesRegisteringTheSameLabels)
     Campaign = std::make_unique<TCampaignFile>(Options);
     Campaign->Exec(QStringLiteral("UPDATE Configuracao SET smt_max_hibr = 10"));
     const QList<TLabel> free = FreeLabels().mid(0, 150);
-    ASSERT_EQ(free.size(), 150);
     QStringList labels;
     for (int i = 0; i < free.size(); ++i) {
         labels << QString::number(free[i].Number);
         if (i % 3 == 0)
             AddCrossing(free[i].Number, 1, QStringLiteral("M"), QStringLiteral("2025-01-01 10:00:00"));
     }
-    const QStringList lots{QStringLiteral("PA"), QStringLiteral("PB")};
     std::unique_ptr<QProcess> p[2];
-    for (int i = 0; i < 2; ++i) {
-        p[i] = std::make_unique<QProcess>();
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("ENVELOPE_INSTANCE"), QStringList{Campaign->Path, lots[i], labels.join(u',')}.join(u'|'));
-        p[i]->setProcessEnvironment(env);
-        p[i]->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p[i]->start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--gtest_filter=Envelope.DISABLED_Instance"), QStringLiteral("--gtest_also_run_disabled_tests")});
-        ASSERT_TRUE(p[i]->waitForStarted());
-    }
-    // The next line each instance reports; then both go on at once.
-    const auto next = [&] {
-        QStringList lines;
-        for (auto& proc : p) {
-            QString line;
-            while (!line.startsWith(QLatin1String("@ ")) && (proc->canReadLine() || proc->waitForReadyRead(120000)))
-                if (proc->canReadLine())
-                    line = QString::fromUtf8(proc->readLine()).trimmed();
-            lines << line.mid(2);
-        }
-        for (auto& proc : p)
-            proc->write("go\n");
-        for (auto& proc : p)
-            proc->waitForBytesWritten(60000);
-        return lines;
-    };
-    ASSERT_EQ(next(), QStringList(2, QStringLiteral("ready")));
-    QStringList confirmed[2];
-    int refused = 0, raced = 0;
-    for (const QString& label : labels) {
-        const QStringList entered = next();
-        raced += entered.count(QStringLiteral("entered")) == 2;
-        const QStringList result = next();
-        for (int i = 0; i < 2; ++i) {
-            if (result[i].startsWith(QLatin1String("confirmed ")))
-                confirmed[i] << label;
-            // Refused only with the window's own words.
-            else if (++refused; !result[i].contains(QStringLiteral("Etiqueta de Hibridação já foi cadastrado:"))
-                     && !result[i].contains(QStringLiteral("A Etiqueta já foi utilizado em : ")))
-                ADD_FAILURE() << result[i].toStdString();
-        }
-    }
-    // Each grid lists every envelope once.
-    EXPECT_EQ(next(), QStringList(2, QStringLiteral("shown 150 150")));
-    for (auto& proc : p)
-        EXPECT_TRUE(proc->waitForFinished(60000) && proc->exitCode() == 0);
-    std::printf("both entered %d labels; confirmed %d and %d, refused %d\n", raced, int(confirmed[0].size()),
-                int(confirmed[1].size()), refused);
-    EXPECT_EQ(confirmed[0].size() + confirmed[1].size(), 150);
-    // Every registration an instance confirmed is in the file as its own.
     for (int i = 0; i < 2; ++i)
-        EXPECT_EQ(Campaign->Scalar(QStringLiteral("SELECT COUNT(*) FROM Colheita WHERE lote = '%1' AND nc_rep IN (0%2)")
-                                       .arg(lots[i], confirmed[i].isEmpty() ? QString() : u',' + confirmed[i].join(u','))),
-                  QString::number(confirmed[i].size()));
-    EXPECT_EQ(Campaign->Scalar(QStringLiteral("SELECT COUNT(*) FROM (SELECT nc_rep FROM Cruza WHERE status <> 'X' "
-                                              "GROUP BY nc_rep HAVING COUNT(*) > 1)")),
-              QStringLiteral("0"));
-    EXPECT_EQ(Campaign->Rows(QStringLiteral("SELECT COUNT(*), COUNT(DISTINCT nc_rep) FROM Colheita")), QStringLiteral("150|150"));
-    EXPECT_EQ(Campaign->Rows(QStringLiteral("SELECT status, COUNT(*) FROM Cruza GROUP BY status ORDER BY status")),
-              QStringLiteral("A|100;M|50"));
+        p[i] = SpawnChild("ENVELOPE_INSTANCE", {Campaign->Path, QStringLiteral("P%1").arg(i), labels.join(u',')},
+                          {QStringLiteral("--gtest_filter=Envelope.DISABLED_Instance"), QStringLiteral("--gtest_also_run_disabled_tests")});
+    QStringList confirmed;   // "label|lot"
+    for (int i = 0; i < 2; ++i) {
+        for (const QString& line : LinesThenKilled(*p[i], -1, QStringLiteral("@ "))) {
+            if (line.startsWith(QLatin1String("@ confirmed ")))
+                confirmed << line.section(u' ', 2, 2) + QStringLiteral("|P%1").arg(i);
+            // Refused only with the window's own words.
+            else if (!line.contains(QStringLiteral("Etiqueta de Hibridação já foi cadastrado:"))
+                     && !line.contains(QStringLiteral("A Etiqueta já foi utilizado em : ")))
+                ADD_FAILURE() << line.toStdString();
+        }
+        EXPECT_EQ(p[i]->exitCode(), 0);
+    }
+    // Each label confirmed by one instance, stored once as that one's.
+    QStringList stored = Campaign->Rows(QStringLiteral("SELECT nc_rep, lote FROM Colheita")).split(u';');
+    stored.sort();
+    confirmed.sort();
+    EXPECT_EQ(confirmed.size(), 150);
+    EXPECT_EQ(stored, confirmed);
+    EXPECT_EQ(Campaign->Rows(QStringLiteral("SELECT COUNT(*), COUNT(DISTINCT nc_rep) FROM Cruza WHERE status <> 'X'")),
+              QStringLiteral("150|150"));
 }

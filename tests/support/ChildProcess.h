@@ -1,8 +1,6 @@
 #pragma once
 
-// Other processes played by children of the test program itself: each one
-// started with its part in an environment variable, reporting line by line
-// on its standard output, killed with SIGKILL where the test says.
+// Other processes played by children of the test program itself.
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -24,9 +22,8 @@ inline std::unique_ptr<QProcess> SpawnChild(const char* Var, const QStringList& 
     return p;
 }
 
-// The lines beginning with Prefix that the child printed once it printed Count
-// of them (all of them when it stops first, or with Count < 0); then it is
-// killed, SIGKILL.
+// The child's lines beginning with Prefix, once it printed Count of them (all, with
+// Count < 0 or when it stops first); then it is killed with SIGKILL.
 inline QStringList LinesThenKilled(QProcess& P, int Count, const QString& Prefix = QString())
 {
     QStringList lines;

@@ -1,7 +1,7 @@
 #pragma once
 
-// A folder the database layer takes for one other computers share, for the
-// span of a test (its child processes inherit it).
+// A folder the database layer takes for one other computers share, while it
+// lives (child processes inherit it).
 
 #include <QByteArray>
 #include <QString>
@@ -10,6 +10,4 @@ struct TNetworkFolder
 {
     explicit TNetworkFolder(const QString& Folder) { qputenv("X_NETWORK_FOLDERS", Folder.toLocal8Bit()); }
     ~TNetworkFolder() { qunsetenv("X_NETWORK_FOLDERS"); }
-    TNetworkFolder(const TNetworkFolder&) = delete;
-    TNetworkFolder& operator=(const TNetworkFolder&) = delete;
 };
