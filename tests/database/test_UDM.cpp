@@ -101,6 +101,9 @@ TEST_F(DataModule, ConnectFromTheSettingsFileAndStayConnected)
     ASSERT_TRUE(dm.SetConnected(true));
     EXPECT_TRUE(dm.Conn->Connected());
     EXPECT_EQ(dm.GetDataSource(), f.Path);
+    // An ordinary path makes the same unquoted string as before paths were quoted.
+    EXPECT_EQ(dm.Conn->ConnectionString(), QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + f.Path
+                                               + QStringLiteral(";Persist Security Info=False;Jet OLEDB:Database Password=") + DBPassword);
     EXPECT_TRUE(dm.TestConnection());
     EXPECT_FALSE(dm.Conn_Check->Connected());
 
@@ -311,19 +314,4 @@ TEST_F(DataModule, ASettingsFileThatCannotBeWrittenIsReadAndItsSaveSaysSo)
     EXPECT_EQ(QString::fromUtf8(answer).toStdString(),
               (chosen + QStringLiteral("|refused|Não foi possível gravar o arquivo de configuração ") + dat
                + QStringLiteral(".\r\nErro: Permission denied")).toStdString());
-}
-
-// A settings file written before paths were quoted connects, and an ordinary
-// path makes the same unquoted string as before.
-TEST_F(DataModule, UnquotedStringsAndOldSettingsFilesStillWork)
-{
-    TCampaignFile f;
-    f.Conn.Close();
-    WriteSettings(Pack(2, f.Path.toUtf8()));
-    TDM dm;
-    dm.ClearDatabase();
-    ASSERT_TRUE(dm.SetConnected(true));
-    EXPECT_EQ(dm.Conn->ConnectionString(), QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + f.Path
-                                               + QStringLiteral(";Persist Security Info=False;Jet OLEDB:Database Password=") + DBPassword);
-    EXPECT_EQ(Rec.Count(), 0);
 }
