@@ -357,6 +357,12 @@ int openFile(const QString& path, bool readOnly, bool immutable, sqlite3** db)
                            nullptr);
 }
 
+// No time-out set: a writer waits as long as it takes (a day).
+int busyMs(int timeoutSeconds)
+{
+    return timeoutSeconds > 0 ? timeoutSeconds * 1000 : 24 * 3600 * 1000;
+}
+
 // A larger read-only file is read from the disk, without the look-ups' indexes:
 // its copy would cost as much memory.
 constexpr qint64 MaxCopyBytes = qint64(1) << 30;
@@ -391,7 +397,7 @@ std::unique_ptr<Engine> Engine::Open(const QString& path, int timeoutSeconds)
         e->Raise(rc);
     sqlite3_extended_result_codes(db, 1);
     RegisterCollations(db);
-    sqlite3_busy_timeout(db, timeoutSeconds > 0 ? timeoutSeconds * 1000 : 24 * 3600 * 1000);
+    sqlite3_busy_timeout(db, busyMs(timeoutSeconds));
     e->m_path = path;
     e->m_timeout = timeoutSeconds;
     e->m_readOnly = readOnly || sqlite3_db_readonly(db, "main") == 1;
@@ -457,7 +463,7 @@ void Engine::readIntoMemory()
     m_copy = uri;
     m_wal = false;
     sqlite3_extended_result_codes(m_db, 1);
-    sqlite3_busy_timeout(m_db, m_timeout > 0 ? m_timeout * 1000 : 24 * 3600 * 1000);
+    sqlite3_busy_timeout(m_db, busyMs(m_timeout));
 }
 
 void Engine::IndexCopy(const QString& jetSql)
@@ -563,7 +569,7 @@ bool Engine::Accept()
         SuspendSnapshots();
         sqlite3_busy_timeout(m_db, 0);
         sqlite3_exec(m_db, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
-        sqlite3_busy_timeout(m_db, m_timeout > 0 ? m_timeout * 1000 : 24 * 3600 * 1000);
+        sqlite3_busy_timeout(m_db, busyMs(m_timeout));
         m_wal = JournalMode() == QLatin1String("wal");
     }
     return m_wal;
@@ -647,7 +653,7 @@ std::unique_ptr<Engine> Engine::OpenReader(const QString& path, int timeoutSecon
         e->Raise(rc);
     sqlite3_extended_result_codes(db, 1);
     RegisterCollations(db);
-    sqlite3_busy_timeout(db, timeoutSeconds > 0 ? timeoutSeconds * 1000 : 24 * 3600 * 1000);
+    sqlite3_busy_timeout(db, busyMs(timeoutSeconds));
     // Every write of the main handle empties a reader's page cache; mapped pages come back cheaply.
     e->Exec(QStringLiteral("PRAGMA mmap_size = 268435456"));
     return e;
@@ -1032,7 +1038,7 @@ void Cursor::suspend()
 // too: its lock goes as soon as the rows asked for are read, not when idle.
 void Cursor::pause()
 {
-    if (m_owner && !m_owner->m_wal)
+    if (m_owner && m_owner->m_network)
         suspend();
 }
 
@@ -1064,7 +1070,7 @@ void Cursor::FetchTo(int row)
         if (!m_reader)
             return;
         // Each resumption steps over every row read: read as many again, so a walk to the end stays linear.
-        if (row >= 0 && !m_owner->m_wal)
+        if (row >= 0 && m_owner->m_network)
             row = qMax(row, 2 * m_rs->Rows() - 1);
     }
     sqlite3_stmt* stmt = m_st->stmt;
