@@ -20,8 +20,7 @@
 
 namespace {
 
-const QString BaseCaption = QStringLiteral("Cadastro Hibridação - Talvora");
-const QString Caption = BaseCaption + QStringLiteral(" -  V. 02.005");
+const QString Caption = QStringLiteral("Cadastro Hibridação - Talvora -  V. 02.005");
 const QString Locked = QStringLiteral("Banco de dados devolvido não pode ser editado.");
 
 QStringList ChildNames(TFMain* Main)
@@ -47,7 +46,6 @@ protected:
 // Every start-up that cannot connect: its boxes, then disconnected with the database-file window open.
 TEST_F(StartUp, FailedStartOpensTheDatabaseFileWindow)
 {
-    // The single boxes are the data module's tests; here the start-up after them.
     TCampaignFile Campaign, Newer;
     Newer.Exec(QStringLiteral("UPDATE Configuracao SET versao_db = '02.006'"));
     const struct
@@ -57,7 +55,7 @@ TEST_F(StartUp, FailedStartOpensTheDatabaseFileWindow)
         QString Text;    // the box's text begins so
         QString Shown;   // the window's path
     } cases[] = {
-        {"no settings file", [] {}, QStringLiteral("Banco de Dados  não Encontrado."), {}},
+        {"no settings file", [] {}, QStringLiteral("Banco de Dados  não Encontrado."), QString()},
         {"newer campaign", [&] { H.SaveSettings(Newer.Path); }, QStringLiteral("Versão do Aplicativo diferente"), Newer.Path},
         // Cut short, the stored path runs past the end of the file.
         {"damaged settings", [&] {
@@ -65,7 +63,7 @@ TEST_F(StartUp, FailedStartOpensTheDatabaseFileWindow)
              QFile f(H.SettingsFile());
              ASSERT_TRUE(f.open(QIODevice::ReadWrite) && f.resize(f.size() - 8));
          },
-         QStringLiteral("GetS error - bigger than pack"), {}},
+         QStringLiteral("GetS error - bigger than pack"), QString()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -79,15 +77,10 @@ TEST_F(StartUp, FailedStartOpensTheDatabaseFileWindow)
         EXPECT_FALSE(DM->Conn->Connected() || Main->AppConfig->Loaded);
         EXPECT_EQ(ChildNames(Main), QStringList{QStringLiteral("FConfigDB")});
         ASSERT_TRUE(FConfigDB && FConfigDB->isVisible());
-        EXPECT_EQ(FConfigDB->BConfirm->text(), QStringLiteral("Conectar"));
-        EXPECT_EQ(Main->windowTitle(), BaseCaption);
-        if (!c.Shown.isNull()) {
-            EXPECT_EQ(FConfigDB->EDBase->text(), c.Shown);
-        }
+        EXPECT_EQ(FConfigDB->EDBase->text(), c.Shown);
     }
     // The refused file is left as it was.
     EXPECT_EQ(Newer.Scalar(QStringLiteral("SELECT versao_db FROM Configuracao")), QStringLiteral("02.006"));
-
     // "Configurar" shows the one window again, and again once it was closed; "Sair" asks nothing.
     QPointer<TFConfigDB> First = FConfigDB;
     FMain->LConfigConexao->trigger();
@@ -111,13 +104,10 @@ TEST_F(StartUp, ValidCampaignConnectsAndOlderIsUpgraded)
     EXPECT_EQ(H.Dlg.Count(), 0) << H.Boxes();
     EXPECT_EQ(Panels(Main), QStringLiteral("Conectado||") + Campaign.Path);
     EXPECT_EQ(Main->windowTitle(), Caption);
-    EXPECT_TRUE(Main->AppConfig->Loaded);
-    EXPECT_EQ(Main->AppConfig->DBFile, Campaign.Path);
-    EXPECT_TRUE(ChildNames(Main).isEmpty());
+    EXPECT_TRUE(Main->AppConfig->Loaded && ChildNames(Main).isEmpty());
     // The start-up leaves the settings file as it was.
     EXPECT_EQ(FileBytes(H.SettingsFile()), Settings);
     EXPECT_FALSE(QFile::exists(H.SettingsBase() + QStringLiteral(".bkp")));
-
     TCampaignOptions Old;
     Old.Version = TCampaignBuilder::Versions().first();
     TCampaignFile Older(Old);
@@ -145,7 +135,6 @@ TEST_F(StartUp, EditingNeedsLockOne)
     }
     EXPECT_EQ(H.Dlg.Texts(), QStringList(3, Locked));
     EXPECT_EQ(ChildNames(Main), QStringList{QStringLiteral("FBCad")});
-
     // Lock 1: an action without its window waits disabled; the open window comes forward.
     TCampaignFile Open;
     Main = H.StartOn(Open);
@@ -157,7 +146,6 @@ TEST_F(StartUp, EditingNeedsLockOne)
     Main->LCRUZAETI_CAD->trigger();
     Main->LCRUZAETI_CAD->trigger();
     EXPECT_EQ(ChildNames(Main), QStringList{QStringLiteral("FBCad")});
-
     // A lock read as Null counts as 0: no editing, no caption suffix; nor before any configuration was read.
     TCampaignFile NullLock;
     H.Dlg.Clear();
@@ -180,7 +168,6 @@ TEST_F(StartUp, ConfigurationRowMissing)
     EXPECT_EQ(H.Dlg.Texts(), QStringList{QStringLiteral("Erro ao carregar a configuração.\r\nEntre em contato com o Administrador.")});
     EXPECT_TRUE(DM->Conn->Connected());
     EXPECT_FALSE(Main->AppConfig->Loaded);
-    EXPECT_EQ(Main->PanelText(0), QStringLiteral("Conexao"));
     EXPECT_TRUE(ChildNames(Main).isEmpty());
 }
 
@@ -193,7 +180,6 @@ TEST_F(StartUp, HiddenConnectionToggle)
     EXPECT_EQ(Main->LConection->text() + Main->PanelText(0), QStringLiteral("ConectarConectado"));   // the status bar stays
     Main->LConectionExecute();
     EXPECT_TRUE(DM->Conn->Connected() && Main->LConection->text() == QStringLiteral("Desconectar"));
-
     // An open dataset makes it ask (Yes by default); No keeps the connection.
     TADOQuery Open;
     Open.setConnection(DM->Conn);
@@ -219,7 +205,8 @@ TEST(MainRoutines, ExpoCad)
         EXPECT_FALSE(IsExpoCad(Args)) << Args.join(u' ').toStdString();
 }
 
-TEST(MainRoutines, ExecutorListInAPortugueseReadersOrder)
+// The list a user picks executors from: "Todos" first, then the names as a Portuguese reader orders them.
+TEST(MainRoutines, ExecutorListInAPortugueseReadersOrderAndAlertMessage)
 {
     TMainWindowHarness H;
     TCampaignOptions Options;
@@ -228,45 +215,16 @@ TEST(MainRoutines, ExecutorListInAPortugueseReadersOrder)
     Campaign.Exec(PeopleAsExecutors());
     H.StartOn(Campaign);
     QComboBox Combo;
-    Inicialize_Usuario(&Combo, false);
+    Combo.addItem(QStringLiteral("velho"), 99);
+    Inicialize_Usuario(&Combo, true);
+    EXPECT_EQ(Get_ID_Usuario(&Combo), -1);   // nobody chosen until the user picks
     QStringList Names;
     for (int i = 0; i < Combo.count(); ++i) {
         Names << Combo.itemText(i);
-        // Each name keeps its own executor.
-        EXPECT_EQ(PeopleNames.indexOf(Combo.itemText(i)) + 1, Combo.itemData(i).toInt());
+        Combo.setCurrentIndex(i);
+        EXPECT_EQ(Get_ID_Usuario(&Combo), PeopleNames.indexOf(Combo.itemText(i)) + 1);   // "Todos" is 0
     }
-    EXPECT_EQ(Names.join(u'|').toStdString(), PeopleInOrder.toStdString());
-}
-
-TEST(MainRoutines, ExecutorListAndAlertMessage)
-{
-    TMainWindowHarness H;
-    TCampaignOptions Options;
-    Options.Executors = 3;
-    TCampaignFile Campaign(Options);
-    H.StartOn(Campaign);
-
-    // Without a sound configured the alert is its box alone (the scanner windows' tests have sounds).
-    AlertMessage(QStringLiteral("A"));
-    EXPECT_TRUE(H.Sound.Log.isEmpty());
-    EXPECT_EQ(H.Dlg.Texts(), QStringList{"A"});
-    H.Dlg.Clear();
-
-    QComboBox Combo;
-    Combo.addItem(QStringLiteral("velho"), 99);
-    Inicialize_Usuario(&Combo, true);
-    QStringList Names;
-    for (int i = 0; i < Combo.count(); ++i)
-        Names << Combo.itemText(i);
-    EXPECT_EQ(Names.join(u'|'), QStringLiteral("Todos|")
-                                    + Campaign.Rows(QStringLiteral("SELECT nome FROM Emasculador ORDER BY nome")).replace(u';', u'|'));
-    EXPECT_EQ(Get_ID_Usuario(&Combo), -1);   // nobody chosen until the user picks
-    Combo.setCurrentIndex(0);
-    EXPECT_EQ(Get_ID_Usuario(&Combo), 0);
-    Combo.setCurrentIndex(2);
-    EXPECT_EQ(QString::number(Get_ID_Usuario(&Combo)),
-              Campaign.Scalar(QStringLiteral("SELECT id FROM Emasculador WHERE nome = '%1'").arg(Combo.itemText(2))));
-
+    EXPECT_EQ(Names.join(u'|').toStdString(), "Todos|" + PeopleInOrder.toStdString());
     // A failed read keeps what was added and says so.
     Inicialize_Usuario(&Combo, false);
     Campaign.Exec(QStringLiteral("DROP TABLE Emasculador"));
@@ -274,5 +232,9 @@ TEST(MainRoutines, ExecutorListAndAlertMessage)
     DM->Conn->Open();
     Inicialize_Usuario(&Combo, false);
     EXPECT_TRUE(H.Dlg.Count() == 1 && H.Dlg.Last().Text.startsWith(QStringLiteral("Erro ao Carregar a lista dos Usuários (Inicialize_Usuario): ")));
-    EXPECT_EQ(Combo.count(), 3);
+    EXPECT_EQ(Combo.count(), PeopleNames.size());
+    // Without a sound configured the alert is its box alone (the scanner windows' tests have sounds).
+    AlertMessage(QStringLiteral("A"));
+    EXPECT_TRUE(H.Sound.Log.isEmpty());
+    EXPECT_EQ(H.Dlg.Last().Text, QStringLiteral("A"));
 }
