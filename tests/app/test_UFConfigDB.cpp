@@ -40,19 +40,6 @@ protected:
 
 } // namespace
 
-TEST_F(ConfigDB, FirstStartPickAndConnect)
-{
-    Campaign.Conn.Close();
-    TFMain* Main = FirstStart();
-    Pick(Campaign.Path);
-    EXPECT_EQ(FConfigDB->EDBase->text(), Campaign.Path);
-    EXPECT_FALSE(QFile::exists(H.SettingsFile()));   // only connecting writes it
-    FConfigDB->BConfirm->click();
-    EXPECT_EQ(H.Dlg.Count(), 0) << H.Boxes();
-    EXPECT_EQ(State(Main), QStringLiteral("Desconectar|Conectado|%1|%1").arg(Campaign.Path));
-    EXPECT_FALSE(FConfigDB->BLoadDBFile->isEnabled());
-}
-
 TEST_F(ConfigDB, PickingRefusedOrCancelled)
 {
     TFMain* Main = FirstStart();
@@ -108,8 +95,8 @@ TEST_F(ConfigDB, FileWithADifferentStructure)
     EXPECT_FALSE(DM->Conn->Connected() || Main->AppConfig->Loaded || QFile::exists(H.SettingsFile()));
 }
 
-// A file whose path holds ";", quotes and accents is the one connected, and
-// again after a restart; a decoy waits where the path cut at ";" would lead.
+// The file picked on a first start, its path holding ";", quotes and accents, is the one
+// connected, and again after a restart; a decoy waits where the path cut at ";" would lead.
 TEST_F(ConfigDB, PathWithSeparatorQuotesAndAccentsAcrossARestart)
 {
     TCampaignOptions options;
@@ -127,8 +114,11 @@ TEST_F(ConfigDB, PathWithSeparatorQuotesAndAccentsAcrossARestart)
     };
     TFMain* Main = FirstStart();
     Pick(Odd.Path);
+    EXPECT_EQ(FConfigDB->EDBase->text(), Odd.Path);
+    EXPECT_FALSE(QFile::exists(H.SettingsFile()));   // only connecting writes it
     FConfigDB->BConfirm->click();
     EXPECT_EQ(State(Main), QStringLiteral("Desconectar|Conectado|%1|%1").arg(Odd.Path));
+    EXPECT_FALSE(FConfigDB->BLoadDBFile->isEnabled());
     EXPECT_EQ(connectedTo(), QStringLiteral("%1|%1|7 executors").arg(Odd.Path));
     H.Start();
     EXPECT_EQ(H.Dlg.Count(), 0) << H.Boxes();
