@@ -50,11 +50,7 @@ public:
     bool closeOnShow = false;
     TCloseAction closeAction = caFree;
 
-    bool ValidateField(QWidget* Editor) override
-    {
-        validated << Editor->objectName();
-        return Editor->objectName() != refuse;
-    }
+    bool ValidateField(QWidget* Editor) override { validated << Editor->objectName(); return Editor->objectName() != refuse; }
 
 protected:
     void FormShow() override { if (++shows && closeOnShow) Close(); }

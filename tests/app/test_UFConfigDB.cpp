@@ -26,11 +26,7 @@ protected:
         H.Dlg.Clear();
         return Main;
     }
-    void Pick(const QString& Path)
-    {
-        H.Files.Answer(Path);
-        FConfigDB->BLoadDBFile->click();
-    }
+    void Pick(const QString& Path) { H.Files.Answer(Path); FConfigDB->BLoadDBFile->click(); }
     QString State(TFMain* Main)
     {
         return QStringList{FConfigDB->BConfirm->text(), Main->PanelText(0), Main->PanelText(2),
