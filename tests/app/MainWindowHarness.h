@@ -1,8 +1,7 @@
 #pragma once
 
-// The program's start-up inside a test process, in the program's order; every
-// box, file dialog and sound recorded; the settings file in a folder of the
-// harness's own, so each test starts like a first run.
+// The program's start-up inside a test process; boxes, file dialogs and sounds
+// recorded; the settings file in a folder of its own, so each test is a first run.
 
 #include "CampaignFile.h"
 #include "UAppConfig.h"
@@ -20,6 +19,7 @@
 #include <QTemporaryDir>
 
 #include <ostream>
+#include <utility>
 
 // Readable texts in assertion messages (lists print as lists of them).
 inline void PrintTo(const QString& S, std::ostream* Os) { *Os << '"' << S.toStdString() << '"'; }
@@ -33,11 +33,7 @@ public:
     QTemporaryDir SettingsDir;
 
     TMainWindowHarness() { TDM::SetConfigBaseName(SettingsDir.filePath(QStringLiteral("crossing"))); }
-    ~TMainWindowHarness()
-    {
-        Stop();
-        TDM::SetConfigBaseName(QString());
-    }
+    ~TMainWindowHarness() { Stop(), TDM::SetConfigBaseName(QString()); }
 
     // As the program does: FMain, DM, the window shown, the loop running the start-up.
     TFMain* Start()
@@ -63,8 +59,7 @@ public:
     void Stop()
     {
         delete FMain;
-        delete DM;
-        DM = nullptr;
+        delete std::exchange(DM, nullptr);
         Settle();
     }
 
@@ -86,9 +81,5 @@ public:
         Writer.SaveConfig();
     }
 
-    static void RemoveSettings()
-    {
-        QFile::remove(SettingsFile());
-        QFile::remove(SettingsBase() + QStringLiteral(".bkp"));
-    }
+    static void RemoveSettings() { QFile::remove(SettingsFile()), QFile::remove(SettingsBase() + QStringLiteral(".bkp")); }
 };

@@ -2,9 +2,7 @@
 
 #include "XAdo.h"
 
-#include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -28,11 +26,7 @@ protected:
         H.Dlg.Clear();
         return Main;
     }
-    void Pick(const QString& Path)
-    {
-        H.Files.Answer(Path);
-        FConfigDB->BLoadDBFile->click();
-    }
+    void Pick(const QString& Path) { H.Files.Answer(Path); FConfigDB->BLoadDBFile->click(); }
     QString State(TFMain* Main)
     {
         return QStringList{FConfigDB->BConfirm->text(), Main->PanelText(0), Main->PanelText(2),
@@ -41,29 +35,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(ConfigDB, FirstStartPickConnectAndStartAgain)
-{
-    Campaign.Conn.Close();
-    TFMain* Main = FirstStart();
-    Pick(Campaign.Path);
-    const TFileDialogRequest& ask = H.Files.Last();
-    EXPECT_EQ(ask.InitialDir, QFileInfo(QCoreApplication::applicationFilePath()).absolutePath());
-    EXPECT_EQ(ask.Filter + u' ' + ask.DefaultExt, QStringLiteral("Banco de Dados (*.MDB)|*.mdb|Todos Arquivos (*.*)|*.* *.mdb"));
-    EXPECT_EQ(FConfigDB->EDBase->text(), Campaign.Path);
-    EXPECT_FALSE(QFile::exists(H.SettingsFile()));   // only connecting writes it
-
-    FConfigDB->BConfirm->click();
-    EXPECT_EQ(H.Dlg.Count(), 0) << H.Boxes();
-    EXPECT_EQ(State(Main), QStringLiteral("Desconectar|Conectado|%1|%1").arg(Campaign.Path));
-    EXPECT_FALSE(FConfigDB->BLoadDBFile->isEnabled());
-    EXPECT_EQ(Main->windowTitle(), QStringLiteral("Cadastro Hibridação - Talvora -  V. 02.005"));
-
-    // The program started again finds the file by itself.
-    H.Start();
-    EXPECT_EQ(H.Dlg.Count(), 0) << H.Boxes();
-    EXPECT_TRUE(FMain->AppConfig->Loaded && !FConfigDB);
-}
 
 TEST_F(ConfigDB, PickingRefusedOrCancelled)
 {
@@ -92,11 +63,9 @@ TEST_F(ConfigDB, DisconnectUnloadsTheConfigurationAndADeclinedOneChecksAgain)
     EXPECT_EQ(State(Main), QStringLiteral("Conectar|Desconectado||-"));
     EXPECT_TRUE(FConfigDB->BLoadDBFile->isEnabled());
     EXPECT_EQ(FileBytes(H.SettingsFile()), Settings);
-
     // Connecting again loads again.
     FConfigDB->BConfirm->click();
     EXPECT_EQ(State(Main), QStringLiteral("Desconectar|Conectado|%1|%1").arg(Campaign.Path));
-
     // An open dataset: No keeps the connection; Yes closes it.
     TADOQuery Open;
     Open.setConnection(DM->Conn);
@@ -122,8 +91,8 @@ TEST_F(ConfigDB, FileWithADifferentStructure)
     EXPECT_FALSE(DM->Conn->Connected() || Main->AppConfig->Loaded || QFile::exists(H.SettingsFile()));
 }
 
-// A file whose path holds ";", quotes and accents is the one connected, and
-// again after a restart; a decoy waits where the path cut at ";" would lead.
+// The file picked on a first start, its path holding ";", quotes and accents, is the one
+// connected, and again after a restart; a decoy waits where the path cut at ";" would lead.
 TEST_F(ConfigDB, PathWithSeparatorQuotesAndAccentsAcrossARestart)
 {
     TCampaignOptions options;
@@ -139,11 +108,13 @@ TEST_F(ConfigDB, PathWithSeparatorQuotesAndAccentsAcrossARestart)
         q.Open();
         return QStringLiteral("%1|%2|%3 executors").arg(DM->Conn->DataSource(), FMain->AppConfig->DBFile).arg(q.Fields(0)->AsInteger());
     };
-
     TFMain* Main = FirstStart();
     Pick(Odd.Path);
+    EXPECT_EQ(FConfigDB->EDBase->text(), Odd.Path);
+    EXPECT_FALSE(QFile::exists(H.SettingsFile()));   // only connecting writes it
     FConfigDB->BConfirm->click();
     EXPECT_EQ(State(Main), QStringLiteral("Desconectar|Conectado|%1|%1").arg(Odd.Path));
+    EXPECT_FALSE(FConfigDB->BLoadDBFile->isEnabled());
     EXPECT_EQ(connectedTo(), QStringLiteral("%1|%1|7 executors").arg(Odd.Path));
     H.Start();
     EXPECT_EQ(H.Dlg.Count(), 0) << H.Boxes();

@@ -30,13 +30,7 @@ namespace {
 enum { Algodao = 0, Soja = 1 };
 
 // A planned crossing: number, labels, plan, mother and father (builder pot indexes).
-struct TPlan
-{
-    qint64 Nc;
-    int Reps;
-    QString Name = QStringLiteral("Plano A");
-    int Mother = 0, Father = 1;
-};
+struct TPlan { qint64 Nc; int Reps; QString Name = QStringLiteral("Plano A"); int Mother = 0, Father = 1; };
 
 class EtiquetasImpressao : public ::testing::Test
 {
@@ -59,8 +53,7 @@ protected:
                                                  TCampaignBuilder::PotNumber(p.Father), p.Name, p.Reps);
         ASSERT_TRUE(H.StartOn(*Campaign)->AppConfig->Loaded) << H.Boxes();
         FMain->LCRUZAETI_PRINT_EXPO->trigger();
-        W = FMain->findChild<TFCruzaEti_Print_Expo*>();
-        ASSERT_TRUE(W && W->isVisible());
+        ASSERT_TRUE((W = FMain->findChild<TFCruzaEti_Print_Expo*>()) && W->isVisible());
         H.Dlg.Clear();
     }
 
@@ -74,21 +67,10 @@ protected:
         ASSERT_EQ(Combo->currentIndex(), Index);
     }
 
-    static void Type(TXNumEdit* Edit, const QString& Digits)
-    {
-        Edit->setFocus();
-        Edit->selectAll();
-        QTest::keyClicks(Edit, Digits);
-    }
-
-    void Build(int Crop = Soja)
-    {
-        Pick(W->CBCultura, Crop);
-        Update();
-    }
+    static void Type(TXNumEdit* Edit, const QString& Digits) { Edit->setFocus(); Edit->selectAll(); QTest::keyClicks(Edit, Digits); }
+    void Build(int Crop = Soja) { Pick(W->CBCultura, Crop), Update(); }
     void Update() { QTest::mouseClick(W->BConfirm, Qt::LeftButton); }
 
-    // Rows From and on, cells joined by "|".
     QStringList Lines(int From = 1) const
     {
         QStringList out;
@@ -120,16 +102,9 @@ protected:
 
     QString Export(const QString& Name)
     {
-        const QString path = Campaign->Dir.filePath(Name);
-        H.Files.Answer(path);
+        H.Files.Answer(Campaign->Dir.filePath(Name));
         QTest::mouseClick(W->BExportar, Qt::LeftButton);
-        return path;
-    }
-
-    static void Write(const QString& Path)
-    {
-        QFile f(Path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("antigo\r\n") == 8);
+        return Campaign->Dir.filePath(Name);
     }
 
     QString Boxes() const { return H.Dlg.Texts().join(u'\n'); }
@@ -140,18 +115,13 @@ protected:
 TEST_F(EtiquetasImpressao, OpensPendingAndIsReadyOnlyAfterABuild)
 {
     ASSERT_NO_FATAL_FAILURE(Open({{101, 2}, {102, 1, QStringLiteral("Plano B")}}));
-    EXPECT_EQ(W->CBPlan->currentText() + W->CBPlan->itemText(2) + W->CBCultura->currentText(), QStringLiteral("TodosPlano BSoja"));
-    EXPECT_TRUE(W->GBOrdemLst->isVisible());
-    EXPECT_FALSE(W->GBN_Etiq->isVisible() || W->SG->isVisible() || W->BExportar->isEnabled());
+    EXPECT_FALSE(W->SG->isVisible() || W->BExportar->isEnabled());
     EXPECT_EQ(FontColor(W->BConfirm), 255);
     Build();
     EXPECT_TRUE(W->SG->isVisible() && W->BExportar->isEnabled() && !W->Wait->Frame()->isVisible());
     EXPECT_EQ(FontColor(W->BConfirm), 32768);
-
     // The counts alone leave the sheet ready; every option sends it back to pending.
-    Pick(W->CBOpcao, 1);
-    EXPECT_TRUE(W->GBN_Etiq->isVisible() && !W->GBOrdemLst->isVisible());
-    Build();
+    Pick(W->CBOpcao, 1), Build();
     Type(W->qte_etiq, QStringLiteral("2"));
     EXPECT_TRUE(W->BExportar->isEnabled());
     for (QComboBox* c : {static_cast<QComboBox*>(W->CBPlan), W->CBOpcao, W->CBOrdem, W->CBCultura}) {
@@ -159,12 +129,8 @@ TEST_F(EtiquetasImpressao, OpensPendingAndIsReadyOnlyAfterABuild)
         Pick(c, c == W->CBOpcao ? 2 : c->currentIndex() == 0 ? 1 : 0);
         EXPECT_FALSE(W->BExportar->isEnabled()) << c->objectName().toStdString();
         EXPECT_EQ(FontColor(W->BConfirm), 255);
-        if (c == W->CBOpcao) {
-            // The parental sheet has no season step of its own.
-            EXPECT_FALSE(W->adic_epoca->isEnabled());
-            EXPECT_EQ(W->adic_epoca->Value(), 1);
+        if (c == W->CBOpcao)
             Pick(W->CBOpcao, 0);
-        }
     }
     EXPECT_EQ(Boxes(), QString());
 }
@@ -271,7 +237,6 @@ TEST_F(EtiquetasImpressao, PotSheets)
         for (const char* season : {"01", "03", "05"})
             expected << QStringLiteral("200000%1|PAR-0000%1|%2 EPOCA|200000%1|200000%1|Tratamento %1").arg(pot).arg(QLatin1String(season));
     EXPECT_EQ(Lines(0), expected);
-
     // Parental identification: no season column; every pot of the file with "Todos"; no copies below one.
     Pick(W->CBOpcao, 2);
     Pick(W->CBPlan, 0);
@@ -289,9 +254,8 @@ TEST_F(EtiquetasImpressao, PlanningsWithAQuoteOrWithoutAName)
     for (int i = 1; i <= 3; ++i) {
         Pick(W->CBPlan, i);
         Build();
-        EXPECT_EQ(LabelNcs(), QString::number(100 + i)) << i;
+        EXPECT_EQ(LabelNcs() + Boxes(), QString::number(100 + i)) << i;
     }
-    EXPECT_EQ(Boxes(), QString());
 }
 
 TEST_F(EtiquetasImpressao, FileReadBackByteForByte)
@@ -299,10 +263,8 @@ TEST_F(EtiquetasImpressao, FileReadBackByteForByte)
     // An empty sheet: the title line and one line of separators.
     ASSERT_NO_FATAL_FAILURE(Open({}));
     Build(Algodao);
-    EXPECT_EQ(W->LRegistro->text(), QStringLiteral("Registros: 1"));
     const QByteArray title = "PLANEJAMENTO;NC;PAG;SEQ;CODIGO;REP;NC_IMP;NC_CB;STATUS;PARENTAIS;\r\n";
     EXPECT_EQ(FileBytes(Export(QStringLiteral("vazio.csv"))), title + ";;;;;;;;;;\r\n");
-
     ASSERT_NO_FATAL_FAILURE(Open({{101, 2, QStringLiteral("Plano Ação")}, {102, 1, QStringLiteral("Plano Ação")}}));
     Build();
     const QString path = Export(QStringLiteral("etiquetas.csv"));
@@ -313,7 +275,6 @@ TEST_F(EtiquetasImpressao, FileReadBackByteForByte)
                               + ";101;1;4;PAI: PAR-00002;1;2000002;;P;;\r\n" + plan
                               + ";102;1;1;CZ-102;1;10201;10201;E;[2.000.001] X [2.000.002];\r\n");
     EXPECT_EQ(Boxes(), QStringLiteral("Dados exportado com sucesso.\r\n") + path);
-    EXPECT_FALSE(W->Wait->Frame()->isVisible());
 }
 
 // The overwrite question both ways; a failed write and values the file cannot carry leave the old file whole.
@@ -323,7 +284,9 @@ TEST_F(EtiquetasImpressao, ExportKeepsTheOldFileUnlessItIsReallyReplaced)
     Build();
     const QString folder = Campaign->Dir.filePath(QStringLiteral("fechada")), path = folder + QStringLiteral("/etiquetas.csv");
     ASSERT_TRUE(QDir().mkdir(folder));
-    ASSERT_NO_FATAL_FAILURE(Write(path));
+    QFile old(path);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("antigo\r\n") == 8);
+    old.close();
     H.Dlg.Answer({mrNo, mrYes});
     Export(QStringLiteral("fechada/etiquetas.csv"));
     EXPECT_NE(H.Dlg.Last().Buttons.value(H.Dlg.Last().EffectiveDefault()).ModalResult, mrNo);
@@ -340,11 +303,9 @@ TEST_F(EtiquetasImpressao, ExportKeepsTheOldFileUnlessItIsReallyReplaced)
     ASSERT_EQ(H.Dlg.Count(), 3);
     EXPECT_TRUE(H.Dlg.Last().Text.startsWith(QStringLiteral("Erro ao exportar arquivo.\r\n")));
     EXPECT_EQ(FileBytes(path), QByteArray("antigo\r\n"));
-    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{"etiquetas.csv"});
     EXPECT_FALSE(W->Wait->Frame()->isVisible());
     unlock.dismiss();
     ASSERT_TRUE(lock(false));
-
     // Refused by row and column before any question: every planning cell, and the father's code on row 4 ("PAI: PAR\n1").
     Campaign->Exec(QStringLiteral("UPDATE Planejamento_Cruza SET planejamento = 'Plano;A'"));
     Campaign->Exec(QStringLiteral("UPDATE Parental SET codigo = 'PAR' || CHAR(10) || '1' WHERE id = 2000002"));
@@ -352,9 +313,8 @@ TEST_F(EtiquetasImpressao, ExportKeepsTheOldFileUnlessItIsReallyReplaced)
     H.Dlg.Clear();
     Export(QStringLiteral("fechada/etiquetas.csv"));
     ASSERT_EQ(H.Dlg.Count(), 1);
-    EXPECT_TRUE(Boxes().contains(QStringLiteral("Linha 1, coluna PLANEJAMENTO"))) << Boxes().toStdString();
-    EXPECT_TRUE(Boxes().contains(QStringLiteral("Linha 4, coluna CODIGO"))) << Boxes().toStdString();
-    EXPECT_FALSE(Boxes().contains(QStringLiteral("Linha 3, coluna CODIGO"))) << Boxes().toStdString();
+    EXPECT_TRUE(Boxes().contains(QStringLiteral("Linha 1, coluna PLANEJAMENTO")) && Boxes().contains(QStringLiteral("Linha 4, coluna CODIGO"))
+                && !Boxes().contains(QStringLiteral("Linha 3, coluna CODIGO"))) << Boxes().toStdString();
     EXPECT_EQ(FileBytes(path), QByteArray("antigo\r\n"));
 }
 

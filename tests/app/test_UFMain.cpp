@@ -20,8 +20,7 @@
 
 namespace {
 
-const QString BaseCaption = QStringLiteral("Cadastro Hibridação - Talvora");
-const QString Caption = BaseCaption + QStringLiteral(" -  V. 02.005");
+const QString Caption = QStringLiteral("Cadastro Hibridação - Talvora -  V. 02.005");
 const QString Locked = QStringLiteral("Banco de dados devolvido não pode ser editado.");
 
 QStringList ChildNames(TFMain* Main)
@@ -36,28 +35,18 @@ TFBCad* OpenPlainChild() { return ShowMDIChild<TFBCad>(false, true); }
 
 QString Panels(TFMain* Main) { return Main->PanelText(0) + u'|' + Main->PanelText(1) + u'|' + Main->PanelText(2); }
 
-class StartUp : public ::testing::Test
-{
-protected:
-    TMainWindowHarness H;
-};
+struct StartUp : ::testing::Test { TMainWindowHarness H; };
 
 } // namespace
 
 // Every start-up that cannot connect: its boxes, then disconnected with the database-file window open.
 TEST_F(StartUp, FailedStartOpensTheDatabaseFileWindow)
 {
-    // The single boxes are the data module's tests; here the start-up after them.
     TCampaignFile Campaign, Newer;
     Newer.Exec(QStringLiteral("UPDATE Configuracao SET versao_db = '02.006'"));
-    const struct
-    {
-        const char* Name;
-        std::function<void()> Prepare;
-        QString Text;    // the box's text begins so
-        QString Shown;   // the window's path
-    } cases[] = {
-        {"no settings file", [] {}, QStringLiteral("Banco de Dados  não Encontrado."), {}},
+    // The box's text begins with Text; the window shows the path Shown.
+    const struct { const char* Name; std::function<void()> Prepare; QString Text, Shown; } cases[] = {
+        {"no settings file", [] {}, QStringLiteral("Banco de Dados  não Encontrado."), QString()},
         {"newer campaign", [&] { H.SaveSettings(Newer.Path); }, QStringLiteral("Versão do Aplicativo diferente"), Newer.Path},
         // Cut short, the stored path runs past the end of the file.
         {"damaged settings", [&] {
@@ -65,7 +54,7 @@ TEST_F(StartUp, FailedStartOpensTheDatabaseFileWindow)
              QFile f(H.SettingsFile());
              ASSERT_TRUE(f.open(QIODevice::ReadWrite) && f.resize(f.size() - 8));
          },
-         QStringLiteral("GetS error - bigger than pack"), {}},
+         QStringLiteral("GetS error - bigger than pack"), QString()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
@@ -79,19 +68,14 @@ TEST_F(StartUp, FailedStartOpensTheDatabaseFileWindow)
         EXPECT_FALSE(DM->Conn->Connected() || Main->AppConfig->Loaded);
         EXPECT_EQ(ChildNames(Main), QStringList{QStringLiteral("FConfigDB")});
         ASSERT_TRUE(FConfigDB && FConfigDB->isVisible());
-        EXPECT_EQ(FConfigDB->BConfirm->text(), QStringLiteral("Conectar"));
-        EXPECT_EQ(Main->windowTitle(), BaseCaption);
-        if (!c.Shown.isNull()) {
-            EXPECT_EQ(FConfigDB->EDBase->text(), c.Shown);
-        }
+        EXPECT_EQ(FConfigDB->EDBase->text(), c.Shown);
     }
     // The refused file is left as it was.
     EXPECT_EQ(Newer.Scalar(QStringLiteral("SELECT versao_db FROM Configuracao")), QStringLiteral("02.006"));
-
     // "Configurar" shows the one window again, and again once it was closed; "Sair" asks nothing.
     QPointer<TFConfigDB> First = FConfigDB;
     FMain->LConfigConexao->trigger();
-    EXPECT_TRUE(FConfigDB == First && ChildNames(FMain).size() == 1 && !IsMDIChildOpen(FMain, QStringLiteral("fconfigdb")));
+    EXPECT_TRUE(FConfigDB == First && ChildNames(FMain).size() == 1);
     First->BClose->click();
     H.Settle();
     EXPECT_TRUE(First.isNull() && ChildNames(FMain).isEmpty());
@@ -111,21 +95,16 @@ TEST_F(StartUp, ValidCampaignConnectsAndOlderIsUpgraded)
     EXPECT_EQ(H.Dlg.Count(), 0) << H.Boxes();
     EXPECT_EQ(Panels(Main), QStringLiteral("Conectado||") + Campaign.Path);
     EXPECT_EQ(Main->windowTitle(), Caption);
-    EXPECT_TRUE(Main->AppConfig->Loaded);
-    EXPECT_EQ(Main->AppConfig->DBFile, Campaign.Path);
-    EXPECT_TRUE(ChildNames(Main).isEmpty());
+    EXPECT_TRUE(Main->AppConfig->Loaded && ChildNames(Main).isEmpty());
     // The start-up leaves the settings file as it was.
     EXPECT_EQ(FileBytes(H.SettingsFile()), Settings);
     EXPECT_FALSE(QFile::exists(H.SettingsBase() + QStringLiteral(".bkp")));
-
     TCampaignOptions Old;
     Old.Version = TCampaignBuilder::Versions().first();
     TCampaignFile Older(Old);
-    ASSERT_NE(Older.Scalar(QStringLiteral("SELECT versao_db FROM Configuracao")), QStringLiteral("02.005"));
     Older.Conn.Close();
     Main = H.StartOn(Older);
-    EXPECT_EQ(H.Dlg.Count(), 0) << H.Boxes();
-    EXPECT_EQ(Main->AppConfig->SMT_MAX_HIBR, 4);
+    EXPECT_TRUE(H.Dlg.Count() == 0 && Main->AppConfig->SMT_MAX_HIBR == 4) << H.Boxes();
     Older.Conn.Open();
     EXPECT_EQ(Older.Rows(QStringLiteral("SELECT versao_db, smt_max_hibr FROM Configuracao")), QStringLiteral("02.005|4"));
 }
@@ -136,7 +115,6 @@ TEST_F(StartUp, EditingNeedsLockOne)
     Returned.TalLock = 2;
     TCampaignFile Campaign(Returned);
     TFMain* Main = H.StartOn(Campaign);
-    ASSERT_EQ(H.Dlg.Count(), 0);
     EXPECT_EQ(Main->windowTitle(), Caption + QStringLiteral(" - Somente Consulta"));
     // Windows that will open: a plain child window stands for them here.
     for (QAction* a : {Main->LCRUZAETI_FLOR_CAD, Main->LCRUZAETI_CAD, Main->LCRUZAETI_BAIXA_CAD, Main->LCRUZAETI_CONS}) {
@@ -145,7 +123,6 @@ TEST_F(StartUp, EditingNeedsLockOne)
     }
     EXPECT_EQ(H.Dlg.Texts(), QStringList(3, Locked));
     EXPECT_EQ(ChildNames(Main), QStringList{QStringLiteral("FBCad")});
-
     // Lock 1: an action without its window waits disabled; the open window comes forward.
     TCampaignFile Open;
     Main = H.StartOn(Open);
@@ -157,7 +134,6 @@ TEST_F(StartUp, EditingNeedsLockOne)
     Main->LCRUZAETI_CAD->trigger();
     Main->LCRUZAETI_CAD->trigger();
     EXPECT_EQ(ChildNames(Main), QStringList{QStringLiteral("FBCad")});
-
     // A lock read as Null counts as 0: no editing, no caption suffix; nor before any configuration was read.
     TCampaignFile NullLock;
     H.Dlg.Clear();
@@ -178,10 +154,7 @@ TEST_F(StartUp, ConfigurationRowMissing)
     TFMain* Main = H.StartOn(Campaign, QStringLiteral("UPDATE Configuracao SET cfg_id = 2"));
     // The default exception box; the connection stays, nothing is loaded.
     EXPECT_EQ(H.Dlg.Texts(), QStringList{QStringLiteral("Erro ao carregar a configuração.\r\nEntre em contato com o Administrador.")});
-    EXPECT_TRUE(DM->Conn->Connected());
-    EXPECT_FALSE(Main->AppConfig->Loaded);
-    EXPECT_EQ(Main->PanelText(0), QStringLiteral("Conexao"));
-    EXPECT_TRUE(ChildNames(Main).isEmpty());
+    EXPECT_TRUE(DM->Conn->Connected() && !Main->AppConfig->Loaded && ChildNames(Main).isEmpty());
 }
 
 TEST_F(StartUp, HiddenConnectionToggle)
@@ -190,10 +163,8 @@ TEST_F(StartUp, HiddenConnectionToggle)
     TFMain* Main = H.StartOn(Campaign);
     Main->LConectionExecute();
     EXPECT_FALSE(DM->Conn->Connected());
-    EXPECT_EQ(Main->LConection->text() + Main->PanelText(0), QStringLiteral("ConectarConectado"));   // the status bar stays
     Main->LConectionExecute();
     EXPECT_TRUE(DM->Conn->Connected() && Main->LConection->text() == QStringLiteral("Desconectar"));
-
     // An open dataset makes it ask (Yes by default); No keeps the connection.
     TADOQuery Open;
     Open.setConnection(DM->Conn);
@@ -219,7 +190,8 @@ TEST(MainRoutines, ExpoCad)
         EXPECT_FALSE(IsExpoCad(Args)) << Args.join(u' ').toStdString();
 }
 
-TEST(MainRoutines, ExecutorListInAPortugueseReadersOrder)
+// The list a user picks executors from: "Todos" first, then the names as a Portuguese reader orders them.
+TEST(MainRoutines, ExecutorListInAPortugueseReadersOrderAndAlertMessage)
 {
     TMainWindowHarness H;
     TCampaignOptions Options;
@@ -228,45 +200,16 @@ TEST(MainRoutines, ExecutorListInAPortugueseReadersOrder)
     Campaign.Exec(PeopleAsExecutors());
     H.StartOn(Campaign);
     QComboBox Combo;
-    Inicialize_Usuario(&Combo, false);
+    Combo.addItem(QStringLiteral("velho"), 99);
+    Inicialize_Usuario(&Combo, true);
+    EXPECT_EQ(Get_ID_Usuario(&Combo), -1);   // nobody chosen until the user picks
     QStringList Names;
     for (int i = 0; i < Combo.count(); ++i) {
         Names << Combo.itemText(i);
-        // Each name keeps its own executor.
-        EXPECT_EQ(PeopleNames.indexOf(Combo.itemText(i)) + 1, Combo.itemData(i).toInt());
+        Combo.setCurrentIndex(i);
+        EXPECT_EQ(Get_ID_Usuario(&Combo), PeopleNames.indexOf(Combo.itemText(i)) + 1);   // "Todos" is 0
     }
-    EXPECT_EQ(Names.join(u'|').toStdString(), PeopleInOrder.toStdString());
-}
-
-TEST(MainRoutines, ExecutorListAndAlertMessage)
-{
-    TMainWindowHarness H;
-    TCampaignOptions Options;
-    Options.Executors = 3;
-    TCampaignFile Campaign(Options);
-    H.StartOn(Campaign);
-
-    // Without a sound configured the alert is its box alone (the scanner windows' tests have sounds).
-    AlertMessage(QStringLiteral("A"));
-    EXPECT_TRUE(H.Sound.Log.isEmpty());
-    EXPECT_EQ(H.Dlg.Texts(), QStringList{"A"});
-    H.Dlg.Clear();
-
-    QComboBox Combo;
-    Combo.addItem(QStringLiteral("velho"), 99);
-    Inicialize_Usuario(&Combo, true);
-    QStringList Names;
-    for (int i = 0; i < Combo.count(); ++i)
-        Names << Combo.itemText(i);
-    EXPECT_EQ(Names.join(u'|'), QStringLiteral("Todos|")
-                                    + Campaign.Rows(QStringLiteral("SELECT nome FROM Emasculador ORDER BY nome")).replace(u';', u'|'));
-    EXPECT_EQ(Get_ID_Usuario(&Combo), -1);   // nobody chosen until the user picks
-    Combo.setCurrentIndex(0);
-    EXPECT_EQ(Get_ID_Usuario(&Combo), 0);
-    Combo.setCurrentIndex(2);
-    EXPECT_EQ(QString::number(Get_ID_Usuario(&Combo)),
-              Campaign.Scalar(QStringLiteral("SELECT id FROM Emasculador WHERE nome = '%1'").arg(Combo.itemText(2))));
-
+    EXPECT_EQ(Names.join(u'|').toStdString(), "Todos|" + PeopleInOrder.toStdString());
     // A failed read keeps what was added and says so.
     Inicialize_Usuario(&Combo, false);
     Campaign.Exec(QStringLiteral("DROP TABLE Emasculador"));
@@ -274,5 +217,9 @@ TEST(MainRoutines, ExecutorListAndAlertMessage)
     DM->Conn->Open();
     Inicialize_Usuario(&Combo, false);
     EXPECT_TRUE(H.Dlg.Count() == 1 && H.Dlg.Last().Text.startsWith(QStringLiteral("Erro ao Carregar a lista dos Usuários (Inicialize_Usuario): ")));
-    EXPECT_EQ(Combo.count(), 3);
+    EXPECT_EQ(Combo.count(), PeopleNames.size());
+    // Without a sound configured the alert is its box alone (the scanner windows' tests have sounds).
+    AlertMessage(QStringLiteral("A"));
+    EXPECT_TRUE(H.Sound.Log.isEmpty());
+    EXPECT_EQ(H.Dlg.Last().Text, QStringLiteral("A"));
 }

@@ -24,11 +24,7 @@ int JournalFormat(const QString& Path) { return int(FileBytes(Path).at(18)); }
 
 } // namespace
 
-class StartUpSafety : public testing::Test
-{
-protected:
-    TMainWindowHarness H;
-};
+struct StartUpSafety : testing::Test { TMainWindowHarness H; };
 
 TEST_F(StartUpSafety, AnAcceptedFileGoesToTheLogAndGetsTheLookUpIndexes)
 {
