@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 QString shown(const TStringGrid& g, int modelRow, int col)
@@ -27,7 +26,6 @@ TEST(XStringGrid, TitleRowIsTheHeadingAndDataRowsFollow)
     EXPECT_EQ(g.model()->headerData(1, Qt::Horizontal).toString(), u"Código"_qs);
     EXPECT_TRUE(g.horizontalHeader()->isVisibleTo(&g));
     EXPECT_EQ(g.columnWidth(0), FontPixels(89, g.font()));
-    EXPECT_EQ(g.ColWidths(5), 0);
 
     g.SetCells(0, 1, "17");
     g.SetCells(1, 1, "BRS 123");
@@ -39,7 +37,6 @@ TEST(XStringGrid, TitleRowIsTheHeadingAndDataRowsFollow)
     EXPECT_EQ(g.Cells(1, 2), "") << "new rows are empty";
     g.SetCells(7, 1, "lost");   // outside: ignored
     EXPECT_EQ(g.Cells(7, 1), "");
-    EXPECT_EQ(g.ColCount(), 2);
 
     // Widening keeps the cells; narrowing drops the cut columns.
     g.SetColCount(3);
@@ -90,5 +87,4 @@ TEST(XStringGrid, RowsAreSelectedClearedAndDeleted)
 
     g.ClearRow(1);
     EXPECT_EQ(g.Cells(0, 1) + g.Cells(1, 1) + '|' + g.Cells(0, 2), "|3");
-    // A click selects a row: ParentalCons.RemovingParentalsAndTheExport.
 }

@@ -14,8 +14,6 @@ private:
 };
 } // namespace
 
-class TGlobalNamed : public TObject {};
-
 TEST(XStringList, ObjectsAndCaseInsensitiveLookUp)
 {
     TNode a, b;
@@ -61,8 +59,4 @@ TEST(XLists, PlainListKeepsAndOwningListFrees)
         EXPECT_EQ(freed, 1);
     }
     EXPECT_EQ(freed, 3);
-
-    // Class names are the plain dynamic names.
-    TGlobalNamed g;
-    EXPECT_EQ(static_cast<TObject&>(g).ClassName(), QStringLiteral("TGlobalNamed"));
 }

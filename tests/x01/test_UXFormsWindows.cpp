@@ -19,11 +19,7 @@ class TFWinA : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TFWinA(QWidget* Owner = nullptr) : QWidget(Owner)
-    {
-        resize(320, 200);
-        ++Created;
-    }
+    explicit TFWinA(QWidget* Owner = nullptr) : QWidget(Owner) { resize(320, 200); ++Created; }
     static inline int Created = 0;
 };
 
@@ -38,10 +34,7 @@ class TFWinFails : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TFWinFails(QWidget* Owner = nullptr) : QWidget(Owner)
-    {
-        throw EDatabaseError("tabela ausente");
-    }
+    explicit TFWinFails(QWidget* Owner = nullptr) : QWidget(Owner) { throw EDatabaseError("tabela ausente"); }
 };
 
 namespace {
@@ -124,8 +117,7 @@ TEST(UXFormsWindows, DrawCellShadedPaintsEvenRecordsThatAreNotSelected)
     for (int i = 1; i <= 6; ++i)
         db.exec(QStringLiteral("INSERT INTO P (ID, NOME) VALUES (%1, 'p%1')").arg(i));
     TADOQuery q;
-    q.setConnection(&db.conn);
-    q.SQL.setText("SELECT id, nome FROM P ORDER BY id");
+    db.prepare(q, "SELECT id, nome FROM P ORDER BY id");
     TDBGrid g;
     g.SetOptions(dgTitles | dgRowSelect);
     AddGridColumn(&g, "id", "ID", 60, taRightJustify);
@@ -145,12 +137,8 @@ TEST(UXFormsWindows, DrawCellShadedPaintsEvenRecordsThatAreNotSelected)
         const QRect r = g.CellRect(RecNo, 1);
         return img.pixelColor(r.right() - 3, r.center().y());
     };
-    EXPECT_EQ(at(2), menu);
-    EXPECT_EQ(at(6), menu);
-    EXPECT_EQ(at(1), base);
-    EXPECT_EQ(at(3), base);
+    EXPECT_EQ(QList<QColor>({at(1), at(2), at(3), at(6)}), QList<QColor>({base, menu, base, menu}));
     EXPECT_NE(at(4), menu) << "the selected record keeps its highlight";
-    EXPECT_NE(at(4), base);
     // The shaded cell still shows its text.
     const QRect two = g.CellRect(2, 1);
     bool ink = false;
