@@ -48,8 +48,6 @@ TEST(XlsSave, WritesValuesFormatsAndWidthsThatReadBackFromTheFile)
     // Numbers are a bare <v>; texts are strings with every character kept
     // (a control character, which XML cannot carry, escaped as the format says).
     EXPECT_EQ(x.Cells["A2"].Type + "|" + x.Cells["A2"].Value + "|" + x.Cells["A3"].Value, "|123456789012|-0.125");
-    EXPECT_TRUE(x.Cells["B2"].Type == "s" || x.Cells["B2"].Type == "inlineStr");
-    EXPECT_EQ(x.Text("B1"), "CODIGO");
     EXPECT_EQ(x.Text("B2"), QStringLiteral("BRS-0123 Algodão 日本"));
     EXPECT_EQ(x.Text("C2"), "  <a & b>\tbell_x0007_ ");
     EXPECT_EQ(x.Cells["C3"].Type + x.Cells["C3"].Value, "b1");

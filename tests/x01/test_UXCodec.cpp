@@ -56,11 +56,9 @@ TEST(UXCodecPrintable, MarkersRunsAndRoundTrip)
     const QByteArray low(230, '\x05'); // a run of 220, then the rest afresh
     EXPECT_EQ(ToPrintable(low + "xyz"),
               QByteArray(" ") + char(252) + QByteArray(220, 'F') + " *" + QByteArray(10, 'F') + "xyz");
-
     QRandomGenerator rng(20240611);
     for (int n = 0; n < 400; ++n) {
-        const QByteArray data = RandomBytes(rng, int(rng.bounded(5001)));
-        const QByteArray printable = ToPrintable(data);
+        const QByteArray data = RandomBytes(rng, int(rng.bounded(5001))), printable = ToPrintable(data);
         ASSERT_EQ(FromPrintable(printable), data) << "size " << data.size();
         ASSERT_TRUE(std::all_of(printable.begin(), printable.end(), [](char c) { return uchar(c) >= 32; }));
     }
