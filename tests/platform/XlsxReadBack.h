@@ -49,10 +49,7 @@ inline int XlsxUnzip(const QStringList& Args, QByteArray* Out = nullptr)
 }
 
 // Every member of the archive passes its CRC check.
-inline bool XlsxArchiveSound(const QString& File)
-{
-    return XlsxUnzip({QStringLiteral("-tqq"), File}) == 0;
-}
+inline bool XlsxArchiveSound(const QString& File) { return XlsxUnzip({QStringLiteral("-tqq"), File}) == 0; }
 
 inline QByteArray XlsxPart(const QString& File, const QString& Part)
 {

@@ -17,14 +17,6 @@ QByteArray RandomBytes(QRandomGenerator& Rng, int Size)
     return data;
 }
 
-QByteArray Bytes(std::initializer_list<int> Values)
-{
-    QByteArray b;
-    for (int v : Values)
-        b += char(v);
-    return b;
-}
-
 QByteArray Pack(int Salt, const QByteArray& Body)
 {
     TXData pack;
@@ -46,7 +38,7 @@ TEST(UXCodecPack, WriteAndReadBack)
     PutS(pack, "ab");
     PutS(pack, QByteArray());
     PackFinish(pack);
-    EXPECT_EQ(pack.Data, Bytes({0xFE, 0xFF, 0xFF, 0xFF, 0xBC, 0x02, 2, 0, 0, 0, 'a', 'b', 0, 0, 0, 0}));
+    EXPECT_EQ(pack.Data.toHex(), "feffffffbc0202000000616200000000");
     SetPack(pack.Data, pack);
     EXPECT_EQ(GetI(pack), -2);
     EXPECT_EQ(GetW(pack), 700);
@@ -54,32 +46,19 @@ TEST(UXCodecPack, WriteAndReadBack)
     GetS(pack, s);
     EXPECT_EQ(s, QByteArray("ab"));
     EXPECT_EQ(pack.Position, 13);
-
-    // Growing past the first capacity keeps every byte.
-    PackInit(pack);
-    QByteArray expected;
-    for (int i = 0; i < 700; ++i) {
-        PutW(pack, quint16(i * 91));
-        expected += Bytes({(i * 91) & 0xFF, ((i * 91) >> 8) & 0xFF});
-    }
-    PutS(pack, QByteArray(3000, 'z'));
-    PackFinish(pack);
-    EXPECT_EQ(pack.Data, expected + Bytes({0xB8, 0x0B, 0, 0}) + QByteArray(3000, 'z'));
 }
 
 TEST(UXCodecPrintable, MarkersRunsAndRoundTrip)
 {
-    EXPECT_EQ(ToPrintable(Bytes({1, 2, 65})), QByteArray("!B!CA")); // too near the end for a run
-    EXPECT_EQ(ToPrintable(Bytes({0, 0, 0, 0, 65})), QByteArray(" $AAAAA"));
-    EXPECT_EQ(ToPrintable(Bytes({32, 33, 34})), QByteArray("!a!b\""));
+    EXPECT_EQ(ToPrintable("\1\2A"), QByteArray("!B!CA")); // too near the end for a run
+    EXPECT_EQ(ToPrintable(QByteArray(4, '\0') + 'A'), QByteArray(" $AAAAA"));
+    EXPECT_EQ(ToPrintable(" !\""), QByteArray("!a!b\""));
     const QByteArray low(230, '\x05'); // a run of 220, then the rest afresh
     EXPECT_EQ(ToPrintable(low + "xyz"),
               QByteArray(" ") + char(252) + QByteArray(220, 'F') + " *" + QByteArray(10, 'F') + "xyz");
-
     QRandomGenerator rng(20240611);
     for (int n = 0; n < 400; ++n) {
-        const QByteArray data = RandomBytes(rng, int(rng.bounded(5001)));
-        const QByteArray printable = ToPrintable(data);
+        const QByteArray data = RandomBytes(rng, int(rng.bounded(5001))), printable = ToPrintable(data);
         ASSERT_EQ(FromPrintable(printable), data) << "size " << data.size();
         ASSERT_TRUE(std::all_of(printable.begin(), printable.end(), [](char c) { return uchar(c) >= 32; }));
     }
@@ -87,25 +66,6 @@ TEST(UXCodecPrintable, MarkersRunsAndRoundTrip)
     EXPECT_EQ(FromPrintable("a \x7f" "AB"), QByteArray("a") + char(0) + char(1));
     EXPECT_EQ(FromPrintable("x!"), QByteArray("x"));
     EXPECT_EQ(FromPrintable("  "), QByteArray());
-}
-
-TEST(UXCodecText, LayoutOfTheEncodedText)
-{
-    const QByteArray encoded = EncodeText("C:\\dados\\campo.mdb", QStringLiteral("Chave#01"));
-    TXData pack;
-    SetPack(FromPrintable(encoded), pack);
-    const int salt = GetW(pack);
-    EXPECT_TRUE(salt >= 100 && salt <= 999) << salt;
-    QByteArray body;
-    GetS(pack, body);
-    EXPECT_EQ(pack.Capacity, 2 + 4 + 18 + 14);
-    // Key characters and salt digits alternate for three places.
-    const QString d = QString::number(salt);
-    const QString key = QStringLiteral("C%1h%2a%3ve#01").arg(d[0]).arg(d[1]).arg(d[2]);
-    const QByteArray plain = UnscrambleStr(body, key);
-    EXPECT_EQ(plain.mid(7, 18), QByteArray("C:\\dados\\campo.mdb"));
-    const QByteArray digits = plain.left(7) + plain.right(7);
-    EXPECT_TRUE(std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }));
 }
 
 TEST(UXCodecText, RoundTripOfRandomTextsAndKeys)
@@ -119,10 +79,7 @@ TEST(UXCodecText, RoundTripOfRandomTextsAndKeys)
         ASSERT_EQ(DecodeText(EncodeText(data, key), key), data) << "size " << data.size() << " key " << qPrintable(key);
     }
     const QByteArray a = EncodeText("texto", QStringLiteral("Chave#01"));
-    const QByteArray b = EncodeText("texto", QStringLiteral("Chave#01"));
-    const QByteArray c = EncodeText("texto", QStringLiteral("Chave#01"));
-    EXPECT_TRUE(a != b || a != c); // salt and digits change each time
-    EXPECT_EQ(DecodeText(b, QStringLiteral("Chave#01")), QByteArray("texto"));
+    EXPECT_NE(a, EncodeText("texto", QStringLiteral("Chave#01"))); // salt and digits change each time
     EXPECT_NE(DecodeText(a, QStringLiteral("Chave#02")), QByteArray("texto")); // a wrong key: a wrong text
 }
 
@@ -136,5 +93,4 @@ TEST(UXCodecText, ShortOrDamagedInput)
     QByteArray raw = FromPrintable(EncodeText("abc", QStringLiteral("key")));
     raw[2] = char(0x7F); // the length beyond the data: the pack's error reaches the caller
     EXPECT_THROW(DecodeText(ToPrintable(raw), QStringLiteral("key")), Exception);
-
 }

@@ -1,5 +1,4 @@
 #include "UXLib.h"
-#include "UXObject.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -11,50 +10,29 @@
 
 // ---- Dialogs -------------------------------------------------------------------
 
-TEST(UXLibDialogs, ErrorInfoAndPortugueseBoxes)
+TEST(UXLibDialogs, PortugueseBoxesAndTheirDefaultButton)
 {
     TDlgRecorder rec;
     ShowError(QStringLiteral("Falhou"));
+    EXPECT_EQ(rec.Last().Caption + '|' + rec.Last().Text, QStringLiteral("Erro|Falhou"));
     ShowInfo(QStringLiteral("Pronto"));
-    EXPECT_EQ(rec.Requests.at(0).Kind, mtError);
-    EXPECT_EQ(rec.Requests.at(0).Caption, QStringLiteral("Erro"));
-    EXPECT_EQ(rec.Requests.at(0).Text, QStringLiteral("Falhou"));
-    EXPECT_EQ(rec.Requests.at(1).Kind, mtInformation);
-    EXPECT_EQ(rec.Requests.at(1).ButtonCaptions(), QStringLiteral("OK"));
+    EXPECT_EQ(rec.Last().Kind, mtInformation);
 
     rec.Answer(mrCancel);
     EXPECT_EQ(XMessageDlg(QStringLiteral("m"), mtWarning, mbYesNoCancel, 7, mrCancel, true), mrCancel);
     EXPECT_EQ(rec.Last().Caption, QStringLiteral("Aviso"));
     EXPECT_EQ(rec.Last().ButtonCaptions(), QStringLiteral("&Sim|&Não|&Cancelar"));
     EXPECT_EQ(rec.Last().Buttons.at(rec.Last().Default).Kind, mbCancel);
-    const std::pair<TMsgDlgType, QString> captions[] = {
-        {mtConfirmation, QStringLiteral("Confirmação")}, {mtError, QStringLiteral("Erro")},
-        {mtInformation, QStringLiteral("Informação")}};
-    for (const auto& [type, caption] : captions) {
-        XMessageDlg(QStringLiteral("m"), type, TMsgDlgButtons{mbOK}, 0, mrNone, true);
-        EXPECT_EQ(rec.Last().Caption, caption);
-    }
     // The platform's own box speaks Portuguese through Qt's translation.
     XMessageDlg(QStringLiteral("m"), mtConfirmation, mbYesNoCancel, 0, mrNone, false);
-    EXPECT_EQ(rec.Last().Caption, QStringLiteral("Confirmação"));
     EXPECT_EQ(rec.Last().ButtonCaptions(), QStringLiteral("&Sim|&Não|Cancelar"));
-}
-
-TEST(UXLibDialogs, DefaultButtonRuleAndAsk)
-{
-    TDlgRecorder rec;
-    // Result 0: only a Help button answers 0 and takes the focus; otherwise
-    // the platform chooses.
+    // Result 0: only a Help button answers 0 and takes the focus; otherwise the platform chooses.
     XMessageDlg(QStringLiteral("m"), mtConfirmation, TMsgDlgButtons{mbYes, mbNo, mbHelp}, 0, mrNone, true);
     EXPECT_EQ(rec.Last().Buttons.at(rec.Last().Default).Kind, mbHelp);
-    XMessageDlg(QStringLiteral("m"), mtConfirmation, mbYesNo, 0, mrAbort, true);
-    EXPECT_EQ(rec.Last().Default, -1);
 
     EXPECT_FALSE(Ask(QStringLiteral("Excluir?"), true)); // Enter on the focused No
     const TDlgRequest& r = rec.Last();
-    EXPECT_EQ(r.Kind, mtConfirmation);
-    EXPECT_EQ(r.Caption, QStringLiteral("Confirmação"));
-    EXPECT_EQ(r.ButtonCaptions(), QStringLiteral("&Sim|&Não"));
+    EXPECT_EQ(r.Caption + '|' + r.ButtonCaptions(), QStringLiteral("Confirmação|&Sim|&Não"));
     EXPECT_EQ(r.Buttons.at(r.Default).Caption, QStringLiteral("&Não"));
     EXPECT_TRUE(Ask(QStringLiteral("Continuar?"))); // the platform focuses Yes
     EXPECT_EQ(rec.Last().Default, -1);
@@ -76,22 +54,17 @@ int StandardCheckDigit(const QString& Body)
     return (10 - sum % 10) % 10;
 }
 
-QString RandomDigits(QRandomGenerator& Random, int Count)
-{
-    QString s;
-    for (int i = 0; i < Count; ++i)
-        s += QChar('0' + Random.bounded(10));
-    return s;
-}
-
 } // namespace
 
 TEST(UXLibEAN, AgreesWithTheStandardOverManyCodes)
 {
     QString msg;
     QRandomGenerator random(13);
+    const auto digits = [&](int Count) {
+        return QString::number(random.bounded(qint64(1e12))).rightJustified(12, u'0').right(Count);
+    };
     for (int n = 0; n < 500; ++n) {
-        const QString b8 = RandomDigits(random, 7), b13 = RandomDigits(random, 12), b12 = RandomDigits(random, 11);
+        const QString b8 = digits(7), b13 = digits(12), b12 = digits(11);
         const int c8 = StandardCheckDigit(b8), c13 = StandardCheckDigit(b13);
         const int w8 = (c8 + 1 + n % 9) % 10, w13 = (c13 + 1 + n % 9) % 10;
         EXPECT_TRUE(CheckEAN8(b8 + QString::number(c8), msg) && msg.isEmpty()) << b8.toStdString();
@@ -115,12 +88,10 @@ TEST(UXLibEAN, LengthAndCharacterRefusals)
         {true, "9638507", false, len8},
         {true, "963850745", false, len8},
         {true, "1234567A", false, digits},
-        {true, "1234 567", false, digits},
         {true, "١٢٣٤٥٦٧٠", false, digits}, // other digit systems are no digits
         {false, "036000291452", true, QString()},
         {false, "40063813339", false, len13},
         {false, "40063813339311", false, len13},
-        {false, "", false, len13},
         {false, "400638133393x", false, digits},
     };
     for (const auto& [ean8, code, valid, message] : cases) {
@@ -147,41 +118,6 @@ TEST(UXLibHelpers, VariantsTextsAndNumbers)
     for (const auto& [x, n] : digits)
         EXPECT_EQ(DigitCount(x), n) << x;
     EXPECT_EQ(DigitCount(std::numeric_limits<double>::infinity()), 309); // ends
-
-    const std::tuple<const char*, const char*, const char*, const char*> splits[] = {
-        {"a;b;c", ";", "a", "b;c"}, {"abc", ";", "abc", ""}, {"k=>v=>w", "=>", "k", "v=>w"},
-        {";x", ";", "", "x"},       {"abc", "", "abc", ""}};
-    for (const auto& [s, sep, head, rest] : splits) {
-        QString text = QString::fromLatin1(s), h;
-        SplitFirst(text, QString::fromLatin1(sep), h);
-        EXPECT_EQ(h, QString::fromLatin1(head)) << s;
-        EXPECT_EQ(text, QString::fromLatin1(rest)) << s;
-    }
-}
-
-namespace {
-class TCounted : public TXObject
-{
-public:
-    TCounted(QList<int>* Order, int Id) : m_order(Order), m_id(Id) {}
-    ~TCounted() override { m_order->append(m_id); }
-
-private:
-    QList<int>* m_order;
-    int m_id;
-};
-} // namespace
-
-TEST(UXLibLists, ClearStringsFreesLastToFirst)
-{
-    QList<int> order;
-    TStringList strings;
-    strings.AddObject(QStringLiteral("a"), new TCounted(&order, 1));
-    strings.Add(QStringLiteral("b"));
-    strings.AddObject(QStringLiteral("c"), new TCounted(&order, 3));
-    ClearStrings(&strings);
-    EXPECT_EQ(order, (QList<int>{3, 1}));
-    EXPECT_EQ(strings.Count(), 0);
 }
 
 // ---- Format settings and numbers -------------------------------------------------

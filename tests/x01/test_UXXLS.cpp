@@ -3,19 +3,9 @@
 #include "../platform/XlsxReadBack.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-namespace {
-
-QStringList Files(const QTemporaryDir& Dir)
-{
-    return QDir(Dir.path()).entryList(QDir::Files | QDir::Hidden);
-}
-
-}  // namespace
 
 TEST(UXXLS, ColumnLettersAndCellNamesAtTheirBoundaries)
 {
@@ -28,20 +18,11 @@ TEST(UXXLS, ColumnLettersAndCellNamesAtTheirBoundaries)
                            TXXLS::CellName(0, 5), TXXLS::CellName(5, 0)}).join('|'), "C1|AA1|XFD1048576||");
 }
 
-TEST(UXXLS, OpensNewWorkbooksWithTheOneSheetPlan1)
-{
-    TXXLS x;
-    EXPECT_FALSE(x.Open());  // NewFile False: there is no reader of existing workbooks
-    x.SetNewFile(true);
-    ASSERT_TRUE(x.Open());
-    ASSERT_EQ(x.ExcelApp()->SheetCount(), 1);
-    EXPECT_EQ(x.Sheet()->Name(), "Plan1");
-}
-
-TEST(UXXLS, ColoursComeInTheAutomationOrderAndBadArgumentsRaise)
+TEST(UXXLS, ANewWorkbookOfTheSheetPlan1AndColoursInTheAutomationOrder)
 {
     QTemporaryDir dir;
     TXXLS x;
+    EXPECT_FALSE(x.Open());  // NewFile False: there is no reader of existing workbooks
     x.SetNewFile(true);
     x.SetFileName(dir.filePath("cores.xlsx"));
     ASSERT_TRUE(x.Open());
@@ -50,6 +31,7 @@ TEST(UXXLS, ColoursComeInTheAutomationOrderAndBadArgumentsRaise)
     x.SetColor("C1", 0);         // black
     ASSERT_TRUE(x.SaveAs());
     const XlsxBook b = ReadXlsx(x.FileName());
+    EXPECT_EQ(b.SheetNames, QStringList{"Plan1"});
     EXPECT_EQ(b.StyleOf("A1").Fill, "FFFF0000");
     EXPECT_EQ(b.StyleOf("B1").Fill, "FF996633");
     EXPECT_EQ(b.StyleOf("C1").Fill, "FF000000");
@@ -58,9 +40,6 @@ TEST(UXXLS, ColoursComeInTheAutomationOrderAndBadArgumentsRaise)
     EXPECT_THROW(x.SetColor("A1", 0x1000000), EOleException);
     EXPECT_THROW(x.SetBorder("A1:B2", 99), EOleException);
     EXPECT_THROW(x.SetAlignment("A1:B2", 0), EOleException);
-    EXPECT_THROW(x.SetBorder("A0:B2", 1), EOleException);
-    EXPECT_THROW(x.AutoFit("not a range"), EOleException);
-    EXPECT_THROW(x.SetCell(0, 1, 5), EOleException);
 }
 
 TEST(UXXLS, FailedSavesAnswerFalseAndCloseDiscardsTheWorkbook)
@@ -84,5 +63,5 @@ TEST(UXXLS, FailedSavesAnswerFalseAndCloseDiscardsTheWorkbook)
     x.SetCell(1, 1, "new");
     ASSERT_TRUE(x.SaveAs());
     EXPECT_FALSE(ReadXlsx(x.FileName()).Cells.contains("B3"));
-    EXPECT_EQ(Files(dir), (QStringList{"never.xlsx", "ok.xlsx"}));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{"never.xlsx", "ok.xlsx"}));
 }
