@@ -42,7 +42,6 @@ TEST_F(EtiqFlor, SequenceOfAnEan13Label)
     AddCrossing(Label, 1, "X");
     EXPECT_EQ(Etiq.MaxSeq(Label), 1);
     EXPECT_EQ(Etiq.NextSeq(Label), 2);
-
     // A number equal in its low 32 bits is another label.
     EXPECT_EQ(Etiq.MaxSeq(Label - (qint64(1) << 32)), 0);
     EXPECT_EQ(Etiq.MaxSeq(Label & 0xffffffff), 0);
