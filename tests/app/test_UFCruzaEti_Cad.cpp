@@ -185,12 +185,6 @@ TEST_F(Envelope, RefusedEntriesAndTheSeedCountLimit)
     Scan(QString());
     ExpectAlert(QStringLiteral("Caixa/Lote deve ser informado."));
     EXPECT_EQ(Focus(), W->NC_REP_LIDO);
-    // A barcode type the window cannot read refuses the label as the other scanner windows do.
-    FMain->AppConfig->NC_CODE = 2;
-    Rescan(W->NC_REP_LIDO, Barcode(free[0].Number));
-    ExpectAlert(QStringLiteral("Index Inválido (2)."));
-    EXPECT_EQ(Focus(), W->NC_REP_LIDO);
-    FMain->AppConfig->NC_CODE = 0;
     // An unknown label sounds and stays selected for the next scan; an empty one moves on to the count.
     Rescan(W->NC_REP_LIDO, Barcode(9999999));
     ExpectAlert(QStringLiteral("Etiqueta de Hibridação não cadastrado."));
@@ -432,8 +426,7 @@ TEST_F(Envelope, AFailingStatementLeavesNothingOfTheRegistrationOrTheDeletion)
     }
 }
 
-// One program instance of the test below, on ENVELOPE_INSTANCE = file|lot|label,label,...:
-// each label's envelope registered, "@ confirmed|refused <label> <boxes>" printed.
+// An instance for the test below, ENVELOPE_INSTANCE = file|lot|label,...: prints "@ confirmed|refused <label> <boxes>".
 TEST_F(Envelope, DISABLED_Instance)
 {
     const QStringList a = QString::fromLocal8Bit(qgetenv("ENVELOPE_INSTANCE")).split(u'|');
@@ -456,9 +449,8 @@ TEST_F(Envelope, DISABLED_Instance)
     }
 }
 
-// Two program instances register the envelopes of the same labels at once, a
-// third of them with a live crossing: every label ends with one live crossing
-// and one envelope, every confirmed one stored.
+// Two instances register envelopes of the same labels at once, a third of them with a live crossing:
+// every label ends with one live crossing and one envelope, every confirmed one stored.
 TEST_F(Envelope, TwoInstancesRegisteringTheSameLabels)
 {
     Options.Labels = 200;

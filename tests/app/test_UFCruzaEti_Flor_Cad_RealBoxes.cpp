@@ -108,14 +108,6 @@ TEST_F(HibridacaoRealBoxes, DeletionBoxesAndTheLabelExit)
     ASSERT_EQ(Boxes.Shown.size(), 2);
     EXPECT_TRUE(Boxes.Shown[1].startsWith(QStringLiteral("Confirma a exclusão")));
     EXPECT_EQ(CruzaRows(L.Number).section(u'|', 0, 0), QStringLiteral("1"));
-    // Yes deletes it and puts the focus on the label.
-    Driver.Keys = {QStringLiteral("alt+s")};
-    QTest::mouseClick(W->BConfirm, Qt::LeftButton);
-    ASSERT_TRUE(Driver.Sync());
-    ASSERT_EQ(Boxes.Shown.size(), 3) << Boxes.Shown.join(u'\n').toStdString();
-    EXPECT_EQ(CruzaRows(L.Number), QString());
-    EXPECT_EQ(Focus(), W->NC_REP_LIDO);
-    EXPECT_EQ(W->QGrid->RecordCount(), 0);
     EXPECT_EQ(Boxes.Deepest, 1);
     EXPECT_EQ(Driver.Answered, Boxes.Shown.size());
 }
