@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -78,6 +79,8 @@ protected:
     }
 
     QString Barcode(qint64 Number) const { return TCampaignBuilder::Barcode(Number, Options.Ean13); }
+    QWidget* Focus() const { return QApplication::focusWidget(); }
+    QString GridTop(const char* Field) { return W->GCad->FieldText(1, QLatin1String(Field)); }
 
     // Labels of plans whose every label is still free.
     QList<TLabel> FreeLabels()
@@ -112,8 +115,6 @@ protected:
                                              "WHERE nc_rep = %1 ORDER BY seq").arg(Label));
     }
 
-    QWidget* Focus() const { return QApplication::focusWidget(); }
-
     void Scan(const QString& Code)
     {
         QWidget* f = Focus();
@@ -130,7 +131,15 @@ protected:
         Scan(Code);
     }
 
-    QString GridTop(const char* Field) { return W->GCad->FieldText(1, QLatin1String(Field)); }
+    // The Index-th item of a choice box with the arrow key, then Enter.
+    void Pick(QComboBox* Box, int Index)
+    {
+        ASSERT_EQ(Focus(), Box);
+        Box->setCurrentIndex(-1);
+        for (int i = 0; i <= Index; ++i)
+            QTest::keyClick(Box, Qt::Key_Down);
+        QTest::keyClick(Box, Qt::Key_Return);
+    }
 
     // As the user does: open the choice, pick the item, apply it.
     void ChooseOperation(int Item)

@@ -17,20 +17,7 @@ namespace {
 class Envelope : public TScanWindowTest<TFCruzaEti_Cad>
 {
 protected:
-    void Open(const QString& ConfigSQL = QStringLiteral("UPDATE Configuracao SET smt_max_hibr = 10"))
-    {
-        TScanWindowTest::Open(&TFMain::LCRUZAETI_CAD, ConfigSQL);
-    }
-
-    // A choice box: the Index-th item with the arrow key, then Enter.
-    void Pick(TXComboBox* Box, int Index)
-    {
-        ASSERT_EQ(Focus(), Box);
-        Box->setCurrentIndex(-1);
-        for (int i = 0; i <= Index; ++i)
-            QTest::keyClick(Box, Qt::Key_Down);
-        QTest::keyClick(Box, Qt::Key_Return);
-    }
+    void Open() { TScanWindowTest::Open(&TFMain::LCRUZAETI_CAD, QStringLiteral("UPDATE Configuracao SET smt_max_hibr = 10")); }
 
     // User and lot, once per session.
     void Start(const QString& Lot = QStringLiteral("CX-01"))
@@ -97,8 +84,7 @@ protected:
 
 } // namespace
 
-// Opened once, at the user; the counters and the lots stay exact with another instance
-// writing envelopes between this window's own; more envelopes than a grid reads on opening.
+// Opened once; counters and lots exact with another instance writing between this window's envelopes.
 TEST_F(Envelope, CountsWithASecondWriterThenRegistrationWithAndWithoutALiveCrossing)
 {
     Options.Labels = 600;
@@ -238,8 +224,7 @@ TEST_F(Envelope, RefusedEntriesAndTheSeedCountLimit)
     }
 }
 
-// Deletion: the envelope goes, logged when Talvora had it, with the crossing
-// this window created for it; any other crossing stays.
+// Deletion: the envelope goes, logged when Talvora had it, with the crossing this window made for it.
 TEST_F(Envelope, DeletionLogsAndRemovesOnlyTheWindowsOwnCrossingThenTheFilter)
 {
     ASSERT_NO_FATAL_FAILURE(Open());
@@ -325,10 +310,7 @@ TEST_F(Envelope, DeletionLogsAndRemovesOnlyTheWindowsOwnCrossingThenTheFilter)
         ASSERT_EQ(Focus(), W->NC_REP_LIDO);
         W->NC_REP_LIDO->setText(c.Label);
         QTest::mouseClick(W->BConfirm, Qt::LeftButton);
-        if (c.Box.isEmpty())
-            ExpectNothingShown();
-        else
-            ExpectBox(c.Box);
+        c.Box.isEmpty() ? ExpectNothingShown() : ExpectBox(c.Box);
         QStringList shown;
         for (W->QGrid->First(); !W->QGrid->Eof(); W->QGrid->Next())
             shown << W->QGrid->FieldByName(QStringLiteral("nc_rep"))->AsString();
@@ -337,9 +319,8 @@ TEST_F(Envelope, DeletionLogsAndRemovesOnlyTheWindowsOwnCrossingThenTheFilter)
     }
 }
 
-// Another instance registers the label between this confirmation's check and
-// its insert: refused with the window's own message, nothing of this window's
-// written, the label selected for the next scan.
+// Another instance registers the label between this confirmation's check and its insert: refused
+// with the window's own message, nothing of this window's written, the label selected for the next scan.
 TEST_F(Envelope, TheOtherInstanceAtTheLastMomentIsRefusedAndNothingIsWritten)
 {
     ASSERT_NO_FATAL_FAILURE(Open());

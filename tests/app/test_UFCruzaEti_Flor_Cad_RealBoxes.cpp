@@ -8,25 +8,17 @@
 #include "UXComboBox.h"
 #include "UXNumEdit.h"
 
-namespace {
-
-class HibridacaoRealBoxes : public TScanWindowTest<TFCruzaEti_Flor_Cad>
-{
-protected:
-    void SetUp() override { ASSERT_NO_FATAL_FAILURE(RequireRealBoxes()); }
-    void Open() { TScanWindowTest::Open(&TFMain::LCRUZAETI_FLOR_CAD); }
-    QString Pot(qint64 Number) const { return TCampaignBuilder::Barcode(Number, Options.ParentalEan13); }
-};
-
-} // namespace
+using HibridacaoRealBoxes = TScanWindowTest<TFCruzaEti_Flor_Cad>;
 
 TEST_F(HibridacaoRealBoxes, ExitBoxesDoNotValidateTwiceAndGiveTheFocusBack)
 {
-    ASSERT_NO_FATAL_FAILURE(Open());
+    ASSERT_NO_FATAL_FAILURE(RequireRealBoxes());
+    ASSERT_NO_FATAL_FAILURE(Open(&TFMain::LCRUZAETI_FLOR_CAD));
     TRealBoxes Boxes;
     TBoxDriver Driver;
     const TLabel L = FreeLabel();
     const TLabel Used = FreeLabel(4);
+    const auto Pot = [&](qint64 Number) { return TCampaignBuilder::Barcode(Number, Options.ParentalEan13); };
     AddCrossing(Used.Number, 1, QStringLiteral("M"), QStringLiteral("2025-03-04 10:11:12"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return FMain->isActiveWindow() && Focus() == W->id_emasculador; }, 5000));
     // Enter without an executor: one box, then the focus is on the next field.
@@ -83,7 +75,8 @@ TEST_F(HibridacaoRealBoxes, ExitBoxesDoNotValidateTwiceAndGiveTheFocusBack)
 
 TEST_F(HibridacaoRealBoxes, DeletionBoxesAndTheLabelExit)
 {
-    ASSERT_NO_FATAL_FAILURE(Open());
+    ASSERT_NO_FATAL_FAILURE(RequireRealBoxes());
+    ASSERT_NO_FATAL_FAILURE(Open(&TFMain::LCRUZAETI_FLOR_CAD));
     TRealBoxes Boxes;
     TBoxDriver Driver;
     const TLabel L = FreeLabel();
