@@ -14,8 +14,7 @@
 #include <functional>
 #include <utility>
 
-// Runs Write once, just before the window's connection begins its write
-// transaction, or (were there none) its first statement containing First.
+// Runs Write once, just before the window's connection begins a transaction or runs a statement containing First.
 struct TStatementHook
 {
     TStatementHook(const char* First, std::function<void()> Write) : First(First), Write(std::move(Write))

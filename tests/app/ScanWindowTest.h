@@ -1,9 +1,7 @@
 #pragma once
 
-// The fixture every scanner-window test starts from: a campaign from the
-// builder with an alert sound configured, the program started on it, the
-// window opened from its menu action; codes typed into the focused field and
-// Enter pressed, as a scanner does; boxes and sounds recorded.
+// Every scanner-window test: a campaign with an alert sound, the program started on it, the window
+// opened from its menu; codes typed into the focused field and Enter pressed, as a scanner does.
 
 #include "MainWindowHarness.h"
 
@@ -15,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -52,8 +51,7 @@ protected:
         Options.Crossings = 30;
     }
 
-    // Builds the campaign (ConfigSQL shapes its configuration row further),
-    // starts the program on it and opens the window with Action.
+    // ConfigSQL shapes the configuration row further.
     void Open(QAction* TFMain::*Action, const QString& ConfigSQL = QString())
     {
         Campaign = std::make_unique<TCampaignFile>(Options);
@@ -65,7 +63,6 @@ protected:
         ASSERT_NO_FATAL_FAILURE(OpenOn(Campaign->Path, Action));
     }
 
-    // The program started on the campaign file at Path, the window opened with Action.
     void OpenOn(const QString& Path, QAction* TFMain::*Action)
     {
         H.SaveSettings(Path);
@@ -82,6 +79,8 @@ protected:
     }
 
     QString Barcode(qint64 Number) const { return TCampaignBuilder::Barcode(Number, Options.Ean13); }
+    QWidget* Focus() const { return QApplication::focusWidget(); }
+    QString GridTop(const char* Field) { return W->GCad->FieldText(1, QLatin1String(Field)); }
 
     // Labels of plans whose every label is still free.
     QList<TLabel> FreeLabels()
@@ -100,12 +99,7 @@ protected:
         return out;
     }
 
-    TLabel FreeLabel(int Index = 0)
-    {
-        const QList<TLabel> free = FreeLabels();
-        EXPECT_GT(free.size(), Index);
-        return free.value(Index);
-    }
+    TLabel FreeLabel(int Index = 0) { return FreeLabels().value(Index); }
 
     void AddCrossing(qint64 Label, int Seq, const QString& Status, const QString& Dupd,
                      const QString& IdCruza = QStringLiteral("NULL"), const QString& XDupd = QStringLiteral("NULL"))
@@ -121,9 +115,6 @@ protected:
                                              "WHERE nc_rep = %1 ORDER BY seq").arg(Label));
     }
 
-    QWidget* Focus() const { return QApplication::focusWidget(); }
-
-    // Types into the focused field and presses Enter, as the scanner does.
     void Scan(const QString& Code)
     {
         QWidget* f = Focus();
@@ -133,7 +124,6 @@ protected:
         QTest::keyClick(f, Qt::Key_Return);
     }
 
-    // Back into a field, emptied, and scanned again.
     void Rescan(QLineEdit* Edit, const QString& Code)
     {
         Edit->setFocus();
@@ -141,9 +131,17 @@ protected:
         Scan(Code);
     }
 
-    QString GridTop(const char* Field) { return W->GCad->FieldText(1, QLatin1String(Field)); }
+    // The Index-th item of a choice box with the arrow key, then Enter.
+    void Pick(QComboBox* Box, int Index)
+    {
+        ASSERT_EQ(Focus(), Box);
+        Box->setCurrentIndex(-1);
+        for (int i = 0; i <= Index; ++i)
+            QTest::keyClick(Box, Qt::Key_Down);
+        QTest::keyClick(Box, Qt::Key_Return);
+    }
 
-    // An operation chosen as the user does: open the choice, pick the item, apply it.
+    // As the user does: open the choice, pick the item, apply it.
     void ChooseOperation(int Item)
     {
         QTest::mouseClick(W->BSetOper, Qt::LeftButton);
@@ -165,9 +163,8 @@ protected:
     void ExpectAlert(const QString& Text) { Expect(Text, true); }
     void ExpectBox(const QString& Text) { Expect(Text, false); }
 
-    // Six of the window's own saves (Save(i)), another instance writing
-    // before the third, fifth and sixth (Other(i)): after each the counter
-    // shows what CountSql counts in the file.
+    // Six of the window's saves, another instance writing before the third, fifth and sixth:
+    // after each the counter shows what CountSql counts in the file.
     void CountWithASecondWriter(const QString& CountSql, const std::function<void(int)>& Save,
                                 const std::function<void(int)>& Other)
     {

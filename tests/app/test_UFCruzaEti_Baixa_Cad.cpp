@@ -13,17 +13,7 @@ namespace {
 class Baixa : public TScanWindowTest<TFCruzaEti_Baixa_Cad>
 {
 protected:
-    void Open(const QString& ConfigSQL = QString()) { TScanWindowTest::Open(&TFMain::LCRUZAETI_BAIXA_CAD, ConfigSQL); }
-
-    // The Index-th user with the arrow key, then Enter: on to the label.
-    void User(int Index)
-    {
-        ASSERT_EQ(Focus(), W->usua);
-        for (int i = 0; i <= Index; ++i)
-            QTest::keyClick(W->usua, Qt::Key_Down);
-        QTest::keyClick(W->usua, Qt::Key_Return);
-        ASSERT_EQ(Focus(), W->NC_REP_LIDO);
-    }
+    void Open() { TScanWindowTest::Open(&TFMain::LCRUZAETI_BAIXA_CAD); }
 
     QString Rows(qint64 Label)
     {
@@ -34,8 +24,7 @@ protected:
 
 } // namespace
 
-// Opens on the newest write-offs; more write-offs than the grid reads on opening, another
-// instance writing off and cancelling between this window's write-offs; refused without a configuration.
+// Newest write-offs first; counts exact with another instance writing between; refused without a configuration.
 TEST_F(Baixa, CountStaysExactWithASecondWriter)
 {
     Options.Labels = 600;
@@ -53,7 +42,7 @@ TEST_F(Baixa, CountStaysExactWithASecondWriter)
     EXPECT_EQ(GridTop("x_dupd"), Campaign->Scalar(QStringLiteral("SELECT MAX(x_dupd) FROM Cruza WHERE status = 'X'")));
     // "Tal" only for a positive identifier.
     EXPECT_EQ(GridTop("tal_transmissao") + W->GCad->FieldText(2, QStringLiteral("tal_transmissao")), QStringLiteral("TalAdic"));
-    ASSERT_NO_FATAL_FAILURE(User(0));
+    ASSERT_NO_FATAL_FAILURE(Pick(W->usua, 0));
     const QString x = QStringLiteral("UPDATE Cruza SET status = '%1', x_dupd = '2026-01-01 00:00:00' WHERE nc_rep = %2");
     CountWithASecondWriter(
         QStringLiteral("SELECT COUNT(*) FROM Cruza WHERE status = 'X'"), [&](int i) { Scan(Barcode(free[i].Number)); },
@@ -68,13 +57,11 @@ TEST_F(Baixa, CountStaysExactWithASecondWriter)
     EXPECT_TRUE(FMain->findChildren<TFCruzaEti_Baixa_Cad*>().isEmpty());
 }
 
-// Label states, the answer of a write-off and the rows of the label after it; a failed
-// update or a crossing lost before the write is no write-off.
+// Label states, the answer of a write-off or its cancellation and the label's rows after it.
 TEST_F(Baixa, WriteOffAndItsCancellationByLabelState)
 {
     ASSERT_NO_FATAL_FAILURE(Open());
     const QList<TLabel> free = FreeLabels();
-    ASSERT_GE(free.size(), 11);
     const QString user = QString::number(W->usua->itemData(1).toInt());
     const QString pc = GetComputerNameStr();
     struct TCase
@@ -82,7 +69,7 @@ TEST_F(Baixa, WriteOffAndItsCancellationByLabelState)
         const char* Name;
         std::function<void(qint64)> Setup;
         QString Message;   // empty: written off
-        QString Before;    // rows of the label before (and after a refusal)
+        QString Before;    // rows of the label before, and after a refusal
         QString After;
     };
     const QList<TCase> cases = {
@@ -107,13 +94,12 @@ TEST_F(Baixa, WriteOffAndItsCancellationByLabelState)
         {"never hybridised", [](qint64) {}, QStringLiteral("Etiqueta de Hibridação não utilizado no cruzamento."), QString(),
          QString()},
     };
-    ASSERT_NO_FATAL_FAILURE(User(1));
+    ASSERT_NO_FATAL_FAILURE(Pick(W->usua, 1));
     for (int i = 0; i < cases.size(); ++i) {
         const TCase& c = cases[i];
         SCOPED_TRACE(c.Name);
         const qint64 label = free[i].Number;
         c.Setup(label);
-        ASSERT_EQ(Rows(label), c.Before);
         Scan(Barcode(label));
         if (c.Message.isEmpty()) {
             ExpectNothingShown();
@@ -129,38 +115,13 @@ TEST_F(Baixa, WriteOffAndItsCancellationByLabelState)
         EXPECT_EQ(Focus(), W->NC_REP_LIDO);
     }
     // Blanks, a label that is not in the file.
-    for (const auto& [code, msg] : QList<std::pair<QString, QString>>{
-             {QStringLiteral("  "), QStringLiteral("Etiqueta deve ser informado.")},
-             {Barcode(9999999), QStringLiteral("Etiqueta de Hibridação não cadastrado.")}}) {
-        Rescan(W->NC_REP_LIDO, code);
-        ExpectAlert(msg);
-        EXPECT_EQ(Focus(), W->NC_REP_LIDO);
-    }
-    // A computer name longer than the column takes is refused by the file: no write-off.
-    AddCrossing(free[4].Number, 1, QStringLiteral("M"), QStringLiteral("2025-01-01 10:00:00"));
-    FMain->AppConfig->ComputerName = QString(25, u'C');
-    Rescan(W->NC_REP_LIDO, Barcode(free[4].Number));
-    ASSERT_EQ(H.Dlg.Count(), 1);
-    EXPECT_TRUE(H.Dlg.Last().Text.startsWith(
-        QStringLiteral("Erro ao Incluir a Baixa da Etiqueta de Hibridação do Cruzamento.\r\nMsg. Erro : ")));
-    H.Dlg.Clear();
-    EXPECT_EQ(Rows(free[4].Number), QStringLiteral("1|M||||1"));
-    EXPECT_TRUE(W->NC_REP_LIDO->text().isEmpty());
-    EXPECT_EQ(W->usua->currentIndex(), 1);
-    // The label's crossing gone between the check and the write: reported, nothing written, no re-query.
-    W->NC_REP_LIDO->setText(Barcode(free[5].Number));
-    W->QGrid->Close();
-    EXPECT_FALSE(W->Save_Baixa(1));
-    ExpectBox(QStringLiteral("Erro ao Incluir a Baixa da Etiqueta de Hibridação do Cruzamento.\r\nMsg. Erro : "
-                             "Etiqueta de Hibridação não utilizado no cruzamento."));
-    EXPECT_FALSE(W->QGrid->Active());
-    EXPECT_EQ(W->LReg->text(), QStringLiteral("Registros: "));
-    EXPECT_EQ(CruzaRows(free[5].Number), QString());
+    Rescan(W->NC_REP_LIDO, QStringLiteral("  "));
+    ExpectAlert(QStringLiteral("Etiqueta deve ser informado."));
+    Rescan(W->NC_REP_LIDO, Barcode(9999999));
+    ExpectAlert(QStringLiteral("Etiqueta de Hibridação não cadastrado."));
     // Cancellation of a write-off: the current row back to "M", its write-off columns emptied.
-    FMain->AppConfig->ComputerName = QStringLiteral("CAMPO09");
     ASSERT_NO_FATAL_FAILURE(ChooseOperation(1));
     EXPECT_FALSE(W->QGrid->Active());
-    const QString off = QStringLiteral("'2025-01-02 10:00:00'");
     struct TCancel
     {
         QString IdCruza, CurrentStatus, Message, After;
@@ -179,7 +140,7 @@ TEST_F(Baixa, WriteOffAndItsCancellationByLabelState)
         const TCancel& c = cancels[i];
         SCOPED_TRACE(i);
         const TLabel& L = free[6 + i];
-        AddCrossing(L.Number, 1, QStringLiteral("X"), QStringLiteral("2025-01-01 10:00:00"), c.IdCruza, off);
+        AddCrossing(L.Number, 1, QStringLiteral("X"), QStringLiteral("2025-01-01 10:00:00"), c.IdCruza, QStringLiteral("'2025-01-02 10:00:00'"));
         Campaign->Exec(QStringLiteral("UPDATE Cruza SET id_usua_baixa = 2, x_cmaq = 'CAMPO02' WHERE nc_rep = %1").arg(L.Number));
         if (c.CurrentStatus == QLatin1String("M"))
             AddCrossing(L.Number, 2, QStringLiteral("M"), QStringLiteral("2025-01-03 10:00:00"));
@@ -205,9 +166,8 @@ TEST_F(Baixa, WriteOffAndItsCancellationByLabelState)
     }
 }
 
-// Another instance changes the label just as the write-off begins writing, or
-// while the cancellation's question is up: the row checked is the row written,
-// or nothing is, and that is a failure, never a success.
+// Another instance changes the label as the write-off begins writing, or while the cancellation's question
+// is up: the row checked is the row written, or nothing is, and that is a failure, never a success.
 TEST_F(Baixa, TheOtherInstanceMeanwhileLeavesTheLabelAsItLeftIt)
 {
     ASSERT_NO_FATAL_FAILURE(Open());
@@ -231,7 +191,7 @@ TEST_F(Baixa, TheOtherInstanceMeanwhileLeavesTheLabelAsItLeftIt)
         {false, QStringLiteral("UPDATE Cruza SET status = 'M', id_cruza = 501, x_dupd = NULL WHERE nc_rep = %1"), reused,
          QStringLiteral("1|M|501|||1")},
     };
-    ASSERT_NO_FATAL_FAILURE(User(1));
+    ASSERT_NO_FATAL_FAILURE(Pick(W->usua, 1));
     for (int i = 0; i < cases.size(); ++i) {
         const TCase& c = cases[i];
         SCOPED_TRACE(i);
@@ -259,6 +219,7 @@ TEST_F(Baixa, TheOtherInstanceMeanwhileLeavesTheLabelAsItLeftIt)
                       .arg(c.WriteOff ? QStringLiteral("Incluir") : QStringLiteral("Cancelar"))
                   + c.Message);
         EXPECT_EQ(Rows(label), c.After);
+        EXPECT_TRUE(W->NC_REP_LIDO->text().isEmpty());   // cleared for the next scan after a failure
         Campaign->Exec(QStringLiteral("DROP TRIGGER IF EXISTS ignora"));
     }
 }

@@ -1,5 +1,4 @@
-// The write-off window with the real boxes and real focus, driven by key
-// presses through the X server.
+// The write-off window with real boxes and focus, keys through the X server.
 
 #include "RealBoxes.h"
 #include "ScanWindowTest.h"
@@ -7,18 +6,11 @@
 #include "UFCruzaEti_Baixa_Cad.h"
 #include "UXComboBox.h"
 
-namespace {
-
-class BaixaRealBoxes : public TScanWindowTest<TFCruzaEti_Baixa_Cad>
-{
-protected:
-    void SetUp() override { ASSERT_NO_FATAL_FAILURE(RequireRealBoxes()); }
-};
-
-} // namespace
+using BaixaRealBoxes = TScanWindowTest<TFCruzaEti_Baixa_Cad>;
 
 TEST_F(BaixaRealBoxes, RejectedScanThenTheNextOneInTheLabelField)
 {
+    ASSERT_NO_FATAL_FAILURE(RequireRealBoxes());
     ASSERT_NO_FATAL_FAILURE(Open(&TFMain::LCRUZAETI_BAIXA_CAD));
     TRealBoxes Boxes;
     TBoxDriver Driver;
@@ -27,7 +19,6 @@ TEST_F(BaixaRealBoxes, RejectedScanThenTheNextOneInTheLabelField)
                 QStringLiteral("'2025-01-02 10:00:00'"));
     AddCrossing(free[1].Number, 1, QStringLiteral("M"), QStringLiteral("2025-01-01 10:00:00"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return FMain->isActiveWindow() && Focus() == W->usua; }, 5000));
-
     // The label confirmed before a user is chosen: one box, the focus on the user.
     XKey(QStringLiteral("Return"));
     ASSERT_TRUE(Driver.Sync());

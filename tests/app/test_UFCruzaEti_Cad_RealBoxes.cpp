@@ -1,5 +1,4 @@
-// The harvest envelope window with the real boxes and real focus, driven by
-// key presses through the X server.
+// The harvest envelope window with real boxes and focus, keys through the X server.
 
 #include "RealBoxes.h"
 #include "ScanWindowTest.h"
@@ -8,18 +7,11 @@
 #include "UXComboBox.h"
 #include "UXNumEdit.h"
 
-namespace {
-
-class EnvelopeRealBoxes : public TScanWindowTest<TFCruzaEti_Cad>
-{
-protected:
-    void SetUp() override { ASSERT_NO_FATAL_FAILURE(RequireRealBoxes()); }
-};
-
-} // namespace
+using EnvelopeRealBoxes = TScanWindowTest<TFCruzaEti_Cad>;
 
 TEST_F(EnvelopeRealBoxes, RejectedLabelThenTheNextScanAndTheSeedQuestion)
 {
+    ASSERT_NO_FATAL_FAILURE(RequireRealBoxes());
     ASSERT_NO_FATAL_FAILURE(Open(&TFMain::LCRUZAETI_CAD, QStringLiteral("UPDATE Configuracao SET smt_max_hibr = 10")));
     TRealBoxes Boxes;
     TBoxDriver Driver;
@@ -29,7 +21,6 @@ TEST_F(EnvelopeRealBoxes, RejectedLabelThenTheNextScanAndTheSeedQuestion)
     Campaign->Exec(QStringLiteral("INSERT INTO Colheita (nc_rep, qte_sem, lote, dupd, cmaq) "
                                   "VALUES (%1, 7, 'L9', '2025-02-01 09:00:00', 'CAMPO01')").arg(free[0].Number));
     ASSERT_TRUE(QTest::qWaitFor([&] { return FMain->isActiveWindow() && Focus() == W->usua; }, 5000));
-
     XKey(QStringLiteral("Down"));
     XKey(QStringLiteral("Return"));
     XType(QStringLiteral("cx-01"));
