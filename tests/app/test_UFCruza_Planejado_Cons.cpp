@@ -82,7 +82,6 @@ TEST_F(PlanejadoCons, HarvestByReverseFlagThenTheCrossingBook)
     QTest::mouseClick(W->RGFiltro->Item(1), Qt::LeftButton);
     EXPECT_TRUE(W->Outdated());
     EXPECT_EQ(GridRows(), before);   // nothing changes until "Atualizar"
-
     Atualizar();
     ExpectGrid(BookRows());
     EXPECT_EQ(RowOf(Rehybridised).mid(16, 3), (QStringList{"2", "1", "1"}));   // Tot.Hibridado, Abortado, Viável

@@ -61,7 +61,6 @@ TEST_F(EtiquetaConsulta, EveryStateOfALabelAndEveryRejectedScan)
     W->NC_REP_LIDO->clear();
     Scan(QString());
     ExpectAlert(QStringLiteral("Etiqueta de Hibridação deve ser informado."));
-
     // EAN-13 by configuration: the 13-digit code finds the label with its plan, an 8-digit one is refused.
     Campaign->Exec(QStringLiteral("UPDATE Configuracao SET nc_code = 1"));
     FMain->AppConfig->ReadConfig();
