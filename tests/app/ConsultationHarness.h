@@ -51,18 +51,19 @@ protected:
             return W->GCons->FieldText(r + 1, W->GCons->Columns()->Items(c)->FieldName());
         });
     }
-    // The grid exported to File, with its success box, and read back in the same form, titles first.
-    QString Export(const QString& File)
+    // The grid exported to File, with its success box, and read back: the titles, the rows and nothing after.
+    void ExpectExport(const QString& File)
     {
         H.Dlg.Clear();
         H.Files.Answer(File);
         QTest::mouseClick(W->BExportar, Qt::LeftButton);
         EXPECT_EQ(H.Dlg.Texts(), QStringList{QStringLiteral("Arquivo ") + File + QStringLiteral(" exportado com sucesso.")});
         const XlsxBook book = ReadXlsx(File);
-        int rows = 0;
-        while (book.Cells.contains(TXXLS::CellName(rows + 1, 1)))
-            ++rows;
-        return Table(rows, [&](int r, int c) { return book.Text(TXXLS::CellName(r + 1, c + 1)); });
+        const QString rows = GridRows();
+        const int lines = RowCount(rows) + 1;
+        EXPECT_EQ(Table(lines, [&](int r, int c) { return book.Text(TXXLS::CellName(r + 1, c + 1)); }),
+                  Table(1, [&](int, int c) { return W->GCons->Columns()->Items(c)->Title()->Caption(); }) + (rows.isEmpty() ? QString() : u';' + rows));
+        EXPECT_FALSE(book.Cells.contains(TXXLS::CellName(lines + 1, 1)));
     }
     QString Table(int Rows, const std::function<QString(int, int)>& Cell) const
     {
@@ -76,14 +77,6 @@ protected:
         return rows.join(u';');
     }
     static int RowCount(const QString& Rows) { return Rows.isEmpty() ? 0 : int(Rows.count(u';')) + 1; }
-
-    // The title row and the rows as the grid shows them.
-    QString ShownRows() const
-    {
-        const QString rows = GridRows();
-        return Table(1, [&](int, int c) { return W->GCons->Columns()->Items(c)->Title()->Caption(); }) +
-               (rows.isEmpty() ? QString() : u';' + rows);
-    }
     // Exactly the rows expected (of an independent statement), counted, and "Atualizar" no longer marked.
     void ExpectRows(const QString& Expected)
     {

@@ -77,14 +77,12 @@ TEST_F(PivotCons, CountsCrossingsBelowTheThresholdThenOnePlan)
     Threshold(QStringLiteral("8"));
     for (const QString& plan : {QuotedPlan, SelfPlan}) {
         const int item = W->id_planejamento->findText(plan);
-        ASSERT_GT(item, 0);
         W->id_planejamento->setFocus();
         W->id_planejamento->setCurrentIndex(item - 1);
         QTest::keyClick(W->id_planejamento, Qt::Key_Down);
         ASSERT_EQ(W->id_planejamento->currentIndex(), item);
         Atualizar();
         ExpectGrid(PivotRows(8, plan));
-        EXPECT_GT(RowCount(GridRows()), 0) << plan.toStdString();
     }
     // The pot that is mother and father of the same crossing counts once in each.
     EXPECT_TRUE(GridRows().endsWith(QStringLiteral("|2|1|1"))) << GridRows().toStdString();

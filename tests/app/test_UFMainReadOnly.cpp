@@ -1,13 +1,11 @@
-// A campaign the user may only read, made without the look-up indexes: the
-// consultations plan and answer as on the writable file once it has them,
-// writes are refused, and the file is left as it was. The reader is nobody,
-// since root may write any file.
+// A campaign the user may only read, made without the look-up indexes: the consultations plan and answer
+// as on the writable file once it has them, writes are refused, and the file is left as it was. The
+// reader is nobody, since root may write any file.
 
 #include "ForkedChild.h"
 #include "MainWindowHarness.h"
 
-#include "UFCruzaEti_Cons.h"
-#include "UFCruza_Planejado_Cons.h"
+#include "UFBCons.h"
 #include "XAdoEngine.h"
 #include "XJetSql.h"
 
@@ -67,10 +65,7 @@ QStringList Consult(const QString& Path)
         auto* w = Main->findChild<TFBCons*>();
         if (!w)
             return out << QStringLiteral("no window");
-        if (auto* e = qobject_cast<TFCruzaEti_Cons*>(w))
-            e->RGFiltro->SetItemIndex(c.View);
-        else
-            static_cast<TFCruza_Planejado_Cons*>(w)->RGFiltro->SetItemIndex(c.View);
+        w->findChild<TRadioGroupBox*>(QStringLiteral("RGFiltro"))->SetItemIndex(c.View);
         w->BConfirmClick();
         w->Q->First();
         out << QStringLiteral("%1\t%2\t%3 %4")

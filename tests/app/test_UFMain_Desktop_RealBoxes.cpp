@@ -35,15 +35,14 @@ TEST(DesktopRealBoxes, ConsultationsOpenInsideTheSmallScreenWithTheFocus)
     QWidget* viewport = Main->ClientArea->viewport();
     const auto FocusIn = [](const QWidget* W) { return QApplication::focusWidget() && W->isAncestorOf(QApplication::focusWidget()); };
     // Alt opens the menu bar on "Processo"; the keys after it walk to the item.
-    const struct { const char* Name; QStringList Keys; std::function<QWidget*()> Window; } cases[] = {
-        {"Colheita", {"Right", "Down", "Return"}, [&] { return Main->findChild<TFCruzaEti_Cons*>(); }},
-        {"Parental", {"Right", "Down", "Down", "Right", "Return"}, [&] { return Main->findChild<TFCruzaParental_Cons*>(); }},
-        {"Hibridações", {"Right", "Down", "Down", "Down", "Down", "Right", "Return"},
-         [&] { return Main->findChild<TFCruza_Emasculador_Cons*>(); }},
+    const struct { QStringList Keys; std::function<QWidget*()> Window; } cases[] = {
+        {{"Right", "Down", "Return"}, [&] { return Main->findChild<TFCruzaEti_Cons*>(); }},
+        {{"Right", "Down", "Down", "Right", "Return"}, [&] { return Main->findChild<TFCruzaParental_Cons*>(); }},
+        {{"Right", "Down", "Down", "Down", "Down", "Right", "Return"}, [&] { return Main->findChild<TFCruza_Emasculador_Cons*>(); }},
     };
     // Chosen by keys: the window in front, wholly visible, with the focus in it.
     auto choose = [&](const auto& c) {
-        SCOPED_TRACE(c.Name);
+        SCOPED_TRACE(c.Keys.join(u' ').toStdString());
         XKey(QStringLiteral("alt"));
         for (const QString& key : c.Keys)
             XKey(key);

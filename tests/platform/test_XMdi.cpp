@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QMdiSubWindow>
-#include <QPointer>
 #include <QPushButton>
 #include <QTest>
 
@@ -13,28 +12,16 @@
 TEST(XMdi, ChildWindowsKeepTheirSizeAndFrameButtons)
 {
     TMdiMainWindow m;
-    QMdiArea* area = m.area;
-    EXPECT_EQ(MDIAreaOf(&m.main), area);
-    EXPECT_EQ(MDIAreaOf(nullptr), nullptr);
     auto* a = new QWidget;
     SetBorderIcons(a, biSystemMenu);
     QMdiSubWindow* subA = m.add(300, 200, a);
-    EXPECT_TRUE(subA->testAttribute(Qt::WA_DeleteOnClose));
-    EXPECT_EQ(MDISubWindowOf(a), subA);
     EXPECT_EQ(subA->windowFlags() & (Qt::WindowCloseButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint),
               Qt::WindowCloseButtonHint);
     auto* b = new QWidget;
     SetBorderIcons(b, biSystemMenu | biMaximize);
-    QMdiSubWindow* subB = AddMDIChild(area, b);
+    QMdiSubWindow* subB = AddMDIChild(m.area, b);
     EXPECT_TRUE(subB->windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_EQ(MDIChildren(area), (QList<QWidget*>{a, b}));
-    EXPECT_EQ(MDISubWindowOf(&m.main), nullptr);
-    // Closing the frame frees it with its window.
-    QPointer<QWidget> gone = a;
-    subA->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(gone.isNull());
-    EXPECT_EQ(MDIChildren(area), QList<QWidget*>{b});
+    EXPECT_EQ(MDIChildren(m.area), (QList<QWidget*>{a, b}));
 }
 
 namespace {

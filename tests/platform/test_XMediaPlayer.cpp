@@ -36,5 +36,4 @@ TEST(XMediaPlayer, TheSoundEffectPlayerOpensOnlyFilesThatExist)
     player.Open();
     EXPECT_TRUE(player.IsOpen());
     EXPECT_NO_THROW(player.Play());
-    player.Close();
 }

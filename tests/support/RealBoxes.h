@@ -64,8 +64,7 @@ inline void RequireRealBoxes()
     ASSERT_TRUE(XDoTool({QStringLiteral("version")})) << "xdotool is missing";
 }
 
-// Answers each box, once it is the active window, with the next key of Keys
-// (Return when none is left).
+// Answers each box, once it is the active window, with the next key of Keys (Return when none is left).
 class TBoxDriver
 {
 public:
@@ -78,8 +77,7 @@ public:
     QStringList Keys;
     int Answered = 0;
 
-    // The boxes answered and a window of ours active again, then what the X
-    // server still holds handled: the events of a moment of quiet.
+    // The boxes answered and a window of ours active again, then a moment of quiet for what the X server still holds.
     bool Sync()
     {
         if (!QTest::qWaitFor([] { return QApplication::activeWindow() && !QApplication::activeModalWidget(); }, 5000)) {
