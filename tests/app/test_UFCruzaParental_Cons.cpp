@@ -38,13 +38,12 @@ protected:
     }
     void Open(const std::function<void(TCampaignFile&)>& Shape = {}) { TConsultationTest::Open(&TFMain::LCRUZAPARENTAL_CONS, Shape); }
 
-    // Types the value under the chosen kind and presses Enter, as a scanner does.
+    // Typed key by key under the chosen kind, then Enter, as a scanner does.
     void Add(int Field, const QString& Value)
     {
         W->CBField->setCurrentIndex(Field);
         W->efiltro->setFocus();
         W->efiltro->clear();
-        // Key by key; a letter beyond ASCII comes as the text of its key.
         for (const QChar ch : Value)
             QTest::sendKeyEvent(QTest::Click, W->efiltro, ch.unicode() < 0x80 ? QTest::asciiToKey(char(ch.unicode())) : Qt::Key_unknown,
                                 QString(ch), Qt::NoModifier);
@@ -77,7 +76,7 @@ protected:
 
 } // namespace
 
-TEST_F(ParentalCons, ParentsAsMotherFatherEitherAndBothThenRemovedAndTheExport)
+TEST_F(ParentalCons, ParentsAsMotherFatherEitherAndBothThenRemoved)
 {
     ASSERT_NO_FATAL_FAILURE(Open());
     // The parents of one crossing and a third pot, entered by number, code and barcode.
@@ -88,8 +87,8 @@ TEST_F(ParentalCons, ParentsAsMotherFatherEitherAndBothThenRemovedAndTheExport)
     Add(0, pair[0]);
     Add(1, Code(pair[1]));
     Add(2, TCampaignBuilder::Barcode(third.toInt(), false));
-    EXPECT_EQ(H.Dlg.Count(), 0) << H.Dlg.Texts().join(u'\n').toStdString();
-    EXPECT_EQ(Listed(), (QStringList{pair[0] + u'|' + Code(pair[0]), pair[1] + u'|' + Code(pair[1]), third + u'|' + Code(third)}));
+    const auto entry = [this](const QString& Pot) { return Pot + u'|' + Code(Pot); };
+    EXPECT_EQ(Listed(), (QStringList{entry(pair[0]), entry(pair[1]), entry(third)}));
     EXPECT_EQ((QStringList{W->NParental->text(), W->efiltro->text(), QString::number(W->SG->Row())}),
               (QStringList{QStringLiteral("Parentais: 3"), QString(), QStringLiteral("3")}));
     for (TRole role : {Either, Mother, Father, Both}) {
@@ -97,9 +96,7 @@ TEST_F(ParentalCons, ParentsAsMotherFatherEitherAndBothThenRemovedAndTheExport)
         W->CBParental->setCurrentIndex(int(role));
         EXPECT_TRUE(W->Outdated());
         Atualizar();
-        const QString expected = Expected({pair[0], pair[1], third}, role);
-        EXPECT_TRUE(expected.contains(QStringLiteral("|10005|")));
-        ExpectRows(expected);
+        ExpectRows(Expected({pair[0], pair[1], third}, role));
     }
     // The second removed: the old result until "Atualizar"; then all, without a blank row left behind.
     W->CBParental->setCurrentIndex(int(Either));
@@ -108,21 +105,17 @@ TEST_F(ParentalCons, ParentsAsMotherFatherEitherAndBothThenRemovedAndTheExport)
     QTest::mouseClick(W->SG->viewport(), Qt::LeftButton, {}, W->SG->CellRect(0, 2).center());
     ASSERT_EQ(W->SG->Row(), 2);
     QTest::mouseClick(W->BDel, Qt::LeftButton);
-    EXPECT_EQ(Listed(), (QStringList{pair[0] + u'|' + Code(pair[0]), third + u'|' + Code(third)}));
+    EXPECT_EQ(Listed(), (QStringList{entry(pair[0]), entry(third)}));
     EXPECT_TRUE(W->Outdated());
     EXPECT_EQ(GridRows(), three);
     Atualizar();
     EXPECT_EQ(GridRows(), Expected({pair[0], third}, Either));
-    QTest::mouseClick(W->BDel, Qt::LeftButton);
-    QTest::mouseClick(W->BDel, Qt::LeftButton);
+    for (int i = 0; i < 2; ++i)
+        QTest::mouseClick(W->BDel, Qt::LeftButton);
     EXPECT_EQ(Listed(), QStringList{QStringLiteral("|")});
     EXPECT_EQ(W->NParental->text(), QStringLiteral("Parentais: 0"));
     Add(0, Pot(5));
     EXPECT_EQ(Listed(), QStringList{Pot(5) + QStringLiteral("|PAR-00006")});
-    Atualizar();
-    const QString file = Campaign->Dir.filePath(QStringLiteral("parentais.xls"));
-    ExpectRows(Expected({Pot(5)}, Either));
-    EXPECT_EQ(Export(file), ShownRows());
 }
 
 TEST_F(ParentalCons, EmptyListCountsOfRehybridisedCrossingsThenRefusals)
@@ -141,11 +134,8 @@ TEST_F(ParentalCons, EmptyListCountsOfRehybridisedCrossingsThenRefusals)
     EXPECT_FALSE(W->GCons->isVisible());   // nothing runs until "Atualizar"
     EXPECT_EQ(Listed(), QStringList{QStringLiteral("|")});
     Atualizar();   // the empty list: every planned crossing
-    const QString all = Expected({}, Either);
-    EXPECT_EQ(all.count(u';'), Campaign->Info.Plans);   // and the one added
-    ExpectRows(all);
+    ExpectRows(Expected({}, Either));
     EXPECT_EQ(GridRows().split(u';').filter(QStringLiteral("|CZ-10002|")).join(u';').section(u'|', 7), QStringLiteral("4|2|1|1|3"));
-
     // Refusals leave the list and the grid.
     Add(0, Pot(1));
     Atualizar();
@@ -157,29 +147,23 @@ TEST_F(ParentalCons, EmptyListCountsOfRehybridisedCrossingsThenRefusals)
         {0, Pot(1), Duplicate},
         {1, QStringLiteral("par-00002"), Duplicate},   // found under another spelling: listed already
         {0, QStringLiteral("00") + Pot(1), Duplicate},
-        {0, QStringLiteral("1999999"), unknownPot},
         {0, QStringLiteral("-"), unknownPot},
         {0, QStringLiteral("123456789012345678901"), unknownPot},
-        {1, QStringLiteral("PAR'99"), unknownCode},
         {1, QStringLiteral("x') OR (1=1"), unknownCode},
-        {2, QStringLiteral("2000002"), QStringLiteral("Código deve conter 8 dígitos.")},
     };
     for (const auto& [field, value, box] : cases) {
         Add(field, value);
         EXPECT_EQ(H.Dlg.Texts(), QStringList{box});
-        H.Dlg.Clear();
         EXPECT_EQ(Listed(), listed) << value.toStdString();
+        H.Dlg.Clear();
     }
     EXPECT_EQ(GridRows(), grid);
     EXPECT_FALSE(W->Outdated());
     Add(1, QStringLiteral("   "));   // blank: nothing
-    EXPECT_EQ(H.Dlg.Count(), 0);
-    // A code with a quote selects its own pot.
-    Add(1, QStringLiteral("PAR'05"));
+    Add(1, QStringLiteral("PAR'05"));   // a code with a quote selects its own pot
     EXPECT_EQ(Listed().last(), Pot(4) + QStringLiteral("|PAR'05"));
     Atualizar();
     EXPECT_EQ(GridRows(), Expected({Pot(1), Pot(4)}, Either));
-    EXPECT_EQ(H.Dlg.Count(), 0);
 }
 
 TEST_F(ParentalCons, PotBarcodeOfThirteenDigitsWithLeadingZeros)
@@ -188,40 +172,22 @@ TEST_F(ParentalCons, PotBarcodeOfThirteenDigitsWithLeadingZeros)
     ASSERT_NO_FATAL_FAILURE(Open());
     const QString code = TCampaignBuilder::Barcode(Pot(3).toInt(), true);
     ASSERT_TRUE(code.startsWith(QStringLiteral("00000")));
-    QString wrong = code;
-    wrong[12] = QChar(u'0' + (code[12].digitValue() + 1) % 10);
-    for (const QString& refused : {wrong, TCampaignBuilder::Barcode(Pot(3).toInt(), false)}) {
-        Add(2, refused);
-        EXPECT_EQ(H.Dlg.Count(), 1);
-        H.Dlg.Clear();
-    }
+    Add(2, TCampaignBuilder::Barcode(Pot(3).toInt(), false));   // the 8-digit code of the same pot
+    EXPECT_EQ(H.Dlg.Texts(), QStringList{QStringLiteral("Código deve conter 13 dígitos.")});
     EXPECT_EQ(Listed(), QStringList{QStringLiteral("|")});
+    H.Dlg.Clear();
     Add(2, code);
-    EXPECT_EQ(H.Dlg.Count(), 0) << H.Dlg.Texts().join(u'\n').toStdString();
     EXPECT_EQ(Listed(), QStringList{Pot(3) + u'|' + Code(Pot(3))});
-    Atualizar();
-    EXPECT_EQ(GridRows(), Expected({Pot(3)}, Either));
 }
 
 TEST_F(ParentalCons, TypedCodesIgnoreTheCaseOfAccentedCapitalsNotTheirAccents)
 {
     ASSERT_NO_FATAL_FAILURE(Open([](TCampaignFile& C) {
         C.Exec(QStringLiteral("UPDATE Parental SET codigo = 'ção-1' WHERE codigo = 'PAR-00001'"));
-        C.Exec(QStringLiteral("UPDATE Parental SET codigo = 'Época-2' WHERE codigo = 'PAR-00002'"));
     }));
-    const QString unknownCode = QStringLiteral("CODIGO não cadastrado.");
-    const std::tuple<QString, QString, QStringList> cases[] = {
-        {QStringLiteral("ÇÃO-1"), {}, {Pot(0) + QStringLiteral("|ção-1")}},
-        {QStringLiteral("cao-1"), unknownCode, {Pot(0) + QStringLiteral("|ção-1")}},
-        {QStringLiteral("Ção-1"), Duplicate, {Pot(0) + QStringLiteral("|ção-1")}},
-        {QStringLiteral("epoca-2"), unknownCode, {Pot(0) + QStringLiteral("|ção-1")}},
-        {QStringLiteral("ÉPOCA-2"), {}, {Pot(0) + QStringLiteral("|ção-1"), Pot(1) + QStringLiteral("|Época-2")}},
-    };
-    for (const auto& [typed, box, listed] : cases) {
-        SCOPED_TRACE(typed.toStdString());
-        Add(1, typed);
-        EXPECT_EQ(H.Dlg.Texts(), box.isEmpty() ? QStringList{} : QStringList{box});
-        H.Dlg.Clear();
-        EXPECT_EQ(Listed(), listed);
-    }
+    // Found, then the same letters without their accents unknown, then found again under another case.
+    for (const char* typed : {"ÇÃO-1", "cao-1", "Ção-1"})
+        Add(1, QString::fromUtf8(typed));
+    EXPECT_EQ(H.Dlg.Texts(), (QStringList{QStringLiteral("CODIGO não cadastrado."), Duplicate}));
+    EXPECT_EQ(Listed(), QStringList{Pot(0) + QStringLiteral("|ção-1")});
 }

@@ -6,11 +6,7 @@
 
 #include <QLabel>
 
-namespace {
-
 using EtiquetaConsulta = TScanWindowTest<TFEti_Hibridacao_Cons>;
-
-} // namespace
 
 TEST_F(EtiquetaConsulta, EveryStateOfALabelAndEveryRejectedScan)
 {
@@ -29,11 +25,7 @@ TEST_F(EtiquetaConsulta, EveryStateOfALabelAndEveryRejectedScan)
                            W->LStatus->isVisible() ? W->LStatus->text() : QString()}.join(u'|');
     };
     const QColor grey(128, 128, 128), red(255, 0, 0), green(0, 128, 0);
-    const struct
-    {
-        QString Code, Shows, Alert;
-        QColor Colour;
-    } Cases[] = {
+    const struct { QString Code, Shows, Alert; QColor Colour; } Cases[] = {
         {Barcode(L[0].Number), L[0].Printed + QStringLiteral("|||Não Utilizado"), {}, grey},
         {Barcode(L[1].Number), L[1].Printed + u'|' + name(2) + QStringLiteral("|2 - Sim|Em Hibridação"), {}, red},
         {QStringLiteral("ab12"), QStringLiteral("|||"), QStringLiteral("Valor informado não é um Código numérico válido."), {}},
@@ -61,7 +53,6 @@ TEST_F(EtiquetaConsulta, EveryStateOfALabelAndEveryRejectedScan)
     W->NC_REP_LIDO->clear();
     Scan(QString());
     ExpectAlert(QStringLiteral("Etiqueta de Hibridação deve ser informado."));
-
     // EAN-13 by configuration: the 13-digit code finds the label with its plan, an 8-digit one is refused.
     Campaign->Exec(QStringLiteral("UPDATE Configuracao SET nc_code = 1"));
     FMain->AppConfig->ReadConfig();

@@ -1,13 +1,11 @@
-// A campaign the user may only read, made without the look-up indexes: the
-// consultations plan and answer as on the writable file once it has them,
-// every write is refused, and the file is left as it was. The reader is an
-// unprivileged user, since tests run as root, who may write any file.
+// A campaign the user may only read, made without the look-up indexes: the consultations plan and answer
+// as on the writable file once it has them, writes are refused, and the file is left as it was. The
+// reader is nobody, since root may write any file.
 
 #include "ForkedChild.h"
 #include "MainWindowHarness.h"
 
-#include "UFCruzaEti_Cons.h"
-#include "UFCruza_Planejado_Cons.h"
+#include "UFBCons.h"
 #include "XAdoEngine.h"
 #include "XJetSql.h"
 
@@ -67,21 +65,17 @@ QStringList Consult(const QString& Path)
         auto* w = Main->findChild<TFBCons*>();
         if (!w)
             return out << QStringLiteral("no window");
-        if (auto* e = qobject_cast<TFCruzaEti_Cons*>(w))
-            e->RGFiltro->SetItemIndex(c.View);
-        else
-            static_cast<TFCruza_Planejado_Cons*>(w)->RGFiltro->SetItemIndex(c.View);
+        w->findChild<TRadioGroupBox*>(QStringLiteral("RGFiltro"))->SetItemIndex(c.View);
         w->BConfirmClick();
         w->Q->First();
-        const QByteArray rows = DataSetRows(*w->Q).toUtf8();
         out << QStringLiteral("%1\t%2\t%3 %4")
                    .arg(QLatin1String(c.Name), Plan(JetSql::RewriteStatement(w->Q->SQL.Text())))
                    .arg(w->Q->RecordCount())
-                   .arg(QLatin1String(QCryptographicHash::hash(rows, QCryptographicHash::Sha1).toHex()));
+                   .arg(QLatin1String(QCryptographicHash::hash(DataSetRows(*w->Q).toUtf8(), QCryptographicHash::Sha1).toHex()));
         delete w;
         H.Settle();
     }
-    // The last one a query that writes, which only the engine can tell.
+    // The last, a query that writes which only the engine can tell.
     if (DM->Conn->ReadOnly())
         out << Refusal("UPDATE Etiqueta_Cruza SET NC_PRINT = NC_PRINT + 1", false)
             << Refusal("CREATE INDEX IX_Outro ON Cruza (NC)", false)
@@ -100,15 +94,13 @@ TEST(ReadOnlyCampaign, ConsultsAsTheIndexedWritableFileRefusesWritesAndLeavesThe
     o.Envelopes = 150;
     TCampaignFile campaign(o);
     campaign.Conn.Close();
-    // The file only readable, in a folder everybody may write.
-    QTemporaryDir share;
+    QTemporaryDir share;   // everybody may write the folder, nobody the file
     const QString path = share.filePath(QStringLiteral("campanha.mdb"));
     ASSERT_TRUE(QFile::copy(campaign.Path, path));
     QFile::setPermissions(share.path(), QFileDevice::Permissions(0x7777));
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
     const QByteArray before = FileBytes(path);
     ASSERT_EQ(int(before.at(18)), 2);
-
     QStringList expected = Consult(campaign.Path);
     for (const QString& line : expected.mid(1))
         EXPECT_TRUE(line.contains(QLatin1String("IX_Etiqueta_Cruza_NC_REP")) && !line.section(u'\t', 2).startsWith(u'0'))
@@ -120,7 +112,6 @@ TEST(ReadOnlyCampaign, ConsultsAsTheIndexedWritableFileRefusesWritesAndLeavesThe
         return Consult(path).join(u'\n').toUtf8();
     });
     EXPECT_EQ(QString::fromUtf8(answer).split(u'\n'), expected);
-
     EXPECT_EQ(FileBytes(path), before);
     EXPECT_EQ(QDir(share.path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{QStringLiteral("campanha.mdb")});
 }

@@ -29,11 +29,9 @@
 
 namespace {
 
-class LocaleOnACMachine : public ::testing::Test
+struct LocaleOnACMachine : ::testing::Test
 {
-protected:
     TMainWindowHarness H;
-
     void SetUp() override { ASSERT_EQ(QLocale::system().name(), QStringLiteral("C")); }
 };
 
@@ -50,8 +48,7 @@ TEST_F(LocaleOnACMachine, TheDatePickerShowsPortugueseMonths)
     calendar->setCurrentPage(2026, 12);
     calendar->show();
     const auto* month = calendar->findChild<QToolButton*>(QStringLiteral("qt_calendar_monthbutton"));
-    ASSERT_TRUE(month);
-    EXPECT_EQ(month->text(), QStringLiteral("dezembro"));
+    EXPECT_EQ(month ? month->text() : QString(), QStringLiteral("dezembro"));
 }
 
 TEST_F(LocaleOnACMachine, TheLabelFileGroupsPotNumbersByTheMachinesSettings)
@@ -94,8 +91,6 @@ TEST_F(LocaleOnACMachine, TheFileDialogListsFoldersAndDatesInPortuguese)
     QString name;
     int index = 1;
     EXPECT_FALSE(TQtFileDialogProvider().Execute(request, name, index));
-    ASSERT_EQ(shown.size(), 2);
-    EXPECT_EQ(shown[0], QStringLiteral("Pasta"));
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d$")).match(shown[1]).hasMatch())
-        << shown[1].toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Pasta\\|\\d\\d/\\d\\d/\\d{4} \\d\\d:\\d\\d$")).match(shown.join(u'|')).hasMatch())
+        << shown.join(u'|').toStdString();
 }

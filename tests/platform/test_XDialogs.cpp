@@ -9,7 +9,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
-#include <QVBoxLayout>
 #include <QtTest/QTest>
 #include <gtest/gtest.h>
 
@@ -17,13 +16,10 @@
 TEST(XDialogs, ExceptionBoxAddsAFullStopAfterALetterOrDigit)
 {
     TDlgRecorder rec;
-    ShowExceptionMessage(QStringLiteral("Arquivo não encontrado"));
-    ShowExceptionMessage(QStringLiteral("Falhou."));
-    ShowExceptionMessage(QStringLiteral("Tipo (EOleException)"));
-    ShowExceptionMessage(QString());
+    for (const char* text : {"Arquivo não encontrado", "Falhou.", "Tipo (EOleException)", ""})
+        ShowExceptionMessage(QString::fromUtf8(text));
     EXPECT_EQ(rec.Texts(), (QStringList{"Arquivo não encontrado.", "Falhou.", "Tipo (EOleException)", ""}));
     EXPECT_EQ(rec.Last().Kind, mtError);
-    EXPECT_EQ(rec.Last().Caption + u' ' + rec.Last().ButtonCaptions(), QCoreApplication::applicationName() + " OK");
 }
 
 TEST(XDialogs, QtBoxShowsTheRequestAndAnswersTheButtonPressed)
@@ -32,22 +28,19 @@ TEST(XDialogs, QtBoxShowsTheRequestAndAnswersTheButtonPressed)
     r.Caption = QStringLiteral("Aviso");
     r.Buttons[2].Caption = QStringLiteral("&Cancelar");
     r.Default = 1;
-    QString seen;   // title|text|default button
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString seen;   // title|text|default button|icon
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box)
             return;
-        icon = box->icon();
-        seen = box->windowTitle() + u'|' + box->text() + u'|' + (box->defaultButton() ? box->defaultButton()->text() : "");
+        seen = box->windowTitle() + u'|' + box->text() + u'|' + (box->defaultButton() ? box->defaultButton()->text() : "") + u'|' +
+               QString::number(box->icon());
         for (QAbstractButton* b : box->buttons())
             if (b->text() == QStringLiteral("&Cancelar"))
                 b->click();
     });
     EXPECT_EQ(TQtDlgProvider().Show(r), mrCancel);
-    EXPECT_EQ(seen, QStringLiteral("Aviso|Salvar?|&Não"));
-    EXPECT_EQ(icon, QMessageBox::Warning);
-
+    EXPECT_EQ(seen, QStringLiteral("Aviso|Salvar?|&Não|%1").arg(int(QMessageBox::Warning)));
     // Escape answers the cancelling button.
     QTimer::singleShot(0, [] {
         if (QWidget* box = QApplication::activeModalWidget())
@@ -59,20 +52,12 @@ TEST(XDialogs, QtBoxShowsTheRequestAndAnswersTheButtonPressed)
 namespace {
 
 // Raises from its event handler, as a faulty click handler would.
-class TThrower : public QObject
+struct TThrower : QObject
 {
-public:
-    int Handled = 0;
-
-protected:
     bool event(QEvent* Event) override
     {
         if (Event->type() == QEvent::User)
             throw EOleException(QStringLiteral("Tabela inexistente"));
-        if (Event->type() == QEvent::Type(QEvent::User + 1)) {
-            ++Handled;
-            return true;
-        }
         return QObject::event(Event);
     }
 };
@@ -86,17 +71,14 @@ TEST(XApplication, ExceptionLeavingAHandlerIsShownAndTheProgramGoesOn)
     TThrower target;
     QEvent sent(QEvent::User);
     QCoreApplication::sendEvent(&target, &sent);
-    ASSERT_EQ(rec.Count(), 1);
-    EXPECT_EQ(rec.Last().Text, QStringLiteral("Tabela inexistente."));
-    EXPECT_EQ(rec.Last().Kind, mtError);
-
+    EXPECT_EQ(rec.Texts(), QStringList{QStringLiteral("Tabela inexistente.")});
     // From the event loop too, and later events still arrive.
     QCoreApplication::postEvent(&target, new QEvent(QEvent::User));
-    QCoreApplication::postEvent(&target, new QEvent(QEvent::Type(QEvent::User + 1)));
+    int later = 0;
+    QMetaObject::invokeMethod(&target, [&] { ++later; }, Qt::QueuedConnection);
     QCoreApplication::processEvents();
     EXPECT_EQ(rec.Count(), 2);
-    EXPECT_EQ(target.Handled, 1);
-
+    EXPECT_EQ(later, 1);
     // Exceptions of other kinds show their text as well.
     XApplication::HandleException(std::make_exception_ptr(std::runtime_error("disk full")));
     EXPECT_EQ(rec.Last().Text, QStringLiteral("disk full."));
@@ -109,9 +91,6 @@ TEST(XApplication, FocusGivenInCodeShowsTheFocusFrame)
     QWidget w;
     auto* combo = new QComboBox(&w);
     auto* edit = new QLineEdit(&w);
-    auto* layout = new QVBoxLayout(&w);
-    layout->addWidget(combo);
-    layout->addWidget(edit);
     w.show();
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));

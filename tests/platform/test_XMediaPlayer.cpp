@@ -11,7 +11,7 @@ TEST(XMediaPlayer, TheSoundEffectPlayerOpensOnlyFilesThatExist)
 {
     QTemporaryDir dir;
     TMediaPlayer player;
-    // What reaches the user's box after the alert when the sound fails.
+    // What reaches the user's box after the alert when the sound fails: no English text.
     const auto failure = [&](bool Open) {
         try {
             Open ? player.Open() : player.Play();
@@ -24,14 +24,10 @@ TEST(XMediaPlayer, TheSoundEffectPlayerOpensOnlyFilesThatExist)
     player.SetFileName(missing);
     EXPECT_EQ(failure(true), QStringLiteral("Não foi possível abrir o arquivo de som \"%1\".").arg(missing));
     EXPECT_EQ(failure(false), QStringLiteral("O arquivo de som não está aberto."));
-    player.SetFileName(QString());
-    EXPECT_THROW(player.Open(), EMCIDeviceError);
-
-    // A short silent PCM file.
+    // RIFF/WAVE, PCM mono 8 kHz 16 bit, 1600 bytes of silence.
     const QString wav = dir.filePath("alerta.wav");
     QFile f(wav);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    // RIFF/WAVE, PCM mono 8 kHz 16 bit, 1600 bytes of data.
     f.write(QByteArray::fromHex("524946466406000057415645666d74201000000001000100"
                                 "401f0000803e0000020010006461746140060000"));
     f.write(QByteArray(1600, '\0'));
@@ -40,5 +36,4 @@ TEST(XMediaPlayer, TheSoundEffectPlayerOpensOnlyFilesThatExist)
     player.Open();
     EXPECT_TRUE(player.IsOpen());
     EXPECT_NO_THROW(player.Play());
-    player.Close();
 }

@@ -4,6 +4,7 @@
 // program's main form for as long as it lives.
 
 #include "UXForms.h"
+#include "XMdi.h"
 
 #include <QMainWindow>
 #include <QMdiArea>
@@ -21,4 +22,11 @@ struct TMdiMainWindow
         InitLib(&main, true);
     }
     ~TMdiMainWindow() { InitLib(nullptr, false); }
+
+    // Form, given the size W x H, in a frame of its own.
+    QMdiSubWindow* add(int W, int H, QWidget* Form = new QWidget)
+    {
+        Form->resize(W, H);
+        return AddMDIChild(area, Form);
+    }
 };

@@ -1,9 +1,7 @@
 #pragma once
 
 // Real message boxes and real focus under an X server (the *_RealBoxes test
-// programs run under xvfb-run with QT_QPA_PLATFORM=xcb): the real QMessageBox
-// counted, keys typed through the X server with xdotool, and each box
-// answered, once it is the active window, by a key press of the X server.
+// programs run under xvfb-run): boxes counted, keys typed with xdotool.
 
 #include "XDialogs.h"
 
@@ -27,8 +25,7 @@ public:
     int Show(const TDlgRequest& Request) override
     {
         Shown.append(Request.Text);
-        ++m_depth;
-        Deepest = qMax(Deepest, m_depth);
+        Deepest = qMax(Deepest, ++m_depth);
         const int result = m_real.Show(Request);
         --m_depth;
         return result;
@@ -48,7 +45,7 @@ inline bool XDoTool(const QStringList& Args)
     return QProcess::execute(QStringLiteral("xdotool"), Args) == 0;
 }
 
-// Text typed through the X server, as a scanner types it.
+// Typed through the X server, as a scanner types.
 inline void XType(const QString& Text)
 {
     ASSERT_TRUE(XDoTool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("2"), Text}));
@@ -60,31 +57,27 @@ inline void XKey(const QString& Key)
     ASSERT_TRUE(XDoTool({QStringLiteral("key"), Key}));
 }
 
-// The program runs on the X server and xdotool reaches it; a real-box test
-// that cannot run fails instead of passing unseen.
+// A real-box test that cannot run fails instead of passing unseen.
 inline void RequireRealBoxes()
 {
     ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb")) << "run under xvfb-run with QT_QPA_PLATFORM=xcb";
     ASSERT_TRUE(XDoTool({QStringLiteral("version")})) << "xdotool is missing";
 }
 
-// Answers each box, once it is the active window, with the next key of Keys
-// (Return when none is left).
+// Answers each box, once it is the active window, with the next key of Keys (Return when none is left).
 class TBoxDriver
 {
 public:
     TBoxDriver()
     {
-        m_timer.setInterval(20);
         QObject::connect(&m_timer, &QTimer::timeout, [this] { Poll(); });
-        m_timer.start();
+        m_timer.start(20);
     }
 
     QStringList Keys;
     int Answered = 0;
 
-    // The boxes answered and a window of ours active again, then what the X
-    // server still holds handled: the events of a moment of quiet.
+    // The boxes answered and a window of ours active again, then a moment of quiet for what the X server still holds.
     bool Sync()
     {
         if (!QTest::qWaitFor([] { return QApplication::activeWindow() && !QApplication::activeModalWidget(); }, 5000)) {
@@ -108,8 +101,7 @@ private:
             return;
         m_last = box;
         ++Answered;
-        const QString key = Keys.isEmpty() ? QStringLiteral("Return") : Keys.takeFirst();
-        XDoTool({QStringLiteral("key"), key});
+        XDoTool({QStringLiteral("key"), Keys.isEmpty() ? QStringLiteral("Return") : Keys.takeFirst()});
     }
 
     QTimer m_timer;
