@@ -10,18 +10,15 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <sqlite3.h>
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <random>
 
 namespace {
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 void WriteAll(const QString& path, const QByteArray& bytes)
 {
@@ -40,11 +37,6 @@ QByteArray Pack(qint32 count, const QByteArray& path, qint32 length = INT_MIN)
     p.Position += qint32(path.size());
     PackFinish(p);
     return p.Data;
-}
-
-QString WithoutDataSource()
-{
-    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=False;Jet OLEDB:Database Password=") + DBPassword;
 }
 
 } // namespace
@@ -68,27 +60,25 @@ protected:
 TEST_F(DataModule, DataSourceFollowsOnlyFilesThatExist)
 {
     TDM dm;
-    EXPECT_EQ(dm.ConfigBaseName(), Base);
     TDM::SetConfigBaseName(QString());   // the program's own: beside it, without extension
     EXPECT_EQ(dm.ConfigBaseName(), QCoreApplication::applicationFilePath());
     TDM::SetConfigBaseName(Base);
 
     TCampaignFile f;
     dm.SetDatabase(f.Path);
-    EXPECT_EQ(TDM::ParseDataSource(dm.Conn->ConnectionString()), f.Path);
     EXPECT_EQ(dm.GetDataSource(), f.Path);
     EXPECT_TRUE(dm.DataSourceExists());
 
     dm.SetDatabase(f.Dir.filePath(QStringLiteral("outro.mdb")));
-    EXPECT_EQ(dm.Conn->ConnectionString(), WithoutDataSource());
+    EXPECT_EQ(dm.Conn->ConnectionString(),
+              QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=False;Jet OLEDB:Database Password=") + DBPassword);
     EXPECT_FALSE(dm.DataSourceExists());
 
     dm.SetDatabase(f.Path);
     dm.SetDatabaseChecked(QStringLiteral("   "));
     dm.SetDatabaseChecked(f.Dir.filePath(QStringLiteral("outro.mdb")));
     EXPECT_EQ(dm.GetDataSource(), f.Path);
-    EXPECT_EQ(Rec.Texts(), QStringList({QStringLiteral("Nome do Banco de Dados inválido."),
-                                        QStringLiteral("Nome do Banco de Dados inválido.")}));
+    EXPECT_EQ(Rec.Texts(), QStringList(2, QStringLiteral("Nome do Banco de Dados inválido.")));
 }
 
 TEST_F(DataModule, ConnectFromTheSettingsFileAndStayConnected)
@@ -115,7 +105,6 @@ TEST_F(DataModule, ConnectFromTheSettingsFileAndStayConnected)
     // Without datasets nothing is asked.
     EXPECT_TRUE(dm.SetConnected(false));
     EXPECT_FALSE(dm.Conn->Connected());
-    EXPECT_TRUE(dm.SetConnected(false));
     EXPECT_EQ(Rec.Count(), 0);
 }
 
@@ -124,18 +113,15 @@ TEST_F(DataModule, ConnectFromTheSettingsFileAndStayConnected)
 TEST_F(DataModule, AFileReplacedUnderTheOpenConnection)
 {
     TCampaignFile f;
-    const QString junk = f.Dir.filePath(QStringLiteral("planilha.mdb"));
-    WriteAll(junk, QByteArray(8192, 'z'));
     TDM dm;
     dm.SetDatabase(f.Path);
     ASSERT_TRUE(dm.SetConnected(true));
     ASSERT_TRUE(QFile::rename(f.Path, f.Path + QStringLiteral(".old")));
-    ASSERT_TRUE(QFile::copy(junk, f.Path));
+    WriteAll(f.Path, QByteArray(8192, 'z'));
     EXPECT_FALSE(dm.TestConnection());
     ASSERT_EQ(Rec.Count(), 1);
     EXPECT_TRUE(Rec.Last().Text.startsWith(QStringLiteral("Erro ao verificar conexão com o banco de dados corrente.\r\n"
-                                                          "Erro (Classe): (EOleException) ")))
-        << qPrintable(Rec.Last().Text);
+                                                          "Erro (Classe): (EOleException) ")));
     EXPECT_TRUE(dm.SetConnected(true));
     EXPECT_EQ(Rec.Count(), 2);
     EXPECT_TRUE(dm.Conn->Connected());
@@ -144,18 +130,15 @@ TEST_F(DataModule, AFileReplacedUnderTheOpenConnection)
 
 TEST_F(DataModule, EverySaveKeepsThePreviousFileAsBackup)
 {
-    const QString dat = Base + QStringLiteral(".dat");
-    const QString bkp = Base + QStringLiteral(".bkp");
-    TCampaignFile a;
-    TCampaignFile b;
-    TCampaignFile c;
+    const QString dat = Base + QStringLiteral(".dat"), bkp = Base + QStringLiteral(".bkp");
+    TCampaignFile a, b, c;
     TDM dm;
     QByteArray previous;
     for (const TCampaignFile* f : {&a, &b, &c, &a}) {
         dm.SetDatabase(f->Path);
         dm.SaveConfig();
-        EXPECT_EQ(ReadAll(bkp), previous.isEmpty() ? QByteArray("<missing>") : previous) << qPrintable(f->Path);
-        previous = ReadAll(dat);
+        EXPECT_EQ(FileBytes(bkp), previous);
+        previous = FileBytes(dat);
         // Count 1, then the path with its length; not readable as plain text.
         EXPECT_EQ(DecodeText(previous, SettingsKey), Pack(1, f->Path.toUtf8()));
         EXPECT_FALSE(previous.contains(f->Path.toUtf8()));
@@ -183,23 +166,21 @@ TEST_F(DataModule, DamagedSettingsFilesNeverCrash)
     WriteSettings(Pack(1, f.Path.toUtf8(), -5));
     EXPECT_THROW(dm.LoadConfig(), Exception);
 
-    // Every cut of a good file, and garbage: read without a crash; a path
-    // that is taken at all is the good one.
+    // Every cut of a good file, garbage, a byte changed: read without a crash;
+    // a path that is taken at all is the good one.
     dm.SetDatabase(f.Path);
     dm.SaveConfig();
-    const QByteArray good = ReadAll(Base + QStringLiteral(".dat"));
+    const QByteArray good = FileBytes(Base + QStringLiteral(".dat"));
     std::mt19937 rnd(3);
     QList<QByteArray> damaged;
     for (int n = 0; n < good.size(); ++n)
         damaged.append(good.left(n));
     for (int i = 0; i < 100; ++i) {
         QByteArray g(int(rnd() % 200), '\0');
-        for (char& c : g)
-            c = char(rnd());
+        std::generate(g.begin(), g.end(), [&] { return char(rnd()); });
         damaged.append(g);
-        QByteArray flipped = good;
-        flipped[int(rnd() % flipped.size())] = char(rnd());
-        damaged.append(flipped);
+        damaged.append(good);
+        damaged.last()[int(rnd() % good.size())] = char(rnd());
     }
     int raised = 0;
     for (const QByteArray& bytes : damaged) {
@@ -215,7 +196,6 @@ TEST_F(DataModule, DamagedSettingsFilesNeverCrash)
         EXPECT_TRUE(path.isEmpty() || path == f.Path) << qPrintable(path);
     }
     EXPECT_GT(raised, 0);
-    EXPECT_EQ(dm.Conn->Connected(), false);
 }
 
 namespace {
@@ -271,7 +251,7 @@ TEST_F(DataModule, AMissingOrDamagedSettingsFileGivesWayToItsBackup)
     TDM dm;
     dm.SetDatabase(previous);
     ASSERT_TRUE(dm.SaveConfig());
-    const QByteArray good = ReadAll(Base + QStringLiteral(".dat"));
+    const QByteArray good = FileBytes(Base + QStringLiteral(".dat"));
     const struct
     {
         QByteArray Dat;   // "<missing>": no file
@@ -314,4 +294,57 @@ TEST_F(DataModule, ASettingsFileThatCannotBeWrittenIsReadAndItsSaveSaysSo)
     EXPECT_EQ(QString::fromUtf8(answer).toStdString(),
               (chosen + QStringLiteral("|refused|Não foi possível gravar o arquivo de configuração ") + dat
                + QStringLiteral(".\r\nErro: Permission denied")).toStdString());
+}
+
+TEST_F(DataModule, AnOpenConnectionIsNeverClosedByChangingTheFile)
+{
+    TCampaignFile a, b(TCampaignOptions(), QStringLiteral("outra.mdb"));
+    TDM dm;
+    dm.SetDatabase(a.Path);
+    ASSERT_TRUE(dm.SetConnected(true));
+    TADOQuery q;
+    q.setConnection(dm.Conn);
+    q.SQL.setText(QStringLiteral("SELECT * FROM Etiqueta_Cruza"));
+    q.Open();
+    for (const QString& path : {b.Path, QString()}) {
+        EXPECT_THROW(dm.SetDatabase(path), EOleException);
+        EXPECT_TRUE(dm.Conn->Connected() && q.Active());
+        EXPECT_EQ(dm.GetDataSource(), a.Path);
+    }
+}
+
+TEST_F(DataModule, AHugeSettingsFileIsRefusedUnread)
+{
+    const QString name = Base + QStringLiteral(".dat");
+    {
+        QFile big(name);
+        ASSERT_TRUE(big.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_TRUE(big.resize(qint64(6) << 30));   // sparse: no disk used
+    }
+    TDM dm;
+    dm.ClearDatabase();
+    try {
+        dm.LoadConfig();
+        ADD_FAILURE() << "no exception";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Arquivo de configuração danificado: ") + name);
+    }
+    EXPECT_EQ(dm.GetDataSource(), QString());
+}
+
+TEST_F(DataModule, AFileLockedByAnotherProgramIsReportedAsInUse)
+{
+    TCampaignFile f;
+    f.Conn.Close();
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(f.Path.toUtf8().constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "PRAGMA journal_mode = DELETE; BEGIN EXCLUSIVE;", nullptr, nullptr, nullptr), SQLITE_OK);
+    TDM dm;
+    dm.Conn->setConnectionTimeout(1);
+    dm.SetDatabase(f.Path);
+    EXPECT_FALSE(dm.SetConnected(true));
+    EXPECT_EQ(Rec.Texts(), QStringList{QStringLiteral("Erro ao conectar ao banco de dados.\r\nErro: Could not use '%1'; "
+                                                      "file already in use.\r\nHelp Context: EOleException").arg(f.Path)});
+    sqlite3_close(other);
+    EXPECT_TRUE(dm.SetConnected(true));
 }

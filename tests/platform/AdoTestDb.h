@@ -17,7 +17,6 @@ inline QString JetConnectionString(const QString& path)
            + QStringLiteral(";Persist Security Info=False;Jet OLEDB:Database Password=pw1234");
 }
 
-// Sets a parameter's type and value.
 inline void SetParam(TParameters& params, const QString& name, TFieldType type, const QVariant& value)
 {
     params.ParamByName(name)->DataType = type;
@@ -47,7 +46,6 @@ struct AdoTestDb
         return cmd.Execute();
     }
 
-    // Binds q to this database with the given text.
     void prepare(TADOQuery& q, const QString& sql)
     {
         q.setConnection(&conn);
@@ -82,5 +80,4 @@ struct AdoTestDb
         q.Open();
         return DataSetRows(q);
     }
-
 };

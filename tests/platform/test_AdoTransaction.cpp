@@ -1,9 +1,6 @@
 #include "CampaignFile.h"
 #include "XAdoTransaction.h"
-#include "XAdoEngine.h"
 #include "XExceptions.h"
-
-#include <sqlite3.h>
 
 #include <gtest/gtest.h>
 
@@ -56,24 +53,13 @@ TEST_F(AdoTransaction, FailedStatementThenRollbackKeepsWhatWasStored)
     EXPECT_EQ(F.Scalar(QStringLiteral("SELECT nome FROM Emasculador WHERE id = 101")), QStringLiteral("N101"));
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(AdoTransaction, CheckpointSpacingComesBack)
 {
-    auto spacing = [&] {
-        sqlite3_stmt* st = nullptr;
-        sqlite3_prepare_v2(F.Conn.Engine()->Db(), "PRAGMA wal_autocheckpoint", -1, &st, nullptr);
-        sqlite3_step(st);
-        const int pages = sqlite3_column_int(st, 0);
-        sqlite3_finalize(st);
-        return pages;
-    };
-    const int before = spacing();
+    const auto spacing = [&] { return F.Scalar(QStringLiteral("PRAGMA wal_autocheckpoint")); };
+    const QString before = spacing();
     {
         TADOCheckpointSpacing wide(&F.Conn, 10000);
-        EXPECT_EQ(spacing(), 10000);
+        EXPECT_EQ(spacing(), QStringLiteral("10000"));
         Insert(101);
     }
     EXPECT_EQ(spacing(), before);
