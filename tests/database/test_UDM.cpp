@@ -160,17 +160,33 @@ TEST_F(DataModule, EverySaveKeepsThePreviousFileAsBackup)
 
 TEST_F(DataModule, DamagedSettingsFilesNeverCrash)
 {
+    const QString dat = Base + QStringLiteral(".dat");
     TCampaignFile f;
     TDM dm;
+    const auto load = [&] {   // the message of what the read raised
+        dm.ClearDatabase();
+        try {
+            dm.LoadConfig();
+        } catch (const Exception& e) {
+            return e.Message();
+        }
+        return QString();
+    };
+    {
+        QFile big(dat);
+        ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(qint64(6) << 30));   // sparse: no disk used
+    }
+    EXPECT_EQ(load(), QStringLiteral("Arquivo de configuração danificado: ") + dat);   // refused unread
+    EXPECT_EQ(dm.GetDataSource(), QString());
     // A length field before the start: the pack's error reaches the caller.
     WriteSettings(Pack(1, f.Path.toUtf8(), -5));
-    EXPECT_THROW(dm.LoadConfig(), Exception);
+    EXPECT_NE(load(), QString());
 
     // Every cut of a good file, garbage, a byte changed: read without a crash;
     // a path that is taken at all is the good one.
     dm.SetDatabase(f.Path);
     dm.SaveConfig();
-    const QByteArray good = FileBytes(Base + QStringLiteral(".dat"));
+    const QByteArray good = FileBytes(dat);
     std::mt19937 rnd(3);
     QList<QByteArray> damaged;
     for (int n = 0; n < good.size(); ++n)
@@ -184,12 +200,9 @@ TEST_F(DataModule, DamagedSettingsFilesNeverCrash)
     }
     int raised = 0;
     for (const QByteArray& bytes : damaged) {
-        WriteAll(Base + QStringLiteral(".dat"), bytes);
-        dm.ClearDatabase();
-        try {
-            dm.LoadConfig();
-        } catch (const Exception& e) {
-            EXPECT_EQ(e.Message(), QStringLiteral("GetS error - bigger than pack"));
+        WriteAll(dat, bytes);
+        if (const QString error = load(); !error.isEmpty()) {
+            EXPECT_EQ(error, QStringLiteral("GetS error - bigger than pack"));
             ++raised;
         }
         const QString path = dm.GetDataSource();
@@ -311,25 +324,6 @@ TEST_F(DataModule, AnOpenConnectionIsNeverClosedByChangingTheFile)
         EXPECT_TRUE(dm.Conn->Connected() && q.Active());
         EXPECT_EQ(dm.GetDataSource(), a.Path);
     }
-}
-
-TEST_F(DataModule, AHugeSettingsFileIsRefusedUnread)
-{
-    const QString name = Base + QStringLiteral(".dat");
-    {
-        QFile big(name);
-        ASSERT_TRUE(big.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        ASSERT_TRUE(big.resize(qint64(6) << 30));   // sparse: no disk used
-    }
-    TDM dm;
-    dm.ClearDatabase();
-    try {
-        dm.LoadConfig();
-        ADD_FAILURE() << "no exception";
-    } catch (const Exception& e) {
-        EXPECT_EQ(e.Message(), QStringLiteral("Arquivo de configuração danificado: ") + name);
-    }
-    EXPECT_EQ(dm.GetDataSource(), QString());
 }
 
 TEST_F(DataModule, AFileLockedByAnotherProgramIsReportedAsInUse)

@@ -35,12 +35,9 @@ TEST(AdoConnection, OpensAndClosesOnTheKnownProvidersOnly)
     AdoTestDb db;
     EXPECT_THROW(db.conn.setConnectionString(JetConnectionString("/outro.mdb")), EOleException);
     db.conn.setConnected(false);
-    TADOCommand cmd;
-    cmd.setConnection(&db.conn);
-    cmd.setCommandText("CREATE TABLE T (A LONG)");
-    EXPECT_THROW(cmd.Execute(), EOleException);
+    EXPECT_THROW(db.exec("CREATE TABLE T (A LONG)"), EOleException);
     db.conn.setConnected(true);
-    EXPECT_EQ(cmd.Execute(), 0);
+    EXPECT_EQ(db.exec("CREATE TABLE T (A LONG)"), 0);
 
     TADOConnection ace;
     ace.setConnectionString("Provider=Microsoft.ACE.OLEDB.12.0;Data Source=" + db.path + ";Persist Security Info=False;");
