@@ -39,6 +39,21 @@ QByteArray Pack(qint32 count, const QByteArray& path, qint32 length = INT_MIN)
     return p.Data;
 }
 
+XReplacingFile::Step g_killedAt;
+
+void KillAt(XReplacingFile::Step Step)
+{
+    if (Step == g_killedAt)
+        _exit(0);
+}
+
+QString MakeFile(const QTemporaryDir& Dir, const char* Name)
+{
+    const QString path = Dir.filePath(QLatin1String(Name));
+    WriteAll(path, "mdb");
+    return path;
+}
+
 } // namespace
 
 class DataModule : public testing::Test
@@ -211,25 +226,6 @@ TEST_F(DataModule, DamagedSettingsFilesNeverCrash)
     EXPECT_GT(raised, 0);
 }
 
-namespace {
-
-XReplacingFile::Step g_killedAt;
-
-void KillAt(XReplacingFile::Step Step)
-{
-    if (Step == g_killedAt)
-        _exit(0);
-}
-
-QString MakeFile(const QTemporaryDir& Dir, const char* Name)
-{
-    const QString path = Dir.filePath(QLatin1String(Name));
-    WriteAll(path, "mdb");
-    return path;
-}
-
-} // namespace
-
 // A save killed after each of its steps (a child process that ends there):
 // the next start reads the last choice or the new one.
 TEST_F(DataModule, ASaveKilledAfterAnyStepLeavesTheLastOrTheNewChoice)
@@ -265,22 +261,19 @@ TEST_F(DataModule, AMissingOrDamagedSettingsFileGivesWayToItsBackup)
     dm.SetDatabase(previous);
     ASSERT_TRUE(dm.SaveConfig());
     const QByteArray good = FileBytes(Base + QStringLiteral(".dat"));
-    const struct
-    {
-        QByteArray Dat;   // "<missing>": no file
-        bool Backup;
-    } cases[] = {{"<missing>", true}, {"", true}, {good.left(good.size() / 2), true}, {"<missing>", false}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Dat.size());
+    // The settings file ("<missing>": none), whether the backup is there.
+    const std::pair<QByteArray, bool> cases[] = {{"<missing>", true}, {"", true}, {good.left(good.size() / 2), true}, {"<missing>", false}};
+    for (const auto& [dat, backup] : cases) {
+        SCOPED_TRACE(dat.size());
         QFile::remove(Base + QStringLiteral(".dat"));
         QFile::remove(Base + QStringLiteral(".bkp"));
-        if (c.Backup)
+        if (backup)
             WriteAll(Base + QStringLiteral(".bkp"), good);
-        if (c.Dat != "<missing>")
-            WriteAll(Base + QStringLiteral(".dat"), c.Dat);
+        if (dat != "<missing>")
+            WriteAll(Base + QStringLiteral(".dat"), dat);
         dm.ClearDatabase();
         dm.LoadConfig();
-        EXPECT_EQ(dm.GetDataSource(), c.Backup ? previous : QString());
+        EXPECT_EQ(dm.GetDataSource(), backup ? previous : QString());
     }
 }
 

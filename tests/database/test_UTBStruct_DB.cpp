@@ -42,9 +42,6 @@ TEST(SchemaCompare, OneEntryPerTableInRegistrationOrder)
     TDB_Struct expected;
     TDB_Struct actual;
     TStringList log;
-    EXPECT_TRUE(CompareSchema(&expected, &actual, &log));
-    EXPECT_EQ(log.Count(), 0);
-
     AddTable(&expected, QStringLiteral("Configuracao"), Table(QStringLiteral("Configuracao"), {{"ETIQ_PAG", fcLong, 0}}));
     AddTable(&expected, QStringLiteral("Cruza"), Table(QStringLiteral("Cruza"), {{"DUPD", fcText, 20}, {"SEQ", fcLong, 0}}));
     AddTable(&expected, QStringLiteral("_Aux"), Table(QStringLiteral("_Aux"), {{"A", fcLong, 0}}));
@@ -98,7 +95,6 @@ TEST(SchemaRead, CurrentFileMatchesTheDefinitions)
     ASSERT_NE(cruza, nullptr);
     EXPECT_FALSE(cruza->FindField(QStringLiteral("SEQ"))->AllowNull);
     EXPECT_TRUE(cruza->FindField(QStringLiteral("X_USUA"))->AllowNull);
-    EXPECT_EQ(cruza->FindField(QStringLiteral("X_USUA"))->Size, 30);
     const TIndex_Struct* pk = cruza->FindIndex(QStringLiteral("PK_Cruza"));
     EXPECT_TRUE(pk && pk->Primary);
     const TIndex_Struct* ak = actual.FindTable(QStringLiteral("Parental"))->FindIndex(QStringLiteral("AK1_Parental"));
@@ -130,25 +126,8 @@ TEST(SchemaRead, ProviderKindsReadBackAsTypeCodes)
     ClearConnection(&db);
 }
 
-TEST(SchemaChange, ExecSQLReportsClosedConnectionAndFailures)
-{
-    TDlgRecorder rec;
-    TCampaignFile file;
-    EXPECT_TRUE(ExecSQL(&file.Conn, QStringLiteral("UPDATE Configuracao SET etiq_pag = 20")));
-    EXPECT_EQ(file.Scalar(QStringLiteral("SELECT etiq_pag FROM Configuracao")), QStringLiteral("20"));
-    EXPECT_FALSE(ExecSQL(&file.Conn, QStringLiteral("UPDATE Nada SET a = 1")));
-    ASSERT_EQ(rec.Count(), 1);
-    EXPECT_TRUE(rec.Last().Text.startsWith(QStringLiteral("Erro ao Executar Query \r\nClasse: EOleException\r\nErro: ")));
-    EXPECT_TRUE(rec.Last().Text.contains(QStringLiteral("Nada")));
-    file.Conn.Close();
-    EXPECT_FALSE(ExecSQL(&file.Conn, QStringLiteral("UPDATE Configuracao SET etiq_pag = 1")));
-    EXPECT_FALSE(ExecSQL(nullptr, QStringLiteral("UPDATE Configuracao SET etiq_pag = 1")));
-    EXPECT_EQ(rec.Texts().mid(1), QStringList({QStringLiteral("[TAdoConnection] deve estar configurado e conectado."),
-                                               QStringLiteral("[TAdoConnection] deve estar configurado e conectado.")}));
-}
-
-// Success is driven by every upgrade; a failed alteration by the upgrade of a Null parent code.
-TEST(SchemaChange, AddColumnKeepsFileAndModelInStep)
+// Success of a new column is driven by every upgrade; a failed alteration by the upgrade of a Null parent code.
+TEST(SchemaChange, FailuresAreReportedAndTheModelKeepsInStepWithTheFile)
 {
     TDlgRecorder rec;
     TCampaignFile file;
@@ -161,10 +140,18 @@ TEST(SchemaChange, AddColumnKeepsFileAndModelInStep)
     const int fields = cfg->Fields.Count();
     EXPECT_FALSE(AddColumn(cfg, &file.Conn, QStringLiteral("CFG_ID"), fcLong, 0, true));
     EXPECT_EQ(cfg->Fields.Count(), fields);
-    ASSERT_EQ(rec.Count(), 1);
-    EXPECT_TRUE(rec.Last().Text.startsWith(
-        QStringLiteral("Erro ao Criar o campo da Tabela [Configuracao].\r\nTipo: EOleException\r\nErro: ")));
-
+    EXPECT_TRUE(ExecSQL(&file.Conn, QStringLiteral("UPDATE Configuracao SET etiq_pag = 20")));
+    EXPECT_EQ(file.Scalar(QStringLiteral("SELECT etiq_pag FROM Configuracao")), QStringLiteral("20"));
+    EXPECT_FALSE(ExecSQL(&file.Conn, QStringLiteral("UPDATE Nada SET a = 1")));
+    file.Conn.Close();
+    EXPECT_FALSE(ExecSQL(&file.Conn, QStringLiteral("UPDATE Configuracao SET etiq_pag = 1")));
+    EXPECT_FALSE(ExecSQL(nullptr, QStringLiteral("UPDATE Configuracao SET etiq_pag = 1")));
+    const QStringList texts = rec.Texts();
+    ASSERT_EQ(texts.size(), 4);
+    EXPECT_TRUE(texts[0].startsWith(QStringLiteral("Erro ao Criar o campo da Tabela [Configuracao].\r\nTipo: EOleException\r\nErro: ")));
+    EXPECT_TRUE(texts[1].startsWith(QStringLiteral("Erro ao Executar Query \r\nClasse: EOleException\r\nErro: ")));
+    EXPECT_TRUE(texts[1].contains(QStringLiteral("Nada")));
+    EXPECT_EQ(texts.mid(2), QStringList(2, QStringLiteral("[TAdoConnection] deve estar configurado e conectado.")));
     ClearConnection(&db);
 }
 

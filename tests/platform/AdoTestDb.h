@@ -1,7 +1,5 @@
 #pragma once
 
-// A fresh database file per test, with small helpers for assertions.
-
 #include "CampaignFile.h"
 #include "XAdo.h"
 #include "XExceptions.h"
@@ -23,7 +21,7 @@ inline void SetParam(TParameters& params, const QString& name, TFieldType type, 
     params.ParamByName(name)->Value = value;
 }
 
-// A new database file in a temporary folder, open on conn.
+// A new database file in a temporary folder, open on conn, with small helpers for assertions.
 struct AdoTestDb
 {
     QTemporaryDir dir;

@@ -1,7 +1,5 @@
 #include "AdoTestDb.h"
 
-#include "XExceptions.h"
-
 #include <QFileInfo>
 #include <QSignalSpy>
 
@@ -51,12 +49,9 @@ TEST(AdoConnection, OpensAndClosesOnTheKnownProvidersOnly)
 TEST(AdoConnection, FilesThatAreNoDatabaseFailAndStayUntouched)
 {
     QTemporaryDir dir;
-    AdoTestDb good;
-    good.exec("CREATE TABLE Cruza (NC_REP FLOAT NOT NULL, DUPD TEXT(20) NOT NULL)");
-    good.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 400) "
-              "INSERT INTO Cruza SELECT i, '2025-01-01 10:00:00' FROM n");
-    good.conn.Close();
-    const QByteArray database = FileBytes(good.path);
+    TCampaignFile good;
+    good.Conn.Close();
+    const QByteArray database = FileBytes(good.Path);
     ASSERT_GT(database.size(), 8192);
     QByteArray access(8192, '\0');
     access.replace(0, 19, QByteArray("\x00\x01\x00\x00Standard Jet DB", 19));

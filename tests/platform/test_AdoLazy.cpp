@@ -41,7 +41,6 @@ TEST(AdoLazy, RowsFollowTheSnapshotOfOpeningUntilRequery)
     q.Open();
     EXPECT_EQ(q.RecordCount(), 500);
     EXPECT_EQ(db.snapshots(), 1);
-    EXPECT_EQ(q.FieldByName("name")->AsString(), QStringLiteral("nome 500"));
 
     // Written by another program: only this connection's own writes end the snapshot.
     sqlite3* other = nullptr;
@@ -59,7 +58,6 @@ TEST(AdoLazy, RowsFollowTheSnapshotOfOpeningUntilRequery)
 
     q.Requery();
     EXPECT_EQ(q.RecordCount(), 491);
-    EXPECT_EQ(q.FieldByName("ID")->AsInteger(), 1000);
     q.setRecNo(302);
     EXPECT_EQ(q.FieldByName("NAME")->AsString(), QStringLiteral("mudou"));
     q.Close();

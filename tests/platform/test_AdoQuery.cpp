@@ -86,7 +86,6 @@ TEST(AdoQuery, FieldsByNameAliasesStarColumnsAndNulls)
     EXPECT_EQ(q.FieldByName("ORDEM")->AsInteger(), 1);
     EXPECT_EQ(q.FieldByName("TAL_TRANSMISSAO")->AsString(), QStringLiteral("Adic"));
     EXPECT_EQ(q.FieldByName("reverso")->DataType(), ftWideString);
-    EXPECT_EQ(q.FieldByName("reverso")->Size(), 1);
     EXPECT_EQ(q.FieldByName("nc_rep")->DataType(), ftFloat);
     EXPECT_EQ(q.FieldByName("reverso")->AsInteger(), 0);
     EXPECT_THROW((void)q.FieldByName("status")->AsInteger(), EConvertError);

@@ -1,7 +1,5 @@
 #include "AdoTestDb.h"
 
-#include "XExceptions.h"
-
 namespace {
 
 QString indexDefs(TADOConnection& conn, const QString& table)

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
 class AdoTransaction : public ::testing::Test
 {
 protected:
@@ -25,32 +23,21 @@ TEST_F(AdoTransaction, CommitKeepsEveryStatementAndScopeEndDropsThem)
         Insert(101);
         Insert(102);
         t.Commit();
-        EXPECT_FALSE(t.Active());
     }
     {
         TADOTransaction t(&F.Conn);
         F.Exec(QStringLiteral("DELETE FROM Emasculador WHERE id = 101"));
         Insert(103);
+        // NOME is TEXT(60): refused, and what came before goes with the transaction.
+        EXPECT_THROW(F.Exec(QStringLiteral("INSERT INTO Emasculador (id, nome, usua, dupd, cmaq) VALUES (105, '%1', 'T', 'd', 'c')")
+                                .arg(QString(61, u'x'))),
+                     EOleException);
     }
     EXPECT_EQ(Ids(), QStringLiteral("101;102"));
     // The connection is back to committing each statement on its own.
     Insert(104);
     F.Reopen();
     EXPECT_EQ(Ids(), QStringLiteral("101;102;104"));
-}
-
-TEST_F(AdoTransaction, FailedStatementThenRollbackKeepsWhatWasStored)
-{
-    Insert(101);
-    {
-        TADOTransaction t(&F.Conn);
-        F.Exec(QStringLiteral("DELETE FROM Emasculador WHERE id = 101"));
-        // NOME is TEXT(60): refused, and the delete goes with the transaction.
-        EXPECT_THROW(F.Exec(QStringLiteral("INSERT INTO Emasculador (id, nome, usua, dupd, cmaq) VALUES (101, '%1', 'T', 'd', 'c')")
-                                .arg(QString(61, u'x'))),
-                     EOleException);
-    }
-    EXPECT_EQ(F.Scalar(QStringLiteral("SELECT nome FROM Emasculador WHERE id = 101")), QStringLiteral("N101"));
 }
 
 TEST_F(AdoTransaction, CheckpointSpacingComesBack)
@@ -60,10 +47,6 @@ TEST_F(AdoTransaction, CheckpointSpacingComesBack)
     {
         TADOCheckpointSpacing wide(&F.Conn, 10000);
         EXPECT_EQ(spacing(), QStringLiteral("10000"));
-        Insert(101);
     }
     EXPECT_EQ(spacing(), before);
-    EXPECT_EQ(Ids(), QStringLiteral("101"));
 }
-
-} // namespace
