@@ -10,18 +10,15 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <sqlite3.h>
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <random>
 
 namespace {
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 void WriteAll(const QString& path, const QByteArray& bytes)
 {
@@ -42,9 +39,19 @@ QByteArray Pack(qint32 count, const QByteArray& path, qint32 length = INT_MIN)
     return p.Data;
 }
 
-QString WithoutDataSource()
+XReplacingFile::Step g_killedAt;
+
+void KillAt(XReplacingFile::Step Step)
 {
-    return QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=False;Jet OLEDB:Database Password=") + DBPassword;
+    if (Step == g_killedAt)
+        _exit(0);
+}
+
+QString MakeFile(const QTemporaryDir& Dir, const char* Name)
+{
+    const QString path = Dir.filePath(QLatin1String(Name));
+    WriteAll(path, "mdb");
+    return path;
 }
 
 } // namespace
@@ -68,27 +75,25 @@ protected:
 TEST_F(DataModule, DataSourceFollowsOnlyFilesThatExist)
 {
     TDM dm;
-    EXPECT_EQ(dm.ConfigBaseName(), Base);
     TDM::SetConfigBaseName(QString());   // the program's own: beside it, without extension
     EXPECT_EQ(dm.ConfigBaseName(), QCoreApplication::applicationFilePath());
     TDM::SetConfigBaseName(Base);
 
     TCampaignFile f;
     dm.SetDatabase(f.Path);
-    EXPECT_EQ(TDM::ParseDataSource(dm.Conn->ConnectionString()), f.Path);
     EXPECT_EQ(dm.GetDataSource(), f.Path);
     EXPECT_TRUE(dm.DataSourceExists());
 
     dm.SetDatabase(f.Dir.filePath(QStringLiteral("outro.mdb")));
-    EXPECT_EQ(dm.Conn->ConnectionString(), WithoutDataSource());
+    EXPECT_EQ(dm.Conn->ConnectionString(),
+              QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=False;Jet OLEDB:Database Password=") + DBPassword);
     EXPECT_FALSE(dm.DataSourceExists());
 
     dm.SetDatabase(f.Path);
     dm.SetDatabaseChecked(QStringLiteral("   "));
     dm.SetDatabaseChecked(f.Dir.filePath(QStringLiteral("outro.mdb")));
     EXPECT_EQ(dm.GetDataSource(), f.Path);
-    EXPECT_EQ(Rec.Texts(), QStringList({QStringLiteral("Nome do Banco de Dados inválido."),
-                                        QStringLiteral("Nome do Banco de Dados inválido.")}));
+    EXPECT_EQ(Rec.Texts(), QStringList(2, QStringLiteral("Nome do Banco de Dados inválido.")));
 }
 
 TEST_F(DataModule, ConnectFromTheSettingsFileAndStayConnected)
@@ -115,7 +120,6 @@ TEST_F(DataModule, ConnectFromTheSettingsFileAndStayConnected)
     // Without datasets nothing is asked.
     EXPECT_TRUE(dm.SetConnected(false));
     EXPECT_FALSE(dm.Conn->Connected());
-    EXPECT_TRUE(dm.SetConnected(false));
     EXPECT_EQ(Rec.Count(), 0);
 }
 
@@ -124,18 +128,15 @@ TEST_F(DataModule, ConnectFromTheSettingsFileAndStayConnected)
 TEST_F(DataModule, AFileReplacedUnderTheOpenConnection)
 {
     TCampaignFile f;
-    const QString junk = f.Dir.filePath(QStringLiteral("planilha.mdb"));
-    WriteAll(junk, QByteArray(8192, 'z'));
     TDM dm;
     dm.SetDatabase(f.Path);
     ASSERT_TRUE(dm.SetConnected(true));
     ASSERT_TRUE(QFile::rename(f.Path, f.Path + QStringLiteral(".old")));
-    ASSERT_TRUE(QFile::copy(junk, f.Path));
+    WriteAll(f.Path, QByteArray(8192, 'z'));
     EXPECT_FALSE(dm.TestConnection());
     ASSERT_EQ(Rec.Count(), 1);
     EXPECT_TRUE(Rec.Last().Text.startsWith(QStringLiteral("Erro ao verificar conexão com o banco de dados corrente.\r\n"
-                                                          "Erro (Classe): (EOleException) ")))
-        << qPrintable(Rec.Last().Text);
+                                                          "Erro (Classe): (EOleException) ")));
     EXPECT_TRUE(dm.SetConnected(true));
     EXPECT_EQ(Rec.Count(), 2);
     EXPECT_TRUE(dm.Conn->Connected());
@@ -144,18 +145,15 @@ TEST_F(DataModule, AFileReplacedUnderTheOpenConnection)
 
 TEST_F(DataModule, EverySaveKeepsThePreviousFileAsBackup)
 {
-    const QString dat = Base + QStringLiteral(".dat");
-    const QString bkp = Base + QStringLiteral(".bkp");
-    TCampaignFile a;
-    TCampaignFile b;
-    TCampaignFile c;
+    const QString dat = Base + QStringLiteral(".dat"), bkp = Base + QStringLiteral(".bkp");
+    TCampaignFile a, b, c;
     TDM dm;
     QByteArray previous;
     for (const TCampaignFile* f : {&a, &b, &c, &a}) {
         dm.SetDatabase(f->Path);
         dm.SaveConfig();
-        EXPECT_EQ(ReadAll(bkp), previous.isEmpty() ? QByteArray("<missing>") : previous) << qPrintable(f->Path);
-        previous = ReadAll(dat);
+        EXPECT_EQ(FileBytes(bkp), previous);
+        previous = FileBytes(dat);
         // Count 1, then the path with its length; not readable as plain text.
         EXPECT_EQ(DecodeText(previous, SettingsKey), Pack(1, f->Path.toUtf8()));
         EXPECT_FALSE(previous.contains(f->Path.toUtf8()));
@@ -177,65 +175,56 @@ TEST_F(DataModule, EverySaveKeepsThePreviousFileAsBackup)
 
 TEST_F(DataModule, DamagedSettingsFilesNeverCrash)
 {
+    const QString dat = Base + QStringLiteral(".dat");
     TCampaignFile f;
     TDM dm;
+    const auto load = [&] {   // the message of what the read raised
+        dm.ClearDatabase();
+        try {
+            dm.LoadConfig();
+        } catch (const Exception& e) {
+            return e.Message();
+        }
+        return QString();
+    };
+    {
+        QFile big(dat);
+        ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(qint64(6) << 30));   // sparse: no disk used
+    }
+    EXPECT_EQ(load(), QStringLiteral("Arquivo de configuração danificado: ") + dat);   // refused unread
+    EXPECT_EQ(dm.GetDataSource(), QString());
     // A length field before the start: the pack's error reaches the caller.
     WriteSettings(Pack(1, f.Path.toUtf8(), -5));
-    EXPECT_THROW(dm.LoadConfig(), Exception);
+    EXPECT_NE(load(), QString());
 
-    // Every cut of a good file, and garbage: read without a crash; a path
-    // that is taken at all is the good one.
+    // Every cut of a good file, garbage, a byte changed: read without a crash;
+    // a path that is taken at all is the good one.
     dm.SetDatabase(f.Path);
     dm.SaveConfig();
-    const QByteArray good = ReadAll(Base + QStringLiteral(".dat"));
+    const QByteArray good = FileBytes(dat);
     std::mt19937 rnd(3);
     QList<QByteArray> damaged;
     for (int n = 0; n < good.size(); ++n)
         damaged.append(good.left(n));
     for (int i = 0; i < 100; ++i) {
         QByteArray g(int(rnd() % 200), '\0');
-        for (char& c : g)
-            c = char(rnd());
+        std::generate(g.begin(), g.end(), [&] { return char(rnd()); });
         damaged.append(g);
-        QByteArray flipped = good;
-        flipped[int(rnd() % flipped.size())] = char(rnd());
-        damaged.append(flipped);
+        damaged.append(good);
+        damaged.last()[int(rnd() % good.size())] = char(rnd());
     }
     int raised = 0;
     for (const QByteArray& bytes : damaged) {
-        WriteAll(Base + QStringLiteral(".dat"), bytes);
-        dm.ClearDatabase();
-        try {
-            dm.LoadConfig();
-        } catch (const Exception& e) {
-            EXPECT_EQ(e.Message(), QStringLiteral("GetS error - bigger than pack"));
+        WriteAll(dat, bytes);
+        if (const QString error = load(); !error.isEmpty()) {
+            EXPECT_EQ(error, QStringLiteral("GetS error - bigger than pack"));
             ++raised;
         }
         const QString path = dm.GetDataSource();
         EXPECT_TRUE(path.isEmpty() || path == f.Path) << qPrintable(path);
     }
     EXPECT_GT(raised, 0);
-    EXPECT_EQ(dm.Conn->Connected(), false);
 }
-
-namespace {
-
-XReplacingFile::Step g_killedAt;
-
-void KillAt(XReplacingFile::Step Step)
-{
-    if (Step == g_killedAt)
-        _exit(0);
-}
-
-QString MakeFile(const QTemporaryDir& Dir, const char* Name)
-{
-    const QString path = Dir.filePath(QLatin1String(Name));
-    WriteAll(path, "mdb");
-    return path;
-}
-
-} // namespace
 
 // A save killed after each of its steps (a child process that ends there):
 // the next start reads the last choice or the new one.
@@ -271,23 +260,20 @@ TEST_F(DataModule, AMissingOrDamagedSettingsFileGivesWayToItsBackup)
     TDM dm;
     dm.SetDatabase(previous);
     ASSERT_TRUE(dm.SaveConfig());
-    const QByteArray good = ReadAll(Base + QStringLiteral(".dat"));
-    const struct
-    {
-        QByteArray Dat;   // "<missing>": no file
-        bool Backup;
-    } cases[] = {{"<missing>", true}, {"", true}, {good.left(good.size() / 2), true}, {"<missing>", false}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Dat.size());
+    const QByteArray good = FileBytes(Base + QStringLiteral(".dat"));
+    // The settings file ("<missing>": none), whether the backup is there.
+    const std::pair<QByteArray, bool> cases[] = {{"<missing>", true}, {"", true}, {good.left(good.size() / 2), true}, {"<missing>", false}};
+    for (const auto& [dat, backup] : cases) {
+        SCOPED_TRACE(dat.size());
         QFile::remove(Base + QStringLiteral(".dat"));
         QFile::remove(Base + QStringLiteral(".bkp"));
-        if (c.Backup)
+        if (backup)
             WriteAll(Base + QStringLiteral(".bkp"), good);
-        if (c.Dat != "<missing>")
-            WriteAll(Base + QStringLiteral(".dat"), c.Dat);
+        if (dat != "<missing>")
+            WriteAll(Base + QStringLiteral(".dat"), dat);
         dm.ClearDatabase();
         dm.LoadConfig();
-        EXPECT_EQ(dm.GetDataSource(), c.Backup ? previous : QString());
+        EXPECT_EQ(dm.GetDataSource(), backup ? previous : QString());
     }
 }
 
@@ -314,4 +300,38 @@ TEST_F(DataModule, ASettingsFileThatCannotBeWrittenIsReadAndItsSaveSaysSo)
     EXPECT_EQ(QString::fromUtf8(answer).toStdString(),
               (chosen + QStringLiteral("|refused|Não foi possível gravar o arquivo de configuração ") + dat
                + QStringLiteral(".\r\nErro: Permission denied")).toStdString());
+}
+
+TEST_F(DataModule, AnOpenConnectionIsNeverClosedByChangingTheFile)
+{
+    TCampaignFile a, b(TCampaignOptions(), QStringLiteral("outra.mdb"));
+    TDM dm;
+    dm.SetDatabase(a.Path);
+    ASSERT_TRUE(dm.SetConnected(true));
+    TADOQuery q;
+    q.setConnection(dm.Conn);
+    q.SQL.setText(QStringLiteral("SELECT * FROM Etiqueta_Cruza"));
+    q.Open();
+    for (const QString& path : {b.Path, QString()}) {
+        EXPECT_THROW(dm.SetDatabase(path), EOleException);
+        EXPECT_TRUE(dm.Conn->Connected() && q.Active());
+        EXPECT_EQ(dm.GetDataSource(), a.Path);
+    }
+}
+
+TEST_F(DataModule, AFileLockedByAnotherProgramIsReportedAsInUse)
+{
+    TCampaignFile f;
+    f.Conn.Close();
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(f.Path.toUtf8().constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "PRAGMA journal_mode = DELETE; BEGIN EXCLUSIVE;", nullptr, nullptr, nullptr), SQLITE_OK);
+    TDM dm;
+    dm.Conn->setConnectionTimeout(1);
+    dm.SetDatabase(f.Path);
+    EXPECT_FALSE(dm.SetConnected(true));
+    EXPECT_EQ(Rec.Texts(), QStringList{QStringLiteral("Erro ao conectar ao banco de dados.\r\nErro: Could not use '%1'; "
+                                                      "file already in use.\r\nHelp Context: EOleException").arg(f.Path)});
+    sqlite3_close(other);
+    EXPECT_TRUE(dm.SetConnected(true));
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-// A fresh database file per test, with small helpers for assertions.
-
 #include "CampaignFile.h"
 #include "XAdo.h"
 #include "XExceptions.h"
@@ -17,14 +15,13 @@ inline QString JetConnectionString(const QString& path)
            + QStringLiteral(";Persist Security Info=False;Jet OLEDB:Database Password=pw1234");
 }
 
-// Sets a parameter's type and value.
 inline void SetParam(TParameters& params, const QString& name, TFieldType type, const QVariant& value)
 {
     params.ParamByName(name)->DataType = type;
     params.ParamByName(name)->Value = value;
 }
 
-// A new database file in a temporary folder, open on conn.
+// A new database file in a temporary folder, open on conn, with small helpers for assertions.
 struct AdoTestDb
 {
     QTemporaryDir dir;
@@ -47,7 +44,6 @@ struct AdoTestDb
         return cmd.Execute();
     }
 
-    // Binds q to this database with the given text.
     void prepare(TADOQuery& q, const QString& sql)
     {
         q.setConnection(&conn);
@@ -82,5 +78,4 @@ struct AdoTestDb
         q.Open();
         return DataSetRows(q);
     }
-
 };

@@ -1,28 +1,6 @@
 #include "AdoTestDb.h"
 
-#include "XExceptions.h"
-
 namespace {
-
-struct Def
-{
-    QString name;
-    TFieldType type;
-    int size;
-    bool required;
-};
-
-QList<Def> fieldDefs(TADOConnection& conn, const QString& table)
-{
-    TADOTable t;
-    t.setConnection(&conn);
-    t.setTableName(table);
-    t.Open();
-    QList<Def> out;
-    for (const TFieldDef& d : t.FieldDefs())
-        out.append({d.Name, d.DataType, d.Size, d.Required});
-    return out;
-}
 
 QString indexDefs(TADOConnection& conn, const QString& table)
 {
@@ -35,17 +13,15 @@ QString indexDefs(TADOConnection& conn, const QString& table)
     return out.join(u' ');
 }
 
-QString describe(const Def& d)
-{
-    return QStringLiteral("%1 %2 %3%4").arg(d.name, FieldTypeName(d.type).mid(2)).arg(d.size).arg(d.required ? " R" : "");
-}
-
 // "NAME Type size[ R]" of one field, R when it is required.
 QString fieldDef(TADOConnection& conn, const QString& table, const QString& field)
 {
-    for (const Def& d : fieldDefs(conn, table))
-        if (d.name.compare(field, Qt::CaseInsensitive) == 0)
-            return describe(d);
+    TADOTable t;
+    t.setConnection(&conn);
+    t.setTableName(table);
+    for (const TFieldDef& d : t.FieldDefs())
+        if (d.Name.compare(field, Qt::CaseInsensitive) == 0)
+            return QStringLiteral("%1 %2 %3%4").arg(d.Name, FieldTypeName(d.DataType).mid(2)).arg(d.Size).arg(d.Required ? " R" : "");
     return QString();
 }
 

@@ -45,9 +45,7 @@ QString TCampaignFile::Scalar(const QString& SQL)
     q.setConnection(&Conn);
     q.SQL.setText(SQL);
     q.Open();
-    if (q.IsEmpty())
-        return QStringLiteral("<none>");
-    return q.Fields(0)->IsNull() ? QStringLiteral("<null>") : q.Fields(0)->AsString();
+    return q.IsEmpty() ? QStringLiteral("<none>") : q.Fields(0)->IsNull() ? QStringLiteral("<null>") : q.Fields(0)->AsString();
 }
 
 QString TCampaignFile::Rows(const QString& SQL)
