@@ -426,6 +426,8 @@ void TFImport_CSV::dadosChange()
 void TFImport_CSV::CBOperChange()
 {
     Set_Oper();
+    // A file named for another operation is never written without its own choice and question.
+    EDFile->clear();
 }
 
 void TFImport_CSV::Refresh_Grid_State()

@@ -374,11 +374,25 @@ TEST_F(ImportCSV, ExportAndModelFilesByteForByte)
 {
     Options.TalLock = 2;
     Open();
-    Choose(1, 2);
-    Click(W->BLoadFile);
-    EXPECT_EQ(H.Dlg.Texts(), QStringList{QStringLiteral("Carregue os dados do BD antes de exportar os dados.")});
-    Campaign->Exec(QStringLiteral("UPDATE Emasculador SET nome = 'José Simões' WHERE id = 2"));
+    // The user's own sheet, loaded: switching to Exportar forgets its name, and
+    // it is replaced only through the file choice and its question.
     const QString out = Campaign->Dir.filePath(QStringLiteral("emasc.csv"));
+    TMasterSheets::Write(out, TMasterSheets::Executors(3));
+    const QByteArray sheet = FileBytes(out);
+    Load(1, out);
+    Pick(W->CBOper, 2);
+    Click(W->BLoadFile);
+    Click(W->BLoadInfo);
+    Confirm();
+    H.Files.Answer(out);
+    H.Dlg.Answer(mrNo);
+    Click(W->BLoadFile);
+    Confirm();
+    const QString noName = QStringLiteral("Informe o nome do arquivo para a qual será exportado os dados.");
+    EXPECT_EQ(H.Dlg.Texts(), (QStringList{QStringLiteral("Carregue os dados do BD antes de exportar os dados."), noName,
+                                          QStringLiteral("O arquivo [") + out + QStringLiteral("] já existe.\r\nSobrescrever?"), noName}));
+    EXPECT_EQ(FileBytes(out), sheet);
+    Campaign->Exec(QStringLiteral("UPDATE Emasculador SET nome = 'José Simões' WHERE id = 2"));
     auto exportTo = [&] {
         Click(W->BLoadInfo);
         H.Files.Answer(out);
