@@ -426,6 +426,8 @@ void TFImport_CSV::dadosChange()
 void TFImport_CSV::CBOperChange()
 {
     Set_Oper();
+    // A file named for another operation is never written without its own choice and question.
+    EDFile->clear();
 }
 
 void TFImport_CSV::Refresh_Grid_State()
@@ -1209,15 +1211,14 @@ void TFImport_CSV::Valid_Cell(const QString& Value, TColInfo* Col, QString& RowE
 bool TFImport_CSV::Is_Duplicated(const QString& Value, int GridCol, QString& Msg)
 {
     // The first row of each value, kept as the rows are read: the same first
-    // earlier row a walk over the grid would find. Codes repeat as the look-ups
-    // compare them, without regard to letter case.
+    // earlier row a walk over the grid would find. A value repeats only as the
+    // same text; "ABC" and "abc" are two values here.
     QHash<QString, int>& first = FFirstRow[GridCol];
     if (first.isEmpty())
         first.reserve(FExpectedRows);
-    const QString key = XAdo::CodeKey(Value);
-    const auto it = first.constFind(key);
+    const auto it = first.constFind(Value);
     if (it == first.constEnd()) {
-        first.insert(key, FRowNo);
+        first.insert(Value, FRowNo);
         return false;
     }
     Msg = QStringLiteral("duplicado na linha (") + QString::number(it.value()) + QStringLiteral(").");
@@ -1226,7 +1227,8 @@ bool TFImport_CSV::Is_Duplicated(const QString& Value, int GridCol, QString& Msg
 
 bool TFImport_CSV::Valid_Parental(const QString& Code, int GridCol, QString& Msg)
 {
-    // Each distinct code is asked once; a failed query is not remembered.
+    // Each code is asked once, and codes the database look-up finds alike
+    // (letter case aside) share its answer; a failed query is not remembered.
     int id;
     const QString key = XAdo::CodeKey(Code);
     const auto it = FParentIds.constFind(key);
@@ -1348,10 +1350,10 @@ void TFImport_CSV::Valid_NC_X_COD(int NC, const QString& Code, QString& RowErr)
         RowErr = QStringLiteral("Não foi possível conferir o NC Parental.");
         return;
     }
-    // The code compares as the look-ups compare typed codes: letter case ignored, accents kept.
+    // The sheet's code must be the stored one as it stands, letter case included.
     const auto it = FParentals.constFind(NC);
     if (it == FParentals.constEnd())
         RowErr = QStringLiteral("NC Parental não Cadastrado. ");
-    else if (XAdo::CodeKey(it.value()) != XAdo::CodeKey(Code))
+    else if (it.value() != Code)
         RowErr = QStringLiteral("Código do Vaso não confere com o NC Parental relacionado.");
 }

@@ -374,11 +374,25 @@ TEST_F(ImportCSV, ExportAndModelFilesByteForByte)
 {
     Options.TalLock = 2;
     Open();
-    Choose(1, 2);
-    Click(W->BLoadFile);
-    EXPECT_EQ(H.Dlg.Texts(), QStringList{QStringLiteral("Carregue os dados do BD antes de exportar os dados.")});
-    Campaign->Exec(QStringLiteral("UPDATE Emasculador SET nome = 'José Simões' WHERE id = 2"));
+    // The user's own sheet, loaded: switching to Exportar forgets its name, and
+    // it is replaced only through the file choice and its question.
     const QString out = Campaign->Dir.filePath(QStringLiteral("emasc.csv"));
+    TMasterSheets::Write(out, TMasterSheets::Executors(3));
+    const QByteArray sheet = FileBytes(out);
+    Load(1, out);
+    Pick(W->CBOper, 2);
+    Click(W->BLoadFile);
+    Click(W->BLoadInfo);
+    Confirm();
+    H.Files.Answer(out);
+    H.Dlg.Answer(mrNo);
+    Click(W->BLoadFile);
+    Confirm();
+    const QString noName = QStringLiteral("Informe o nome do arquivo para a qual será exportado os dados.");
+    EXPECT_EQ(H.Dlg.Texts(), (QStringList{QStringLiteral("Carregue os dados do BD antes de exportar os dados."), noName,
+                                          QStringLiteral("O arquivo [") + out + QStringLiteral("] já existe.\r\nSobrescrever?"), noName}));
+    EXPECT_EQ(FileBytes(out), sheet);
+    Campaign->Exec(QStringLiteral("UPDATE Emasculador SET nome = 'José Simões' WHERE id = 2"));
     auto exportTo = [&] {
         Click(W->BLoadInfo);
         H.Files.Answer(out);
@@ -450,19 +464,33 @@ TEST_F(ImportCSV, IncluirShowsTheDisabledColourWhileItRefuses)
         EXPECT_EQ(grid.pixelColor(W->SG->CellRect(1, row).right() - 3, W->SG->CellRect(1, row).center().y()) == QColor(255, 0, 0), row == 3);
 }
 
-TEST_F(ImportCSV, TypedCodesIgnoreTheCaseOfAccentedCapitalsNotTheirAccents)
+// A code repeats in a sheet only as the same text, and the characterisation's code is the
+// stored one as it stands; a parent code is looked up as typed codes are, letter case aside.
+TEST_F(ImportCSV, CodesInTheSheetCompareExactlyParentsAreFoundInAnyCase)
 {
     Open();
     Campaign->Exec(QStringLiteral("UPDATE Parental SET codigo = 'ção-1' WHERE codigo = 'PAR-00001'"));
-    Campaign->Exec(QStringLiteral("UPDATE Parental SET codigo = 'Época-2' WHERE codigo = 'PAR-00002'"));
     const QString pot0 = QString::number(TCampaignBuilder::PotNumber(0)), pot1 = QString::number(TCampaignBuilder::PotNumber(1));
-    // Parents found by their codes typed in capitals; a crossing code repeated in other capitals.
-    Load(0, QStringList{CrossingTitles, QStringLiteral("P;900001;ÇZ-1;ÇÃO-1;ÉPOCA-2;2;;;"),
-                        QStringLiteral("P;900002;çz-1;cao-1;época-2;2;;;")});
-    EXPECT_EQ(Errors(), QStringList{QStringLiteral("Linha(3): CODIGO duplicado na linha (1)., MAE  Parental não Cadastrado.")});
-    EXPECT_EQ(Cell("ID_MAE", 1) + u'|' + Cell("ID_PAI", 1) + u'|' + Cell("ID_PAI", 2), pot0 + u'|' + pot1 + u'|' + pot1);
-    // The characterisation's code check.
-    Load(3, QStringList{QStringLiteral("NC_PARENTAL;CODIGO;CFLOR;CPUB"), pot0 + QStringLiteral(";ÇÃO-1;Roxa;Cinza"),
-                        pot1 + QStringLiteral(";epoca-2;Roxa;Cinza")});
-    EXPECT_EQ(Errors(), QStringList{QStringLiteral("Linha(3): Código do Vaso não confere com o NC Parental relacionado.")});
+    // 30 parentals: rows 16 to 30 repeat earlier codes in small letters; row 30 repeats row 16 as it stands.
+    QStringList parentals = TMasterSheets::Parentals(30, 3000001);
+    for (int r = 16; r <= 30; ++r)
+        parentals[r] = parentals[r].section(u';', 0, 0) + u';' + parentals[r == 30 ? 1 : r - 15].section(u';', 1, 1).toLower() + u';'
+                       + parentals[r].section(u';', 2);
+    const struct { int Kind; QStringList Sheet; QStringList Errors; } cases[] = {
+        {2, parentals, {QStringLiteral("Linha(31): CODIGO duplicado na linha (16).")}},
+        {3, {QStringLiteral("NC_PARENTAL;CODIGO;CFLOR;CPUB"), pot0 + QStringLiteral(";ÇÃO-1;Roxa;Cinza"), pot1 + QStringLiteral(";par-00002;Roxa;Cinza"),
+             pot1 + QStringLiteral(";PAR-00002;Roxa;Cinza")},
+         {QStringLiteral("Linha(2): Código do Vaso não confere com o NC Parental relacionado."),
+          QStringLiteral("Linha(3): Código do Vaso não confere com o NC Parental relacionado."),
+          QStringLiteral("Linha(4): NC_PARENTAL duplicado na linha (2).")}},
+        {0, {CrossingTitles, QStringLiteral("P;900001;CZ-1;ÇÃO-1;par-00002;2;;;"), QStringLiteral("P;900002;cz-1;cao-1;PAR-00002;2;;;"),
+             QStringLiteral("P;900003;cz-1;ção-1;Par-00002;2;;;")},
+         {QStringLiteral("Linha(3): MAE  Parental não Cadastrado."), QStringLiteral("Linha(4): CODIGO duplicado na linha (2).")}},
+    };
+    for (const auto& c : cases) {
+        Load(c.Kind, c.Sheet);
+        EXPECT_EQ(Errors(), c.Errors) << c.Kind;
+        EXPECT_EQ(W->LErro->text(), QStringLiteral("Linhas Decodificadas: %1   Erros: %2").arg(c.Sheet.size() - 1).arg(c.Errors.size()));
+    }
+    EXPECT_EQ(QStringList({Cell("ID_MAE", 1), Cell("ID_PAI", 1), Cell("ID_MAE", 3), Cell("ID_PAI", 3)}), QStringList({pot0, pot1, pot0, pot1}));
 }
