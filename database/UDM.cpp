@@ -184,62 +184,29 @@ bool TDM::SetConnected(bool Wanted)
     return true;
 }
 
-namespace {
-
-enum class TSettingsFile { Missing, Damaged, Ignored, Read };
-
-// The path a settings file holds. Damaged: it decodes to nothing or its path
-// runs past its end (Damage then says so); Ignored: a count this program
-// does not know. Only read, so a file the user may not write is read too.
-TSettingsFile ReadSettings(const QString& Name, QByteArray& Path, QString& Damage)
+void TDM::LoadConfig()
 {
+    const QString name = ConfigBaseName() + QStringLiteral(".dat");
     // The file holds one path: anything this large is damaged, and is not read into memory.
-    if (QFileInfo(Name).size() > MaxSettingsSize) {
-        Damage = QStringLiteral("Arquivo de configuração danificado: ") + Name;
-        return TSettingsFile::Damaged;
-    }
+    if (QFileInfo(name).size() > MaxSettingsSize)
+        throw Exception(QStringLiteral("Arquivo de configuração danificado: ") + name);
+    // Only read, so a file the user may not write is read too.
     TXFile file;
-    file.SetFileName(Name);
+    file.SetFileName(name);
     file.SetWriteMode(false);
     if (!file.Open(false))
-        return TSettingsFile::Missing;
+        return;
     QByteArray text;
     file.Read(-1, text);
     file.Close();
-    try {
-        TXData pack;
-        SetPack(DecodeText(text, SettingsKey), pack);
-        if (pack.Data.isEmpty())
-            return TSettingsFile::Damaged;
-        const qint32 count = GetI(pack);
-        if (count != 1 && count != 2)
-            return TSettingsFile::Ignored;
-        GetS(pack, Path);
-        return TSettingsFile::Read;
-    } catch (const Exception& e) {
-        Damage = e.Message();
-        return TSettingsFile::Damaged;
-    }
-}
-
-} // namespace
-
-void TDM::LoadConfig()
-{
-    const QString base = ConfigBaseName();
-    QByteArray path;
-    QString damage;
-    TSettingsFile found = ReadSettings(base + QStringLiteral(".dat"), path, damage);
-    // A save cut short leaves the previous choice in the backup.
-    if (found == TSettingsFile::Missing || found == TSettingsFile::Damaged) {
-        QString ignored;
-        if (ReadSettings(base + QStringLiteral(".bkp"), path, ignored) == TSettingsFile::Read)
-            found = TSettingsFile::Read;
-    }
-    if (found == TSettingsFile::Read)
+    TXData pack;
+    SetPack(DecodeText(text, SettingsKey), pack);
+    const qint32 count = GetI(pack);
+    if (count == 1 || count == 2) {
+        QByteArray path;
+        GetS(pack, path);
         SetDatabaseChecked(QString::fromUtf8(path));
-    else if (!damage.isEmpty())
-        throw Exception(damage);
+    }
 }
 
 bool TDM::SaveConfig()
@@ -250,12 +217,13 @@ bool TDM::SaveConfig()
     PutS(pack, GetDataSource().toUtf8());
     PackFinish(pack);
 
-    // The previous file becomes the backup only once the new one is whole
-    // on disk: a kill at any moment leaves the last or the previous choice.
+    // The new file replaces the old one in one step once it is whole on disk,
+    // the old one copied to the backup first: a kill at any moment leaves the
+    // last or the previous choice, and never no settings file.
     const QString base = ConfigBaseName();
     const QString name = base + QStringLiteral(".dat");
     XReplacingFile file(name);
-    if (file.Open() && file.Write(EncodeText(pack.Data, SettingsKey)) && file.Commit(base + QStringLiteral(".bkp")))
+    if (file.Open(true) && file.Write(EncodeText(pack.Data, SettingsKey)) && file.Commit(base + QStringLiteral(".bkp")))
         return true;
     ShowError(QStringLiteral("Não foi possível gravar o arquivo de configuração ") + name + QStringLiteral(".\r\nErro: ")
               + file.Error());

@@ -36,14 +36,16 @@ public:
     bool TestConnection();
     bool SetConnected(bool Wanted);
 
-    // Reads the settings file and applies its path; when the file is missing
-    // or damaged, the backup's. A damaged file whose path length runs past
-    // its end, without a readable backup, raises the library's Exception
-    // ("GetS error - bigger than pack"); so does SetConnected(true) when it
-    // reads such a file. A file too large to be a settings file raises the
-    // library's Exception too, without being read. Callers show it and go on.
+    // Reads the settings file and applies its path; a missing file changes
+    // nothing (the backup is never read). A damaged file whose path length
+    // runs past its end raises the library's Exception ("GetS error - bigger
+    // than pack"); so does SetConnected(true) when it reads such a file. A
+    // file too large to be a settings file raises the library's Exception
+    // too, without being read. Callers show it and go on.
     void LoadConfig();
-    // Writes the current data source, the previous file becoming the backup.
+    // Writes the current data source, the previous file copied to the backup.
+    // A file the user may not write is replaced where the folder allows; in a
+    // folder the user may not write, an existing file is written in place.
     // A failure shows an error box with the system's reason and answers false.
     bool SaveConfig();
 };

@@ -50,6 +50,44 @@ void RemoveAbandoned(const QString& Folder)
     }
 }
 
+// 0, or the reason the bytes could not all be written.
+int WriteAll(int Fd, const char* P, qint64 Left)
+{
+    while (Left > 0) {
+        const ssize_t n = ::write(Fd, P, size_t(Left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : ENOSPC;
+        P += n;
+        Left -= n;
+    }
+    return 0;
+}
+
+// A copy with the original's mode; one cut short is removed.
+bool CopyFile(const QByteArray& From, const QByteArray& To)
+{
+    const int in = ::open(From.constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return false;
+    struct stat st {};
+    const int out =
+        ::fstat(in, &st) == 0 ? ::open(To.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 07777) : -1;
+    bool ok = out >= 0;
+    char buf[8192];
+    for (ssize_t n = 1; ok && n != 0;) {
+        n = ::read(in, buf, sizeof buf);
+        ok = (n < 0 && errno == EINTR) || (n >= 0 && WriteAll(out, buf, n) == 0);
+    }
+    ::close(in);
+    if (out >= 0 && ::close(out) != 0)
+        ok = false;
+    if (!ok && out >= 0)
+        ::unlink(To.constData());
+    return ok;
+}
+
 void SyncFolder(const QByteArray& Folder)
 {
     // The rename is done and the file whole either way; a folder that
@@ -100,20 +138,29 @@ QString XReplacingFile::TempPath() const
     return QFile::decodeName(m_temp);
 }
 
-bool XReplacingFile::Open()
+bool XReplacingFile::Open(bool AsTheFolderAllows)
 {
     const QByteArray target = QFile::encodeName(m_target);
     struct stat st {};
     const bool exists = ::stat(target.constData(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode))
         return Fail(EISDIR);
-    // Replacing by rename needs only the folder: a file its owner made
-    // read-only is refused here, as an in-place write would be.
-    if (exists && ::access(target.constData(), W_OK) != 0)
-        return Fail(errno);
-
     const QFileInfo info(m_target);
     const QString folder = info.absolutePath();
+    if (!AsTheFolderAllows) {
+        // Replacing by rename needs only the folder: a file its owner made
+        // read-only is refused here, as an in-place write would be.
+        if (exists && ::access(target.constData(), W_OK) != 0)
+            return Fail(errno);
+    } else if (exists && ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0) {
+        m_fd = ::open(target.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        if (m_fd < 0)
+            return Fail(errno);
+        m_inPlace = true;
+        Reached(Step::Created);
+        return true;
+    }
+
     RemoveAbandoned(folder);
     static int counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -146,17 +193,8 @@ bool XReplacingFile::Write(const QByteArray& Bytes)
 {
     if (m_fd < 0)
         return Fail(EBADF);
-    const char* p = Bytes.constData();
-    qint64 left = Bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(m_fd, p, size_t(left));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return Fail(n < 0 ? errno : ENOSPC);
-        p += n;
-        left -= n;
-    }
+    if (const int error = WriteAll(m_fd, Bytes.constData(), Bytes.size()))
+        return Fail(error);
     Reached(Step::Written);
     return true;
 }
@@ -170,20 +208,21 @@ bool XReplacingFile::Commit(const QString& Backup)
     if (::fsync(m_fd) != 0)
         return Fail(errno);
     Reached(Step::Synced);
+    if (m_inPlace) {
+        m_committed = true;
+        CloseTemp();
+        return true;
+    }
 
     const QByteArray target = QFile::encodeName(m_target);
-    const bool backUp = !Backup.isEmpty() && ::access(target.constData(), F_OK) == 0;
-    if (backUp) {
-        if (::rename(target.constData(), QFile::encodeName(Backup).constData()) != 0)
-            return Fail(errno);
-        Reached(Step::BackedUp);
+    if (!Backup.isEmpty()) {
+        const QByteArray backup = QFile::encodeName(Backup);
+        ::unlink(backup.constData());
+        if (CopyFile(target, backup))
+            Reached(Step::BackedUp);
     }
-    if (::rename(m_temp.constData(), target.constData()) != 0) {
-        const int error = errno;
-        if (backUp)
-            ::rename(QFile::encodeName(Backup).constData(), target.constData());
-        return Fail(error);
-    }
+    if (::rename(m_temp.constData(), target.constData()) != 0)
+        return Fail(errno);
     m_committed = true;
     CloseTemp();
     SyncFolder(QFile::encodeName(QFileInfo(m_target).absolutePath()));

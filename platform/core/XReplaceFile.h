@@ -20,14 +20,19 @@ public:
     XReplacingFile& operator=(const XReplacingFile&) = delete;
 
     // Creates the temporary file. An existing target that this user may not
-    // write is refused, as is a folder that does not take the file.
-    bool Open();
+    // write is refused, as is a folder that does not take the file. With
+    // AsTheFolderAllows (the settings file) such a target is replaced all the
+    // same, and in a folder that takes no new file an existing target is
+    // written in place instead: the only way there, though a kill may then
+    // leave it cut short.
+    bool Open(bool AsTheFolderAllows = false);
     // For a writer that opens the temporary file by its name.
     QString TempPath() const;
     bool Write(const QByteArray& Bytes);
     // Syncs the temporary file and renames it over the target. With a Backup
-    // name, an existing target is first renamed to it: a kill in between
-    // leaves the previous content under Backup and the target missing.
+    // name, the old backup is removed and an existing target copied to it
+    // first; the target stays in place until the rename, and a backup that
+    // cannot be made does not stop the save.
     bool Commit(const QString& Backup = QString());
 
     // Why the last step failed: the system's text ("No space left on device").
@@ -46,6 +51,7 @@ private:
     QString m_target;
     QByteArray m_temp;
     int m_fd = -1;
+    bool m_inPlace = false;
     bool m_committed = false;
     QString m_error;
 };

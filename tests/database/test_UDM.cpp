@@ -47,6 +47,12 @@ void KillAt(XReplacingFile::Step Step)
         _exit(0);
 }
 
+// The plain content of a settings file.
+QByteArray Stored(const QString& Path)
+{
+    return DecodeText(FileBytes(Path), SettingsKey);
+}
+
 QString MakeFile(const QTemporaryDir& Dir, const char* Name)
 {
     const QString path = Dir.filePath(QLatin1String(Name));
@@ -227,7 +233,7 @@ TEST_F(DataModule, DamagedSettingsFilesNeverCrash)
 }
 
 // A save killed after each of its steps (a child process that ends there):
-// the next start reads the last choice or the new one.
+// the settings file is always there, with the last choice or the new one.
 TEST_F(DataModule, ASaveKilledAfterAnyStepLeavesTheLastOrTheNewChoice)
 {
     using S = XReplacingFile::Step;
@@ -247,59 +253,86 @@ TEST_F(DataModule, ASaveKilledAfterAnyStepLeavesTheLastOrTheNewChoice)
             return QByteArray(dm.SaveConfig() ? "not killed" : "failed");
         });
         EXPECT_EQ(answer, QByteArray());
-        dm.ClearDatabase();
-        dm.LoadConfig();
-        EXPECT_EQ(dm.GetDataSource(), read);
+        EXPECT_EQ(Stored(Base + QStringLiteral(".dat")), Pack(1, read.toUtf8()));
     }
 }
 
-// What a save cut short by earlier versions left: the backup is read.
-TEST_F(DataModule, AMissingOrDamagedSettingsFileGivesWayToItsBackup)
+// The start reads the settings file alone: without it, a first start; a
+// damaged one as it reads, even with a good backup of another campaign.
+TEST_F(DataModule, TheStartNeverFallsBackToTheBackup)
 {
-    const QString previous = MakeFile(Dir, "a.mdb");
-    TDM dm;
-    dm.SetDatabase(previous);
-    ASSERT_TRUE(dm.SaveConfig());
-    const QByteArray good = FileBytes(Base + QStringLiteral(".dat"));
-    // The settings file ("<missing>": none), whether the backup is there.
-    const std::pair<QByteArray, bool> cases[] = {{"<missing>", true}, {"", true}, {good.left(good.size() / 2), true}, {"<missing>", false}};
-    for (const auto& [dat, backup] : cases) {
-        SCOPED_TRACE(dat.size());
-        QFile::remove(Base + QStringLiteral(".dat"));
-        QFile::remove(Base + QStringLiteral(".bkp"));
-        if (backup)
-            WriteAll(Base + QStringLiteral(".bkp"), good);
-        if (dat != "<missing>")
-            WriteAll(Base + QStringLiteral(".dat"), dat);
+    TCampaignFile older, last(TCampaignOptions(), QStringLiteral("b.mdb"));
+    older.Conn.Close();
+    const QString dat = Base + QStringLiteral(".dat");
+    const QString notFound = QStringLiteral("Banco de Dados  não Encontrado.");
+    // The settings file after two saves ("<deleted>": none); the box or what the start raised.
+    const std::pair<QByteArray, QString> cases[] = {
+        {"<deleted>", notFound}, {"", notFound}, {"<cut>", QStringLiteral("GetS error - bigger than pack")}};
+    for (const auto& [bytes, shown] : cases) {
+        SCOPED_TRACE(bytes.left(9).toStdString());
+        TDM dm;
+        for (const QString& path : {older.Path, last.Path}) {
+            dm.SetDatabase(path);
+            ASSERT_TRUE(dm.SaveConfig());
+        }
+        if (bytes == "<deleted>")
+            QFile::remove(dat);
+        else
+            WriteAll(dat, bytes == "<cut>" ? FileBytes(dat).chopped(8) : bytes);
+        Rec.Clear();
         dm.ClearDatabase();
-        dm.LoadConfig();
-        EXPECT_EQ(dm.GetDataSource(), backup ? previous : QString());
+        QString raised;
+        try {
+            EXPECT_FALSE(dm.SetConnected(true));
+        } catch (const Exception& e) {
+            raised = e.Message();
+        }
+        EXPECT_EQ((Rec.Count() ? Rec.Texts().join(u'\n') : raised).toStdString(), shown.toStdString());
+        EXPECT_FALSE(dm.Conn->Connected());
+        EXPECT_EQ(dm.GetDataSource().toStdString(), "");
     }
 }
 
-// A settings file the user may read but not write (nobody's view of root's)
-// is read, and a save into it says why it failed.
-TEST_F(DataModule, ASettingsFileThatCannotBeWrittenIsReadAndItsSaveSaysSo)
+// Saves by a user who is not the files' owner (nobody, root's files): a
+// read-only file in a folder the user may write is replaced; a writable file
+// in a folder the user may not write is written in place; with neither, the
+// box says why. The file is read in every case.
+TEST_F(DataModule, ASaveGoesAsFarAsTheFolderAndTheFileAllow)
 {
-    const QString chosen = MakeFile(Dir, "a.mdb"), dat = Base + QStringLiteral(".dat");
-    TDM dm;
-    dm.SetDatabase(chosen);
-    ASSERT_TRUE(dm.SaveConfig());
-    // A folder anyone may write: only the file's own permission stops the save.
-    QFile::setPermissions(Dir.path(), QFileDevice::Permissions(0x7777));
-    QFile::setPermissions(dat, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
-    const QByteArray answer = InForkedChild([&] {
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-            return QByteArray("<not nobody>");
-        dm.ClearDatabase();
-        dm.LoadConfig();
-        QByteArray out = dm.GetDataSource().toUtf8();
-        out += dm.SaveConfig() ? "|saved|" : "|refused|";
-        return out + Rec.Texts().join(u'\n').toUtf8();
-    });
-    EXPECT_EQ(QString::fromUtf8(answer).toStdString(),
-              (chosen + QStringLiteral("|refused|Não foi possível gravar o arquivo de configuração ") + dat
-               + QStringLiteral(".\r\nErro: Permission denied")).toStdString());
+    const QString previous = MakeFile(Dir, "a.mdb"), chosen = MakeFile(Dir, "b.mdb"), other = MakeFile(Dir, "c.mdb");
+    const QString dat = Base + QStringLiteral(".dat"), bkp = Base + QStringLiteral(".bkp");
+    const QString refused = QStringLiteral("Não foi possível gravar o arquivo de configuração ") + dat
+                            + QStringLiteral(".\r\nErro: Permission denied");
+    const struct
+    {
+        int Folder, File;
+        QString Answer, Dat, Bkp;
+    } cases[] = {{0x7777, 0x4444, QStringLiteral("|saved|"), other, chosen},
+                 {0x7555, 0x6666, QStringLiteral("|saved|"), other, previous},
+                 {0x7555, 0x4444, QStringLiteral("|refused|") + refused, chosen, previous}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << c.Folder << " " << c.File);
+        TDM dm;
+        for (const QString& path : {previous, chosen}) {
+            dm.SetDatabase(path);
+            ASSERT_TRUE(dm.SaveConfig());
+        }
+        QFile::setPermissions(Dir.path(), QFileDevice::Permissions(c.Folder));
+        QFile::setPermissions(dat, QFileDevice::Permissions(c.File));
+        const QByteArray answer = InForkedChild([&] {
+            if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+                return QByteArray("<not nobody>");
+            dm.ClearDatabase();
+            dm.LoadConfig();
+            QByteArray out = dm.GetDataSource().toUtf8();
+            dm.SetDatabase(other);
+            out += dm.SaveConfig() ? "|saved|" : "|refused|";
+            return out + Rec.Texts().join(u'\n').toUtf8();
+        });
+        EXPECT_EQ(QString::fromUtf8(answer).toStdString(), (chosen + c.Answer).toStdString());
+        EXPECT_EQ(Stored(dat), Pack(1, c.Dat.toUtf8()));
+        EXPECT_EQ(Stored(bkp), Pack(1, c.Bkp.toUtf8()));
+    }
 }
 
 TEST_F(DataModule, AnOpenConnectionIsNeverClosedByChangingTheFile)
