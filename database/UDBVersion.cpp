@@ -7,6 +7,7 @@
 #include "XExceptions.h"
 
 #include <memory>
+#include <optional>
 
 const QString DBVersion = QStringLiteral("02.005");
 
@@ -66,11 +67,33 @@ public:
         return true;
     }
 
-    // Adds the column when the table lacks it.
+    // Runs one part in one write transaction: a part that fails, or a run
+    // killed inside it, leaves none of it, and the next start runs it whole.
+    template <typename F>
+    void Part(const char* Step, const char* Table, F Body)
+    {
+        TTab_Struct* t = nullptr;
+        if (!Begin(Step, Table, t))
+            return;
+        std::optional<TADOTransaction> tx;
+        if (Guarded([&] { tx.emplace(m_db->Connection); }))
+            Body(t);
+        if (Ok)
+            Guarded([&] { tx->Commit(); });
+    }
+
+    // Adds the column when the table lacks it; true when it was added now.
+    bool Added(TTab_Struct* Tab, const QString& Field, quint8 Type, qint32 Size, bool AllowNull)
+    {
+        if (!Ok || Tab->FindField(Field))
+            return false;
+        Ok = AddColumn(Tab, m_db->Connection, Field, Type, Size, AllowNull);
+        return Ok;
+    }
+
     bool AddMissing(TTab_Struct* Tab, const QString& Field, quint8 Type, qint32 Size, bool AllowNull)
     {
-        if (Ok && !Tab->FindField(Field))
-            Ok = AddColumn(Tab, m_db->Connection, Field, Type, Size, AllowNull);
+        Added(Tab, Field, Type, Size, AllowNull);
         return Ok;
     }
 
@@ -107,6 +130,20 @@ public:
     }
 
 private:
+    // A transaction that cannot begin or commit ends the upgrade with its reason.
+    template <typename F>
+    bool Guarded(F Work)
+    {
+        try {
+            Work();
+            return true;
+        } catch (...) {
+            Ok = false;
+            Detail = ExceptionMessage(std::current_exception());
+            return false;
+        }
+    }
+
     TDB_Struct* m_db;
     const QString& m_ver;
 };
@@ -155,80 +192,72 @@ bool UpdateDBVersion(TDB_Struct* DB)
         result = false;
     } else if (ver < DBVersion) {
         TUpgrade u(DB, ver);
-        TTab_Struct* t = nullptr;
 
-        if (u.Begin("01.002", "Cruza", t)) {
+        u.Part("01.002", "Cruza", [&](TTab_Struct* t) {
             u.AddMissing(t, QStringLiteral("X_USUA"), fcText, 30, true);
             u.AddMissing(t, QStringLiteral("X_DUPD"), fcText, 20, true);
             u.AddMissing(t, QStringLiteral("X_CMAQ"), fcText, 20, true);
-            // Each column's fill runs whether the column was added now or by a
-            // run cut short after adding it: it touches only Nulls.
+            // Also when SEQ was there: a Null in it leaves the file without its key.
             if (u.AddMissing(t, QStringLiteral("SEQ"), fcLong, 0, true))
                 u.Update(QStringLiteral("UPDATE Cruza   SET seq = 1  WHERE (seq IS null)"),
                          QStringLiteral("Erro ao atualizar a versão do banco de dados ([Cruza]:Seq). \r\nErro: "));
-        }
-        if (u.Begin("01.002", "Cruza", t) && !IsCruzaKey(t->FindIndex(QStringLiteral("PK_Cruza")))) {
-            // One step: a failed or cut-short rebuild leaves the old key. A
-            // file that lost its key so (older programs) gets it here.
-            TADOTransaction tx(DB->Connection);
+        });
+        u.Part("01.002", "Cruza", [&](TTab_Struct* t) {
+            // A file that lost its key (older programs) gets it here.
+            if (IsCruzaKey(t->FindIndex(QStringLiteral("PK_Cruza"))))
+                return;
             if (t->FindIndex(QStringLiteral("PK_Cruza")))
                 u.Exec(QStringLiteral("ALTER TABLE Cruza DROP CONSTRAINT PK_Cruza"));
             u.Exec(QStringLiteral("CREATE INDEX PK_Cruza ON Cruza (NC_REP, SEQ) WITH PRIMARY"));
-            if (u.Ok)
-                tx.Commit();
-        }
-        if (u.Begin("01.003", "Configuracao", t)) {
-            if (u.AddMissing(t, QStringLiteral("etiq_pag"), fcLong, 0, true))
+        });
+        u.Part("01.003", "Configuracao", [&](TTab_Struct* t) {
+            if (u.Added(t, QStringLiteral("etiq_pag"), fcLong, 0, true))
                 u.Update(QStringLiteral("UPDATE Configuracao   SET etiq_pag = 16  WHERE (etiq_pag IS null)"),
                          ConfigError + QStringLiteral("[etiq_pag]). \r\nErro: "));
-        }
-        if (u.Begin("01.005", "Parental", t)) {
+        });
+        u.Part("01.005", "Parental", [&](TTab_Struct* t) {
             u.AddMissing(t, QStringLiteral("ID_AGROBASE"), fcText, 30, true);
             u.AddMissing(t, QStringLiteral("CODIGO_FN"), fcText, 30, true);
             u.AddMissing(t, QStringLiteral("LOTE_SEMENTE_FN"), fcText, 30, true);
             u.AddMissing(t, QStringLiteral("EXPE_FN"), fcText, 50, true);
             u.AddMissing(t, QStringLiteral("PARC_FN"), fcText, 20, true);
-            if (u.Ok) {
-                if (t->FindField(QStringLiteral("CODIGO")))
-                    u.Alter(t, QStringLiteral("CODIGO"), fcText, 30, false);
-                else
-                    u.AddMissing(t, QStringLiteral("CODIGO"), fcText, 30, false);
-            }
-        }
-        if (u.Begin("01.005", "Planejamento_Cruza", t)) {
+            if (t->FindField(QStringLiteral("CODIGO")))
+                u.Alter(t, QStringLiteral("CODIGO"), fcText, 30, false);
+            else
+                u.AddMissing(t, QStringLiteral("CODIGO"), fcText, 30, false);
+        });
+        u.Part("01.005", "Planejamento_Cruza", [&](TTab_Struct* t) {
             u.AddMissing(t, QStringLiteral("F1_AGROBASE"), fcText, 30, true);
             u.AddMissing(t, QStringLiteral("CRUZA_AGROBASE"), fcText, 30, true);
             u.AddMissing(t, QStringLiteral("LOTE_SEMENTE_F1"), fcText, 30, true);
-        }
-        if (u.Begin("01.011", "Configuracao", t)) {
+        });
+        u.Part("01.011", "Configuracao", [&](TTab_Struct* t) {
             if (u.AddMissing(t, QStringLiteral("LIMPA_EMASC"), fcLong, 0, true))
                 u.Update(QStringLiteral("UPDATE Configuracao   SET limpa_emasc = 0  WHERE (limpa_emasc IS null)"),
                          ConfigError + QStringLiteral("[limpa_emasc]). \r\nErro: "));
-        }
-        if (u.Begin("01.015", "Parental", t)) {
+        });
+        u.Part("01.015", "Parental", [&](TTab_Struct* t) {
             u.AddMissing(t, QStringLiteral("CFLOR"), fcText, 10, true);
             u.AddMissing(t, QStringLiteral("CPUB"), fcText, 10, true);
-        }
-        if (u.Begin("01.017", "Configuracao", t)) {
+        });
+        u.Part("01.017", "Configuracao", [&](TTab_Struct* t) {
             u.AddMissing(t, QStringLiteral("CAB_ETIQ_FLOR"), fcLong, 0, true);
-            // Each column keeps a value it has: only its own Null is filled.
-            if (u.AddMissing(t, QStringLiteral("PLAN_ETIQ_FLOR"), fcLong, 0, true))
-                u.Update(QStringLiteral("UPDATE Configuracao   SET cab_etiq_flor = IIF(cab_etiq_flor IS null, 0, cab_etiq_flor), "
-                                        "plan_etiq_flor = IIF(plan_etiq_flor IS null, 1, plan_etiq_flor)  "
+            if (u.Added(t, QStringLiteral("PLAN_ETIQ_FLOR"), fcLong, 0, true))
+                u.Update(QStringLiteral("UPDATE Configuracao   SET cab_etiq_flor = 0, plan_etiq_flor = 1  "
                                         "WHERE ((cab_etiq_flor IS null) OR (plan_etiq_flor IS null))"),
                          ConfigError + QStringLiteral("[cab_etiq_flor, plan_etiq_flor]). \r\nErro: "));
-        }
-        if (u.Begin("01.018", "Planejamento_Cruza", t)) {
+        });
+        u.Part("01.018", "Planejamento_Cruza", [&](TTab_Struct* t) {
             if (t->FindField(QStringLiteral("PLANEJAMENTO")))
                 u.Alter(t, QStringLiteral("PLANEJAMENTO"), fcText, 60, false);
             else
                 u.AddMissing(t, QStringLiteral("PLANEJAMENTO"), fcText, 60, true);
-        }
-        if (u.Begin("02.002", "Configuracao", t)) {
-            if (u.AddMissing(t, QStringLiteral("SMT_MAX_HIBR"), fcLong, 0, true))
+        });
+        u.Part("02.002", "Configuracao", [&](TTab_Struct* t) {
+            if (u.Added(t, QStringLiteral("SMT_MAX_HIBR"), fcLong, 0, true))
                 u.Update(QStringLiteral("UPDATE Configuracao   SET smt_max_hibr = 4  WHERE (smt_max_hibr IS null) "),
                          ConfigError + QStringLiteral("[SMT_MAX_HIBR]). \r\nErro: "));
-        }
+        });
 
         result = u.Ok;
         detail = u.Detail;

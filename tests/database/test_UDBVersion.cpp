@@ -1,4 +1,5 @@
 #include "CampaignFile.h"
+#include "ForkedChild.h"
 #include "UDBTables.h"
 #include "UDBVersion.h"
 #include "UTBStruct_DB.h"
@@ -6,6 +7,7 @@
 #include "XDialogs.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 namespace {
 
@@ -66,6 +68,47 @@ QString Content(TCampaignFile& f)
            + u'#' + f.Rows(QStringLiteral("SELECT id, nome FROM Emasculador ORDER BY id"));
 }
 
+// A start that brings the file whole to the last version, with no box and the
+// crossing key (what stops two stations storing a label's sequence twice);
+// Config is the configuration row it leaves.
+void ExpectUpgraded(TCampaignFile& f, const QString& Config = QStringLiteral("16|0|0|1|4"))
+{
+    TDlgRecorder rec;
+    {
+        StructureCheck check(&f.Conn);
+        EXPECT_TRUE(check.Compared) << qPrintable(check.Log.Text());
+    }
+    EXPECT_EQ(rec.Count(), 0) << qPrintable(rec.Texts().join(u'\n'));
+    EXPECT_EQ(StoredVersion(f), QStringLiteral("02.005"));
+    EXPECT_EQ(CruzaKey(&f.Conn), QStringLiteral("PK_Cruza(NC_REP, SEQ)"));
+    EXPECT_EQ(f.Rows(QStringLiteral("SELECT etiq_pag, limpa_emasc, cab_etiq_flor, plan_etiq_flor, smt_max_hibr FROM Configuracao")),
+              Config);
+}
+
+// A start killed (no commit, no close) as its connection begins the Nth
+// statement containing Sql; the answer is empty when it died there.
+QByteArray KilledAt(TCampaignFile& f, const char* Sql, int Nth)
+{
+    f.Conn.Close();
+    const QByteArray answer = InForkedChild([&] {
+        static QLatin1String sql;
+        static int left;
+        sql = QLatin1String(Sql), left = Nth;
+        f.Conn.Open();
+        const auto trace = [](unsigned, void*, void* Stmt, void*) {
+            if (QString::fromUtf8(sqlite3_sql(static_cast<sqlite3_stmt*>(Stmt))).contains(sql, Qt::CaseInsensitive) && --left == 0)
+                _exit(0);
+            return 0;
+        };
+        sqlite3_trace_v2(f.Conn.Engine()->Db(), SQLITE_TRACE_STMT, trace, nullptr);
+        TDlgRecorder rec;
+        StructureCheck check(&f.Conn);
+        return QByteArray("not killed");
+    });
+    f.Conn.Open();
+    return answer;
+}
+
 std::string Sanitized(const testing::TestParamInfo<QString>& info)
 {
     return QString(info.param).remove(u'.').toStdString();
@@ -80,22 +123,15 @@ TEST_P(UpgradeFrom, ReachesTheCurrentVersionKeepingRowsAndComparesClean)
     const QString version = GetParam();
     TCampaignFile f(At(version));
     const QString before = Content(f);
-    TDlgRecorder rec;
-    {
-        StructureCheck check(&f.Conn);
-        EXPECT_TRUE(check.Compared) << qPrintable(check.Log.Text());
-        EXPECT_EQ(rec.Count(), 0) << qPrintable(rec.Texts().join(u'\n'));
-    }
-    EXPECT_EQ(StoredVersion(f), QStringLiteral("02.005"));
-    EXPECT_EQ(Content(f), before);
     // Defaults of the steps, and the builder's own values where the column was there.
-    EXPECT_EQ(f.Rows(QStringLiteral("SELECT etiq_pag, limpa_emasc, cab_etiq_flor, plan_etiq_flor, smt_max_hibr FROM Configuracao")),
-              QStringLiteral("16|0|0|1|4"));
+    ExpectUpgraded(f);
+    EXPECT_EQ(Content(f), before);
 
     // A fresh start on the upgraded file: nothing to do, nothing differs.
     f.Reopen();
     const int changes = f.Changes();
     const int cookie = f.SchemaCookie();
+    TDlgRecorder rec;
     {
         StructureCheck again(&f.Conn);
         EXPECT_TRUE(again.Compared) << qPrintable(again.Log.Text());
@@ -131,19 +167,6 @@ TEST(Upgrade, NewerVersionIsRefused)
     }
 }
 
-TEST(Upgrade, OnlyTheStepsAboveTheStoredVersionRun)
-{
-    TCampaignFile f(At(QStringLiteral("01.017")));
-    // A Null that step "01.011" would set to 0.
-    f.Exec(QStringLiteral("ALTER TABLE Configuracao ALTER COLUMN LIMPA_EMASC LONG NULL"));
-    f.Exec(QStringLiteral("UPDATE Configuracao SET limpa_emasc = NULL"));
-    TDlgRecorder rec;
-    StructureCheck check(&f.Conn);
-    EXPECT_TRUE(check.Compared) << qPrintable(check.Log.Text());
-    EXPECT_EQ(f.Rows(QStringLiteral("SELECT limpa_emasc, smt_max_hibr, versao_db FROM Configuracao")), QStringLiteral("|4|02.005"));
-    EXPECT_EQ(rec.Count(), 0);
-}
-
 TEST(Upgrade, NullParentCodeStopsTheUpgradeAndKeepsTheVersion)
 {
     TCampaignFile f(At(QStringLiteral("01.004")));
@@ -170,65 +193,85 @@ TEST(Upgrade, NullParentCodeStopsTheUpgradeAndKeepsTheVersion)
     EXPECT_EQ(rec.Count(), 0);
 }
 
-// A start killed inside the upgrade leaves the file as the upgrade's own
-// statements made it up to that point; the next start finishes the upgrade.
-TEST(Upgrade, ARunCutShortAfterAnyStatementIsFinishedAtTheNextStart)
+// A kill inside a part (after its ADD COLUMN, before or after its fill) leaves
+// the file as it was before the part; a kill between parts keeps those done.
+// Either way the next start runs what is left whole.
+TEST(Upgrade, AStartKilledInsideOrBetweenPartsIsFinishedWholeAtTheNextStart)
 {
-    const auto add = [](const char* Table, const char* Column, const char* Type) {
-        return QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3 NULL").arg(QLatin1String(Table), QLatin1String(Column), QLatin1String(Type));
+    const QString add = QStringLiteral("ALTER TABLE Cruza ADD COLUMN %1 NULL");
+    // Cruza with SEQ already: the key's rebuild is the first change.
+    const QStringList withSeq = {add.arg("X_USUA TEXT(30)"), add.arg("X_DUPD TEXT(20)"), add.arg("X_CMAQ TEXT(20)"),
+                                 add.arg("SEQ LONG"), QStringLiteral("UPDATE Cruza SET seq = 1")};
+    const std::tuple<const char*, QStringList, const char*, int, bool> cuts[] = {
+        {"01.001", {}, "SET seq = 1", 1, true},   // columns added, not filled
+        {"01.001", {}, "COMMIT", 1, true},        // filled, not committed
+        {"01.001", withSeq, "RENAME TO", 2, true},   // the old key dropped, the new one not made
+        {"01.001", withSeq, "COMMIT", 2, true},
+        {"01.002", {}, "SET etiq_pag = 16", 1, true},
+        {"01.002", {}, "COMMIT", 1, true},
+        {"01.010", {}, "SET limpa_emasc = 0", 1, true},
+        {"01.010", {}, "COMMIT", 1, true},
+        {"01.015", {}, "SET cab_etiq_flor = 0", 1, true},
+        {"01.015", {}, "COMMIT", 1, true},
+        {"01.018", {}, "SET smt_max_hibr = 4", 1, true},
+        {"01.018", {}, "COMMIT", 1, true},
+        {"01.001", {}, "BEGIN", 3, false},           // between steps
+        {"01.001", {}, "SET versao_db", 1, false},   // every part done
     };
-    const QStringList cruza = {add("Cruza", "X_USUA", "TEXT(30)"), add("Cruza", "X_DUPD", "TEXT(20)"),
-                               add("Cruza", "X_CMAQ", "TEXT(20)"), add("Cruza", "SEQ", "LONG")};
-    const QString cab = add("Configuracao", "CAB_ETIQ_FLOR", "LONG"), plan = add("Configuracao", "PLAN_ETIQ_FLOR", "LONG");
-    const QString cabSet = QStringLiteral("UPDATE Configuracao SET cab_etiq_flor = 1");   // a value the fill must keep
-    // The stored version (and the structure the file had), what the cut run had committed.
-    const std::pair<const char*, QStringList> cuts[] = {
-        {"01.001", {QStringLiteral("ALTER TABLE Cruza DROP CONSTRAINT PK_Cruza")}},   // between the old key and the new
-        {"01.001", cruza.mid(0, 1)},
-        {"01.001", cruza},
-        {"01.001", cruza + QStringList{QStringLiteral("UPDATE Cruza   SET seq = 1  WHERE (seq IS null)")}},
-        {"01.002", {add("Configuracao", "etiq_pag", "LONG")}},
-        {"01.003", {add("Parental", "ID_AGROBASE", "TEXT(30)"), add("Parental", "CODIGO_FN", "TEXT(30)")}},
-        {"01.005", {add("Configuracao", "LIMPA_EMASC", "LONG")}},
-        {"01.015", {cab}},
-        {"01.015", {cab, plan}},
-        {"01.015", {cab, cabSet, plan}},
-        {"01.018", {add("Configuracao", "SMT_MAX_HIBR", "LONG")}},
-    };
-    for (const auto& [version, done] : cuts) {
-        SCOPED_TRACE(QString(QLatin1String(version) + u' ' + done.join(u'|')).toStdString());
+    for (const auto& [version, shape, sql, nth, untouched] : cuts) {
+        SCOPED_TRACE(QStringLiteral("%1 %2 %3 %4").arg(QLatin1String(version)).arg(shape.size()).arg(QLatin1String(sql)).arg(nth).toStdString());
         TCampaignFile f(At(QLatin1String(version)));
-        const QString before = Content(f);
-        for (const QString& statement : done)
+        for (const QString& statement : shape)
             f.Exec(statement);
-        f.Reopen();
-        TDlgRecorder rec;
-        EXPECT_TRUE(StructureCheck(&f.Conn).Compared);
-        EXPECT_EQ(rec.Count(), 0) << qPrintable(rec.Texts().join(u'\n'));
-        EXPECT_EQ(StoredVersion(f), QStringLiteral("02.005"));
+        const QString before = Content(f);
+        const auto state = [&] {
+            return f.Rows(QStringLiteral("SELECT name, sql FROM sqlite_master ORDER BY name")) + u'#'
+                   + f.Rows(QStringLiteral("SELECT * FROM Configuracao"));
+        };
+        const QString shaped = state();
+        ASSERT_EQ(KilledAt(f, sql, nth), QByteArray());
+        EXPECT_EQ(state() == shaped, untouched);
+        EXPECT_EQ(StoredVersion(f), QLatin1String(version));
+        ExpectUpgraded(f);
         EXPECT_EQ(Content(f), before);
-        EXPECT_EQ(f.Scalar(QStringLiteral("SELECT COUNT(*) FROM Cruza WHERE seq IS NULL")), QStringLiteral("0"));
-        EXPECT_EQ(CruzaKey(&f.Conn), QStringLiteral("PK_Cruza(NC_REP, SEQ)"));
-        EXPECT_EQ(f.Rows(QStringLiteral("SELECT etiq_pag, limpa_emasc, cab_etiq_flor, plan_etiq_flor, smt_max_hibr FROM Configuracao")),
-                  QStringLiteral("16|0|%1|1|4").arg(done.contains(cabSet) ? 1 : 0));
     }
 }
 
-// SEQ there with a Null left before its fill: the fill takes only the Null.
-TEST(Upgrade, TheSequenceFillKeepsTheNumbersThere)
+// A column there before its step keeps its Nulls: the fills are for columns
+// added now; LIMPA_EMASC's fill always runs, and so does SEQ's, without which
+// the file gets no key. Only the steps above the stored version run.
+TEST(Upgrade, AColumnAlreadyThereKeepsItsNullsSaveThoseOfSeqAndLimpaEmasc)
 {
-    TCampaignFile f(At(QStringLiteral("01.001"), 8, 3));
-    f.Exec(QStringLiteral("ALTER TABLE Cruza ADD COLUMN SEQ LONG NULL"));
-    f.Exec(QStringLiteral("UPDATE Cruza SET seq = 2 WHERE nc_rep > (SELECT MIN(nc_rep) FROM Cruza)"));
-    TDlgRecorder rec;
-    EXPECT_TRUE(StructureCheck(&f.Conn).Compared);
-    EXPECT_EQ(f.Rows(QStringLiteral("SELECT seq FROM Cruza ORDER BY nc_rep")), QStringLiteral("1;2;2"));
+    const QString add = QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 LONG NULL");
+    const QString cfg = QStringLiteral("Configuracao");
+    const std::tuple<const char*, QStringList, const char*, const char*> cases[] = {
+        {"01.001", {add.arg("Cruza", "SEQ"), QStringLiteral("UPDATE Cruza SET seq = 2 WHERE nc_rep > (SELECT MIN(nc_rep) FROM Cruza)")},
+         "1;2;2", "16|0|0|1|4"},
+        {"01.001", {QStringLiteral("ALTER TABLE Cruza DROP CONSTRAINT PK_Cruza")}, "1;1;1", "16|0|0|1|4"},   // a file without the key gets it
+        {"01.002", {add.arg(cfg, "etiq_pag")}, "1;1;1", "|0|0|1|4"},
+        {"01.010", {add.arg(cfg, "LIMPA_EMASC")}, "1;1;1", "16|0|0|1|4"},
+        {"01.015", {add.arg(cfg, "CAB_ETIQ_FLOR"), add.arg(cfg, "PLAN_ETIQ_FLOR")}, "1;1;1", "16|0|||4"},
+        // PLAN_ETIQ_FLOR added now: its fill sets both.
+        {"01.015", {add.arg(cfg, "CAB_ETIQ_FLOR"), QStringLiteral("UPDATE Configuracao SET cab_etiq_flor = 2")}, "1;1;1", "16|0|0|1|4"},
+        {"01.017", {QStringLiteral("ALTER TABLE Configuracao ALTER COLUMN LIMPA_EMASC LONG NULL"), QStringLiteral("UPDATE Configuracao SET limpa_emasc = NULL")},
+         "1;1;1", "16||0|1|4"},
+        {"01.018", {add.arg(cfg, "SMT_MAX_HIBR")}, "1;1;1", "16|0|0|1|"},
+    };
+    for (const auto& [version, shape, seq, config] : cases) {
+        SCOPED_TRACE(QString(QLatin1String(version) + u' ' + shape.join(u'|')).toStdString());
+        TCampaignFile f(At(QLatin1String(version), 8, 3));
+        for (const QString& statement : shape)
+            f.Exec(statement);
+        ExpectUpgraded(f, QLatin1String(config));
+        EXPECT_EQ(f.Rows(QStringLiteral("SELECT seq FROM Cruza ORDER BY nc_rep")), QLatin1String(seq));
+    }
 }
 
 TEST(Upgrade, AFailingStepStopsWithItsMessageAndKeepsTheStoredVersion)
 {
     const QString lock = QStringLiteral("CREATE TRIGGER trava BEFORE UPDATE ON %1 BEGIN SELECT RAISE(ABORT, 'bloqueado'); END");
     const QString config = QStringLiteral("Erro ao atualizar a configuração do banco de dados ([%1]). \r\nErro: bloqueado");
+    // A failed part leaves none of it; the Parental part before the missing plan table stays.
     const std::tuple<const char*, QString, QString> cases[] = {
         {"01.001", QStringLiteral("DROP TABLE Cruza"), QStringLiteral("Erro ao atualizar o banco de dados.\r\nTabela Cruza não encontrado.")},
         {"01.004", QStringLiteral("DROP TABLE Planejamento_Cruza"),
@@ -244,11 +287,13 @@ TEST(Upgrade, AFailingStepStopsWithItsMessageAndKeepsTheStoredVersion)
         SCOPED_TRACE(shape.toStdString());
         TCampaignFile f(At(QLatin1String(version), 8, 4));
         f.Conn.Engine()->Exec(shape);
+        const int cookie = f.SchemaCookie();
         TDlgRecorder rec;
         StructureCheck check(&f.Conn);
         EXPECT_FALSE(check.Upgraded);
         EXPECT_EQ(rec.Texts(), QStringList(message));
         EXPECT_EQ(StoredVersion(f), QLatin1String(version));
+        EXPECT_EQ(f.SchemaCookie() == cookie, !shape.contains(QLatin1String("Planejamento")));
     }
     // No configuration to read the version from.
     TCampaignFile f(At(DBVersion));
@@ -263,4 +308,15 @@ TEST(Upgrade, AFailingStepStopsWithItsMessageAndKeepsTheStoredVersion)
     EXPECT_FALSE(StructureCheck(&empty.Conn).Upgraded);
     EXPECT_EQ(rec.Count(), 1);
     EXPECT_EQ(empty.Changes(), 1);
+    // Another station writing past the wait: the part does not begin.
+    TCampaignFile busy(At(QStringLiteral("01.018")));
+    TADOConnection other;
+    other.setConnectionString(busy.Conn.ConnectionString());
+    other.Open();
+    TADOTransaction writing(&other);
+    busy.Conn.setConnectionTimeout(1);
+    rec.Clear();
+    EXPECT_FALSE(StructureCheck(&busy.Conn).Upgraded);
+    EXPECT_EQ(rec.Texts(), QStringList(QStringLiteral("Erro ao atualizar o banco de dados.\r\nCould not use '%1'; file already in use.")
+                                           .arg(busy.Path)));
 }
