@@ -31,7 +31,7 @@ public:
 class TInfoFlor : public TXObject
 {
 public:
-    int nc = 0;
+    qint64 nc = 0;   // a crossing number may pass 32 bits
     QString codigo_mae;
     QString planejamento;
     QString codigo_pai;

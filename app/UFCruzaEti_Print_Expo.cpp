@@ -429,11 +429,12 @@ void TFCruzaEti_Print_Expo::FillFields(TADOQuery& Query, const std::vector<int>&
 
 void TFCruzaEti_Print_Expo::LoadInfo(TADOQuery& Query)
 {
-    const auto whole = [&Query](const char* Name) { return qRound(Query.FieldByName(QLatin1String(Name))->AsFloat()); };
+    // Whole numbers, fractions to the nearest; a crossing number in 64 bits.
+    const auto whole = [&Query](const char* Name) { return Query.FieldByName(QLatin1String(Name))->AsLargeInt(); };
     const auto text = [&Query](const char* Name) { return Query.FieldByName(QLatin1String(Name))->AsString(); };
     FInfo->nc = whole("nc");
-    FInfo->nc_mae = whole("nc_mae");
-    FInfo->nc_pai = whole("nc_pai");
+    FInfo->nc_mae = int(whole("nc_mae"));
+    FInfo->nc_pai = int(whole("nc_pai"));
     FInfo->planejamento = text("planejamento");
     FInfo->codigo_mae = text("codigo_mae");
     FInfo->codigo_pai = text("codigo_pai");
@@ -559,7 +560,7 @@ void TFCruzaEti_Print_Expo::Load_Etiq_Flor(int Sheet)
         const QString labelKind = QStringLiteral("E");
         int Pag = 1, Seq = 1;
         for (; !Q.Eof(); Q.Next()) {
-            if (qRound(ncField->AsFloat()) != FInfo->nc) {
+            if (ncField->AsLargeInt() != FInfo->nc) {
                 if (!soja) {
                     LoadInfo(Q);
                     Pag = 1;

@@ -13,10 +13,11 @@
 
 namespace {
 
-// A float as text the way the platform shows it: whole numbers without ".0".
+// A float as text the way the platform shows it: whole numbers without ".0",
+// in all their digits up to 2^53, the whole numbers a double holds exactly.
 QString floatText(double v)
 {
-    if (std::isfinite(v) && v == std::floor(v) && std::fabs(v) < 1e15)
+    if (std::isfinite(v) && v == std::floor(v) && std::fabs(v) <= 9007199254740992.0)
         return QString::number(qint64(v));
     QString s = QString::number(v, 'g', 15);
     const int e = s.indexOf(u'e');

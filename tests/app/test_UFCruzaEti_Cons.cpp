@@ -10,7 +10,7 @@ namespace {
 const QString Current = QStringLiteral(
     "NOT EXISTS (SELECT 1 FROM Cruza n WHERE n.nc_rep = cur.nc_rep AND n.seq > cur.seq)");
 const QString ResumoExpected = QStringLiteral(
-    "SELECT pc.planejamento, pc.nc, pc.codigo_cruza, CASE cur.reverso WHEN '0' THEN 'Nao' ELSE 'Sim' END AS rv, "
+    "SELECT pc.planejamento, CAST(pc.nc AS INTEGER), pc.codigo_cruza, CASE cur.reverso WHEN '0' THEN 'Nao' ELSE 'Sim' END AS rv, "
     "SUM(h.qte_sem), COUNT(*) FROM Colheita h, Etiqueta_Cruza e, Planejamento_Cruza pc, Cruza cur "
     "WHERE e.nc_rep = h.nc_rep AND pc.nc = e.nc AND cur.nc_rep = h.nc_rep AND %1 "
     "GROUP BY pc.planejamento, pc.nc, pc.codigo_cruza, rv ORDER BY pc.planejamento, pc.nc, rv").arg(Current);
@@ -42,6 +42,9 @@ void ShapeEdgeCases(TCampaignFile& C)
     for (int i = 0; i < seeds.size(); ++i)
         C.Exec(QStringLiteral("INSERT INTO Colheita (nc_rep, qte_sem, lote, obs, dupd, cmaq) "
                               "VALUES (%1, 'AAA', 'O''Brien', '2025-02-01 08:00:0%2', 'C1')").arg(seeds[i]).arg(i));
+    // Three harvested crossings numbered past 32 bits.
+    ASSERT_EQ(C.GiveLargeNumbers(QStringLiteral("SELECT DISTINCT e.nc FROM Colheita h, Etiqueta_Cruza e, Cruza c "
+                                                "WHERE e.nc_rep = h.nc_rep AND c.nc_rep = h.nc_rep AND e.nc > 10004 ORDER BY e.nc")), 3);
 }
 
 using ColheitaCons = TConsultationTest<TFCruzaEti_Cons>;
@@ -63,6 +66,12 @@ TEST_F(ColheitaCons, ReverseSplitWriteOffsMissingRowsTheExportAndAFailure)
     EXPECT_EQ(GridRows().split(u';').filter(QStringLiteral("|CZ-10003|")),
               (QStringList{plan + QStringLiteral("|10003|CZ-10003|Nao|8|2"), plan + QStringLiteral("|10003|CZ-10003|Sim|7|1")}));
     EXPECT_TRUE(GridRows().contains(QStringLiteral("|CZ-10004|Nao|13|1")));   // its executor unlisted
+    // The crossing numbers past 32 bits in the workbook as numbers, whole.
+    const QString summary = Campaign->Dir.filePath(QStringLiteral("resumo.xls"));
+    ExpectExport(summary);
+    const XlsxBook book = ReadXlsx(summary);
+    for (int r = 2; book.Cells.contains(TXXLS::CellName(r, 2)); ++r)
+        EXPECT_EQ(book.Cells.value(TXXLS::CellName(r, 2)).Type, QString()) << r;
     QTest::mouseClick(W->RGFiltro->Item(1), Qt::LeftButton);
     Atualizar();
     ExpectGrid(EnvelopeExpected);

@@ -29,6 +29,8 @@ namespace {
 
 enum { Algodao = 0, Soja = 1 };
 
+const QByteArray FlorTitle = "PLANEJAMENTO;NC;PAG;SEQ;CODIGO;REP;NC_IMP;NC_CB;STATUS;PARENTAIS;\r\n";
+
 // A planned crossing: number, labels, plan, mother and father (builder pot indexes).
 struct TPlan { qint64 Nc; int Reps; QString Name = QStringLiteral("Plano A"); int Mother = 0, Father = 1; };
 
@@ -263,18 +265,49 @@ TEST_F(EtiquetasImpressao, FileReadBackByteForByte)
     // An empty sheet: the title line and one line of separators.
     ASSERT_NO_FATAL_FAILURE(Open({}));
     Build(Algodao);
-    const QByteArray title = "PLANEJAMENTO;NC;PAG;SEQ;CODIGO;REP;NC_IMP;NC_CB;STATUS;PARENTAIS;\r\n";
-    EXPECT_EQ(FileBytes(Export(QStringLiteral("vazio.csv"))), title + ";;;;;;;;;;\r\n");
+    EXPECT_EQ(FileBytes(Export(QStringLiteral("vazio.csv"))), FlorTitle + ";;;;;;;;;;\r\n");
     ASSERT_NO_FATAL_FAILURE(Open({{101, 2, QStringLiteral("Plano Ação")}, {102, 1, QStringLiteral("Plano Ação")}}));
     Build();
     const QString path = Export(QStringLiteral("etiquetas.csv"));
     const QByteArray plan("Plano A\xE7\xE3o");   // Windows-1252
-    EXPECT_EQ(FileBytes(path), title + plan + ";101;1;1;CZ-101;1;10101;10101;E;[2.000.001] X [2.000.002];\r\n" + plan
+    EXPECT_EQ(FileBytes(path), FlorTitle + plan + ";101;1;1;CZ-101;1;10101;10101;E;[2.000.001] X [2.000.002];\r\n" + plan
                               + ";101;1;2;CZ-101;2;10102;10102;E;[2.000.001] X [2.000.002];\r\n" + plan
                               + ";101;1;3;MAE: PAR-00001;1;2000001;;M;;\r\n" + plan
                               + ";101;1;4;PAI: PAR-00002;1;2000002;;P;;\r\n" + plan
                               + ";102;1;1;CZ-102;1;10201;10201;E;[2.000.001] X [2.000.002];\r\n");
     EXPECT_EQ(Boxes(), QStringLiteral("Dados exportado com sucesso.\r\n") + path);
+}
+
+// Crossing numbers past 32 bits beside a small one: each its own group, in all its digits on every row.
+TEST_F(EtiquetasImpressao, CrossingNumbersPast32Bits)
+{
+    const auto open = [this](int Cab) {
+        ASSERT_NO_FATAL_FAILURE(Open({{101, 1}, {102, 2}, {103, 2}, {104, 2}}, 16, Cab));
+        ASSERT_EQ(Campaign->GiveLargeNumbers(QStringLiteral("SELECT nc FROM Planejamento_Cruza WHERE nc > 101 ORDER BY nc")), 3);
+    };
+    ASSERT_NO_FATAL_FAILURE(open(0));
+    Build(Soja);
+    QStringList rows{"E 101 1 1 1", "-", "M 101 1 1 2", "P 101 1 1 3"};
+    for (const char* nc : {"2147483653", "1099511627776", "9007199254740991"})
+        for (const char* row : {"E %1 1 1 1", "E %1 2 1 2", "M %1 1 1 3", "P %1 1 1 4"})
+            rows << QString::fromLatin1(row).arg(QLatin1String(nc));
+    EXPECT_EQ(Sheet(), rows);
+    // The crossing's own row carries its number in NC_IMP and NC_CB too.
+    ASSERT_NO_FATAL_FAILURE(open(2));
+    Build(Algodao);
+    const auto crossing = [](const QByteArray& Nc, const QByteArray& Code, int Reps) {
+        QByteArray out = "Plano A;" + Nc + ";1;1;Cruza: CZ-" + Code + ";1;" + Nc + ';' + Nc + ";X;Cruza: CZ-" + Code + ";\r\n"
+                         + "Plano A;" + Nc + ";1;2;MAE: PAR-00001;1;2000001;2000001;M;MAE: PAR-00001;\r\n";
+        for (int r = 1; r <= Reps; ++r) {
+            const QByteArray rep = QByteArray::number(r), label = Code + '0' + rep;
+            out += "Plano A;" + Nc + ";1;" + QByteArray::number(r + 2) + ";CZ-" + Code + ';' + rep + ';' + label + ';' + label
+                   + ";E;[2.000.001] X [2.000.002];\r\n";
+        }
+        return out;
+    };
+    EXPECT_EQ(FileBytes(Export(QStringLiteral("grandes.csv"))),
+              FlorTitle + crossing("101", "101", 1) + crossing("2147483653", "102", 2) + crossing("1099511627776", "103", 2)
+                  + crossing("9007199254740991", "104", 2) + ";;;;;;;;;;\r\n");
 }
 
 // The overwrite question both ways; a failed write and values the file cannot carry leave the old file whole.

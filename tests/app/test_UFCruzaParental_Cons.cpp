@@ -14,7 +14,7 @@ namespace {
 // time (none for a crossing without labels), then both pot numbers again.
 const QString Count = QStringLiteral("(SELECT COUNT(*) FROM Cruza c, Etiqueta_Cruza f WHERE c.nc_rep = f.nc_rep AND f.nc = e.nc %1)");
 const QString AllExpected = QStringLiteral(
-    "SELECT pc.planejamento, pc.nc, pc.codigo_cruza, pc.id_vaso_mae, m.codigo, pc.id_vaso_pai, p.codigo, "
+    "SELECT pc.planejamento, CAST(pc.nc AS INTEGER), pc.codigo_cruza, pc.id_vaso_mae, m.codigo, pc.id_vaso_pai, p.codigo, "
     "t.tot, t.usado, t.abort, t.viavel, t.tot - t.viavel, pc.id_vaso_mae, pc.id_vaso_pai FROM Planejamento_Cruza pc "
     "LEFT JOIN Parental m ON m.id = pc.id_vaso_mae LEFT JOIN Parental p ON p.id = pc.id_vaso_pai "
     "LEFT JOIN (SELECT e.nc AS nc, MAX(e.rep) AS tot, %1 AS usado, %2 AS abort, %3 AS viavel "
@@ -127,6 +127,7 @@ TEST_F(ParentalCons, EmptyListCountsOfRehybridisedCrossingsThenRefusals)
             C.Exec(QStringLiteral("INSERT INTO Cruza (nc_rep, seq, status, reverso, id_emasculador, dupd, cmaq) "
                                   "VALUES (%1, %2, '0', 1, '2025-01-01 10:00:00', 'C1')").arg(label, QLatin1String(v)));
         C.Exec(QStringLiteral("UPDATE Parental SET codigo = 'PAR''05' WHERE codigo = 'PAR-00005'"));
+        ASSERT_EQ(C.GiveLargeNumbers(QStringLiteral("SELECT nc FROM Planejamento_Cruza WHERE nc > 10003 ORDER BY nc")), 3);
         // Without labels, and its mother missing from Parental.
         C.Exec(QStringLiteral("INSERT INTO Planejamento_Cruza (nc, codigo_cruza, id_vaso_mae, id_vaso_pai, planejamento, rep, usua, dupd, cmaq) "
                               "VALUES (99001, 'CZ-SEM', 1234567, %1, 'Plano A', 3, 'T', '2025-01-01 00:00:00', 'C1')").arg(Pot(0)));

@@ -7,7 +7,7 @@ namespace {
 // Both views written per planned crossing with correlated sub-selects rather than the window's grouped joins.
 QString BookRows()
 {
-    return QStringLiteral("SELECT pc.planejamento, pc.nc, pc.codigo_cruza, pc.id_vaso_mae, m.codigo, m.tratamento, m.cflor, m.cpub, m.ggen, "
+    return QStringLiteral("SELECT pc.planejamento, CAST(pc.nc AS INTEGER), pc.codigo_cruza, pc.id_vaso_mae, m.codigo, m.tratamento, m.cflor, m.cpub, m.ggen, "
                           "pc.id_vaso_pai, f.codigo, f.tratamento, f.cflor, f.cpub, f.ggen, "
                           "(SELECT NULLIF(COUNT(*), 0) FROM Etiqueta_Cruza e WHERE e.nc = pc.nc), (SELECT COUNT(*) FROM Cruza c WHERE c.nc_rep IN %1), "
                           "(SELECT COUNT(*) FROM Cruza c WHERE c.status = 'X' AND c.nc_rep IN %1), "
@@ -20,7 +20,7 @@ QString BookRows()
 
 // Envelopes by the reverse flag of the newest crossing of their label.
 const QString HarvestRows = QStringLiteral(
-    "SELECT pc.planejamento, pc.nc, pc.codigo_cruza, CASE c.reverso WHEN '0' THEN 'Nao' ELSE 'Sim' END, "
+    "SELECT pc.planejamento, CAST(pc.nc AS INTEGER), pc.codigo_cruza, CASE c.reverso WHEN '0' THEN 'Nao' ELSE 'Sim' END, "
     "SUM(co.qte_sem), COUNT(*), m.tratamento, f.tratamento, m.cflor, f.cflor, m.cpub, f.cpub "
     "FROM Colheita co JOIN Etiqueta_Cruza ec ON ec.nc_rep = co.nc_rep JOIN Planejamento_Cruza pc ON pc.nc = ec.nc "
     "JOIN Cruza c ON c.nc_rep = co.nc_rep AND NOT EXISTS (SELECT 1 FROM Cruza d WHERE d.nc_rep = c.nc_rep AND d.seq > c.seq) "
@@ -56,6 +56,10 @@ protected:
                                   "'L1', '2026-04-01 10:00:00', 'C' FROM Cruza WHERE CAST(nc_rep AS INTEGER) % 2 = 0 AND nc_rep <> %1").arg(label));
             C.Exec(QStringLiteral("INSERT INTO Colheita (nc_rep, qte_sem, lote, dupd, cmaq) VALUES (%1, 5, 'L2', '2026-04-02 10:00:00', 'C'), "
                                   "(%2, 9, 'L2', '2026-04-02 10:00:00', 'C')").arg(label, neverCrossed));
+            // Three harvested crossings numbered past 32 bits.
+            ASSERT_EQ(C.GiveLargeNumbers(QStringLiteral("SELECT DISTINCT e.nc FROM Colheita co, Etiqueta_Cruza e, Cruza c WHERE "
+                                                        "e.nc_rep = co.nc_rep AND c.nc_rep = co.nc_rep AND e.nc <> %1 ORDER BY e.nc")
+                                             .arg(Rehybridised)), 3);
         }));
     }
 };

@@ -118,6 +118,9 @@ TEST(AdoQuery, ColumnsCompareTextWithoutLetterCaseAndRefuseWhatDoesNotFit)
     db.exec("CREATE TABLE Colheita (NC_REP FLOAT NOT NULL, QTE_SEM LONG NOT NULL)");
     db.exec("INSERT INTO Colheita VALUES ('123', '45'), (1.5, 2147483647)");
     EXPECT_EQ(db.rows("SELECT nc_rep, qte_sem FROM Colheita ORDER BY nc_rep"), QStringLiteral("1.5|2147483647;123|45"));
+    // Whole floats read in all their digits as far as a double holds them all (2^53), beyond in 15.
+    EXPECT_EQ(db.rows("SELECT 9007199254740992.0, -9007199254740992.0, 18014398509481984.0"),
+              QStringLiteral("9007199254740992|-9007199254740992|1.8014398509482E16"));
     for (const char* bad : {"('doze', 1)", "(1, 'dez')", "(1, 2147483648)", "(1, 2.5)"})
         EXPECT_TRUE(db.refusal(QStringLiteral("INSERT INTO Colheita VALUES ") + bad).contains("Colheita.")) << bad;
     EXPECT_EQ(db.scalar("SELECT count(*) FROM Colheita"), QStringLiteral("2"));

@@ -81,3 +81,15 @@ void TCampaignFile::Reopen()
     Conn.Close();
     Conn.Open();
 }
+
+int TCampaignFile::GiveLargeNumbers(const QString& SQL)
+{
+    const QStringList from = Rows(SQL).split(u';', Qt::SkipEmptyParts);
+    int done = 0;
+    for (; done < qMin(int(from.size()), int(std::size(LargeCrossingNumbers))); ++done) {
+        const QString set = QStringLiteral(" SET nc = %1 WHERE nc = %2").arg(LargeCrossingNumbers[done]).arg(from[done]);
+        Exec(QStringLiteral("UPDATE Planejamento_Cruza") + set);
+        Exec(QStringLiteral("UPDATE Etiqueta_Cruza") + set);
+    }
+    return done;
+}

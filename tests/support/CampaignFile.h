@@ -17,6 +17,10 @@ QByteArray FileBytes(const QString& Path);
 // (Null as empty).
 QString DataSetRows(TCustomADODataSet& DataSet);
 
+// Crossing numbers past 32 bits, the last the largest odd whole number a FLOAT holds exactly.
+inline constexpr qint64 LargeCrossingNumbers[] = {Q_INT64_C(2147483653), Q_INT64_C(1099511627776),
+                                                  Q_INT64_C(9007199254740991)};
+
 class TCampaignFile
 {
 public:
@@ -39,4 +43,7 @@ public:
     // The file's schema counter: every DDL statement raises it.
     int SchemaCookie();
     void Reopen();
+    // The first planned crossings that SQL lists (their numbers) renumbered, labels
+    // with them, to LargeCrossingNumbers in turn; how many were.
+    int GiveLargeNumbers(const QString& SQL);
 };
