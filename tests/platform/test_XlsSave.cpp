@@ -61,8 +61,8 @@ TEST(XlsSave, WritesValuesFormatsAndWidthsThatReadBackFromTheFile)
 }
 
 // An export killed half-way leaves its temporary file, locked no more; the
-// next save into that folder removes it. One a live writer holds, and the
-// user's own files, stay.
+// next save of that file removes it. One a live writer holds, one of the same
+// shape for another file, and the user's own files stay.
 TEST(XlsSave, LeftoversOfAKilledSaveAreRemovedByTheNextOne)
 {
     QTemporaryDir dir;
@@ -74,7 +74,8 @@ TEST(XlsSave, LeftoversOfAKilledSaveAreRemovedByTheNextOne)
     XWorkbook book;
     book.AddSheet("Plan1").SetValue(1, 1, 2);
     ASSERT_TRUE(book.SaveAs(dir.filePath("consulta.xlsx")));
-    EXPECT_EQ(Entries(dir.path()), QStringList({".consulta.xlsx.4243-2.tmp", ".notas.tmp", "consulta.4242-1.tmp", "consulta.xlsx"}));
+    EXPECT_EQ(Entries(dir.path()), QStringList({".consulta.xlsx.4243-2.tmp", ".etiquetas.txt.77-12.tmp", ".notas.tmp",
+                                                "consulta.4242-1.tmp", "consulta.xlsx"}));
 }
 
 // A full disk: the save fails with the reason, the old workbook stays whole
