@@ -324,7 +324,7 @@ bool XWorkbook::SaveAs(const QString& FileName, QString* Error) const
         // The library's text names only its own step; the system's reason
         // (a full disk) is what the user can act on.
         if (system != 0)
-            problem += QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(system)) + u')';
+            problem += QStringLiteral(" (") + SystemText(system) + u')';
     }
     if (problem.isEmpty() && !ArchiveWhole(partial.TempPath(), rowBytes)) {
         // At most, the rows, a sheet's whole text and the small parts were
