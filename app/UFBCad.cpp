@@ -242,9 +242,11 @@ bool TFBCad::ExportGridToXLS(const QString& FileName, TDBGrid* Grid, TXXLS* XLS)
         XLS->SetAlignment(table, xlCenter);
         XLS->SetBorder(table, xlContinuous);
 
-        // A workbook that cannot be written is a failure, not a success without a file.
-        if (!XLS->SaveAs())
-            throw EInOutError(QStringLiteral("Não foi possível gravar o arquivo ") + FileName + QStringLiteral("."));
+        // A workbook that cannot be written is a failure, not a success without
+        // a file; the system's reason (a full disk) is what the user can act on.
+        QString why;
+        if (!XLS->SaveAs(&why))
+            throw EInOutError(QStringLiteral("Não foi possível gravar o arquivo ") + FileName + QStringLiteral(".\r\n") + why);
         ShowInfo(QStringLiteral("Arquivo ") + FileName + QStringLiteral(" exportado com sucesso."));
         return true;
     });

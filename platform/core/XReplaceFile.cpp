@@ -31,11 +31,14 @@ bool SameFile(int Fd, const QByteArray& Path)
 }
 
 // A writer holds a lock on its temporary file until it is renamed or
-// removed; one nobody holds was left by a writer that was killed. Where the
-// folder knows no locks, nothing is removed.
-void RemoveAbandoned(const QString& Folder)
+// removed; one nobody holds was left by a writer that was killed. Only the
+// leftovers of this file are taken: a file of the same shape for another
+// name is not ours to judge. Where the folder knows no locks, nothing is
+// removed.
+void RemoveAbandoned(const QString& Folder, const QString& Name)
 {
-    static const QRegularExpression pattern(QStringLiteral("^\\..+\\.[0-9]+-[0-9]+\\.tmp$"));
+    const QRegularExpression pattern(u'^' + QRegularExpression::escape(u'.' + Name + u'.')
+                                     + QStringLiteral("[0-9]+-[0-9]+\\.tmp$"));
     const QStringList names = QDir(Folder).entryList({QStringLiteral(".*.tmp")}, QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& name : names) {
         if (!pattern.match(name).hasMatch())
@@ -161,7 +164,7 @@ bool XReplacingFile::Open(bool AsTheFolderAllows)
         return true;
     }
 
-    RemoveAbandoned(folder);
+    RemoveAbandoned(folder, info.fileName());
     static int counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         m_temp = QFile::encodeName(

@@ -5,7 +5,7 @@
 // content goes to a temporary file beside the target, is synced, and only
 // then renamed over it. A kill at any moment leaves the old file or the new
 // one; the temporary file a killed writer leaves (".<name>.<pid>-<n>.tmp") is
-// removed by the next write into that folder. Every failure answers false
+// removed by the next write of that file. Every failure answers false
 // with the system's reason.
 
 #include <QByteArray>

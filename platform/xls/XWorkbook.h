@@ -158,8 +158,8 @@ public:
     const XCellStyle& StyleAt(int Id) const { return m_styles[size_t(Id)]; }
 
     // Writes the workbook under FileName, replacing an existing file only
-    // once the new one is complete. False, with the reason in Error, when
-    // it cannot be written.
+    // once the new one is complete and read back whole. False, with the
+    // reason in Error, when it cannot be written.
     bool SaveAs(const QString& FileName, QString* Error = nullptr) const;
 
 private:

@@ -5,11 +5,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QXmlStreamReader>
 
 #include <xlsxwriter.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -60,6 +66,154 @@ lxw_format* MakeFormat(lxw_workbook* Book, const XCellStyle& Style)
     return f;
 }
 
+QString SystemText(int Errno)
+{
+    return QString::fromLocal8Bit(std::strerror(Errno));
+}
+
+// One part of the archive, taken piece by piece as it is inflated: whole when
+// it is well-formed XML. A sheet's rows, too many to parse on every save, are
+// skipped by count instead, exactly the bytes they were written as: rows cut
+// short make the skip eat into the end of the sheet, which then does not parse.
+class XmlPart
+{
+public:
+    explicit XmlPart(qint64 RowBytes) : m_skip(RowBytes) {}
+
+    void Take(const char* Bytes, qint64 Size)
+    {
+        if (m_inRows) {
+            const qint64 n = std::min(m_skip, Size);
+            m_skip -= n;
+            Bytes += n;
+            Size -= n;
+        }
+        const qsizetype from = m_xml.size();
+        m_xml.append(Bytes, Size);
+        if (m_skip == 0 || m_inRows)
+            return;
+        static const QByteArray start("<sheetData>");
+        const qsizetype at = m_xml.indexOf(start, std::max<qsizetype>(0, from - start.size()));
+        if (at < 0)
+            return;
+        const QByteArray after = m_xml.mid(at + start.size());
+        m_xml.truncate(at + start.size());
+        m_inRows = true;
+        Take(after.constData(), after.size());
+    }
+
+    bool Whole() const
+    {
+        QXmlStreamReader xml(m_xml);
+        while (!xml.atEnd())
+            xml.readNext();
+        return !xml.hasError();
+    }
+
+private:
+    qint64 m_skip;
+    bool m_inRows = false;
+    QByteArray m_xml;
+};
+
+// Little-endian fields of the archive's records.
+quint32 U16(const QByteArray& Bytes, qsizetype At)
+{
+    return At + 2 <= Bytes.size() ? quint32(uchar(Bytes[At]) | uchar(Bytes[At + 1]) << 8) : 0;
+}
+
+quint32 U32(const QByteArray& Bytes, qsizetype At)
+{
+    return U16(Bytes, At) | U16(Bytes, At + 2) << 16;
+}
+
+bool Inflate(QFile& File, qint64 At, qint64 Packed, qint64 Plain, XmlPart& Part)
+{
+    z_stream z{};
+    if (!File.seek(At) || inflateInit2(&z, -MAX_WBITS) != Z_OK)
+        return false;
+    constexpr qint64 Piece = 256 * 1024;
+    std::vector<char> in(Piece);
+    std::vector<char> out(Piece);
+    qint64 left = Packed;
+    qint64 total = 0;
+    int rc = Z_OK;
+    while (rc == Z_OK) {
+        if (z.avail_in == 0 && left > 0) {
+            const qint64 n = File.read(in.data(), std::min(left, Piece));
+            if (n <= 0)
+                break;
+            left -= n;
+            z.next_in = reinterpret_cast<Bytef*>(in.data());
+            z.avail_in = uInt(n);
+        }
+        z.next_out = reinterpret_cast<Bytef*>(out.data());
+        z.avail_out = uInt(out.size());
+        rc = inflate(&z, Z_NO_FLUSH);
+        const qint64 got = qint64(out.size() - z.avail_out);
+        total += got;
+        Part.Take(out.data(), got);
+    }
+    inflateEnd(&z);
+    return rc == Z_STREAM_END && total == Plain;
+}
+
+// The library reads its temporary files back into the archive without asking
+// whether they were written: a full temporary folder gives a sheet cut short,
+// or with a hole, and no error. So the archive is read back: every part
+// inflates to its recorded size and is whole.
+bool ArchiveWhole(const QString& Path, const std::vector<qint64>& SheetRows)
+{
+    QFile file(Path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() < 22)
+        return false;
+    auto read = [&file](qint64 At, qint64 Size) { return file.seek(At) ? file.read(Size) : QByteArray(); };
+    // The directory's end record closes the file: the library writes no comment.
+    const QByteArray last = read(file.size() - 22, 22);
+    const QByteArray directory = read(U32(last, 16), U32(last, 12));
+    if (U32(last, 0) != 0x06054b50 || directory.size() != qsizetype(U32(last, 12)))
+        return false;
+    static const QByteArray sheet("xl/worksheets/sheet");
+    size_t sheets = 0;
+    qsizetype at = 0;
+    for (quint32 i = 0, n = U16(last, 10); i < n; ++i) {
+        if (U32(directory, at) != 0x02014b50 || U16(directory, at + 10) != Z_DEFLATED)
+            return false;
+        const QByteArray name = directory.mid(at + 46, U16(directory, at + 28));
+        const QByteArray local = read(U32(directory, at + 42), 30);
+        if (U32(local, 0) != 0x04034b50)
+            return false;
+        qint64 rows = 0;
+        if (name.startsWith(sheet) && name.endsWith(".xml")) {
+            const size_t index = name.mid(sheet.size()).chopped(4).toULong();
+            if (index < 1 || index > SheetRows.size())
+                return false;
+            rows = SheetRows[index - 1];
+            ++sheets;
+        }
+        XmlPart part(rows);
+        const qint64 data = U32(directory, at + 42) + 30 + U16(local, 26) + U16(local, 28);
+        if (!Inflate(file, data, U32(directory, at + 20), U32(directory, at + 24), part) || !part.Whole())
+            return false;
+        at += 46 + name.size() + U16(directory, at + 30) + U16(directory, at + 32);
+    }
+    return sheets == SheetRows.size();
+}
+
+// Why a temporary file of the library could not be written, which it does
+// not keep: the temporary folder is asked for the room the save took there.
+QString TempFolderProblem(const QByteArray& Folder, qint64 Bytes)
+{
+    QByteArray name = Folder + "/.xlsx-XXXXXX";
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0)
+        return SystemText(errno);
+    ::unlink(name.constData());
+    const int error = ::posix_fallocate(fd, 0, Bytes);
+    ::close(fd);
+    return error != 0 ? SystemText(error) : QStringLiteral("A temporary file of the workbook could not be written whole.");
+}
+
 }  // namespace
 
 bool XWorkbook::SaveAs(const QString& FileName, QString* Error) const
@@ -96,6 +250,7 @@ bool XWorkbook::SaveAs(const QString& FileName, QString* Error) const
         return fail(QStringLiteral("Out of memory."));
 
     QString problem;
+    std::vector<qint64> rowBytes;
     // Formats are made on first use: styles that range operations passed
     // through on the way to the final one stay out of the file.
     std::vector<lxw_format*> formats(m_styles.size(), nullptr);
@@ -143,8 +298,21 @@ bool XWorkbook::SaveAs(const QString& FileName, QString* Error) const
                     break;
             }
         }
-        if (err != LXW_NO_ERROR)
+        if (err != LXW_NO_ERROR) {
             problem = QString::fromUtf8(lxw_strerror(err));
+            break;
+        }
+        // The rows went to a temporary file, all but the last, which the
+        // library still holds. Written out and flushed here, a failed write
+        // has its reason at hand, and their length checks the sheet read back.
+        lxw_worksheet_write_single_row(ws);
+        FILE* rows = ws->optimize_tmpfile;
+        const off_t bytes = std::fflush(rows) == 0 && !std::ferror(rows) ? ftello(rows) : -1;
+        if (bytes < 0) {
+            problem = SystemText(errno != 0 ? errno : EIO);
+            break;
+        }
+        rowBytes.push_back(bytes);
     }
 
     // Closing also frees the library's workbook, so it runs after a failure too.
@@ -156,7 +324,15 @@ bool XWorkbook::SaveAs(const QString& FileName, QString* Error) const
         // The library's text names only its own step; the system's reason
         // (a full disk) is what the user can act on.
         if (system != 0)
-            problem += QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(system)) + u')';
+            problem += QStringLiteral(" (") + SystemText(system) + u')';
+    }
+    if (problem.isEmpty() && !ArchiveWhole(partial.TempPath(), rowBytes)) {
+        // At most, the rows, a sheet's whole text and the small parts were
+        // in the temporary folder at once.
+        qint64 held = 1 << 20;
+        for (const qint64 bytes : rowBytes)
+            held += 2 * bytes;
+        problem = TempFolderProblem(tempDir, held);
     }
     if (!problem.isEmpty())
         return fail(problem);

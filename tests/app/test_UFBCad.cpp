@@ -201,7 +201,8 @@ TEST(UFBCad, ExportGridToXLSReportsFailuresInItsOwnWords)
     db.grid.Columns()->Delete(3);
     // A workbook that cannot be written.
     const QString nowhere = db.dir.filePath("nao/existe/pasta.xlsx");
-    expectFailure(nowhere, u"(EInOutError)  Não foi possível gravar o arquivo "_qs + nowhere + ".");
+    expectFailure(nowhere, u"(EInOutError)  Não foi possível gravar o arquivo "_qs + nowhere + ".\r\nThe folder "
+                               + db.dir.filePath("nao/existe") + " does not exist.");
 }
 
 #include "test_UFBCad.moc"

@@ -8,13 +8,38 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <fcntl.h>
+#include <sched.h>
 #include <sys/file.h>
+#include <sys/mount.h>
 
 namespace {
 
 QStringList Entries(const QString& Path)
 {
     return QDir(Path).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+// In a forked child: its temporary folder becomes a file system of its own
+// with Room bytes, filled up when Room is 0. The mount is the child's alone
+// and goes with it.
+bool TemporaryFolderOfItsOwn(const QString& Folder, qint64 Room)
+{
+    const QByteArray path = QFile::encodeName(Folder);
+    const QByteArray size = "size=" + QByteArray::number(std::max<qint64>(Room, 1));
+    if (::unshare(CLONE_NEWNS) != 0 || ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0
+        || ::mount("tmpfs", path.constData(), "tmpfs", 0, size.constData()) != 0)
+        return false;
+    qputenv("TMPDIR", path);
+    if (Room == 0) {
+        const int fd = ::open((path + "/cheio").constData(), O_WRONLY | O_CREAT, 0600);
+        const QByteArray block(4096, 'x');
+        while (fd >= 0 && ::write(fd, block.constData(), size_t(block.size())) > 0) {
+        }
+        ::close(fd);
+    }
+    return true;
 }
 
 }  // namespace
@@ -61,8 +86,8 @@ TEST(XlsSave, WritesValuesFormatsAndWidthsThatReadBackFromTheFile)
 }
 
 // An export killed half-way leaves its temporary file, locked no more; the
-// next save into that folder removes it. One a live writer holds, and the
-// user's own files, stay.
+// next save of that file removes it. One a live writer holds, one of the same
+// shape for another file, and the user's own files stay.
 TEST(XlsSave, LeftoversOfAKilledSaveAreRemovedByTheNextOne)
 {
     QTemporaryDir dir;
@@ -74,33 +99,71 @@ TEST(XlsSave, LeftoversOfAKilledSaveAreRemovedByTheNextOne)
     XWorkbook book;
     book.AddSheet("Plan1").SetValue(1, 1, 2);
     ASSERT_TRUE(book.SaveAs(dir.filePath("consulta.xlsx")));
-    EXPECT_EQ(Entries(dir.path()), QStringList({".consulta.xlsx.4243-2.tmp", ".notas.tmp", "consulta.4242-1.tmp", "consulta.xlsx"}));
+    EXPECT_EQ(Entries(dir.path()), QStringList({".consulta.xlsx.4243-2.tmp", ".etiquetas.txt.77-12.tmp", ".notas.tmp",
+                                                "consulta.4242-1.tmp", "consulta.xlsx"}));
 }
 
-// A full disk: the save fails with the reason, the old workbook stays whole
-// and nothing is left beside it.
-TEST(XlsSave, AFullDiskKeepsTheOldWorkbook)
+// A temporary folder that fills up, or a file-size limit, while a small sheet
+// (its rows still in the library's 4 KiB buffer) or a large one is saved: a
+// failure with the system's reason, the old workbook byte for byte, nothing
+// left behind. With room, the same save is whole: every row reads back.
+TEST(XlsSave, AFullTemporaryFolderOrAFileSizeLimitIsAFailureWithItsReason)
 {
-    QTemporaryDir dir;
+    QTemporaryDir dir, scratch, tempFolder;
     const QString file = dir.filePath("consulta.xlsx");
-    const auto bytes = [&] {
-        QFile f(file);
+    const auto bytes = [](const QString& Name) {
+        QFile f(Name);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     };
-    XWorkbook small;
-    small.AddSheet("Plan1").SetValue(1, 1, 1);
-    ASSERT_TRUE(small.SaveAs(file));
-    const QByteArray old = bytes();
+    XWorkbook old;
+    old.AddSheet("Plan1").SetValue(1, 1, 1);
+    ASSERT_TRUE(old.SaveAs(file));
 
-    XWorkbook big;
-    XWorksheet& s = big.AddSheet("Plan1");
-    for (int r = 1; r <= 2000; ++r)
-        s.SetValue(r, 1, QStringLiteral("linha %1 de um texto que não se repete").arg(r));
-    const QByteArray answer = WithFileSizeLimit(old.size(), [&] {
-        QString why;
-        return big.SaveAs(file, &why) ? QByteArray("ok") : why.toUtf8();
-    });
-    EXPECT_TRUE(answer.endsWith("(File too large)")) << answer.toStdString();
-    EXPECT_TRUE(bytes() == old);
-    EXPECT_EQ(Entries(dir.path()), QStringList{"consulta.xlsx"});
+    for (const int rows : {3, 2000}) {
+        XWorkbook book;
+        XWorksheet& s = book.AddSheet("Plan1");
+        for (int r = 1; r <= rows; ++r) {
+            s.SetValue(r, 1, r);
+            s.SetValue(r, 2, QStringLiteral("linha %1 de um texto que não se repete").arg(r));
+        }
+        ASSERT_TRUE(book.SaveAs(scratch.filePath("medida.xlsx")));
+        const qint64 sheet = XlsxPart(scratch.filePath("medida.xlsx"), "xl/worksheets/sheet1.xml").size();
+        const struct { const char* What; qint64 Room; rlim_t Limit; const char* Answer; } cases[] = {
+            {"a full temporary folder", 0, 0, "No space left on device"},
+            {"room for the rows, not for the sheet", sheet * 3 / 2, 0, "No space left on device"},
+            {"a file-size limit a byte below the sheet", 8 * sheet, rlim_t(sheet - 1), "File too large"},
+            {"room", 8 * sheet + (1 << 20), 0, "ok"},
+        };
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::to_string(rows) + " rows, " + c.What);
+            const QByteArray before = bytes(file);
+            const QList<QByteArray> answer = InForkedChild([&] {
+                if (c.Limit != 0) {
+                    std::signal(SIGXFSZ, SIG_IGN);
+                    const rlimit limit{c.Limit, c.Limit};
+                    ::setrlimit(RLIMIT_FSIZE, &limit);
+                }
+                if (!TemporaryFolderOfItsOwn(tempFolder.path(), c.Room))
+                    return "no temporary folder of its own: " + QByteArray(std::strerror(errno));
+                QString why;
+                const QByteArray saved = book.SaveAs(file, &why) ? "ok" : why.toUtf8();
+                QStringList left = Entries(tempFolder.path());
+                left.removeOne("cheio");
+                return saved + '\n' + left.join(' ').toUtf8();
+            }).split('\n');
+            EXPECT_TRUE(answer.value(0).contains(c.Answer)) << answer.value(0).toStdString();
+            EXPECT_EQ(answer.value(1), "") << "left in the temporary folder";
+            EXPECT_EQ(Entries(dir.path()), QStringList{"consulta.xlsx"});
+            if (qstrcmp(c.Answer, "ok") != 0) {
+                EXPECT_TRUE(bytes(file) == before);
+                continue;
+            }
+            const XlsxBook x = ReadXlsx(file);
+            ASSERT_TRUE(x.Error.isEmpty()) << x.Error.toStdString();
+            EXPECT_EQ(x.Cells.size(), 2 * rows);
+            for (int r = 1; r <= rows; ++r)
+                ASSERT_EQ(x.Cells.value(u'A' + QString::number(r)).Value + u'|' + x.Text(u'B' + QString::number(r)),
+                          s.Value(r, 1).toString() + u'|' + s.Value(r, 2).toString());
+        }
+    }
 }

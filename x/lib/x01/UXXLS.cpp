@@ -61,12 +61,12 @@ bool TXXLS::Open()
     }
 }
 
-bool TXXLS::SaveAs()
+bool TXXLS::SaveAs(QString* Error)
 {
     try {
         if (!m_excelApp || !m_newFile)
             return false;
-        return m_excelApp->SaveAs(m_fileName);
+        return m_excelApp->SaveAs(m_fileName, Error);
     } catch (...) {
         return false;
     }

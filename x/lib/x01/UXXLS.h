@@ -55,8 +55,9 @@ public:
     // workbooks (NewFile false) cannot be opened: False. Never raises.
     bool Open();
     // True once the workbook is written under FileName; False when it cannot
-    // be written (no workbook, missing folder, no permission). Never raises.
-    bool SaveAs();
+    // be written (no workbook, missing folder, no permission, a full disk),
+    // with the reason in Error. Never raises.
+    bool SaveAs(QString* Error = nullptr);
     // Drops the workbook, unsaved changes included.
     void Close();
     bool IsOpen() const { return m_excelApp != nullptr; }
