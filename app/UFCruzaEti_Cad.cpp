@@ -526,8 +526,7 @@ bool TFCruzaEti_Cad::Save_Colheita(int AMode)
             failing = QStringLiteral("Erro ao gerar Log Colheita [Add_Colheita_Del].\r\nMsg. Erro: ");
             Add_Colheita_Del(label, row.IdCruza);
             failing = prefix;
-            QAtu->setCommandText(QStringLiteral("DELETE FROM Colheita WHERE (nc_rep = :nc_rep) ")
-                                 + QStringLiteral(" AND (lote = :lote) AND (dupd = :dupd)"));
+            QAtu->setCommandText(QStringLiteral("DELETE FROM Colheita WHERE (nc_rep = :nc_rep) AND (lote = :lote) AND (dupd = :dupd)"));
             SetParam(QAtu, "nc_rep", ftFloat, double(label));
             SetParam(QAtu, "lote", ftString, row.Lote);
             SetParam(QAtu, "dupd", ftString, row.Dupd);
