@@ -270,38 +270,35 @@ bool TFCruzaEti_Baixa_Cad::Save_Baixa(int AMode)
         + QStringLiteral(" a Baixa da Etiqueta de Hibridação do Cruzamento.") + QStringLiteral("\r\n")
         + QStringLiteral("Msg. Erro : ");
     const bool ok = Reported(prefix, [&] {
-        // Checked again under the write lock, so that the row checked is the row written.
-        TADOTransaction tx(DM->Conn);
         TLabelRow row;
-        {
+        // Checked again under the write lock, so that the row checked is the row written.
+        const auto check = [&] {
             std::unique_ptr<TADOQuery> q(NewQuery(DM->Conn));
             LookUp(*q, label, row);
-        }
-        QString refusal = Refusal(row, AMode);
-        // The question was about one write-off: a later one of the label is not it.
-        if (refusal.isEmpty() && !writeOff && row.Seq != FCheckedSeq)
-            refusal = Reused();
-        if (!refusal.isEmpty())
-            throw Exception(refusal);
-        id_cruza->setText(row.IdCruza);
-        const bool withId = !row.IdCruza.isEmpty();
-        QAtu->setCommandText(QStringLiteral(" UPDATE Cruza    SET id_usua_baixa = :x_usua,         x_dupd = :x_dupd,"
-                                            "         x_cmaq = :x_cmaq,         status = :x_status ")
-                             + (withId ? QStringLiteral(", id_cruza = :id_cruza") : QString())
-                             + QStringLiteral("  WHERE (( nc_rep = :nc_rep ) AND (seq = :seq)) ")
-                             + (writeOff ? QStringLiteral(" AND (status <> 'X')") : QStringLiteral(" AND (status = 'X')")));
-        SetParam(QAtu, "nc_rep", ftLargeint, label);
-        SetParam(QAtu, "seq", ftInteger, row.Seq);
-        if (withId)
-            SetParam(QAtu, "id_cruza", ftInteger, -row.IdCruza.toInt());
-        SetParam(QAtu, "x_status", ftString, writeOff ? QStringLiteral("X") : QStringLiteral("M"));
-        SetParam(QAtu, "x_usua", ftInteger, writeOff ? QVariant(Get_ID_Usuario(usua)) : QVariant());
-        SetParam(QAtu, "x_dupd", ftString, writeOff ? QVariant(NowStr()) : QVariant());
-        SetParam(QAtu, "x_cmaq", ftString, writeOff ? QVariant(Config()->ComputerName) : QVariant());
-        const int changed = QAtu->Execute();
-        if (changed == 0)
-            throw Exception(writeOff ? NotUsed() : QStringLiteral("Etiqueta a ser excluído não foi encontrado."));
-        tx.Commit();
+            // The question was about one write-off: a later one of the label is not it.
+            const QString refusal = Refusal(row, AMode);
+            return refusal.isEmpty() && !writeOff && row.Seq != FCheckedSeq ? Reused() : refusal;
+        };
+        const auto write = [&] {
+            id_cruza->setText(row.IdCruza);
+            const bool withId = !row.IdCruza.isEmpty();
+            QAtu->setCommandText(QStringLiteral(" UPDATE Cruza    SET id_usua_baixa = :x_usua,         x_dupd = :x_dupd,"
+                                                "         x_cmaq = :x_cmaq,         status = :x_status ")
+                                 + (withId ? QStringLiteral(", id_cruza = :id_cruza") : QString())
+                                 + QStringLiteral("  WHERE (( nc_rep = :nc_rep ) AND (seq = :seq)) ")
+                                 + (writeOff ? QStringLiteral(" AND (status <> 'X')") : QStringLiteral(" AND (status = 'X')")));
+            SetParam(QAtu, "nc_rep", ftLargeint, label);
+            SetParam(QAtu, "seq", ftInteger, row.Seq);
+            if (withId)
+                SetParam(QAtu, "id_cruza", ftInteger, -row.IdCruza.toInt());
+            SetParam(QAtu, "x_status", ftString, writeOff ? QStringLiteral("X") : QStringLiteral("M"));
+            SetParam(QAtu, "x_usua", ftInteger, writeOff ? QVariant(Get_ID_Usuario(usua)) : QVariant());
+            SetParam(QAtu, "x_dupd", ftString, writeOff ? QVariant(NowStr()) : QVariant());
+            SetParam(QAtu, "x_cmaq", ftString, writeOff ? QVariant(Config()->ComputerName) : QVariant());
+            return QAtu->Execute();
+        };
+        const int changed =
+            WriteAsChecked(check, write, writeOff ? NotUsed() : QStringLiteral("Etiqueta a ser excluído não foi encontrado."));
         // Written off, the crossing joins the grid; cancelled, it leaves it.
         Wrote(writeOff ? changed : -changed);
         return true;

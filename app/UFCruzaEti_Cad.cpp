@@ -382,23 +382,44 @@ QString TFCruzaEti_Cad::Registered(const QString& Lot, const QString& Seeds)
         + QStringLiteral("Nr. Sementes: ") + Seeds;
 }
 
-QString TFCruzaEti_Cad::Final_Check(qint64 Label)
+bool TFCruzaEti_Cad::Read_Envelope(qint64 Label, TEnvelope& Row)
 {
     std::unique_ptr<TADOQuery> q(NewQuery(DM->Conn));
-    q->SQL.setText(QStringLiteral("SELECT lote, qte_sem   FROM Colheita WHERE (nc_rep = :nc_rep)"));
+    q->SQL.setText(QStringLiteral("SELECT id_cruza, lote, qte_sem, dupd   FROM Colheita WHERE (nc_rep = :nc_rep)"));
     TParameter* p = q->Parameters.ParamByName(QStringLiteral("nc_rep"));
     p->DataType = ftLargeint;
     p->Value = Label;
     q->Open();
-    if (!q->IsEmpty())
-        return Registered(q->FieldByName(QStringLiteral("lote"))->AsString(), q->FieldByName(QStringLiteral("qte_sem"))->AsString());
-    q->Close();
+    if (q->IsEmpty())
+        return false;
+    Row.IdCruza = IfNull(q->FieldByName(QStringLiteral("id_cruza"))->Value(), 0).toLongLong();
+    Row.Lote = q->FieldByName(QStringLiteral("lote"))->AsString();
+    Row.Seeds = q->FieldByName(QStringLiteral("qte_sem"))->AsString();
+    Row.Dupd = q->FieldByName(QStringLiteral("dupd"))->AsString();
+    return true;
+}
+
+QString TFCruzaEti_Cad::Final_Check(qint64 Label)
+{
+    if (TEnvelope e; Read_Envelope(Label, e))
+        return Registered(e.Lote, e.Seeds);
     QString used;
     const bool live = FEtiqFlor->LiveCrossing(Label, used);
     if (NewCruza == 1 && live)
         return QStringLiteral("A Etiqueta já foi utilizado em : ") + used;
     if (NewCruza == 0 && !live)
         return QStringLiteral("Etiqueta de Hibridação não utilizado no cruzamento.");
+    return QString();
+}
+
+QString TFCruzaEti_Cad::Deletion_Check(qint64 Label, const TEnvelope& Shown, TEnvelope& Row)
+{
+    if (!Read_Envelope(Label, Row))
+        return QStringLiteral("O Envelope de Semente já foi excluído.");
+    // Deleted and registered again meanwhile: the new one is not what the user confirmed.
+    if (Row.Lote != Shown.Lote || Row.Dupd != Shown.Dupd || Row.Seeds != Shown.Seeds)
+        return QStringLiteral("O Envelope de Semente foi alterado e não foi excluído:\r\nLote : ") + Row.Lote
+            + QStringLiteral("\r\n") + QStringLiteral("Nr. Sementes: ") + Row.Seeds;
     return QString();
 }
 
@@ -412,19 +433,18 @@ bool TFCruzaEti_Cad::Add_Cruza()
     return inserted;
 }
 
-void TFCruzaEti_Cad::Add_Colheita_Del()
+void TFCruzaEti_Cad::Add_Colheita_Del(qint64 Label, qint64 IdCruza)
 {
-    const qint64 idCruza = IfNull(QGrid->FieldByName(QStringLiteral("id_cruza"))->Value(), 0).toLongLong();
-    if (idCruza == 0)
+    if (IdCruza == 0)
         return;
     std::unique_ptr<TADOCommand> cmd(NewCommand(DM->Conn));
     cmd->setCommandText(QStringLiteral("INSERT INTO Colheita_Del ( id_cruza, id_usua_del, nc_rep, dupd, cmaq )  values"
                                        "  (:id_cruza,:id_usua_del,:nc_rep,:dupd,:cmaq ) "));
     const int user = Get_ID_Usuario(usua);
-    SetParam(cmd.get(), "id_cruza", ftInteger, idCruza);
+    SetParam(cmd.get(), "id_cruza", ftInteger, IdCruza);
     // Nobody chosen is recorded as nobody, not as a user numbered -1.
     SetParam(cmd.get(), "id_usua_del", ftInteger, user < 0 ? QVariant() : QVariant(user));
-    SetParam(cmd.get(), "nc_rep", ftLargeint, QGrid->FieldByName(QStringLiteral("nc_rep"))->AsLargeInt());
+    SetParam(cmd.get(), "nc_rep", ftLargeint, Label);
     SetParam(cmd.get(), "dupd", ftString, NowStr());
     SetParam(cmd.get(), "cmaq", ftString, Config()->ComputerName);
     cmd->Execute();
@@ -438,8 +458,9 @@ bool TFCruzaEti_Cad::Save_Colheita(int AMode)
     // The statements of one operation go together or not at all; a failure is
     // told, with the statement it came from, once everything is rolled back.
     QString failing = prefix;
+    const auto told = [&](const QString&, const QString& Message) { return failing + Message; };
     const auto whole = [&](const std::function<bool(TADOTransaction&)>& Work) {
-        return ReportedAs([&](const QString&, const QString& Message) { return failing + Message; },
+        return ReportedAs(told,
                           [&] {
                               TADOTransaction tx(DM->Conn);
                               return Work(tx);
@@ -486,31 +507,50 @@ bool TFCruzaEti_Cad::Save_Colheita(int AMode)
     if (AMode == 4) {
         if (!QGrid->Active() || QGrid->Eof())
             return true;
-        const QString question = QStringLiteral("Confirma a exclusão da seguinte informação? \r\n Lote: ")
-            + QGrid->FieldByName(QStringLiteral("lote"))->AsString() + QStringLiteral("\r\n") + QStringLiteral(" Etiqueta: ")
-            + QGrid->FieldByName(QStringLiteral("nc_print"))->AsString() + QStringLiteral("\r\n") + QStringLiteral(" Cruza: ")
-            + QGrid->FieldByName(QStringLiteral("codigo_cruza"))->AsString() + QStringLiteral("\r\n")
-            + QStringLiteral(" Quantidade de Semente: ") + QString::number(QGrid->FieldByName(QStringLiteral("qte_sem"))->AsInteger());
+        const qint64 label = QGrid->FieldByName(QStringLiteral("nc_rep"))->AsLargeInt();
+        TEnvelope shown;
+        shown.Lote = QGrid->FieldByName(QStringLiteral("lote"))->AsString();
+        shown.Seeds = QGrid->FieldByName(QStringLiteral("qte_sem"))->AsString();
+        shown.Dupd = QGrid->FieldByName(QStringLiteral("dupd"))->AsString();
+        const QString question = QStringLiteral("Confirma a exclusão da seguinte informação? \r\n Lote: ") + shown.Lote
+            + QStringLiteral("\r\n") + QStringLiteral(" Etiqueta: ") + QGrid->FieldByName(QStringLiteral("nc_print"))->AsString()
+            + QStringLiteral("\r\n") + QStringLiteral(" Cruza: ") + QGrid->FieldByName(QStringLiteral("codigo_cruza"))->AsString()
+            + QStringLiteral("\r\n") + QStringLiteral(" Quantidade de Semente: ")
+            + QString::number(QGrid->FieldByName(QStringLiteral("qte_sem"))->AsInteger());
         if (XMessageBox(question, QStringLiteral(" Exclusão de Registro "), mtWarning, mbYesNo, mrNo) != mrYes)
             return true;
-        const double label = QGrid->FieldByName(QStringLiteral("nc_rep"))->AsFloat();
-        const bool ok = whole([&](TADOTransaction& tx) {
+        // The envelope the question showed, read again under the write lock, is the one deleted, by
+        // its lot and time; the log carries its identifier as read then.
+        TEnvelope row;
+        const auto remove = [&] {
             failing = QStringLiteral("Erro ao gerar Log Colheita [Add_Colheita_Del].\r\nMsg. Erro: ");
-            Add_Colheita_Del();
+            Add_Colheita_Del(label, row.IdCruza);
             failing = prefix;
-            QAtu->setCommandText(QStringLiteral("DELETE FROM Colheita WHERE (nc_rep = :nc_rep) "));
-            SetParam(QAtu, "nc_rep", ftFloat, label);
+            QAtu->setCommandText(QStringLiteral("DELETE FROM Colheita WHERE (nc_rep = :nc_rep) AND (lote = :lote) AND (dupd = :dupd)"));
+            SetParam(QAtu, "nc_rep", ftFloat, double(label));
+            SetParam(QAtu, "lote", ftString, row.Lote);
+            SetParam(QAtu, "dupd", ftString, row.Dupd);
+            const int deleted = QAtu->Execute();
+            if (deleted == 0)
+                return 0;
             // The grid shows this label alone: without its envelope it is empty.
-            Wrote(QAtu->Execute() > 0 ? -QGrid->RecordCount() : 0);
+            Wrote(-QGrid->RecordCount());
             QAtu->setCommandText(QStringLiteral("DELETE FROM Cruza c  WHERE ((c.nc_rep = :nc_rep) AND (c.status = :status)"
                                                 " AND (c.id_cruza is null))"));
-            SetParam(QAtu, "nc_rep", ftFloat, label);
+            SetParam(QAtu, "nc_rep", ftFloat, double(label));
             SetParam(QAtu, "status", ftString, QStringLiteral("A"));
             QAtu->Execute();
             Wrote();
-            tx.Commit();
-            return true;
-        });
+            return deleted;
+        };
+        const bool ok = ReportedAs(
+            told,
+            [&] {
+                WriteAsChecked([&] { return Deletion_Check(label, shown, row); }, remove,
+                               QStringLiteral("O Envelope de Semente já foi excluído."));
+                return true;
+            },
+            AlertMessage);
         if (ok) {
             NC_REP_LIDO->setFocus();
             Clear_Fields();

@@ -75,9 +75,21 @@ private:
     // The lot and date of the envelope the current save inserted.
     QStringList FAddedLot;
 
+    // The label's envelope as the file has it.
+    struct TEnvelope
+    {
+        qint64 IdCruza = 0;
+        QString Lote, Seeds, Dupd;
+    };
+
     // Raise what their statements raise; the caller's transaction keeps them whole.
     bool Add_Cruza();
-    void Add_Colheita_Del();
+    void Add_Colheita_Del(qint64 Label, qint64 IdCruza);
+    // Whether the label has an envelope, read into Row.
+    bool Read_Envelope(qint64 Label, TEnvelope& Row);
+    // The envelope read again (into Row) inside the deletion's transaction: why
+    // it is not the one Shown to the user any more, or empty when it is.
+    QString Deletion_Check(qint64 Label, const TEnvelope& Shown, TEnvelope& Row);
     bool Valid_Seeds();
     // The label checked again inside the save's transaction: the refusal, or
     // empty when the label is still as its validation found it.

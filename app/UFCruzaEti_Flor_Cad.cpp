@@ -19,6 +19,7 @@
 #include <QLineEdit>
 
 #include <climits>
+#include <memory>
 
 namespace {
 
@@ -30,7 +31,9 @@ const QString LabelSQL = QStringLiteral(
 
 const QString PotSQL = QStringLiteral("SELECT id, codigo   FROM Parental WHERE (id = :id)");
 
-const QString DeleteSQL = QStringLiteral("DELETE FROM Cruza WHERE (nc_rep = :nc_rep)    AND (seq = :seq)");
+// Only the live local crossing the question showed.
+const QString DeleteSQL = QStringLiteral("DELETE FROM Cruza WHERE (nc_rep = :nc_rep)    AND (seq = :seq)"
+                                         " AND (dupd = :dupd) AND (status <> 'X') AND (id_cruza IS NULL)");
 
 } // namespace
 
@@ -338,20 +341,36 @@ bool TFCruzaEti_Flor_Cad::Save_Flor(int AMode)
     }
     if (AMode != 4)
         return true;
+    TShown shown;
+    shown.Label = QGrid->FieldByName(QStringLiteral("nc_rep"))->AsLargeInt();
+    shown.Seq = QGrid->FieldByName(QStringLiteral("seq"))->AsInteger();
+    shown.Dupd = QGrid->FieldByName(QStringLiteral("dupd"))->AsString();
+    shown.Reverso = QGrid->FieldByName(QStringLiteral("reverso"))->AsString();
+    // The label's envelope as it stands when asked: one made meanwhile stops the deletion.
+    if (!Reported(prefix, [&] {
+            shown.Harvested = HarvestDate(shown.Label);
+            return true;
+        }))
+        return false;
     const QString nc = QGrid->FieldByName(QStringLiteral("nc"))->AsString();
     const QString cruza = QGrid->FieldByName(QStringLiteral("codigo_cruza"))->AsString();
-    const QString rev = QGrid->FieldByName(QStringLiteral("reverso"))->AsString();
     const int answer = XMessageBox(QStringLiteral("Confirma a exclusão da seguinte informação? \r\n Etiqueta: ") + nc
                                        + QStringLiteral("\r\n") + QStringLiteral("    Cruza: ") + cruza + QStringLiteral("\r\n")
-                                       + QStringLiteral("  Reverso: ") + rev + QStringLiteral("."),
+                                       + QStringLiteral("  Reverso: ") + shown.Reverso + QStringLiteral("."),
                                    QStringLiteral(" Exclusão de Registro "), mtWarning, mbYesNo, mrNo);
     if (answer != mrYes)
         return true;
-    const bool ok = Reported(prefix, [this] {
-        QAtu->setCommandText(DeleteSQL);
-        SetParam(QAtu, "nc_rep", ftFloat, QGrid->FieldByName(QStringLiteral("nc_rep"))->AsFloat());
-        SetParam(QAtu, "seq", ftInteger, QGrid->FieldByName(QStringLiteral("seq"))->AsInteger());
-        Wrote(-QAtu->Execute());
+    // The crossing the question showed, read again under the write lock, is the one deleted.
+    const bool ok = Reported(prefix, [&] {
+        const auto remove = [&] {
+            QAtu->setCommandText(DeleteSQL);
+            SetParam(QAtu, "nc_rep", ftFloat, double(shown.Label));
+            SetParam(QAtu, "seq", ftInteger, shown.Seq);
+            SetParam(QAtu, "dupd", ftString, shown.Dupd);
+            return QAtu->Execute();
+        };
+        Wrote(-WriteAsChecked([&] { return Deletion_Check(shown); }, remove,
+                              QStringLiteral("O Cruzamento da Etiqueta já foi excluído.")));
         return true;
     });
     if (ok) {
@@ -359,6 +378,44 @@ bool TFCruzaEti_Flor_Cad::Save_Flor(int AMode)
         Clear_Fields();
     }
     return ok;
+}
+
+QString TFCruzaEti_Flor_Cad::HarvestDate(qint64 Label)
+{
+    std::unique_ptr<TADOQuery> q(NewQuery(DM->Conn));
+    return OpenLabel(*q, QStringLiteral("SELECT dupd   FROM Colheita WHERE (nc_rep = :nc_rep)"), Label)
+        ? q->FieldByName(QStringLiteral("dupd"))->AsString()
+        : QString();
+}
+
+QString TFCruzaEti_Flor_Cad::Deletion_Check(const TShown& Shown)
+{
+    std::unique_ptr<TADOQuery> q(NewQuery(DM->Conn));
+    q->SQL.setText(QStringLiteral("SELECT status, dupd, reverso, id_cruza, x_dupd   FROM Cruza"
+                                  " WHERE (nc_rep = :nc_rep) AND (seq = :seq)"));
+    TParameter* p = q->Parameters.ParamByName(QStringLiteral("nc_rep"));
+    p->DataType = ftLargeint;
+    p->Value = Shown.Label;
+    p = q->Parameters.ParamByName(QStringLiteral("seq"));
+    p->DataType = ftInteger;
+    p->Value = Shown.Seq;
+    q->Open();
+    if (q->IsEmpty())
+        return QStringLiteral("O Cruzamento da Etiqueta já foi excluído.");
+    auto text = [&](const char* Name) { return q->FieldByName(QLatin1String(Name))->AsString(); };
+    if (text("status") == QLatin1String("X"))
+        return QStringLiteral("A Etiqueta já foi dado baixa em : ") + text("x_dupd");
+    if (!text("id_cruza").isEmpty())
+        return QStringLiteral("Cadastro transmitido para o Talvora não pode ser excluído.");
+    // Deleted and registered again meanwhile: the new crossing is not what the user confirmed.
+    const QString reverso = text("reverso") == QLatin1String("0") ? QStringLiteral("Não") : QStringLiteral("Sim");
+    if (text("dupd") != Shown.Dupd || reverso != Shown.Reverso)
+        return QStringLiteral("O Cruzamento da Etiqueta foi alterado e não foi excluído.");
+    q->Close();
+    const QString harvested = HarvestDate(Shown.Label);
+    if (!harvested.isEmpty() && harvested != Shown.Harvested)
+        return QStringLiteral("A Etiqueta de Hibridação já foi lançado como colhido em : ") + harvested;
+    return QString();
 }
 
 // ---- grid and entry upkeep --------------------------------------------------

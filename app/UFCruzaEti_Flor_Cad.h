@@ -64,4 +64,18 @@ protected:
     QWidget* FirstEditor() const override { return id_emasculador; }
     QString SQL_Grid(const QString& Condition) override { return SQL_Flor_Grid(Condition); }
     bool ConfirmsOnEnter(QWidget* Editor) const override;
+
+private:
+    // The crossing a deletion's question shows, and the label's envelope then.
+    struct TShown
+    {
+        qint64 Label = 0;
+        int Seq = 0;
+        QString Dupd, Reverso, Harvested;
+    };
+    // The date of the label's envelope; empty without one. Raises what the query raises.
+    static QString HarvestDate(qint64 Label);
+    // The crossing read again inside the deletion's transaction: why it is not
+    // the one Shown to the user, or may no longer be deleted; empty when it may.
+    static QString Deletion_Check(const TShown& Shown);
 };

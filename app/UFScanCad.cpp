@@ -10,6 +10,7 @@
 #include "UXNumEdit.h"
 #include "XAdo.h"
 #include "XDBGrid.h"
+#include "XExceptions.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -577,4 +578,17 @@ bool TFScanCad::InsertCruza(TADOCommand* Command, qint64 Label, int Reverso, int
     SetParam(Command, "cmaq", ftString, Config()->ComputerName);
     Command->Execute();
     return true;
+}
+
+int TFScanCad::WriteAsChecked(const std::function<QString()>& Check, const std::function<int()>& Write, const QString& Gone)
+{
+    TADOTransaction tx(DM->Conn);
+    QString refusal = Check();
+    const int changed = refusal.isEmpty() ? Write() : 0;
+    if (refusal.isEmpty() && changed == 0)
+        refusal = Gone;
+    if (!refusal.isEmpty())
+        throw Exception(refusal);
+    tx.Commit();
+    return changed;
 }

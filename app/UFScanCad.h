@@ -18,6 +18,7 @@
 #include <QVariant>
 #include <QtGlobal>
 
+#include <functional>
 #include <initializer_list>
 
 class QButtonGroup;
@@ -189,6 +190,15 @@ protected:
     // One crossing of Label with the next sequence; false (nothing written) when
     // the sequence cannot be had. Raises what the execution raises.
     bool InsertCruza(TADOCommand* Command, qint64 Label, int Reverso, int Executor, const QString& Status);
+    // A write after a check that another station could make stale (a
+    // deletion after its question, a write-off): in one write transaction,
+    // Check reads the row again and gives why it may not be written (empty
+    // when it is still as checked); Write then writes it by the values read
+    // and gives the rows it changed, none meaning Gone. A refusal leaves
+    // nothing written and is raised, so that it is told as a failure, never
+    // as a success. The rows changed.
+    static int WriteAsChecked(const std::function<QString()>& Check, const std::function<int()>& Write,
+                              const QString& Gone);
 
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 

@@ -4,6 +4,7 @@
 // opened from its menu; codes typed into the focused field and Enter pressed, as a scanner does.
 
 #include "MainWindowHarness.h"
+#include "OtherInstance.h"
 
 #include "CampaignFile.h"
 #include "UFScanCad.h"
@@ -177,6 +178,17 @@ protected:
             EXPECT_EQ(W->LReg->text(), QStringLiteral("Registros: ") + Campaign->Scalar(CountSql));
             QCoreApplication::processEvents();
         }
+    }
+
+    // Confirm (by default a click on "Confirmar") asks the question, answered Yes while another
+    // instance runs Other, if any; the question, taken off the boxes shown.
+    TDlgRequest YesWhile(const std::function<void()>& Other = {}, const std::function<void()>& Confirm = {})
+    {
+        TWhileAsked asked([&] { Other ? Other() : void(); });
+        H.Dlg.Answer(mrYes);
+        Confirm ? Confirm() : QTest::mouseClick(W->BConfirm, Qt::LeftButton);
+        EXPECT_TRUE(asked.Fired);
+        return H.Dlg.Requests.isEmpty() ? TDlgRequest() : H.Dlg.Requests.takeFirst();
     }
 
     void ExpectNothingShown()

@@ -1,4 +1,3 @@
-#include "OtherInstance.h"
 #include "ScanWindowTest.h"
 
 #include "UFCruzaEti_Baixa_Cad.h"
@@ -208,12 +207,7 @@ TEST_F(Baixa, TheOtherInstanceMeanwhileLeavesTheLabelAsItLeftIt)
             }
             AddCrossing(label, 1, QStringLiteral("X"), QStringLiteral("2025-01-01 10:00:00"), QStringLiteral("-501"),
                         QStringLiteral("'2025-01-02 10:00:00'"));
-            TWhileAsked asked(other);
-            H.Dlg.Answer(mrYes);
-            Rescan(W->NC_REP_LIDO, Barcode(label));
-            ASSERT_TRUE(asked.Fired);
-            ASSERT_GE(H.Dlg.Count(), 1);
-            H.Dlg.Requests.removeFirst();   // the question
+            YesWhile(other, [&] { Rescan(W->NC_REP_LIDO, Barcode(label)); });
         }
         ExpectBox(QStringLiteral("Erro ao %1 a Baixa da Etiqueta de Hibridação do Cruzamento.\r\nMsg. Erro : ")
                       .arg(c.WriteOff ? QStringLiteral("Incluir") : QStringLiteral("Cancelar"))

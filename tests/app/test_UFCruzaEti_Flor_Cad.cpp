@@ -1,4 +1,3 @@
-#include "OtherInstance.h"
 #include "PeopleNames.h"
 #include "ScanWindowTest.h"
 
@@ -19,6 +18,7 @@
 #include <QLabel>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cstdio>
 #include <initializer_list>
 
@@ -132,6 +132,11 @@ TEST_F(Hibridacao, FullRegistrationByScanner)
     EXPECT_EQ(shot.pixelColor(redCell.x() + 60, redCell.y()), QColor(255, 0, 0));
     const QPoint plainCell = W->GCad->viewport()->mapTo(frame, W->GCad->CellRect(4, 4).center());
     EXPECT_NE(shot.pixelColor(plainCell.x() + 60, plainCell.y()), QColor(255, 0, 0));
+    // A label whose only crossing is written off gets its next one.
+    W->id_emasculador->setFocus();
+    ASSERT_NO_FATAL_FAILURE(Register(free[4], 2));
+    ExpectNothingShown();
+    EXPECT_EQ(CruzaRows(free[4].Number), QStringLiteral("1|0|1|X|CAMPO01;2|0|%1|M|%2").arg(executorId).arg(GetComputerNameStr()));
 }
 
 TEST_F(Hibridacao, ConfirmationChecksInOrderAndReturnsToTheFailingField)
@@ -228,6 +233,7 @@ TEST_F(Hibridacao, OnlyLabelKeepsExecutorReverseAndPots)
         EXPECT_EQ(w->focusPolicy(), Qt::StrongFocus) << w->objectName().toStdString();
 }
 
+// Deletion of the live local crossing asked about, not of one Talvora received, nor of one changed meanwhile.
 TEST_F(Hibridacao, DeletionOfALocalCrossingNotOfOneTalvoraReceived)
 {
     ASSERT_NO_FATAL_FAILURE(Open());
@@ -244,11 +250,8 @@ TEST_F(Hibridacao, DeletionOfALocalCrossingNotOfOneTalvoraReceived)
     EXPECT_EQ(GridTop("seq"), QStringLiteral("2"));
     EXPECT_EQ(W->LReg->text(), QStringLiteral("Registros: 1"));
     // Yes (No, the default, is shown with the real boxes): the live crossing goes, the written-off one stays.
-    H.Dlg.Answer(mrYes);
-    QTest::mouseClick(W->BConfirm, Qt::LeftButton);
-    ASSERT_EQ(H.Dlg.Count(), 1);
-    EXPECT_TRUE(H.Dlg.Last().Text.contains(L.Cruza));
-    H.Dlg.Clear();
+    EXPECT_TRUE(YesWhile().Text.contains(L.Cruza));
+    ExpectNothingShown();
     EXPECT_EQ(CruzaRows(L.Number), QStringLiteral("1|0|1|X|CAMPO01"));
     EXPECT_EQ(W->LReg->text(), QStringLiteral("Registros: 0"));
     EXPECT_EQ(Focus(), W->NC_REP_LIDO);
@@ -268,6 +271,46 @@ TEST_F(Hibridacao, DeletionOfALocalCrossingNotOfOneTalvoraReceived)
     ExpectNothingShown();
     EXPECT_EQ(W->QGrid->RecordCount(), 1);
     EXPECT_EQ(GridTop("tal_transmissao"), QStringLiteral("Tal"));
+    // Another instance deletes the crossing, registers the label again, writes it off, registers its
+    // envelope or Talvora takes it while the question is up: a failure that deletes nothing. An
+    // envelope already there when asked does not stop it.
+    const QString at = QStringLiteral("2026-03-01 10:00:00"), was = QStringLiteral("2025-01-01 10:00:00");
+    const QString harvest = QStringLiteral("INSERT INTO Colheita (nc_rep, qte_sem, lote, dupd, cmaq) VALUES (%1, 3, 'L1', '%2', 'C2')");
+    const QString removed = QStringLiteral("DELETE FROM Cruza WHERE nc_rep = %1");
+    struct TCase
+    {
+        QStringList Other;        // %1 the label, %2 the other instance's time
+        QString Message, After;   // no message: deleted; the label's crossings/envelope after
+    };
+    const QList<TCase> cases = {
+        {{removed}, QStringLiteral("O Cruzamento da Etiqueta já foi excluído."), QStringLiteral("/")},
+        {{removed, QStringLiteral("INSERT INTO Cruza (nc_rep, seq, reverso, id_emasculador, status, dupd) VALUES (%1, 1, '0', 1, 'M', '%2')")},
+         QStringLiteral("O Cruzamento da Etiqueta foi alterado e não foi excluído."), QStringLiteral("1|M|%1|/").arg(at)},
+        {{QStringLiteral("UPDATE Cruza SET status = 'X', x_dupd = '%2' WHERE nc_rep = %1")},
+         QStringLiteral("A Etiqueta já foi dado baixa em : ") + at, QStringLiteral("1|X|%1|/").arg(was)},
+        {{harvest}, QStringLiteral("A Etiqueta de Hibridação já foi lançado como colhido em : ") + at, QStringLiteral("1|M|%1|/%2").arg(was, at)},
+        {{QStringLiteral("UPDATE Cruza SET id_cruza = 601 WHERE nc_rep = %1")},
+         QStringLiteral("Cadastro transmitido para o Talvora não pode ser excluído."), QStringLiteral("1|M|%1|601/").arg(was)},
+        {{}, QString(), QStringLiteral("/") + at},   // harvested before the question
+    };
+    for (int i = 0; i < cases.size(); ++i) {
+        const TCase& c = cases[i];
+        SCOPED_TRACE(i);
+        const qint64 label = free[i + 2].Number;
+        const auto exec = [&](QString Sql) {
+            Campaign->Exec(Sql.replace(QStringLiteral("%1"), QString::number(label)).replace(QStringLiteral("%2"), at));
+        };
+        AddCrossing(label, 1, QStringLiteral("M"), was);
+        if (c.Other.isEmpty())
+            exec(harvest);
+        Rescan(W->NC_REP_LIDO, Barcode(label));
+        YesWhile([&] { std::for_each(c.Other.begin(), c.Other.end(), exec); });
+        c.Message.isEmpty() ? ExpectNothingShown() : ExpectBox(QStringLiteral("Erro ao Excluir a Etiqueta de Hibridação.\r\nMsg. Erro : ") + c.Message);
+        EXPECT_EQ(Campaign->Rows(QStringLiteral("SELECT seq, status, dupd, id_cruza FROM Cruza WHERE nc_rep = %1").arg(label)) + u'/'
+                      + Campaign->Rows(QStringLiteral("SELECT dupd FROM Colheita WHERE nc_rep = %1").arg(label)),
+                  c.After);
+        EXPECT_EQ(W->NC_REP_LIDO->text(), c.Message.isEmpty() ? QString() : Barcode(label));
+    }
     // Back to inclusion: the full grid again.
     ASSERT_NO_FATAL_FAILURE(ChooseOperation(0));
     EXPECT_EQ(W->QGrid->RecordCount(), Campaign->Count(QStringLiteral("Cruza")));
