@@ -67,7 +67,7 @@ TFMain::TFMain(QWidget* Parent)
     setObjectName(QStringLiteral("FMain"));
     setWindowTitle(QStringLiteral("Cadastro Hibridação - Talvora"));
 
-    ClientArea = new QMdiArea(this);
+    ClientArea = NewMDIArea(this);
     ClientArea->setObjectName(QStringLiteral("ClientArea"));
     setCentralWidget(ClientArea);
 

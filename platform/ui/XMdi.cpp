@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
 #include <QVariant>
@@ -11,11 +12,13 @@
 namespace {
 const char* const kBorderIcons = "XBorderIcons";
 
-// The part of the area's viewport that shows, in the subwindows' coordinates.
-QRect visibleArea(const QMdiSubWindow* Sub)
+// The part of the area's viewport that shows, in the subwindows' coordinates,
+// beside the scroll bars the windows ask for now (the area shows or hides
+// them from the event loop).
+QRect visibleArea(QMdiArea* Area)
 {
-    const QWidget* viewport = Sub->parentWidget();
-    return viewport ? viewport->rect() : QRect();
+    QCoreApplication::sendPostedEvents(Area, QEvent::MetaCall);
+    return Area->viewport()->rect();
 }
 
 int titleBarHeight(const QMdiSubWindow* Sub)
@@ -34,12 +37,21 @@ QPoint inside(const QRect& Visible, const QRect& Window)
     return {x, y};
 }
 
+// The view back where it starts before a window is placed in it: places
+// are then the same whatever the user scrolled to, and the scroll range
+// holds no empty strip where a window was before it moved.
+void scrollHome(QMdiArea* Area)
+{
+    Area->horizontalScrollBar()->setValue(0);
+    Area->verticalScrollBar()->setValue(0);
+}
+
 // Where a new window goes: one title bar down and right of the last window
 // placed that still shows, or the top left when there is none or it would
 // not fit.
 QPoint cascaded(QMdiArea* Area, QMdiSubWindow* Sub)
 {
-    const QRect visible = visibleArea(Sub);
+    const QRect visible = visibleArea(Area);
     const QList<QMdiSubWindow*> subs = Area->subWindowList(QMdiArea::CreationOrder);
     for (auto it = subs.rbegin(); it != subs.rend(); ++it) {
         QMdiSubWindow* last = *it;
@@ -53,6 +65,55 @@ QPoint cascaded(QMdiArea* Area, QMdiSubWindow* Sub)
     }
     return visible.topLeft();
 }
+
+// How far to scroll for [Lo, Hi], no longer than the view, to show in
+// [ViewLo, ViewHi].
+int scrollToShow(int Lo, int Hi, int ViewLo, int ViewHi)
+{
+    if (Lo < ViewLo)
+        return Lo - ViewLo;
+    return Hi > ViewHi ? Hi - ViewHi : 0;
+}
+
+// Scrolls Area as little as shows W, a control of one of its windows. One
+// larger than the view (a grid) shows from its top left, and does not move
+// the view while that shows: its window's edges stay in view.
+void scrollIntoView(QMdiArea* Area, const QWidget* W)
+{
+    const QRect view = visibleArea(Area);
+    QRect r(W->mapTo(Area->viewport(), QPoint(0, 0)), W->size());
+    if (r.width() > view.width() || r.height() > view.height()) {
+        if (view.contains(r.topLeft()))
+            return;
+        r.setSize(view.size());
+    }
+    QScrollBar* h = Area->horizontalScrollBar();
+    QScrollBar* v = Area->verticalScrollBar();
+    h->setValue(h->value() + scrollToShow(r.left(), r.right(), view.left(), view.right()));
+    v->setValue(v->value() + scrollToShow(r.top(), r.bottom(), view.top(), view.bottom()));
+}
+
+// Scrolls the area to a control of a child window that the keyboard or the
+// program gives the focus. Not while a mouse button is down: what the mouse
+// reached shows already, and a click hands the frame the focus, which gives
+// it back to the window's control; scrolling then would move what was
+// clicked away from under the mouse.
+class TFocusInView : public QObject
+{
+public:
+    explicit TFocusInView(QMdiArea* Area) : QObject(Area), m_area(Area) { qApp->installEventFilter(this); }
+
+    bool eventFilter(QObject* Watched, QEvent* Event) override
+    {
+        if (Event->type() == QEvent::FocusIn && Watched->isWidgetType() && !QGuiApplication::mouseButtons()
+            && m_area->viewport()->isAncestorOf(static_cast<QWidget*>(Watched)))
+            scrollIntoView(m_area, static_cast<QWidget*>(Watched));
+        return false;
+    }
+
+private:
+    QMdiArea* m_area;
+};
 
 bool takesTab(const QWidget* W, const QWidget* Form)
 {
@@ -88,6 +149,15 @@ int BorderIcons(const QWidget* Form)
     return v.isValid() ? v.toInt() : (biSystemMenu | biMinimize | biMaximize);
 }
 
+QMdiArea* NewMDIArea(QWidget* Parent)
+{
+    auto* area = new QMdiArea(Parent);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    new TFocusInView(area);
+    return area;
+}
+
 QMdiArea* MDIAreaOf(QWidget* MainForm)
 {
     if (!MainForm)
@@ -117,6 +187,7 @@ QMdiSubWindow* AddMDIChild(QMdiArea* Area, QWidget* Form)
     QMdiSubWindow* sub = Area->addSubWindow(Form, flags);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->show();
+    scrollHome(Area);
     if (sized && Form->size() != wanted)
         sub->resize(sub->size() + (wanted - Form->size()));
     sub->move(cascaded(Area, sub));
@@ -128,12 +199,18 @@ void ActivateMDIChild(QMdiSubWindow* Sub)
 {
     QMdiArea* area = Sub->mdiArea();
     Sub->show();
-    if (!Sub->isMaximized() && !Sub->isMinimized())
-        Sub->move(inside(visibleArea(Sub), Sub->geometry()));
-    if (area)
+    if (area) {
+        scrollHome(area);
+        if (!Sub->isMaximized() && !Sub->isMinimized())
+            Sub->move(inside(visibleArea(area), Sub->geometry()));
         area->setActiveSubWindow(Sub);
+    }
     Sub->raise();
     focusFirstControl(Sub);
+    // The focus may have come in while the window was shown, before it was placed.
+    QWidget* focus = QApplication::focusWidget();
+    if (area && focus && Sub->isAncestorOf(focus))
+        scrollIntoView(area, focus);
 }
 
 QMdiSubWindow* MDISubWindowOf(const QWidget* Form)

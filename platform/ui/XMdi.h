@@ -24,6 +24,11 @@ enum TBorderIcon { biSystemMenu = 1, biMinimize = 2, biMaximize = 4 };
 void SetBorderIcons(QWidget* Form, int Icons);
 int BorderIcons(const QWidget* Form);
 
+// A main window's work area: scroll bars when a child window reaches beyond
+// it, so every part of every window can be brought into view, and a control
+// reached by the keyboard scrolled into view.
+QMdiArea* NewMDIArea(QWidget* Parent = nullptr);
+
 // The MDI area of a main window: itself, its central widget, or the first
 // area among its children; null when it has none.
 QMdiArea* MDIAreaOf(QWidget* MainForm);
@@ -37,7 +42,8 @@ QMdiSubWindow* AddMDIChild(QMdiArea* Area, QWidget* Form);
 
 // Shows Sub in front of the others, moved inside the visible area as far as
 // its size allows, with the keyboard focus in it (on its first control in tab
-// order, unless the focus is already there).
+// order, unless the focus is already there). The area's view goes back to
+// where it starts first, then as far as shows the focused control.
 void ActivateMDIChild(QMdiSubWindow* Sub);
 
 // The subwindow that holds Form, or null.

@@ -101,3 +101,36 @@ TEST(XMdi, AWindowBroughtForwardTakesTheFocusOnItsFirstControlInTabOrder)
     ActivateMDIChild(sub);
     EXPECT_EQ(QApplication::focusWidget(), second);
 }
+
+// A window larger than the area keeps its size at the top left; the area scrolls to the control the
+// keyboard reaches, and back home when a window is brought forward or opened.
+TEST(XMdi, TheAreaScrollsToTheControlTheKeyboardReaches)
+{
+    TMdiMainWindow m;
+    m.main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&m.main));
+    QMdiSubWindow* small = m.add(300, 200);
+    auto* form = new QWidget;
+    auto* far = new QLineEdit(form);   // first in tab order: the window opens scrolled to it
+    far->move(1300, 1000);
+    auto* near = new QLineEdit(form);
+    QMdiSubWindow* sub = m.add(1500, 1100, form);
+    EXPECT_EQ(form->size(), QSize(1500, 1100));
+    QWidget* viewport = m.area->viewport();
+    const auto shown = [&](QWidget* W) {
+        QCoreApplication::processEvents();
+        return viewport->rect().contains(QRect(W->mapTo(viewport, QPoint()), W->size()));
+    };
+    EXPECT_TRUE(shown(far) && !shown(near));
+    QTest::keyClick(far, Qt::Key_Tab);
+    EXPECT_TRUE(shown(near) && !shown(far));
+    QTest::keyClick(near, Qt::Key_Backtab);
+    EXPECT_TRUE(shown(far));
+    ActivateMDIChild(small);
+    EXPECT_EQ(sub->pos(), QPoint(0, 0));
+    // Scrolled away again, a new window still cascades from the last one.
+    ActivateMDIChild(sub);
+    ASSERT_NE(sub->pos(), QPoint(0, 0));
+    const QPoint next = m.add(200, 100)->pos();
+    EXPECT_TRUE(next.x() > 0 && next.x() == next.y()) << next.x() << "," << next.y();
+}

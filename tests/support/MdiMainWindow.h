@@ -12,7 +12,7 @@
 struct TMdiMainWindow
 {
     QMainWindow main;
-    QMdiArea* area = new QMdiArea;
+    QMdiArea* area = NewMDIArea();
 
     TMdiMainWindow()
     {
