@@ -146,20 +146,18 @@ TEST_F(EmasculadorNames, BothReportsListTheExecutorsInAPortugueseReadersOrder)
 TEST_F(EmasculadorCons, AClickOnTheDayMonthOrYearThenDigitsReplaceIt)
 {
     QTest::mouseClick(W->ckfiltro, Qt::LeftButton);
-    for (QDateEdit* picker : {W->datai, W->dataf}) {
-        picker->setDate(QDate(2024, 10, 2));
-        auto* edit = picker->findChild<QLineEdit*>();
-        // The click lands on the character before Pos of "dd/MM/yyyy".
-        auto before = [edit](int Pos) {
-            int x = 0;
-            while (x < edit->width() && edit->cursorPositionAt(QPoint(x, edit->height() / 2)) < Pos)
-                ++x;
-            return QPoint(x, edit->height() / 2);
-        };
-        for (const auto& [pos, digits, date] : {std::tuple{1, "15", "15/10/2024"}, {4, "03", "15/03/2024"}, {8, "2025", "15/03/2025"}}) {
-            QTest::mouseClick(edit, Qt::LeftButton, {}, before(pos));
-            QTest::keyClicks(edit, QLatin1String(digits));
-            EXPECT_EQ(picker->date().toString(QStringLiteral("dd/MM/yyyy")).toStdString(), date) << picker->objectName().toStdString();
-        }
+    W->datai->setDate(QDate(2024, 10, 2));
+    auto* edit = W->datai->findChild<QLineEdit*>();
+    // A click on the character before Pos of "dd/MM/yyyy".
+    auto click = [edit](int Pos) {
+        QPoint p(0, edit->height() / 2);
+        while (p.x() < edit->width() && edit->cursorPositionAt(p) < Pos)
+            p.rx()++;
+        QTest::mouseClick(edit, Qt::LeftButton, {}, p);
+    };
+    for (const auto& [pos, digits, date] : {std::tuple{1, "15", "15/10/2024"}, {4, "03", "15/03/2024"}, {8, "2025", "15/03/2025"}}) {
+        click(pos);
+        QTest::keyClicks(edit, QLatin1String(digits));
+        EXPECT_EQ(W->datai->date().toString(QStringLiteral("dd/MM/yyyy")).toStdString(), date);
     }
 }
