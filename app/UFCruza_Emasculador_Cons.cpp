@@ -6,7 +6,9 @@
 #include <QCheckBox>
 #include <QDate>
 #include <QDateEdit>
+#include <QEvent>
 #include <QLabel>
+#include <QLineEdit>
 
 namespace {
 
@@ -71,6 +73,22 @@ QString SQL_Analitico(const QString& Where)
         + QStringLiteral(" ORDER BY emasc.nome COLLATE NAME_PT, c.dupd ");
 }
 
+// As the Windows date picker: a click selects the day, month or year it lands
+// on, so the digits typed next replace it (Qt only places the cursor there).
+class TDatePicker : public QDateEdit
+{
+public:
+    explicit TDatePicker(QWidget* Parent) : QDateEdit(Parent) { lineEdit()->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* Watched, QEvent* Event) override
+    {
+        if (Watched == lineEdit() && Event->type() == QEvent::MouseButtonRelease && !lineEdit()->hasSelectedText())
+            setSelectedSection(currentSection());
+        return QDateEdit::eventFilter(Watched, Event);
+    }
+};
+
 } // namespace
 
 TFCruza_Emasculador_Cons::TFCruza_Emasculador_Cons(QWidget* Owner) : TFBCons(Owner)
@@ -93,7 +111,7 @@ TFCruza_Emasculador_Cons::TFCruza_Emasculador_Cons(QWidget* Owner) : TFBCons(Own
     ckfiltro->setGeometry(10, 20, 140, 22);
 
     auto picker = [this](const char* Name, int Left) {
-        auto* d = new QDateEdit(GBFiltro);
+        auto* d = new TDatePicker(GBFiltro);
         d->setObjectName(QLatin1String(Name));
         d->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
         d->setCalendarPopup(true);

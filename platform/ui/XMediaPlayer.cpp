@@ -8,27 +8,35 @@
 
 namespace {
 
+[[noreturn]] void cannotOpen(const QString& FileName)
+{
+    throw EMCIDeviceError(QStringLiteral("Não foi possível abrir o arquivo de som \"%1\".").arg(FileName));
+}
+
 class XQtSound : public TSoundDevice
 {
 public:
     // The sample is read by Qt's loader thread. An effect destroyed while
     // that thread still reads it leaves the thread running into program exit,
     // after the application object is gone (a crash seen at exit); so opening
-    // waits until the sample is read or has failed.
+    // waits until the sample is read or has failed. A file that exists but
+    // cannot be decoded fails there, as a file that cannot be opened.
     explicit XQtSound(const QString& FileName)
     {
         m_effect.setSource(QUrl::fromLocalFile(FileName));
-        if (m_effect.status() != QSoundEffect::Loading)
-            return;
-        QEventLoop loop;
-        QObject::connect(&m_effect, &QSoundEffect::statusChanged, &loop, [&] {
-            if (m_effect.status() != QSoundEffect::Loading)
-                loop.quit();
-        });
-        // A loader that never answers must not hang the program.
-        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-        if (m_effect.status() == QSoundEffect::Loading)
-            loop.exec(QEventLoop::ExcludeUserInputEvents);
+        if (m_effect.status() == QSoundEffect::Loading) {
+            QEventLoop loop;
+            QObject::connect(&m_effect, &QSoundEffect::statusChanged, &loop, [&] {
+                if (m_effect.status() != QSoundEffect::Loading)
+                    loop.quit();
+            });
+            // A loader that never answers must not hang the program.
+            QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+            if (m_effect.status() == QSoundEffect::Loading)
+                loop.exec(QEventLoop::ExcludeUserInputEvents);
+        }
+        if (m_effect.status() == QSoundEffect::Error)
+            cannotOpen(FileName);
     }
     ~XQtSound() override { m_effect.stop(); }
     void Play() override
@@ -36,6 +44,7 @@ public:
         m_effect.stop();
         m_effect.play();
     }
+    bool IsPlaying() const override { return m_effect.isPlaying(); }
 
 private:
     QSoundEffect m_effect;
@@ -68,16 +77,12 @@ public:
             (*r)->Played << m_file;
         }
     }
+    bool IsPlaying() const override { return false; }
 
 private:
     std::weak_ptr<TSoundRecorder*> m_recorder;
     QString m_file;
 };
-
-[[noreturn]] void cannotOpen(const QString& FileName)
-{
-    throw EMCIDeviceError(QStringLiteral("Não foi possível abrir o arquivo de som \"%1\".").arg(FileName));
-}
 
 } // namespace
 
@@ -116,6 +121,11 @@ void TMediaPlayer::Play()
     if (!m_device)
         throw EMCIDeviceError(QStringLiteral("O arquivo de som não está aberto."));
     m_device->Play();
+}
+
+bool TMediaPlayer::IsPlaying() const
+{
+    return m_device && m_device->IsPlaying();
 }
 
 void TMediaPlayer::Close()

@@ -22,13 +22,14 @@ class TSoundDevice
 public:
     virtual ~TSoundDevice() = default;
     virtual void Play() = 0;
+    virtual bool IsPlaying() const = 0;
 };
 
 class TSoundProvider
 {
 public:
     virtual ~TSoundProvider() = default;
-    // Raises EMCIDeviceError when the file cannot be opened.
+    // Raises EMCIDeviceError when the file cannot be opened or decoded.
     virtual std::unique_ptr<TSoundDevice> Open(const QString& FileName) = 0;
 };
 
@@ -58,6 +59,8 @@ public:
     void Play();
     void Close();
     bool IsOpen() const { return m_device != nullptr; }
+    // The sound is being heard (the test recorder plays nothing).
+    bool IsPlaying() const;
 
 private:
     QString m_fileName;

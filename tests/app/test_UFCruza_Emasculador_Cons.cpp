@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QDate>
 #include <QDateEdit>
+#include <QLineEdit>
 
 namespace {
 
@@ -42,26 +43,31 @@ class EmasculadorCons : public TConsultationTest<TFCruza_Emasculador_Cons>
 {
 protected:
     qint64 Rehybridised = 0;   // label written off and hybridised again by executor 2
-    const QDate Today = QDate::currentDate();
+    // The day the window took for today, between the clock's days before and after it opened.
+    QDate Before, Today, After;
 
     void SetUp() override
     {
         Options.Labels = 80;
         Options.Crossings = 40;
         Options.TalLock = QVariant();   // never unlocked: the consultations open all the same
-        ASSERT_NO_FATAL_FAILURE(Open(&TFMain::LCRUZAETI_EMASC_CONS, [this](TCampaignFile& C) {
-            Rehybridised = C.Scalar(QStringLiteral("SELECT MIN(nc_rep) FROM Etiqueta_Cruza WHERE nc NOT IN (SELECT e.nc FROM Etiqueta_Cruza e "
-                                                   "JOIN Cruza c ON c.nc_rep = e.nc_rep)")).toLongLong();
-            const QString insert = QStringLiteral("INSERT INTO Cruza (nc_rep, seq, reverso, id_emasculador, status, dupd) VALUES ");
-            C.Exec(insert + QStringLiteral("(%1, 1, '1', 2, 'X', '2026-03-01 08:00:00'), (%1, 2, '0', 2, 'M', '2026-03-02 08:00:00')").arg(Rehybridised));
-            C.Exec(QStringLiteral("INSERT INTO Colheita (nc_rep, qte_sem, lote, dupd, cmaq) VALUES (%1, 6, 'L', '2026-04-01 10:00:00', 'C')").arg(Rehybridised));
-            // An executor gone from Emasculador, on labels gone from Etiqueta_Cruza.
-            C.Exec(insert + QStringLiteral("(1, 1, '0', 77, 'M', '2026-03-03 09:00:00'), (2, 1, '0', 77, 'X', '2026-03-03 09:10:00')"));
-            // Around today: the last second before it, its first and last second, the first after it.
-            C.Exec(insert + QStringLiteral("(3, 1, '0', 1, 'M', '%1 23:59:59'), (4, 1, '0', 1, 'M', '%2 00:00:00'), (5, 1, '1', 3, 'X', '%2 12:00:00'), "
-                                           "(6, 1, '0', 3, 'M', '%2 23:59:59'), (7, 1, '0', 1, 'M', '%3 00:00:00')")
-                              .arg(Day(Today.addDays(-1)), Day(Today), Day(Today.addDays(1))));
-        }));
+        Before = QDate::currentDate();
+        ASSERT_NO_FATAL_FAILURE(Open(&TFMain::LCRUZAETI_EMASC_CONS));
+        After = QDate::currentDate();
+        // The window reads only on "Atualizar": the events go in now, around the day it took for
+        // today, so that a run across midnight sees the same.
+        Today = W->datai->date();
+        Rehybridised = Campaign->Scalar(QStringLiteral("SELECT MIN(nc_rep) FROM Etiqueta_Cruza WHERE nc NOT IN (SELECT e.nc FROM Etiqueta_Cruza e "
+                                                       "JOIN Cruza c ON c.nc_rep = e.nc_rep)")).toLongLong();
+        const QString insert = QStringLiteral("INSERT INTO Cruza (nc_rep, seq, reverso, id_emasculador, status, dupd) VALUES ");
+        Campaign->Exec(insert + QStringLiteral("(%1, 1, '1', 2, 'X', '2026-03-01 08:00:00'), (%1, 2, '0', 2, 'M', '2026-03-02 08:00:00')").arg(Rehybridised));
+        Campaign->Exec(QStringLiteral("INSERT INTO Colheita (nc_rep, qte_sem, lote, dupd, cmaq) VALUES (%1, 6, 'L', '2026-04-01 10:00:00', 'C')").arg(Rehybridised));
+        // An executor gone from Emasculador, on labels gone from Etiqueta_Cruza.
+        Campaign->Exec(insert + QStringLiteral("(1, 1, '0', 77, 'M', '2026-03-03 09:00:00'), (2, 1, '0', 77, 'X', '2026-03-03 09:10:00')"));
+        // Around today: the last second before it, its first and last second, the first after it.
+        Campaign->Exec(insert + QStringLiteral("(3, 1, '0', 1, 'M', '%1 23:59:59'), (4, 1, '0', 1, 'M', '%2 00:00:00'), (5, 1, '1', 3, 'X', '%2 12:00:00'), "
+                                               "(6, 1, '0', 3, 'M', '%2 23:59:59'), (7, 1, '0', 1, 'M', '%3 00:00:00')")
+                           .arg(Day(Today.addDays(-1)), Day(Today), Day(Today.addDays(1))));
     }
 };
 
@@ -71,7 +77,7 @@ TEST_F(EmasculadorCons, SummaryThenTheDetailByWholeDaysAndExecutor)
 {
     // Opened with every executor, the period off and both pickers on today.
     EXPECT_EQ(W->id_emasculador->count(), Campaign->Info.Executors + 1);
-    EXPECT_TRUE(!W->datai->isEnabled() && W->datai->date() == Today && W->dataf->date() == Today);
+    EXPECT_TRUE(!W->datai->isEnabled() && Before <= Today && Today <= After && W->dataf->date() == Today);
     Atualizar();
     ExpectGrid(SummaryRows());
     // The detail in whole days: as opened (today only), longer periods, a first day after the last;
@@ -134,5 +140,24 @@ TEST_F(EmasculadorNames, BothReportsListTheExecutorsInAPortugueseReadersOrder)
         QTest::mouseClick(W->RGFiltro->Item(view), Qt::LeftButton);
         Atualizar();
         EXPECT_EQ(executors(), PeopleInOrder.toStdString());
+    }
+}
+
+TEST_F(EmasculadorCons, AClickOnTheDayMonthOrYearThenDigitsReplaceIt)
+{
+    QTest::mouseClick(W->ckfiltro, Qt::LeftButton);
+    W->datai->setDate(QDate(2024, 10, 2));
+    auto* edit = W->datai->findChild<QLineEdit*>();
+    // A click on the character before Pos of "dd/MM/yyyy".
+    auto click = [edit](int Pos) {
+        QPoint p(0, edit->height() / 2);
+        while (p.x() < edit->width() && edit->cursorPositionAt(p) < Pos)
+            p.rx()++;
+        QTest::mouseClick(edit, Qt::LeftButton, {}, p);
+    };
+    for (const auto& [pos, digits, date] : {std::tuple{1, "15", "15/10/2024"}, {4, "03", "15/03/2024"}, {8, "2025", "15/03/2025"}}) {
+        click(pos);
+        QTest::keyClicks(edit, QLatin1String(digits));
+        EXPECT_EQ(W->datai->date().toString(QStringLiteral("dd/MM/yyyy")).toStdString(), date);
     }
 }

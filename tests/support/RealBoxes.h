@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -72,14 +73,24 @@ public:
     {
         QObject::connect(&m_timer, &QTimer::timeout, [this] { Poll(); });
         m_timer.start(20);
+        m_marker.create();
+        QObject::connect(&m_marker, &QWindow::xChanged, [this] { ++m_moves; });
     }
 
     QStringList Keys;
     int Answered = 0;
 
-    // The boxes answered and a window of ours active again, then a moment of quiet for what the X server still holds.
+    // Every key typed so far handled, the boxes answered and a window of ours active again.
     bool Sync()
     {
+        // The X server reports a move of a window of ours after every key typed before it
+        // (the window is never shown; only the report is wanted).
+        const int moves = m_moves;
+        m_marker.setX(m_marker.x() == 1 ? 2 : 1);
+        if (!QTest::qWaitFor([&] { return m_moves > moves; }, 5000)) {
+            ADD_FAILURE() << "the X server did not report the move";
+            return false;
+        }
         if (!QTest::qWaitFor([] { return QApplication::activeWindow() && !QApplication::activeModalWidget(); }, 5000)) {
             ADD_FAILURE() << "no window of the program is active after the boxes";
             // A box nobody answered would hold the test until its time-out.
@@ -89,8 +100,7 @@ public:
             }
             return false;
         }
-        QTest::qWait(150);
-        return QApplication::activeWindow() && !QApplication::activeModalWidget();
+        return true;
     }
 
 private:
@@ -106,4 +116,6 @@ private:
 
     QTimer m_timer;
     QPointer<QMessageBox> m_last;
+    QWindow m_marker;
+    int m_moves = 0;
 };
