@@ -20,6 +20,7 @@
 #include "UTBStruct_DB.h"
 #include "UXForms.h"
 #include "UXLib.h"
+#include "UXWait.h"
 #include "XAdo.h"
 #include "XApplication.h"
 #include "XExceptions.h"
@@ -224,6 +225,20 @@ void TFMain::OpenEditingWindow(QAction* Action)
 QString TFMain::PanelText(int Index) const
 {
     return Panels[Index]->text();
+}
+
+void ShowBusyWait(bool On)
+{
+    static TXWait* Wait = nullptr;
+    if (On && !Wait && FMain) {
+        Wait = new TXWait;
+        Wait->Show(FMain);
+        Wait->SetText(1, QStringLiteral("Banco de dados em uso por outra estação."));
+        Wait->Refresh();
+    } else if (!On) {
+        delete Wait;
+        Wait = nullptr;
+    }
 }
 
 void TFMain::FormCreate()

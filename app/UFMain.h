@@ -102,6 +102,9 @@ QString NowStr();
 // The alert sound, then Msg in the error box; a failure of the player
 // passes on after the box.
 void AlertMessage(const QString& Msg);
+// The wait indicator over the main window while a statement waits for
+// another station's hold on the file (On), gone once the program is idle.
+void ShowBusyWait(bool On);
 // The derived table of the current crossing (highest SEQ) of every label.
 QString SQL_Cruza_Ativa();
 // Fills Combo with the executors (item data: the id); AddAll adds "Todos" (0).

@@ -1,6 +1,7 @@
 #include "UDM.h"
 #include "UFMain.h"
 #include "UXGlobal.h"
+#include "XAdoEngine.h"
 #include "XApplication.h"
 
 int main(int argc, char** argv)
@@ -11,6 +12,7 @@ int main(int argc, char** argv)
     int Result = 0;
     {
         XApplication App(argc, argv);
+        XAdo::Engine::SetBusyIndicator(ShowBusyWait);
         FMain = new TFMain;
         DM = new TDM;
         FMain->showMaximized();

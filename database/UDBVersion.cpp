@@ -302,20 +302,32 @@ void CreateQueryIndexes(TADOConnection* Conn, bool Label, bool Date)
         {Date, "Colheita", "LOTE", "CREATE INDEX IX_Colheita_LOTE ON Colheita (LOTE, DUPD)"},
         {Date, "Cruza", "STATUS", "CREATE INDEX IX_Cruza_STATUS ON Cruza (STATUS, X_DUPD)"},
     };
+    XAdo::Engine* E = Conn->Engine();
+    bool Writing = false;
     for (const auto& ix : indexes) {
         try {
             if (!ix.Wanted || HasIndexOn(Conn, QLatin1String(ix.Table), QLatin1String(ix.Field)))
                 continue;
             if (Conn->ReadOnly()) {
-                Conn->Engine()->IndexCopy(QLatin1String(ix.Sql));
+                E->IndexCopy(QLatin1String(ix.Sql));
                 continue;
             }
+            // Made while no other program uses the file, or left for a later start: the start never waits for them.
+            if (!Writing && !(Writing = E->TryBeginExclusive()))
+                return;
             TADOCommand cmd;
             cmd.setConnection(Conn);
             cmd.setCommandText(QLatin1String(ix.Sql));
             cmd.Execute();
         } catch (const Exception&) {
-            // A locked file or an older structure: the look-ups work without it.
+            // An older structure: the look-ups work without it.
         }
+    }
+    if (!Writing)
+        return;
+    try {
+        E->CommitTransaction();
+    } catch (const Exception&) {
+        E->RollbackTransaction();
     }
 }

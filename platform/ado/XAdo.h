@@ -69,6 +69,8 @@ public:
     TParameter* FindParam(const QString& name) const;
     TParameter* ParamByName(const QString& name) const;   // EDatabaseError when missing
     void ParseSQL(const QString& sql);                     // makes the list afresh
+    void Assign(const TParameters& other);                 // a copy of other's list
+    void Add(const QString& name, const QVariant& value);  // a parameter of the value's type
     void Clear() { m_items.clear(); }
 
 private:
@@ -152,8 +154,8 @@ public:
 
     // The file could not be opened for writing: it reads, and every write is refused.
     bool ReadOnly() const;
-    // The program accepted the open file: it may now be changed (write-ahead
-    // logging). True when the file is writable and logging.
+    // The program accepted the open file: it may now be changed (the look-ups'
+    // indexes). True when the file is writable.
     bool AcceptFile();
 
     // A write transaction that holds the file's write lock from its start,

@@ -89,10 +89,13 @@ void CreateDatabaseFile(const QString& path)
 {
     if (QFileInfo::exists(path))
         throw EOleException(QStringLiteral("Database '%1' already exists.").arg(path));
+    // A file made in a network folder never sees the log, whose index other computers cannot share.
+    const char* first = XAdo::OnNetworkFolder(path) ? "CREATE TABLE jet_new (x); DROP TABLE jet_new;"
+                                                    : "PRAGMA journal_mode = WAL; CREATE TABLE jet_new (x); DROP TABLE jet_new;";
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
     if (rc == SQLITE_OK)
-        rc = sqlite3_exec(db, "PRAGMA journal_mode = WAL; CREATE TABLE jet_new (x); DROP TABLE jet_new;", nullptr, nullptr, nullptr);
+        rc = sqlite3_exec(db, first, nullptr, nullptr, nullptr);
     const QString msg = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
     sqlite3_close(db);
     if (rc != SQLITE_OK)
@@ -130,7 +133,7 @@ void TADOConnection::setConnectionTimeout(int seconds)
 {
     m_timeout = seconds;
     if (m_engine)
-        sqlite3_busy_timeout(m_engine->Db(), seconds > 0 ? seconds * 1000 : 24 * 3600 * 1000);
+        m_engine->SetTimeout(seconds);
 }
 
 bool TADOConnection::Connected() const

@@ -126,6 +126,21 @@ void TParameters::ParseSQL(const QString& sql)
     }
 }
 
+void TParameters::Assign(const TParameters& other)
+{
+    m_items.clear();
+    for (const auto& p : other.m_items)
+        m_items.push_back(std::make_unique<TParameter>(*p));
+}
+
+void TParameters::Add(const QString& name, const QVariant& value)
+{
+    auto p = std::make_unique<TParameter>();
+    p->Name = name;
+    p->Value = value;
+    m_items.push_back(std::move(p));
+}
+
 // ---- TSQLStrings ----
 
 void TSQLStrings::Add(const QString& line)

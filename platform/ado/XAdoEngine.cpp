@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QThread>
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
@@ -19,6 +20,7 @@
 #include <atomic>
 #include <cmath>
 
+#include <sys/stat.h>
 #ifdef __linux__
 #include <sys/vfs.h>
 #endif
@@ -214,6 +216,10 @@ void inferTypes(const XResultSet& rs, std::vector<ColumnInfo>& cols, const std::
 
 // Rows read on open before the statement is counted: a short result needs no count.
 constexpr int FirstRows = 64;
+// The longest a rollback journal's reader holds the file before it lets the writers in.
+qint64 SliceMs = 100;
+// Rows a walk that only counts keeps for the rows at the key it takes up from.
+constexpr int TieRows = 4096;
 // Idle reader handles kept per engine.
 constexpr size_t PooledReaders = 4;
 
@@ -236,6 +242,22 @@ void addKind(qint64& acc, sqlite3_stmt* stmt, int col)
         break;
     }
     case SQLITE_BLOB: acc |= SeenBlob; break;
+    default: break;
+    }
+}
+
+// The same for a cell of a result read already.
+void addKind(qint64& acc, const XResultSet& rs, int row, int col)
+{
+    switch (rs.CellKind(row, col)) {
+    case XResultSet::Int: {
+        const qint64 i = rs.Int64(row, col);
+        acc |= SeenInt | (i < INT_MIN || i > INT_MAX ? qint64(SeenBigInt) : 0);
+        break;
+    }
+    case XResultSet::Real: acc |= SeenReal; break;
+    case XResultSet::Text: acc = (qMax(acc >> 8, qint64(rs.TextLength(row, col))) << 8) | (acc & 0xFF) | SeenText; break;
+    case XResultSet::Blob: acc |= SeenBlob; break;
     default: break;
     }
 }
@@ -395,11 +417,8 @@ std::unique_ptr<Engine> Engine::Open(const QString& path, int timeoutSeconds)
     std::unique_ptr<Engine> e(new Engine(db));
     if (rc != SQLITE_OK)
         e->Raise(rc);
-    sqlite3_extended_result_codes(db, 1);
-    RegisterCollations(db);
-    sqlite3_busy_timeout(db, busyMs(timeoutSeconds));
+    e->setUp(timeoutSeconds);
     e->m_path = path;
-    e->m_timeout = timeoutSeconds;
     e->m_readOnly = readOnly || sqlite3_db_readonly(db, "main") == 1;
     e->m_immutable = immutable;
     e->m_network = !e->m_readOnly && OnNetworkFolder(path);
@@ -427,43 +446,103 @@ std::unique_ptr<Engine> Engine::Open(const QString& path, int timeoutSeconds)
     if (e->m_network)
         e->toRollbackJournal();
     e->m_wal = e->JournalMode() == QLatin1String("wal");
-    e->Exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
+    // A rollback journal is safe from a cut mid-commit only when every commit is synced whole.
+    e->Exec(e->m_wal ? QStringLiteral("PRAGMA synchronous = NORMAL") : QStringLiteral("PRAGMA synchronous = FULL"));
     // A checkpointed log is cut back, so that it stays small on disk.
     e->Exec(QStringLiteral("PRAGMA journal_size_limit = 4194304"));
-    if (immutable && info.size() <= MaxCopyBytes)
-        e->readIntoMemory();
+    e->m_follow = immutable && info.size() <= MaxCopyBytes;
+    e->followFile();
     return e;
 }
 
-// A file nobody may write, read as it stands, cannot take the indexes the
-// look-ups need: it is read into memory once, and the copy takes them. It
-// refuses writes as the file would. When the copy cannot be made (no memory
-// for it) the file is read as it is.
-void Engine::readIntoMemory()
+namespace {
+
+// What stat() tells of the file and its journals: any write of another station changes it.
+FileStamp stampOf(const QString& path)
 {
+    FileStamp s;
+    struct stat st;
+    const QByteArray file = QFile::encodeName(path);
+    if (::stat(file.constData(), &st) == 0) {
+        s.size = st.st_size;
+        s.time = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    }
+    if (::stat((file + "-wal").constData(), &st) == 0) {
+        s.logSize = st.st_size;
+        s.logTime = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    }
+    s.journal = ::stat((file + "-journal").constData(), &st) == 0;
+    return s;
+}
+
+} // namespace
+
+// A file nobody may write, read as it stands, cannot take the indexes the
+// look-ups need: it is read into memory, and the copy takes them. It refuses
+// writes as the file would. Another station may write the file meanwhile: the
+// next statement then reads a new copy. When no copy can be made (no memory
+// for it) what there is stays: the file as it stands, or the last copy.
+void Engine::followFile()
+{
+    if (!m_follow)
+        return;
+    const FileStamp now = stampOf(m_path);
+    if (InMemory() && now == m_stamp)
+        return;
+    // Without a station at work the file is read as it stands, and taken for
+    // whole only when nothing changed it meanwhile; with one, under SQLite's locks.
+    const bool atWork = now.logSize >= 0 || now.journal;
+    sqlite3* source = nullptr;
+    if (openFile(m_path, true, !atWork, &source) != SQLITE_OK) {
+        sqlite3_close_v2(source);
+        return;
+    }
+    RegisterCollations(source);
+    sqlite3_busy_timeout(source, busyMs(m_timeout));
     static std::atomic<int> copies{0};
     const QByteArray uri = "file:xado-copy-" + QByteArray::number(++copies) + "?mode=memory&cache=shared";
     sqlite3* copy = nullptr;
     int rc = openCopy(uri, &copy);
     if (rc == SQLITE_OK) {
-        sqlite3_backup* b = sqlite3_backup_init(copy, "main", m_db, "main");
+        sqlite3_backup* b = sqlite3_backup_init(copy, "main", source, "main");
         rc = b ? sqlite3_backup_step(b, -1) : sqlite3_errcode(copy);
         const int finished = sqlite3_backup_finish(b);
         if (rc == SQLITE_DONE)
             rc = finished;
     }
+    sqlite3_close_v2(source);
+    if (rc == SQLITE_OK && !atWork && stampOf(m_path) != now)
+        rc = SQLITE_BUSY;   // written while read: taken again at the next statement
+    for (const QString& index : std::as_const(m_copyIndexes)) {
+        if (rc != SQLITE_OK)
+            break;
+        Engine indexed(copy);
+        try {
+            ExecuteDdl(indexed, JetSql::Significant(JetSql::Tokenize(index, true)), JetSql::StatementKind::CreateIndex);
+        } catch (const EOleException&) {
+            rc = SQLITE_ERROR;
+        }
+        indexed.m_db = nullptr;
+    }
     if (rc == SQLITE_OK)
         rc = sqlite3_exec(copy, "PRAGMA query_only = 1", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) {
         sqlite3_close_v2(copy);
+        // No memory for it: what there is stays, and is not copied at every statement.
+        m_follow = rc == SQLITE_BUSY;
         return;
     }
+    // The old copy's statements and idle readers go; a cursor still reading it keeps it until done.
+    clearCache();
+    sqlite3_finalize(m_dataVersion);
+    m_dataVersion = nullptr;
+    m_idle.clear();
     sqlite3_close_v2(m_db);
     m_db = copy;
     m_copy = uri;
+    m_stamp = now;
     m_wal = false;
-    sqlite3_extended_result_codes(m_db, 1);
-    sqlite3_busy_timeout(m_db, busyMs(m_timeout));
+    setUp(m_timeout);
 }
 
 void Engine::IndexCopy(const QString& jetSql)
@@ -480,14 +559,30 @@ void Engine::IndexCopy(const QString& jetSql)
         throw;
     }
     Exec(QStringLiteral("PRAGMA query_only = 1"));
+    m_copyIndexes.append(jetSql);
 }
+
+namespace {
+
+// The folder as it really is, links resolved: a link in a local folder may lead into a share.
+QString realFolder(const QString& path)
+{
+    const QFileInfo file(path);
+    const QString real = file.exists() ? file.canonicalFilePath() : QString();
+    const QString folder = real.isEmpty() ? file.absolutePath() : QFileInfo(real).absolutePath();
+    const QString canonical = QFileInfo(folder).canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(folder) : canonical;
+}
+
+} // namespace
 
 bool OnNetworkFolder(const QString& path)
 {
-    const QString folder = QFileInfo(path).absolutePath();
+    const QString folder = realFolder(path);
     const QStringList declared = QString::fromLocal8Bit(qgetenv("X_NETWORK_FOLDERS")).split(u':', Qt::SkipEmptyParts);
     for (const QString& d : declared) {
-        const QString root = QDir::cleanPath(QFileInfo(d).absoluteFilePath());
+        const QString canonical = QFileInfo(d).canonicalFilePath();
+        const QString root = canonical.isEmpty() ? QDir::cleanPath(QFileInfo(d).absoluteFilePath()) : canonical;
         if (folder == root || folder.startsWith(root + u'/'))
             return true;
     }
@@ -530,8 +625,11 @@ void Engine::holdAloneForNetwork()
 // Alone on the file: a log is folded back and left; the next read lets the lock go.
 void Engine::toRollbackJournal()
 {
-    if (JournalMode() == QLatin1String("wal"))
+    if (JournalMode() == QLatin1String("wal")) {
         Exec(QStringLiteral("PRAGMA journal_mode = DELETE"));
+        // The log's index of a computer that used it last is nobody's now (the lock is ours alone).
+        QFile::remove(QString::fromUtf8(sqlite3_db_filename(m_db, "main")) + QStringLiteral("-shm"));
+    }
     Exec(QStringLiteral("PRAGMA locking_mode = NORMAL"));
     Exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
 }
@@ -557,22 +655,96 @@ QString Engine::JournalMode()
     return mode;
 }
 
+// The journal belongs to the file: a file in the rollback journal may be shared by
+// computers that cannot share a log's index, even when this one sees it on a local disk.
 bool Engine::Accept()
 {
-    if (m_readOnly)
-        return false;
-    if (m_network)
-        return true;
-    if (!m_wal) {
-        // Another program reading the file holds the switch off: it waits for no one, and
-        // the file works as it is (a rollback journal is as safe, only slower).
-        SuspendSnapshots();
-        sqlite3_busy_timeout(m_db, 0);
-        sqlite3_exec(m_db, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
-        sqlite3_busy_timeout(m_db, busyMs(m_timeout));
-        m_wal = JournalMode() == QLatin1String("wal");
+    return !m_readOnly;
+}
+
+namespace {
+
+std::function<void(bool)>& busyIndicator()
+{
+    static std::function<void(bool)> indicator;
+    return indicator;
+}
+bool busyShown = false;
+// A wait shorter than this shows nothing: a slice of another computer's reading.
+constexpr qint64 ShowBusyAfterMs = 300;
+
+} // namespace
+
+void Engine::SetReadSlice(qint64 Ms)
+{
+    SliceMs = Ms;
+}
+
+void Engine::SetBusyIndicator(std::function<void(bool)> Indicator)
+{
+    busyIndicator() = std::move(Indicator);
+}
+
+void Engine::setUp(int timeoutSeconds)
+{
+    m_timeout = timeoutSeconds;
+    sqlite3_extended_result_codes(m_db, 1);
+    RegisterCollations(m_db);
+    sqlite3_busy_handler(m_db, &Engine::busyHandler, this);
+}
+
+// SQLite's own steps of waiting, with the wait indicator once the wait is felt.
+int Engine::busyHandler(void* self, int count)
+{
+    static const int delays[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50, 100};
+    auto* e = static_cast<Engine*>(self);
+    if (e->m_noWait)
+        return 0;
+    if (count == 0)
+        e->m_busySince.start();
+    const qint64 waited = e->m_busySince.elapsed();
+    const qint64 limit = busyMs(e->m_timeout);
+    if (waited >= limit)
+        return 0;
+    if (waited >= ShowBusyAfterMs && !busyShown && busyIndicator() && QCoreApplication::instance()) {
+        busyShown = true;
+        busyIndicator()(true);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [] {
+                busyShown = false;
+                if (busyIndicator())
+                    busyIndicator()(false);
+            },
+            Qt::QueuedConnection);
     }
-    return m_wal;
+    const qint64 delay = delays[qMin(size_t(count), std::size(delays) - 1)];
+    QThread::msleep(quint64(qMin(delay, limit - waited)));
+    return 1;
+}
+
+bool Engine::rollBackHotJournal()
+{
+    if (m_readOnly || InMemory())
+        return false;
+    try {
+        Exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    } catch (const EOleException&) {
+        return false;
+    }
+    return true;
+}
+
+bool Engine::TryBeginExclusive()
+{
+    beforeWrite();
+    NoWait now(this);
+    const int rc = sqlite3_exec(m_db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
+    if ((rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED)
+        return false;
+    if (rc != SQLITE_OK)
+        Raise(rc);
+    return true;
 }
 
 void Engine::SuspendSnapshots()
@@ -651,9 +823,7 @@ std::unique_ptr<Engine> Engine::OpenReader(const QString& path, int timeoutSecon
     std::unique_ptr<Engine> e(new Engine(db));
     if (rc != SQLITE_OK)
         e->Raise(rc);
-    sqlite3_extended_result_codes(db, 1);
-    RegisterCollations(db);
-    sqlite3_busy_timeout(db, busyMs(timeoutSeconds));
+    e->setUp(timeoutSeconds);
     // Every write of the main handle empties a reader's page cache; mapped pages come back cheaply.
     e->Exec(QStringLiteral("PRAGMA mmap_size = 268435456"));
     return e;
@@ -668,6 +838,7 @@ std::unique_ptr<Engine> Engine::OpenCopyReader()
         e->Raise(rc);
     sqlite3_extended_result_codes(db, 1);
     e->Exec(QStringLiteral("PRAGMA query_only = 1"));
+    e->m_copy = m_copy;
     return e;
 }
 
@@ -677,9 +848,10 @@ std::unique_ptr<Engine> Engine::takeReader()
         return OpenCopyReader();
     if (m_idle.empty()) {
         std::unique_ptr<Engine> reader = OpenReader(m_path, m_timeout, m_immutable);
-        // Mapped pages are for a disk of this computer.
+        // Mapped pages are for a disk of this computer; a share's pages are kept instead,
+        // so that a read taken up again finds them in memory.
         if (m_network)
-            reader->Exec(QStringLiteral("PRAGMA mmap_size = 0"));
+            reader->Exec(QStringLiteral("PRAGMA mmap_size = 0; PRAGMA cache_size = -65536"));
         return reader;
     }
     std::unique_ptr<Engine> r = std::move(m_idle.back());
@@ -689,7 +861,8 @@ std::unique_ptr<Engine> Engine::takeReader()
 
 void Engine::giveBack(std::unique_ptr<Engine> reader)
 {
-    if (m_idle.size() < PooledReaders)
+    // A reader of a copy that a newer one replaced goes with it.
+    if (m_idle.size() < PooledReaders && reader->m_copy == m_copy)
         m_idle.push_back(std::move(reader));
 }
 
@@ -798,10 +971,12 @@ void Engine::release(Statement* st, bool cached)
     }
 }
 
-void Engine::bind(Statement& st, const TParameters& params)
+void Engine::bind(Statement& st, const TParameters& params, const TParameters* more)
 {
     for (int i = 0; i < int(st.params.size()); ++i) {
         const TParameter* p = params.FindParam(st.params[size_t(i)]);
+        if (!p && more)
+            p = more->FindParam(st.params[size_t(i)]);
         if (!p) {
             sqlite3_reset(st.stmt);
             throw EOleException(QStringLiteral("No value given for one or more required parameters (%1).")
@@ -818,6 +993,7 @@ void Engine::bind(Statement& st, const TParameters& params)
 
 void Engine::Query(const QString& jetSql, const TParameters& params, XResultSet& rs, std::vector<ColumnInfo>& columns)
 {
+    followFile();
     bool cached = false;
     Statement* st = prepare(jetSql, &cached);
     struct Finisher {
@@ -870,11 +1046,9 @@ void Engine::describe(Statement& st)
 std::unique_ptr<Cursor> Engine::OpenLazy(const QString& jetSql, const TParameters& params, XResultSet& rs,
                                          std::vector<ColumnInfo>& columns, int* count, int known)
 {
-    // Uncommitted work of this handle is seen only by this handle; a rollback
-    // journal's readers would hold off the writer (in a network folder the
-    // cursor lets its lock go after every read, see Cursor::pause).
-    if (m_path.isEmpty() || !(m_wal || m_network || InMemory()) || !sqlite3_get_autocommit(m_db)
-        || firstWord(jetSql) != QLatin1String("SELECT")) {
+    followFile();
+    // Uncommitted work of this handle is seen only by this handle.
+    if (m_path.isEmpty() || !sqlite3_get_autocommit(m_db) || firstWord(jetSql) != QLatin1String("SELECT")) {
         Query(jetSql, params, rs, columns);
         *count = rs.Rows();
         return nullptr;
@@ -892,20 +1066,31 @@ std::unique_ptr<Cursor> Engine::OpenLazy(const QString& jetSql, const TParameter
     cur->m_owner = this;
     cur->m_reader = std::move(reader);
     cur->m_rs = &rs;
+    cur->m_params = std::make_unique<TParameters>();
+    cur->m_params->Assign(params);
     m_cursors.push_back(cur.get());
     Engine* r = cur->m_reader.get();
-    r->Exec(QStringLiteral("BEGIN"));
-    cur->m_st = r->prepare(jetSql, &cur->m_cached);
+    // A rollback journal's reader reads in short slices, each taken up from the key of the row before.
+    int rc = SQLITE_DONE;
+    if (RollbackJournal())
+        cur->m_keyset = Keyset::Of(jetSql);
+    if (cur->m_keyset) {
+        try {
+            rc = cur->start(cur->m_keyset->First());
+        } catch (const EOleException&) {
+            cur->m_keyset.reset();   // a statement the layer cannot extend: read as it stands
+        }
+    }
+    if (!cur->m_keyset) {
+        cur->m_text = jetSql;
+        rc = cur->start(jetSql);
+    }
     Statement& st = *cur->m_st;
-    r->bind(st, params);
     sqlite3_stmt* stmt = st.stmt;
-    if (sqlite3_column_count(stmt) == 0)
-        throw EOleException(QStringLiteral("CommandText does not return a result set."));
-    int rc = sqlite3_step(stmt);
-    if (st.described != sqlite3_stmt_status(stmt, SQLITE_STMTSTATUS_REPREPARE, 0))
-        r->describe(st);
+    cur->m_visible = int(st.columns.size()) - (cur->m_keyset ? cur->m_keyset->Keys() : 0);
     const std::vector<ColumnInfo> before = columns;
-    columns = st.columns;
+    columns.assign(st.columns.begin(), st.columns.begin() + cur->m_visible);
+    const std::vector<bool> declared(st.declared.begin(), st.declared.begin() + cur->m_visible);
     rs.Reset(int(columns.size()));
     for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt)) {
         rs.AppendRow(stmt);
@@ -916,7 +1101,16 @@ std::unique_ptr<Cursor> Engine::OpenLazy(const QString& jetSql, const TParameter
         if (rc != SQLITE_DONE)
             throw EOleException(EngineMessage(r->m_db));
         cur->finish(true);
-        inferTypes(rs, columns, st.declared);
+        inferTypes(rs, columns, declared);
+        *count = rs.Rows();
+        return nullptr;
+    }
+    // A sorted or grouped statement read the file whole before its first row and hands
+    // the rest on from memory: read it now, and the lock goes for good.
+    if (RollbackJournal() && sqlite3_stmt_status(stmt, SQLITE_STMTSTATUS_SORT, 0) > 0) {
+        cur->m_keyset.reset();
+        cur->FetchTo(-1);
+        inferTypes(rs, columns, declared);
         *count = rs.Rows();
         return nullptr;
     }
@@ -925,9 +1119,9 @@ std::unique_ptr<Cursor> Engine::OpenLazy(const QString& jetSql, const TParameter
     if (known >= 0) {
         // The caller knows the count; the undeclared columns keep their types, widened by this page.
         std::vector<ColumnInfo> inferred = columns;
-        inferTypes(rs, inferred, st.declared);
+        inferTypes(rs, inferred, declared);
         for (size_t c = 0; c < columns.size(); ++c) {
-            if (st.declared[c])
+            if (declared[c])
                 continue;
             columns[c] = inferred[c];
             if (c < before.size() && before[c].name == columns[c].name) {
@@ -949,7 +1143,7 @@ std::unique_ptr<Cursor> Engine::OpenLazy(const QString& jetSql, const TParameter
     QStringList picked;
     std::vector<int> undeclared;
     for (int c = 0; c < int(columns.size()); ++c) {
-        if (st.declared[size_t(c)])
+        if (declared[size_t(c)])
             continue;
         const QString& name = columns[size_t(c)].name;
         int same = 0;
@@ -961,6 +1155,9 @@ std::unique_ptr<Cursor> Engine::OpenLazy(const QString& jetSql, const TParameter
         picked.append(JetSql::QuoteJet(name));
     }
     bool counted_ok = false;
+    bool tooLong = false;
+    std::vector<qint64> kinds(undeclared.size(), 0);
+    qint64 n = 0;
     if (!counted.isEmpty()) {
         try {
             bool cached = false;
@@ -973,33 +1170,99 @@ std::unique_ptr<Cursor> Engine::OpenLazy(const QString& jetSql, const TParameter
                 ~Finisher() { e->release(st, cached); }
             } finisher{r, cs, cached};
             r->bind(*cs, params);
-            std::vector<qint64> kinds(undeclared.size(), 0);
-            qint64 n = 0;
             int crc;
             while ((crc = sqlite3_step(cs->stmt)) == SQLITE_ROW) {
                 ++n;
                 for (size_t i = 0; i < undeclared.size(); ++i)
                     addKind(kinds[i], cs->stmt, int(i));
+                if (cur->m_keyset && (n & 255) == 0 && cur->m_held.elapsed() >= SliceMs) {
+                    tooLong = true;
+                    break;
+                }
             }
-            if (crc == SQLITE_DONE && n <= INT_MAX) {
-                *count = int(n);
-                counted_ok = true;
-                for (size_t i = 0; i < undeclared.size(); ++i)
-                    counted_ok = typeFromKinds(kinds[i], columns[size_t(undeclared[i])]) && counted_ok;
-            }
+            counted_ok = crc == SQLITE_DONE;
         } catch (const EOleException&) {
             counted_ok = false;   // read it all instead
         }
     }
+    if (tooLong) {
+        // Too long a hold for a rollback journal: counted by a walk of its own, a slice at a time.
+        cur->suspend();
+        std::fill(kinds.begin(), kinds.end(), 0);
+        n = countInSlices(*cur, undeclared, kinds);
+        counted_ok = n >= 0;
+    }
+    if (counted_ok && n <= INT_MAX) {
+        *count = int(n);
+        for (size_t i = 0; i < undeclared.size(); ++i)
+            counted_ok = typeFromKinds(kinds[i], columns[size_t(undeclared[i])]) && counted_ok;
+    } else {
+        counted_ok = false;
+    }
     if (!counted_ok) {
         cur->FetchTo(-1);
-        inferTypes(rs, columns, st.declared);
+        inferTypes(rs, columns, declared);
         *count = rs.Rows();
         return nullptr;
     }
     cur->m_count = *count;
     cur->pause();
     return cur;
+}
+
+qint64 Engine::countInSlices(const Cursor& Like, const std::vector<int>& Undeclared, std::vector<qint64>& Kinds)
+{
+    std::unique_ptr<Cursor> walk(new Cursor);
+    try {
+        walk->m_reader = takeReader();
+    } catch (const EOleException&) {
+        return -1;
+    }
+    XResultSet rows;
+    rows.Reset(Like.m_visible);
+    walk->m_owner = this;
+    m_cursors.push_back(walk.get());
+    walk->m_rs = &rows;
+    walk->m_keyset = Like.m_keyset;
+    walk->m_visible = Like.m_visible;
+    walk->m_params = std::make_unique<TParameters>();
+    walk->m_params->Assign(*Like.m_params);
+    qint64 dropped = 0;
+    auto account = [&](int upTo) {
+        for (int row = 0; row < upTo; ++row)
+            for (size_t i = 0; i < Undeclared.size(); ++i)
+                addKind(Kinds[i], rows, row, Undeclared[i]);
+    };
+    int rc = SQLITE_ROW;
+    try {
+        rc = walk->start(walk->m_keyset->First());
+        if (rc == SQLITE_ROW)
+            rows.AppendRow(walk->m_st->stmt);
+        while (walk->m_reader && rc == SQLITE_ROW) {
+            if (walk->m_held.elapsed() >= SliceMs) {
+                // Only the rows that the next slice's first key may bring again are kept.
+                const int drop = rows.Rows() - TieRows;
+                if (drop > 0) {
+                    account(drop);
+                    rows.KeepLast(TieRows);
+                    dropped += drop;
+                }
+                walk->suspend();
+                walk->resume();
+                continue;
+            }
+            rc = sqlite3_step(walk->m_st->stmt);
+            if (rc == SQLITE_ROW)
+                rows.AppendRow(walk->m_st->stmt);
+        }
+    } catch (const EOleException&) {
+        return -1;
+    }
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        return -1;
+    walk->finish(true);
+    account(rows.Rows());
+    return dropped + rows.Rows();
 }
 
 Cursor::~Cursor()
@@ -1025,10 +1288,62 @@ void Cursor::finish(bool keepReader)
     m_owner = nullptr;
 }
 
+int Cursor::start(const QString& jetSql, const TParameters* more)
+{
+    Engine* r = m_reader.get();
+    for (bool retried = false;; retried = true) {
+        try {
+            r->Exec(QStringLiteral("BEGIN"));
+            m_held.start();
+            m_st = r->prepare(jetSql, &m_cached);
+            r->bind(*m_st, *m_params, more);
+            if (sqlite3_column_count(m_st->stmt) == 0)
+                throw EOleException(QStringLiteral("CommandText does not return a result set."));
+            const int rc = sqlite3_step(m_st->stmt);
+            if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+                throw EOleException(EngineMessage(r->m_db));
+            if (m_st->described != sqlite3_stmt_status(m_st->stmt, SQLITE_STMTSTATUS_REPREPARE, 0))
+                r->describe(*m_st);
+            return rc;
+        } catch (const EOleException&) {
+            const bool hot = sqlite3_extended_errcode(r->m_db) == SQLITE_READONLY_ROLLBACK;
+            if (m_st)
+                r->release(m_st, m_cached);
+            m_st = nullptr;
+            sqlite3_exec(r->m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+            if (!hot || retried || !m_owner || !m_owner->rollBackHotJournal())
+                throw;
+        }
+    }
+}
+
+void Cursor::keepKey()
+{
+    sqlite3_stmt* stmt = m_st->stmt;
+    m_lastKey.clear();
+    for (int i = 0; i < m_keyset->Keys(); ++i) {
+        const int c = m_visible + i;
+        switch (sqlite3_column_type(stmt, c)) {
+        case SQLITE_INTEGER: m_lastKey.append(qint64(sqlite3_column_int64(stmt, c))); break;
+        case SQLITE_FLOAT: m_lastKey.append(sqlite3_column_double(stmt, c)); break;
+        case SQLITE_TEXT:
+            m_lastKey.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, c)),
+                                               sqlite3_column_bytes(stmt, c)));
+            break;
+        case SQLITE_BLOB:
+            m_lastKey.append(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, c)), sqlite3_column_bytes(stmt, c)));
+            break;
+        default: m_lastKey.append(QVariant()); break;
+        }
+    }
+}
+
 void Cursor::suspend()
 {
     if (!m_reader || m_suspended)
         return;
+    if (m_keyset)
+        keepKey();
     sqlite3_reset(m_st->stmt);
     sqlite3_exec(m_reader->m_db, "COMMIT", nullptr, nullptr, nullptr);
     m_suspended = true;
@@ -1038,17 +1353,23 @@ void Cursor::suspend()
 // too: its lock goes as soon as the rows asked for are read, not when idle.
 void Cursor::pause()
 {
-    if (m_owner && m_owner->m_network)
+    if (m_owner && m_owner->RollbackJournal())
         suspend();
 }
 
 void Cursor::resume()
 {
     m_suspended = false;
-    m_reader->Exec(QStringLiteral("BEGIN"));
-    // The rows read so far are stepped over; the file may have changed meanwhile.
-    for (int i = 0; i < m_rs->Rows(); ++i) {
-        const int rc = sqlite3_step(m_st->stmt);
+    if (m_keyset) {
+        resumeAfterKey();
+    } else {
+        // The rows read so far are stepped over; the file may have changed meanwhile.
+        const int rows = m_rs->Rows();
+        m_reader->release(m_st, m_cached);
+        m_st = nullptr;
+        int rc = start(m_text);
+        for (int i = 1; i < rows && rc == SQLITE_ROW; ++i)
+            rc = sqlite3_step(m_st->stmt);
         if (rc != SQLITE_ROW) {
             const QString msg = rc == SQLITE_DONE ? QString() : EngineMessage(m_reader->m_db);
             finish(true);
@@ -1057,8 +1378,46 @@ void Cursor::resume()
             return;
         }
     }
-    if (m_owner)
+    if (m_reader && m_owner)
         m_owner->suspendWhenIdle();
+}
+
+// Taken up after the key of the last row read: the rows at that key come first,
+// and those among them read already are not read again.
+void Cursor::resumeAfterKey()
+{
+    m_reader->release(m_st, m_cached);
+    m_st = nullptr;
+    TParameters key;
+    for (int i = 0; i < m_keyset->Keys(); ++i)
+        if (!m_lastKey.value(i).isNull())
+            key.Add(Keyset::KeyParam(i), m_lastKey[i]);
+    int rc = start(m_keyset->After(m_lastKey), &key);
+    sqlite3_stmt* stmt = m_st->stmt;
+    const int atKey = m_visible + m_keyset->Keys();
+    XResultSet same;
+    same.Reset(m_visible);
+    for (; rc == SQLITE_ROW && sqlite3_column_int(stmt, atKey) == 1; rc = sqlite3_step(stmt))
+        same.AppendRow(stmt);
+    const int end = m_rs->Rows();
+    const int from = qMax(0, end - same.Rows());
+    std::vector<bool> matched(size_t(end - from), false);
+    for (int j = 0; j < same.Rows(); ++j) {
+        bool read = false;
+        for (int r = from; r < end && !read; ++r)
+            if (!matched[size_t(r - from)] && m_rs->SameRow(r, same, j))
+                matched[size_t(r - from)] = read = true;
+        if (!read)
+            m_rs->AppendFrom(same, j);
+    }
+    if (rc == SQLITE_ROW) {
+        m_rs->AppendRow(stmt);
+        return;
+    }
+    const QString msg = rc == SQLITE_DONE ? QString() : EngineMessage(m_reader->m_db);
+    finish(true);
+    if (!msg.isEmpty())
+        throw EOleException(msg);
 }
 
 void Cursor::FetchTo(int row)
@@ -1070,17 +1429,24 @@ void Cursor::FetchTo(int row)
         if (!m_reader)
             return;
         // Each resumption steps over every row read: read as many again, so a walk to the end stays linear.
-        if (row >= 0 && m_owner->m_network)
+        if (row >= 0 && !m_keyset && m_owner->RollbackJournal())
             row = qMax(row, 2 * m_rs->Rows() - 1);
     }
-    sqlite3_stmt* stmt = m_st->stmt;
     int rc = SQLITE_ROW;
     // Past the counted rows only the end remains: read it, so the snapshot goes now.
     while (row < 0 || m_rs->Rows() <= row || m_rs->Rows() >= m_count) {
-        rc = sqlite3_step(stmt);
+        if (m_keyset && m_held.elapsed() >= SliceMs) {
+            // The other computers' writers go first, then the reading goes on.
+            suspend();
+            resume();
+            if (!m_reader)
+                return;
+            continue;
+        }
+        rc = sqlite3_step(m_st->stmt);
         if (rc != SQLITE_ROW)
             break;
-        m_rs->AppendRow(stmt);
+        m_rs->AppendRow(m_st->stmt);
     }
     if (rc == SQLITE_ROW) {
         pause();

@@ -1,12 +1,16 @@
 #pragma once
 
 #include "XAdo.h"
+#include "XKeyset.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 struct sqlite3;
@@ -24,6 +28,14 @@ struct ColumnInfo
 
 class Cursor;
 
+// The file and its journals as stat() sees them.
+struct FileStamp
+{
+    qint64 size = -1, time = -1, logSize = -1, logTime = -1;
+    bool journal = false;
+    bool operator==(const FileStamp&) const = default;
+};
+
 // One open database file: the SQLite handle and the prepared statements of
 // the Jet texts run on it (rewrite included), kept for the next run.
 class Engine
@@ -39,19 +51,35 @@ public:
 
     // The file could not be opened for writing; every write is refused.
     bool ReadOnly() const { return m_readOnly; }
-    // The program has accepted the file: it goes to write-ahead logging now,
-    // unless another program's lock holds that off. True when writable and logging
-    // (in a network folder: writable, the rollback journal kept).
+    // The program has accepted the file; true when it may be written. Its journal
+    // stays as the file has it: the log on a local disk, or the rollback journal.
     bool Accept();
     bool WriteAheadLog() const { return m_wal; }
-    // A read-only file read as it stands is read into memory when opened; the
-    // file is not read again. Reader handles read the same copy.
+    // A read-only file read as it stands is read into memory when opened, and
+    // again at a statement once another station changed it. Reader handles read the same copy.
     bool InMemory() const { return !m_copy.isEmpty(); }
     // CREATE INDEX on the in-memory copy of a read-only file: the look-ups get
     // their indexes without a write to the file. Refused as any write otherwise.
     void IndexCopy(const QString& jetSql);
     // The file lies in a folder other computers may share: the rollback journal, never the log.
     bool NetworkFolder() const { return m_network; }
+    // A reader of the file holds off every writer, the other computers' too.
+    bool RollbackJournal() const { return !m_wal && !InMemory(); }
+    // The wait on another program's lock, in seconds (0: as long as it takes).
+    void SetTimeout(int seconds) { m_timeout = seconds; }
+    // Writes that must not wait for another program's lock while it lives: they fail at once.
+    class NoWait
+    {
+    public:
+        explicit NoWait(Engine* e) : m_e(e), m_was(std::exchange(e->m_noWait, true)) {}
+        ~NoWait() { m_e->m_noWait = m_was; }
+        NoWait(const NoWait&) = delete;
+        NoWait& operator=(const NoWait&) = delete;
+
+    private:
+        Engine* m_e;
+        bool m_was;
+    };
     // Ends the read transaction of every cursor; each takes a new one when read again.
     void SuspendSnapshots();
 
@@ -63,6 +91,9 @@ public:
 
     // A write transaction that holds the file's write lock from its start.
     void BeginTransaction();
+    // A transaction that shuts every other program out of the file, taken at once or
+    // not at all: false when another program reads or writes the file now.
+    bool TryBeginExclusive();
     void CommitTransaction();
     void RollbackTransaction();
 
@@ -84,6 +115,12 @@ public:
     // EOleException with the engine's message for result code rc.
     [[noreturn]] void Raise(int rc) const;
 
+    // Shown while a statement waits for another program's lock (true), hidden
+    // once the program is idle again (false).
+    static void SetBusyIndicator(std::function<void(bool)> Indicator);
+    // The longest a reader holds a file in the rollback journal at a time (100 ms).
+    static void SetReadSlice(qint64 Ms);
+
     int CachedStatementCount() const { return int(m_cache.size()); }
     // Snapshots held now by datasets whose rows are not all read.
     int SnapshotCount() const { return int(m_cursors.size()); }
@@ -104,8 +141,13 @@ private:
     void describe(Statement& st);
 
     explicit Engine(sqlite3* db) : m_db(db) {}
+    void setUp(int timeoutSeconds);
+    static int busyHandler(void* self, int count);
+    // A reader found the journal of a program killed mid-write, which a reader
+    // may not roll back: this writable connection rolls it back. True when done.
+    bool rollBackHotJournal();
     static std::unique_ptr<Engine> OpenReader(const QString& path, int timeoutSeconds, bool immutable);
-    void readIntoMemory();
+    void followFile();
     std::unique_ptr<Engine> OpenCopyReader();
     QString JournalMode();
     void holdAloneForNetwork();
@@ -115,10 +157,13 @@ private:
     void suspendWhenIdle();
     void beforeWrite();
     std::unique_ptr<Engine> takeReader();
+    // The rows of Like's statement, walked in slices of a cursor of their own;
+    // Kinds from every row's Undeclared columns. -1 when the walk fails.
+    qint64 countInSlices(const Cursor& Like, const std::vector<int>& Undeclared, std::vector<qint64>& Kinds);
     void giveBack(std::unique_ptr<Engine> reader);
     Statement* prepare(const QString& jetSql, bool* cached);
     void release(Statement* st, bool cached);
-    void bind(Statement& st, const TParameters& params);
+    void bind(Statement& st, const TParameters& params, const TParameters* more = nullptr);
     void clearCache();
 
     sqlite3* m_db = nullptr;
@@ -130,6 +175,9 @@ private:
     bool m_readOnly = false;
     bool m_immutable = false;
     QByteArray m_copy;   // URI of the in-memory copy, shared with the readers
+    bool m_follow = false;         // a read-only file read from a copy, taken again when it changes
+    FileStamp m_stamp;             // the file when copied
+    QStringList m_copyIndexes;     // the look-ups' indexes of the copy, made again on a new one
     bool m_wal = false;
     bool m_network = false;
     quint64 m_writes = 0;
@@ -138,6 +186,9 @@ private:
     // Queued calls that end the cursors' snapshots once the program is idle; gone with the engine.
     std::unique_ptr<QObject> m_idleContext = std::make_unique<QObject>();
     bool m_idleQueued = false;
+    bool m_noWait = false;
+    bool m_busyShown = false;
+    QElapsedTimer m_busySince;
 };
 
 // The rest of a lazily opened statement, read in its reader's snapshot. The
@@ -152,6 +203,7 @@ public:
 
     // Reads rows until the result holds row (from 0), or all of them when row < 0.
     // EOleException when the engine fails on the way (the cursor is then done).
+    // In a rollback journal the lock goes after every short slice of reading.
     void FetchTo(int row);
     bool Done() const { return !m_reader; }
 
@@ -159,6 +211,10 @@ private:
     friend class Engine;
     Cursor() = default;
     void finish(bool keepReader);
+    // BEGIN, the statement prepared and bound, its first step; a killed writer's journal rolled back on the way.
+    int start(const QString& jetSql, const TParameters* more = nullptr);
+    void resumeAfterKey();
+    void keepKey();
     // Ends the read transaction, keeping the place; resume() steps back to it in a new one.
     void suspend();
     void pause();
@@ -171,6 +227,12 @@ private:
     XResultSet* m_rs = nullptr;
     int m_count = 0;
     bool m_suspended = false;
+    QString m_text;                          // the statement, taken up from its first row
+    std::unique_ptr<TParameters> m_params;   // its parameters, bound again when taken up
+    std::optional<Keyset> m_keyset;
+    QVariantList m_lastKey;                  // the key of the last row read
+    int m_visible = 0;                       // the result's columns; the keys follow them
+    QElapsedTimer m_held;                    // since the read transaction began
 };
 
 // Whether the folder of path lies on a network file system (a FUSE mount counts

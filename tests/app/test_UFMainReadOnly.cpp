@@ -14,6 +14,8 @@
 #include <QDir>
 
 #include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -83,6 +85,15 @@ QStringList Consult(const QString& Path)
     return out;
 }
 
+// Another station's connection, writing as root may.
+struct RawDb
+{
+    sqlite3* db = nullptr;
+    explicit RawDb(const QString& Path) { sqlite3_open(Path.toUtf8().constData(), &db); }
+    ~RawDb() { sqlite3_close(db); }
+    int exec(const char* Sql) { return sqlite3_exec(db, Sql, nullptr, nullptr, nullptr); }
+};
+
 } // namespace
 
 // A file the program once accepted (write-ahead format), without the look-up indexes.
@@ -114,4 +125,68 @@ TEST(ReadOnlyCampaign, ConsultsAsTheIndexedWritableFileRefusesWritesAndLeavesThe
     EXPECT_EQ(QString::fromUtf8(answer).split(u'\n'), expected);
     EXPECT_EQ(FileBytes(path), before);
     EXPECT_EQ(QDir(share.path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{QStringLiteral("campanha.mdb")});
+}
+
+// A station that may only read sees, at its next "Atualizar", the envelopes another
+// station adds meanwhile, whether the file is in the log (the other station still
+// at work) or in the rollback journal.
+TEST(ReadOnlyCampaign, AtualizarShowsWhatAnotherStationAdded)
+{
+    for (const bool inTheLog : {true, false}) {
+        SCOPED_TRACE(inTheLog ? "in the log" : "rollback journal");
+        TCampaignOptions o;
+        o.Labels = 400;
+        o.Crossings = 300;
+        o.Envelopes = 50;
+        TCampaignFile campaign(o);
+        if (!inTheLog)
+            campaign.Exec(QStringLiteral("PRAGMA journal_mode = DELETE"));
+        campaign.Conn.Close();
+        QTemporaryDir share;
+        const QString path = share.filePath(QStringLiteral("campanha.mdb"));
+        ASSERT_TRUE(QFile::copy(campaign.Path, path));
+        QFile::setPermissions(share.path(), QFileDevice::Permissions(0x7777));
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+        int asked[2], told[2];
+        ASSERT_EQ(pipe(asked), 0);
+        ASSERT_EQ(pipe(told), 0);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            // The consulting station: envelopes before, then after the other station wrote.
+            QByteArray answer = "<not nobody>";
+            if (setgid(65534) == 0 && setuid(65534) == 0) {
+                TMainWindowHarness H;
+                H.SaveSettings(path);
+                H.Start()->LCRUZAETI_CONS->trigger();
+                H.Settle();
+                auto* w = FMain->findChild<TFBCons*>();
+                w->findChild<TRadioGroupBox*>(QStringLiteral("RGFiltro"))->SetItemIndex(1);
+                w->BConfirmClick();
+                answer = QByteArray::number(w->Q->RecordCount());
+                (void)!write(told[1], "?", 1);
+                char c;
+                (void)!read(asked[0], &c, 1);
+                w->BConfirmClick();
+                answer += ' ' + QByteArray::number(w->Q->RecordCount()) + ' ' + H.Dlg.Texts().join(u'|').toUtf8();
+            }
+            (void)!write(told[1], answer.constData(), size_t(answer.size()));
+            _exit(0);
+        }
+        char c;
+        ASSERT_EQ(read(told[0], &c, 1), 1);
+        RawDb other(path);
+        EXPECT_EQ(other.exec("INSERT INTO Colheita (nc_rep, qte_sem, lote, dupd, cmaq) SELECT nc_rep, 3, 'NOVO', "
+                             "'2026-01-01 10:00:00', 'OUTRA' FROM (SELECT DISTINCT nc_rep FROM Cruza "
+                             "WHERE nc_rep NOT IN (SELECT nc_rep FROM Colheita) LIMIT 5)"), SQLITE_OK);
+        ASSERT_EQ(write(asked[1], "!", 1), 1);
+        close(told[1]);
+        QByteArray answer;
+        char buf[256];
+        for (ssize_t n; (n = read(told[0], buf, sizeof buf)) > 0;)
+            answer.append(buf, n);
+        waitpid(pid, nullptr, 0);
+        EXPECT_EQ(answer, QByteArray("50 55 "));
+        for (int fd : {asked[0], asked[1], told[0]})
+            close(fd);
+    }
 }

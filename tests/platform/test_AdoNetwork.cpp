@@ -3,10 +3,13 @@
 // untouched; no grid leaves a lock behind for the other stations.
 
 #include "AdoTestDb.h"
+#include "ForkedChild.h"
 #include "NetworkFolder.h"
 
 #include "XAdoEngine.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QScopeGuard>
@@ -44,26 +47,51 @@ struct TFile : AdoTestDb
 
 } // namespace
 
-// Accepted, a local file goes to the log; one in a network folder leaves it
-// at once and keeps the rollback journal, and holds no lock after opening.
-TEST(AdoNetworkFolder, TheJournalFollowsTheFolder)
+// The journal belongs to the file: a station never takes a file in the rollback
+// journal to the log, by its local path nor by a link into the share, and a
+// network folder takes a file in the log to the rollback journal (a stale index
+// of the log goes with it). A rollback journal syncs every commit whole.
+TEST(AdoNetworkFolder, TheJournalBelongsToTheFile)
 {
-    const struct { bool network, inTheLog; } cases[] = {{false, true}, {false, false}, {true, true}, {true, false}};
+    const struct { bool network, inTheLog, byLink; int format; } cases[] = {
+        {false, true, false, 2}, {false, false, false, 1}, {true, true, false, 1},
+        {true, false, false, 1}, {true, true, true, 1},
+    };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "network " << c.network << ", in the log " << c.inTheLog);
+        SCOPED_TRACE(testing::Message() << "network " << c.network << ", in the log " << c.inTheLog << ", by a link " << c.byLink);
         TFile f(c.inTheLog);
+        QTemporaryDir local;
         std::optional<TNetworkFolder> shared;
         if (c.network)
             shared.emplace(f.dir.path());
+        if (c.inTheLog)
+            QFile(f.path + "-shm").open(QIODevice::WriteOnly);   // left by the computer that used the log last
+        if (c.byLink) {
+            ASSERT_TRUE(QFile::link(f.path, local.filePath("campanha.mdb")));
+            f.conn.setConnectionString(JetConnectionString(local.filePath("campanha.mdb")));
+        }
         f.conn.Open();
         EXPECT_EQ(f.conn.Engine()->NetworkFolder(), c.network);
         EXPECT_TRUE(f.conn.AcceptFile());
-        EXPECT_EQ(f.conn.Engine()->WriteAheadLog(), !c.network);
+        EXPECT_EQ(f.scalar("PRAGMA synchronous"), c.format == 1 ? QStringLiteral("2") : QStringLiteral("1"));   // FULL, NORMAL
         f.exec(QStringLiteral("INSERT INTO T VALUES (1)"));
         EXPECT_EQ(RawConnection(f.path).exec("INSERT INTO T VALUES (2)"), SQLITE_OK);
+        EXPECT_EQ(QFileInfo::exists(f.path + "-shm"), c.format == 2);
         f.conn.Close();
-        EXPECT_EQ(JournalFormat(f.path), c.network ? 1 : 2);
+        EXPECT_EQ(JournalFormat(f.path), c.format);
+        EXPECT_FALSE(QFileInfo::exists(f.path + "-wal"));
     }
+}
+
+// A file made in a network folder is in the rollback journal from its first write.
+TEST(AdoNetworkFolder, AFileMadeInANetworkFolderNeverSeesTheLog)
+{
+    QTemporaryDir dir;
+    const TNetworkFolder shared(dir.path());
+    const QString path = dir.filePath("nova.mdb");
+    CreateDatabaseFile(path);
+    EXPECT_EQ(JournalFormat(path), 1);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"nova.mdb"});
 }
 
 TEST(AdoNetworkFolder, AFileInTheLogThatAnotherConnectionHoldsIsRefusedUntouched)
@@ -122,6 +150,32 @@ TEST(AdoNetworkFolder, AnOpenGridHoldsOffNoWriter)
         EXPECT_EQ(grid.Fields(0)->AsInteger(), added);
     }
     EXPECT_EQ(other.exec("INSERT INTO U VALUES (2)"), SQLITE_OK);
+}
+
+// A station killed in the middle of its commit leaves its journal: a grid's reader
+// that meets it has the program's connection roll it back and reads the rows as
+// they were, never "read-only".
+TEST(AdoNetworkFolder, AKilledStationsJournalMetByAGridIsRolledBack)
+{
+    TFile f(false);
+    const TNetworkFolder shared(f.dir.path());
+    f.conn.Open();
+    f.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) INSERT INTO T SELECT i FROM n"));
+    TADOQuery grid;
+    f.prepare(grid, QStringLiteral("SELECT I FROM T WHERE I > 10"));
+    grid.Open();
+    InForkedChild([&] {
+        RawConnection killed(f.path);
+        // A cache too small for the change: pages go into the file before the commit.
+        killed.exec("PRAGMA cache_size = 1; BEGIN; UPDATE T SET I = -I;");
+        ::_exit(0);
+        return QByteArray();
+    });
+    ASSERT_TRUE(QFileInfo::exists(f.path + "-journal"));
+    EXPECT_EQ(grid.RecordCount(), 19990);
+    grid.Last();
+    EXPECT_EQ(grid.Fields(0)->AsInteger(), 20000);
+    EXPECT_FALSE(QFileInfo::exists(f.path + "-journal"));
 }
 
 // A real FUSE mount (bindfs over a temporary folder) is taken for a network one.

@@ -1,0 +1,199 @@
+// Two stations on one campaign file in a network folder. One registers
+// crossings in "Hibridação" while the other scrolls to the end of "Consulta
+// Colheita" ("Envelope Cadastrado", 60,000 envelopes: "Atualizar", then
+// Ctrl+End, over and over); and the same registrations with no reader beside
+// them. Counters: registrations, those refused (any box), the median and the
+// slowest registration (ms), and the scrolls made meanwhile.
+//
+// It needs two mounts of one folder that behave as two computers on a share,
+// locks shared between them, such as the test aid shared/tools/netfs (as root):
+//
+//   netfs SHARE PC1 & netfs SHARE PC2 &
+//   X_BENCH_SHARE=SHARE X_BENCH_STATIONS=PC1:PC2 bench_network
+//
+// The registering station is this program run again as
+// "bench_network --station FILE COUNT", in a process of its own.
+
+#include "BenchProgram.h"
+#include "CampaignBuilder.h"
+#include "ConsultationBench.h"
+#include "UFCruzaEti_Cons.h"
+#include "UFCruzaEti_Flor_Cad.h"
+#include "XAdoEngine.h"
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+namespace {
+
+std::unique_ptr<QTemporaryDir> Dir;
+constexpr int Envelopes = 60000;
+constexpr int Registrations = 150;
+
+QString Share()
+{
+    return qEnvironmentVariable("X_BENCH_SHARE");
+}
+
+QStringList Stations()
+{
+    return qEnvironmentVariable("X_BENCH_STATIONS").split(u':', Qt::SkipEmptyParts);
+}
+
+// The campaign in the share, in the rollback journal as a network folder keeps it.
+QString Campaign()
+{
+    static QString name;
+    if (name.isEmpty()) {
+        name = QStringLiteral("bench_network.mdb");
+        const QString path = QDir(Share()).filePath(name);
+        for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+            QFile::remove(path + QLatin1String(suffix));
+        TCampaignOptions o;
+        o.Labels = 72000;
+        o.Crossings = 66000;
+        o.Envelopes = Envelopes;
+        o.DateIndex = o.LabelIndex = true;
+        TCampaignBuilder::Build(path, o);
+        sqlite3* db = nullptr;
+        sqlite3_open(path.toUtf8().constData(), &db);
+        sqlite3_exec(db, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    return name;
+}
+
+void Type(const QString& Text)
+{
+    QWidget* f = QApplication::focusWidget();
+    QTest::keyClicks(f, Text);
+    QTest::keyClick(f, Qt::Key_Return);
+}
+
+// The registering station: one line per registration, "<ms> ok" or "<ms> refused <text>".
+int Station(const QString& Path, int Count)
+{
+    TBenchProgram<TFCruzaEti_Flor_Cad> p(Path);
+    TADOQuery q;
+    q.setConnection(DM->Conn);
+    q.SQL.setText(QStringLiteral("SELECT ec.nc_rep, pc.id_vaso_mae, pc.id_vaso_pai FROM Etiqueta_Cruza ec "
+                                 "INNER JOIN Planejamento_Cruza pc ON ec.nc = pc.nc "
+                                 "WHERE ec.nc_rep NOT IN (SELECT nc_rep FROM Cruza) ORDER BY ec.nc_rep"));
+    q.Open();
+    std::vector<std::array<qint64, 3>> free;
+    for (; !q.Eof() && int(free.size()) < Count; q.Next())
+        free.push_back({q.Fields(0)->AsLargeInt(), q.Fields(1)->AsLargeInt(), q.Fields(2)->AsLargeInt()});
+    q.Close();
+    std::printf("ready\n");
+    std::fflush(stdout);
+    for (const auto& l : free) {
+        p.Dlg.Clear();
+        QElapsedTimer t;
+        t.start();
+        QTest::keyClick(p.W->id_emasculador, Qt::Key_Down);
+        QTest::keyClick(p.W->id_emasculador, Qt::Key_Return);
+        QTest::keyClick(p.W->reverso, Qt::Key_Return);
+        Type(TCampaignBuilder::Barcode(l[1], false));
+        Type(TCampaignBuilder::Barcode(l[2], false));
+        Type(TCampaignBuilder::Barcode(l[0], false));
+        QCoreApplication::processEvents();
+        const double ms = double(t.nsecsElapsed()) / 1e6;
+        if (p.Dlg.Count())
+            std::printf("%.3f refused %s\n", ms, qPrintable(p.Dlg.Texts().join(u'|').simplified()));
+        else
+            std::printf("%.3f ok\n", ms);
+        std::fflush(stdout);
+        if (p.Dlg.Count())
+            p.W->Reset_Entry();
+    }
+    return 0;
+}
+
+void BesideAReader(benchmark::State& State, bool Scroll)
+{
+    if (Share().isEmpty() || Stations().size() < 2) {
+        State.SkipWithError("set X_BENCH_SHARE and X_BENCH_STATIONS (two mounts of it as two computers)");
+        return;
+    }
+    const QString name = Campaign();
+    const QString reading = QDir(Stations()[0]).filePath(name);
+    const QString writing = QDir(Stations()[1]).filePath(name);
+    std::unique_ptr<TConsProgram> reader;
+    if (Scroll) {
+        reader = std::make_unique<TConsProgram>(reading);
+        reader->W = new TFCruzaEti_Cons(nullptr);
+        reader->Show();
+        static_cast<TFCruzaEti_Cons*>(reader->W)->RGFiltro->SetItemIndex(1);
+    }
+    std::vector<double> times;
+    int refused = 0, scrolls = 0;
+    QString firstRefusal;
+    for (auto _ : State) {
+        QProcess station;
+        station.start(QCoreApplication::applicationFilePath(),
+                      {QStringLiteral("--station"), writing, QString::number(Registrations)});
+        station.waitForReadyRead(600000);   // its free labels found
+        station.readLine();
+        while (station.state() != QProcess::NotRunning) {
+            if (Scroll) {
+                reader->W->BConfirmClick();
+                QTest::keyClick(reader->W->GCons, Qt::Key_End, Qt::ControlModifier);
+                ++scrolls;
+            }
+            station.waitForFinished(Scroll ? 0 : 100);
+        }
+        station.waitForFinished(-1);
+        for (const QByteArray& line : station.readAllStandardOutput().split('\n')) {
+            const QList<QByteArray> parts = line.split(' ');
+            if (parts.size() < 2)
+                continue;
+            times.push_back(parts[0].toDouble());
+            if (parts[1] == "refused") {
+                ++refused;
+                if (firstRefusal.isEmpty())
+                    firstRefusal = QString::fromUtf8(line);
+            }
+        }
+    }
+    std::sort(times.begin(), times.end());
+    State.counters["registrations"] = double(times.size());
+    State.counters["refused"] = refused;
+    State.counters["median_ms"] = times.empty() ? 0 : times[times.size() / 2];
+    State.counters["slowest_ms"] = times.empty() ? 0 : times.back();
+    State.counters["scrolls"] = scrolls;
+    if (!firstRefusal.isEmpty())
+        std::fprintf(stderr, "first refusal: %s\n", qPrintable(firstRefusal));
+    if (reader)
+        std::fprintf(stderr, "rows in the consultation: %d\n", reader->W->Q->RecordCount());
+}
+
+void BM_RegisterBesideAScroll(benchmark::State& State)
+{
+    BesideAReader(State, true);
+}
+
+void BM_RegisterAlone(benchmark::State& State)
+{
+    BesideAReader(State, false);
+}
+
+BENCHMARK(BM_RegisterAlone)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RegisterBesideAScroll)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 4 && QByteArray(argv[1]) == "--station") {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        return Station(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
+    }
+    return BenchMain(argc, argv, Dir);
+}

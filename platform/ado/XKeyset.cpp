@@ -1,0 +1,179 @@
+#include "XKeyset.h"
+
+#include "XJetSql.h"
+
+namespace XAdo {
+
+namespace {
+
+using JetSql::Token;
+using JetSql::TokKind;
+
+bool isPunct(const Token& t, QChar c)
+{
+    return t.kind == TokKind::Punct && t.text.size() == 1 && t.text[0] == c;
+}
+
+// The text of tokens [from, to), blanks and comments as one blank.
+QString textOf(const QList<Token>& toks, int from, int to)
+{
+    QString out;
+    for (int i = from; i < to; ++i)
+        out += toks[i].kind == TokKind::Space ? QStringLiteral(" ") : toks[i].text;
+    return out.trimmed();
+}
+
+int nextSignificant(const QList<Token>& toks, int i)
+{
+    for (++i; i < toks.size() && toks[i].kind == TokKind::Space; ++i) {
+    }
+    return i;
+}
+
+// The parts of [from, to) between top-level commas, as token ranges.
+QList<std::pair<int, int>> splitAtCommas(const QList<Token>& toks, int from, int to)
+{
+    QList<std::pair<int, int>> parts;
+    int depth = 0;
+    int start = from;
+    for (int i = from; i < to; ++i) {
+        if (isPunct(toks[i], u'('))
+            ++depth;
+        else if (isPunct(toks[i], u')'))
+            --depth;
+        else if (depth == 0 && isPunct(toks[i], u',')) {
+            parts.append({start, i});
+            start = i + 1;
+        }
+    }
+    parts.append({start, to});
+    return parts;
+}
+
+} // namespace
+
+std::optional<Keyset> Keyset::Of(const QString& jetSql)
+{
+    QList<Token> toks = JetSql::Tokenize(jetSql, true);
+    while (!toks.isEmpty() && (toks.back().kind == TokKind::Space || isPunct(toks.back(), u';')))
+        toks.removeLast();
+    const int select = nextSignificant(toks, -1);
+    if (select >= toks.size() || !toks[select].is("SELECT"))
+        return std::nullopt;
+    int listFrom = nextSignificant(toks, select);
+    if (listFrom < toks.size() && (toks[listFrom].is("DISTINCT") || toks[listFrom].is("DISTINCTROW") || toks[listFrom].is("TOP")))
+        return std::nullopt;
+    if (listFrom < toks.size() && toks[listFrom].is("ALL"))
+        ++listFrom;
+
+    int from = -1, where = -1, order = -1, depth = 0;
+    for (int i = listFrom; i < toks.size(); ++i) {
+        const Token& t = toks[i];
+        if (isPunct(t, u'('))
+            ++depth;
+        else if (isPunct(t, u')'))
+            --depth;
+        if (depth != 0 || t.kind != TokKind::Word)
+            continue;
+        if (t.is("GROUP") || t.is("HAVING") || t.is("UNION") || t.is("EXCEPT") || t.is("INTERSECT") || t.is("LIMIT")
+            || t.is("OFFSET") || t.is("WINDOW") || t.is("NULLS") || t.is("SELECT"))
+            return std::nullopt;
+        if (t.is("FROM") && from < 0)
+            from = i;
+        else if (t.is("WHERE") && from >= 0 && where < 0 && order < 0)
+            where = i;
+        else if (t.is("ORDER") && order < 0) {
+            const int by = nextSignificant(toks, i);
+            if (by < toks.size() && toks[by].is("BY"))
+                order = i;
+        }
+    }
+    if (depth != 0 || from < 0 || order < from)
+        return std::nullopt;
+
+    // A bare name in ORDER BY names a result column's alias before any table's column.
+    QHash<QString, QString> aliases;
+    for (const auto& [a, b] : splitAtCommas(toks, listFrom, from)) {
+        QList<int> sig;
+        for (int i = a; i < b; ++i)
+            if (toks[i].kind != TokKind::Space)
+                sig.append(i);
+        if (sig.size() >= 3 && toks[sig[sig.size() - 2]].is("AS"))
+            aliases.insert(JetSql::Unquote(toks[sig.back()]).toLower(), textOf(toks, a, sig[sig.size() - 2]));
+    }
+
+    Keyset k;
+    const int by = nextSignificant(toks, order);
+    for (const auto& [a, b] : splitAtCommas(toks, by + 1, int(toks.size()))) {
+        QList<int> sig;
+        for (int i = a; i < b; ++i)
+            if (toks[i].kind != TokKind::Space)
+                sig.append(i);
+        Term term;
+        if (!sig.isEmpty() && (toks[sig.back()].is("ASC") || toks[sig.back()].is("DESC"))) {
+            term.desc = toks[sig.back()].is("DESC");
+            sig.removeLast();
+        }
+        if (sig.isEmpty() || (sig.size() == 1 && toks[sig[0]].kind == TokKind::Number))
+            return std::nullopt;
+        term.expr = textOf(toks, sig.first(), sig.back() + 1);
+        if (sig.size() == 1 && (toks[sig[0]].kind == TokKind::Word || toks[sig[0]].kind == TokKind::Ident))
+            term.expr = aliases.value(JetSql::Unquote(toks[sig[0]]).toLower(), term.expr);
+        k.m_terms.append(term);
+    }
+
+    k.m_head = textOf(toks, 0, from);
+    for (int i = 0; i < k.Keys(); ++i)
+        k.m_head += QStringLiteral(", (%1) AS xado_k%2").arg(k.m_terms[i].expr).arg(i);
+    k.m_from = textOf(toks, from, where >= 0 ? where : order);
+    if (where >= 0)
+        k.m_where = textOf(toks, where + 1, order);
+    k.m_order = textOf(toks, order, int(toks.size()));
+    k.m_first = k.m_head + u' ' + textOf(toks, from, int(toks.size()));
+    return k;
+}
+
+QString Keyset::KeyParam(int Term)
+{
+    return QStringLiteral("xado_k%1").arg(Term);
+}
+
+QString Keyset::key(int i) const
+{
+    return u'(' + m_terms[i].expr + u')';
+}
+
+// Rows whose terms from i on are at or after Last's, given equal terms before i.
+// Null is the lowest value: first in ascending order, last in descending.
+QString Keyset::atOrAfter(int i, const QVariantList& Last) const
+{
+    const QString e = key(i);
+    const bool null = Last.value(i).isNull();
+    const QString v = u':' + KeyParam(i);
+    QString after;
+    if (m_terms[i].desc)
+        after = null ? QStringLiteral("0") : QStringLiteral("coalesce(%1 < %2, 1)").arg(e, v);
+    else
+        after = null ? e + QStringLiteral(" IS NOT NULL") : e + QStringLiteral(" > ") + v;
+    const QString equal = null ? e + QStringLiteral(" IS NULL") : e + QStringLiteral(" = ") + v;
+    if (i + 1 == Keys())
+        return QStringLiteral("(%1 OR %2)").arg(after, equal);
+    return QStringLiteral("(%1 OR (%2 AND %3))").arg(after, equal, atOrAfter(i + 1, Last));
+}
+
+QString Keyset::After(const QVariantList& Last) const
+{
+    QString cond = atOrAfter(0, Last);
+    // An ascending first term gives the reader a place to start from, not a filter on every row.
+    if (!m_terms[0].desc && !Last.value(0).isNull())
+        cond = key(0) + QStringLiteral(" >= :") + KeyParam(0) + QStringLiteral(" AND ") + cond;
+    QStringList equal;
+    for (int i = 0; i < Keys(); ++i)
+        equal.append(Last.value(i).isNull() ? key(i) + QStringLiteral(" IS NULL") : key(i) + QStringLiteral(" = :") + KeyParam(i));
+    const QString where = m_where.isEmpty() ? QStringLiteral(" WHERE ") + cond
+                                            : QStringLiteral(" WHERE (%1) AND %2").arg(m_where, cond);
+    return m_head + QStringLiteral(", (%1) AS xado_at ").arg(equal.join(QStringLiteral(" AND "))) + m_from + where
+           + u' ' + m_order;
+}
+
+} // namespace XAdo
