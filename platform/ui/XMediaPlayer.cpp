@@ -30,6 +30,13 @@ public:
                 if (m_effect.status() != QSoundEffect::Loading)
                     loop.quit();
             });
+            // A status change whose signal came before the connection is seen all the same.
+            QTimer poll;
+            QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+                if (m_effect.status() != QSoundEffect::Loading)
+                    loop.quit();
+            });
+            poll.start(20);
             // A loader that never answers must not hang the program.
             QTimer::singleShot(10000, &loop, &QEventLoop::quit);
             if (m_effect.status() == QSoundEffect::Loading)
