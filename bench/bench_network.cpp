@@ -12,7 +12,8 @@
 //   X_BENCH_SHARE=SHARE X_BENCH_STATIONS=PC1:PC2 bench_network
 //
 // The registering station is this program run again as
-// "bench_network --station FILE COUNT", in a process of its own.
+// "bench_network --station FILE COUNT [FROM]", in a process of its own (FROM:
+// the free labels skipped first); several at once make a test of their own.
 
 #include "BenchProgram.h"
 #include "CampaignBuilder.h"
@@ -75,10 +76,11 @@ void Type(const QString& Text)
     QTest::keyClick(f, Qt::Key_Return);
 }
 
-// The registering station: one line per registration, "<ms> ok" or "<ms> refused <text>".
-int Station(const QString& Path, int Count)
+// The registering station: one line per registration, "<ms> ok <label>" or
+// "<ms> refused <label> <text>", for Count free labels from the From-th on.
+int Station(const QString& Path, int Count, int From = 0)
 {
-    TBenchProgram<TFCruzaEti_Flor_Cad> p(Path);
+    TBenchProgram<TFCruzaEti_Flor_Cad> p(Path, true);   // started as the program starts
     TADOQuery q;
     q.setConnection(DM->Conn);
     q.SQL.setText(QStringLiteral("SELECT ec.nc_rep, pc.id_vaso_mae, pc.id_vaso_pai FROM Etiqueta_Cruza ec "
@@ -86,6 +88,8 @@ int Station(const QString& Path, int Count)
                                  "WHERE ec.nc_rep NOT IN (SELECT nc_rep FROM Cruza) ORDER BY ec.nc_rep"));
     q.Open();
     std::vector<std::array<qint64, 3>> free;
+    for (int skip = From; !q.Eof() && skip > 0; --skip)
+        q.Next();
     for (; !q.Eof() && int(free.size()) < Count; q.Next())
         free.push_back({q.Fields(0)->AsLargeInt(), q.Fields(1)->AsLargeInt(), q.Fields(2)->AsLargeInt()});
     q.Close();
@@ -104,9 +108,9 @@ int Station(const QString& Path, int Count)
         QCoreApplication::processEvents();
         const double ms = double(t.nsecsElapsed()) / 1e6;
         if (p.Dlg.Count())
-            std::printf("%.3f refused %s\n", ms, qPrintable(p.Dlg.Texts().join(u'|').simplified()));
+            std::printf("%.3f refused %lld %s\n", ms, l[0], qPrintable(p.Dlg.Texts().join(u'|').simplified()));
         else
-            std::printf("%.3f ok\n", ms);
+            std::printf("%.3f ok %lld\n", ms, l[0]);
         std::fflush(stdout);
         if (p.Dlg.Count())
             p.W->Reset_Entry();
@@ -189,11 +193,11 @@ BENCHMARK(BM_RegisterBesideAScroll)->Iterations(1)->Unit(benchmark::kMillisecond
 
 int main(int argc, char** argv)
 {
-    if (argc == 4 && QByteArray(argv[1]) == "--station") {
+    if ((argc == 4 || argc == 5) && QByteArray(argv[1]) == "--station") {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         QApplication app(argc, argv);
-        return Station(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
+        return Station(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt(), argc == 5 ? QByteArray(argv[4]).toInt() : 0);
     }
     return BenchMain(argc, argv, Dir);
 }
