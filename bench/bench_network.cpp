@@ -1,9 +1,10 @@
 // Two stations on one campaign file in a network folder. One registers
-// crossings in "Hibridação" while the other scrolls to the end of "Consulta
-// Colheita" ("Envelope Cadastrado", 60,000 envelopes: "Atualizar", then
-// Ctrl+End, over and over); and the same registrations with no reader beside
+// crossings in "Hibridação" while the other, over and over, scrolls to the end
+// of "Consulta Colheita" ("Envelope Cadastrado", 60,000 envelopes: "Atualizar",
+// then Ctrl+End) or of the grid of "Hibridação" (66,000 crossings: counted
+// again, then Ctrl+End); and the same registrations with no reader beside
 // them. Counters: registrations, those refused (any box), the median and the
-// slowest registration (ms), and the scrolls made meanwhile.
+// slowest registration (ms), the scrolls made meanwhile and the rows read.
 //
 // It needs two mounts of one folder that behave as two computers on a share,
 // locks shared between them, such as the test aid shared/tools/netfs (as root):
@@ -118,7 +119,10 @@ int Station(const QString& Path, int Count, int From = 0)
     return 0;
 }
 
-void BesideAReader(benchmark::State& State, bool Scroll)
+// What the reading station does, over and over, while the other registers.
+enum class TReader { None, Consultation, Grid };
+
+void BesideAReader(benchmark::State& State, TReader Reads)
 {
     if (Share().isEmpty() || Stations().size() < 2) {
         State.SkipWithError("set X_BENCH_SHARE and X_BENCH_STATIONS (two mounts of it as two computers)");
@@ -127,12 +131,26 @@ void BesideAReader(benchmark::State& State, bool Scroll)
     const QString name = Campaign();
     const QString reading = QDir(Stations()[0]).filePath(name);
     const QString writing = QDir(Stations()[1]).filePath(name);
-    std::unique_ptr<TConsProgram> reader;
-    if (Scroll) {
-        reader = std::make_unique<TConsProgram>(reading);
-        reader->W = new TFCruzaEti_Cons(nullptr);
-        reader->Show();
-        static_cast<TFCruzaEti_Cons*>(reader->W)->RGFiltro->SetItemIndex(1);
+    // "Consulta Colheita", a sorted statement read whole at "Atualizar"; or the
+    // grid of "Hibridação" (66,000 crossings, read in key order), counted again and scrolled.
+    std::unique_ptr<TConsProgram> consultation;
+    std::unique_ptr<TBenchProgram<TFCruzaEti_Flor_Cad>> grid;
+    std::function<void()> scroll;
+    if (Reads == TReader::Consultation) {
+        consultation = std::make_unique<TConsProgram>(reading);
+        consultation->W = new TFCruzaEti_Cons(nullptr);
+        consultation->Show();
+        static_cast<TFCruzaEti_Cons*>(consultation->W)->RGFiltro->SetItemIndex(1);
+        scroll = [&] {
+            consultation->W->BConfirmClick();
+            QTest::keyClick(consultation->W->GCons, Qt::Key_End, Qt::ControlModifier);
+        };
+    } else if (Reads == TReader::Grid) {
+        grid = std::make_unique<TBenchProgram<TFCruzaEti_Flor_Cad>>(reading);
+        scroll = [&] {
+            grid->W->QGrid->Requery();
+            QTest::keyClick(grid->W->GCad, Qt::Key_End, Qt::ControlModifier);
+        };
     }
     std::vector<double> times;
     int refused = 0, scrolls = 0;
@@ -144,12 +162,11 @@ void BesideAReader(benchmark::State& State, bool Scroll)
         station.waitForReadyRead(600000);   // its free labels found
         station.readLine();
         while (station.state() != QProcess::NotRunning) {
-            if (Scroll) {
-                reader->W->BConfirmClick();
-                QTest::keyClick(reader->W->GCons, Qt::Key_End, Qt::ControlModifier);
+            if (scroll) {
+                scroll();
                 ++scrolls;
             }
-            station.waitForFinished(Scroll ? 0 : 100);
+            station.waitForFinished(scroll ? 0 : 100);
         }
         station.waitForFinished(-1);
         for (const QByteArray& line : station.readAllStandardOutput().split('\n')) {
@@ -172,22 +189,30 @@ void BesideAReader(benchmark::State& State, bool Scroll)
     State.counters["scrolls"] = scrolls;
     if (!firstRefusal.isEmpty())
         std::fprintf(stderr, "first refusal: %s\n", qPrintable(firstRefusal));
-    if (reader)
-        std::fprintf(stderr, "rows in the consultation: %d\n", reader->W->Q->RecordCount());
-}
-
-void BM_RegisterBesideAScroll(benchmark::State& State)
-{
-    BesideAReader(State, true);
+    if (consultation)
+        State.counters["rows"] = consultation->W->Q->RecordCount();
+    if (grid)
+        State.counters["rows"] = grid->W->QGrid->RecordCount();
 }
 
 void BM_RegisterAlone(benchmark::State& State)
 {
-    BesideAReader(State, false);
+    BesideAReader(State, TReader::None);
+}
+
+void BM_RegisterBesideAConsultation(benchmark::State& State)
+{
+    BesideAReader(State, TReader::Consultation);
+}
+
+void BM_RegisterBesideAGrid(benchmark::State& State)
+{
+    BesideAReader(State, TReader::Grid);
 }
 
 BENCHMARK(BM_RegisterAlone)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RegisterBesideAScroll)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RegisterBesideAConsultation)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RegisterBesideAGrid)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
