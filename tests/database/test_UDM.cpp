@@ -53,11 +53,16 @@ QByteArray Stored(const QString& Path)
     return DecodeText(FileBytes(Path), SettingsKey);
 }
 
-QString MakeFile(const QTemporaryDir& Dir, const char* Name)
+// The message of what Call raised; empty when it raised nothing.
+template <typename F>
+QString Raised(F Call)
 {
-    const QString path = Dir.filePath(QLatin1String(Name));
-    WriteAll(path, "mdb");
-    return path;
+    try {
+        Call();
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    return QString();
 }
 
 } // namespace
@@ -65,16 +70,25 @@ QString MakeFile(const QTemporaryDir& Dir, const char* Name)
 class DataModule : public testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        Base = Dir.filePath(QStringLiteral("crossing"));
-        TDM::SetConfigBaseName(Base);
-    }
+    void SetUp() override { TDM::SetConfigBaseName(Base); }
     void TearDown() override { TDM::SetConfigBaseName(QString()); }
-    void WriteSettings(const QByteArray& plain) { WriteAll(Base + QStringLiteral(".dat"), EncodeText(plain, SettingsKey)); }
+    void WriteSettings(const QByteArray& plain) { WriteAll(Dat, EncodeText(plain, SettingsKey)); }
+    QString MakeFile(const char* Name)
+    {
+        WriteAll(Dir.filePath(QLatin1String(Name)), "mdb");
+        return Dir.filePath(QLatin1String(Name));
+    }
+    void SaveEach(TDM& dm, std::initializer_list<QString> Paths)
+    {
+        for (const QString& path : Paths) {
+            dm.SetDatabase(path);
+            ASSERT_TRUE(dm.SaveConfig());
+        }
+    }
 
     QTemporaryDir Dir;
-    QString Base;
+    const QString Base = Dir.filePath(QStringLiteral("crossing"));
+    const QString Dat = Base + QStringLiteral(".dat"), Bkp = Base + QStringLiteral(".bkp");
     TDlgRecorder Rec;
 };
 
@@ -151,15 +165,14 @@ TEST_F(DataModule, AFileReplacedUnderTheOpenConnection)
 
 TEST_F(DataModule, EverySaveKeepsThePreviousFileAsBackup)
 {
-    const QString dat = Base + QStringLiteral(".dat"), bkp = Base + QStringLiteral(".bkp");
     TCampaignFile a, b, c;
     TDM dm;
     QByteArray previous;
     for (const TCampaignFile* f : {&a, &b, &c, &a}) {
         dm.SetDatabase(f->Path);
         dm.SaveConfig();
-        EXPECT_EQ(FileBytes(bkp), previous);
-        previous = FileBytes(dat);
+        EXPECT_EQ(FileBytes(Bkp), previous);
+        previous = FileBytes(Dat);
         // Count 1, then the path with its length; not readable as plain text.
         EXPECT_EQ(DecodeText(previous, SettingsKey), Pack(1, f->Path.toUtf8()));
         EXPECT_FALSE(previous.contains(f->Path.toUtf8()));
@@ -181,23 +194,17 @@ TEST_F(DataModule, EverySaveKeepsThePreviousFileAsBackup)
 
 TEST_F(DataModule, DamagedSettingsFilesNeverCrash)
 {
-    const QString dat = Base + QStringLiteral(".dat");
     TCampaignFile f;
     TDM dm;
-    const auto load = [&] {   // the message of what the read raised
+    const auto load = [&] {
         dm.ClearDatabase();
-        try {
-            dm.LoadConfig();
-        } catch (const Exception& e) {
-            return e.Message();
-        }
-        return QString();
+        return Raised([&] { dm.LoadConfig(); });
     };
     {
-        QFile big(dat);
+        QFile big(Dat);
         ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(qint64(6) << 30));   // sparse: no disk used
     }
-    EXPECT_EQ(load(), QStringLiteral("Arquivo de configuração danificado: ") + dat);   // refused unread
+    EXPECT_EQ(load(), QStringLiteral("Arquivo de configuração danificado: ") + Dat);   // refused unread
     EXPECT_EQ(dm.GetDataSource(), QString());
     // A length field before the start: the pack's error reaches the caller.
     WriteSettings(Pack(1, f.Path.toUtf8(), -5));
@@ -207,7 +214,7 @@ TEST_F(DataModule, DamagedSettingsFilesNeverCrash)
     // a path that is taken at all is the good one.
     dm.SetDatabase(f.Path);
     dm.SaveConfig();
-    const QByteArray good = FileBytes(dat);
+    const QByteArray good = FileBytes(Dat);
     std::mt19937 rnd(3);
     QList<QByteArray> damaged;
     for (int n = 0; n < good.size(); ++n)
@@ -221,7 +228,7 @@ TEST_F(DataModule, DamagedSettingsFilesNeverCrash)
     }
     int raised = 0;
     for (const QByteArray& bytes : damaged) {
-        WriteAll(dat, bytes);
+        WriteAll(Dat, bytes);
         if (const QString error = load(); !error.isEmpty()) {
             EXPECT_EQ(error, QStringLiteral("GetS error - bigger than pack"));
             ++raised;
@@ -237,15 +244,12 @@ TEST_F(DataModule, DamagedSettingsFilesNeverCrash)
 TEST_F(DataModule, ASaveKilledAfterAnyStepLeavesTheLastOrTheNewChoice)
 {
     using S = XReplacingFile::Step;
-    const QString older = MakeFile(Dir, "a.mdb"), last = MakeFile(Dir, "b.mdb"), newer = MakeFile(Dir, "c.mdb");
+    const QString older = MakeFile("a.mdb"), last = MakeFile("b.mdb"), newer = MakeFile("c.mdb");
     for (const auto& [step, read] : {std::pair{S::Created, last}, {S::Written, last}, {S::Synced, last}, {S::BackedUp, last},
                                      {S::Renamed, newer}}) {
         SCOPED_TRACE(int(step));
         TDM dm;
-        for (const QString& path : {older, last}) {
-            dm.SetDatabase(path);
-            ASSERT_TRUE(dm.SaveConfig());
-        }
+        SaveEach(dm, {older, last});
         g_killedAt = step;
         const QByteArray answer = InForkedChild([&] {
             XReplacingFile::SetStepHook(KillAt);
@@ -253,7 +257,7 @@ TEST_F(DataModule, ASaveKilledAfterAnyStepLeavesTheLastOrTheNewChoice)
             return QByteArray(dm.SaveConfig() ? "not killed" : "failed");
         });
         EXPECT_EQ(answer, QByteArray());
-        EXPECT_EQ(Stored(Base + QStringLiteral(".dat")), Pack(1, read.toUtf8()));
+        EXPECT_EQ(Stored(Dat), Pack(1, read.toUtf8()));
     }
 }
 
@@ -263,7 +267,6 @@ TEST_F(DataModule, TheStartNeverFallsBackToTheBackup)
 {
     TCampaignFile older, last(TCampaignOptions(), QStringLiteral("b.mdb"));
     older.Conn.Close();
-    const QString dat = Base + QStringLiteral(".dat");
     const QString notFound = QStringLiteral("Banco de Dados  não Encontrado.");
     // The settings file after two saves ("<deleted>": none); the box or what the start raised.
     const std::pair<QByteArray, QString> cases[] = {
@@ -271,22 +274,14 @@ TEST_F(DataModule, TheStartNeverFallsBackToTheBackup)
     for (const auto& [bytes, shown] : cases) {
         SCOPED_TRACE(bytes.left(9).toStdString());
         TDM dm;
-        for (const QString& path : {older.Path, last.Path}) {
-            dm.SetDatabase(path);
-            ASSERT_TRUE(dm.SaveConfig());
-        }
+        SaveEach(dm, {older.Path, last.Path});
         if (bytes == "<deleted>")
-            QFile::remove(dat);
+            QFile::remove(Dat);
         else
-            WriteAll(dat, bytes == "<cut>" ? FileBytes(dat).chopped(8) : bytes);
+            WriteAll(Dat, bytes == "<cut>" ? FileBytes(Dat).chopped(8) : bytes);
         Rec.Clear();
         dm.ClearDatabase();
-        QString raised;
-        try {
-            EXPECT_FALSE(dm.SetConnected(true));
-        } catch (const Exception& e) {
-            raised = e.Message();
-        }
+        const QString raised = Raised([&] { EXPECT_FALSE(dm.SetConnected(true)); });
         EXPECT_EQ((Rec.Count() ? Rec.Texts().join(u'\n') : raised).toStdString(), shown.toStdString());
         EXPECT_FALSE(dm.Conn->Connected());
         EXPECT_EQ(dm.GetDataSource().toStdString(), "");
@@ -299,9 +294,8 @@ TEST_F(DataModule, TheStartNeverFallsBackToTheBackup)
 // box says why. The file is read in every case.
 TEST_F(DataModule, ASaveGoesAsFarAsTheFolderAndTheFileAllow)
 {
-    const QString previous = MakeFile(Dir, "a.mdb"), chosen = MakeFile(Dir, "b.mdb"), other = MakeFile(Dir, "c.mdb");
-    const QString dat = Base + QStringLiteral(".dat"), bkp = Base + QStringLiteral(".bkp");
-    const QString refused = QStringLiteral("Não foi possível gravar o arquivo de configuração ") + dat
+    const QString previous = MakeFile("a.mdb"), chosen = MakeFile("b.mdb"), other = MakeFile("c.mdb");
+    const QString refused = QStringLiteral("Não foi possível gravar o arquivo de configuração ") + Dat
                             + QStringLiteral(".\r\nErro: Permission denied");
     const struct
     {
@@ -313,12 +307,9 @@ TEST_F(DataModule, ASaveGoesAsFarAsTheFolderAndTheFileAllow)
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.Folder << " " << c.File);
         TDM dm;
-        for (const QString& path : {previous, chosen}) {
-            dm.SetDatabase(path);
-            ASSERT_TRUE(dm.SaveConfig());
-        }
+        SaveEach(dm, {previous, chosen});
         QFile::setPermissions(Dir.path(), QFileDevice::Permissions(c.Folder));
-        QFile::setPermissions(dat, QFileDevice::Permissions(c.File));
+        QFile::setPermissions(Dat, QFileDevice::Permissions(c.File));
         const QByteArray answer = InForkedChild([&] {
             if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
                 return QByteArray("<not nobody>");
@@ -330,8 +321,8 @@ TEST_F(DataModule, ASaveGoesAsFarAsTheFolderAndTheFileAllow)
             return out + Rec.Texts().join(u'\n').toUtf8();
         });
         EXPECT_EQ(QString::fromUtf8(answer).toStdString(), (chosen + c.Answer).toStdString());
-        EXPECT_EQ(Stored(dat), Pack(1, c.Dat.toUtf8()));
-        EXPECT_EQ(Stored(bkp), Pack(1, c.Bkp.toUtf8()));
+        EXPECT_EQ(Stored(Dat), Pack(1, c.Dat.toUtf8()));
+        EXPECT_EQ(Stored(Bkp), Pack(1, c.Bkp.toUtf8()));
     }
 }
 
