@@ -39,25 +39,16 @@ QByteArray Pack(qint32 count, const QByteArray& path, qint32 length = INT_MIN)
     return p.Data;
 }
 
-XReplacingFile::Step g_killedAt;
-
-void KillAt(XReplacingFile::Step Step)
+// The message of what Call raised; empty when it raised nothing.
+template <typename F>
+QString Raised(F Call)
 {
-    if (Step == g_killedAt)
-        _exit(0);
-}
-
-// The plain content of a settings file.
-QByteArray Stored(const QString& Path)
-{
-    return DecodeText(FileBytes(Path), SettingsKey);
-}
-
-QString MakeFile(const QTemporaryDir& Dir, const char* Name)
-{
-    const QString path = Dir.filePath(QLatin1String(Name));
-    WriteAll(path, "mdb");
-    return path;
+    try {
+        Call();
+    } catch (const Exception& e) {
+        return e.Message();
+    }
+    return QString();
 }
 
 } // namespace
@@ -65,20 +56,29 @@ QString MakeFile(const QTemporaryDir& Dir, const char* Name)
 class DataModule : public testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        Base = Dir.filePath(QStringLiteral("crossing"));
-        TDM::SetConfigBaseName(Base);
-    }
+    void SetUp() override { TDM::SetConfigBaseName(Base); }
     void TearDown() override { TDM::SetConfigBaseName(QString()); }
-    void WriteSettings(const QByteArray& plain) { WriteAll(Base + QStringLiteral(".dat"), EncodeText(plain, SettingsKey)); }
+    void WriteSettings(const QByteArray& plain) { WriteAll(Dat, EncodeText(plain, SettingsKey)); }
+    QString MakeFile(const char* Name)
+    {
+        WriteAll(Dir.filePath(QLatin1String(Name)), "mdb");
+        return Dir.filePath(QLatin1String(Name));
+    }
+    void SaveEach(TDM& dm, std::initializer_list<QString> Paths)
+    {
+        for (const QString& path : Paths) {
+            dm.SetDatabase(path);
+            ASSERT_TRUE(dm.SaveConfig());
+        }
+    }
 
     QTemporaryDir Dir;
-    QString Base;
+    const QString Base = Dir.filePath(QStringLiteral("crossing"));
+    const QString Dat = Base + QStringLiteral(".dat"), Bkp = Base + QStringLiteral(".bkp");
     TDlgRecorder Rec;
 };
 
-TEST_F(DataModule, DataSourceFollowsOnlyFilesThatExist)
+TEST_F(DataModule, DataSourceFollowsOnlyFilesThatExistAndConnectsFromTheSettingsFile)
 {
     TDM dm;
     TDM::SetConfigBaseName(QString());   // the program's own: beside it, without extension
@@ -86,28 +86,21 @@ TEST_F(DataModule, DataSourceFollowsOnlyFilesThatExist)
     TDM::SetConfigBaseName(Base);
 
     TCampaignFile f;
-    dm.SetDatabase(f.Path);
-    EXPECT_EQ(dm.GetDataSource(), f.Path);
-    EXPECT_TRUE(dm.DataSourceExists());
-
-    dm.SetDatabase(f.Dir.filePath(QStringLiteral("outro.mdb")));
+    f.Conn.Close();
+    const QString missing = f.Dir.filePath(QStringLiteral("outro.mdb"));
+    dm.SetDatabase(missing);
     EXPECT_EQ(dm.Conn->ConnectionString(),
               QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Persist Security Info=False;Jet OLEDB:Database Password=") + DBPassword);
     EXPECT_FALSE(dm.DataSourceExists());
-
     dm.SetDatabase(f.Path);
     dm.SetDatabaseChecked(QStringLiteral("   "));
-    dm.SetDatabaseChecked(f.Dir.filePath(QStringLiteral("outro.mdb")));
+    dm.SetDatabaseChecked(missing);
     EXPECT_EQ(dm.GetDataSource(), f.Path);
+    EXPECT_TRUE(dm.DataSourceExists());
     EXPECT_EQ(Rec.Texts(), QStringList(2, QStringLiteral("Nome do Banco de Dados inválido.")));
-}
+    Rec.Clear();
 
-TEST_F(DataModule, ConnectFromTheSettingsFileAndStayConnected)
-{
-    TCampaignFile f;
-    f.Conn.Close();
     WriteSettings(Pack(1, f.Path.toUtf8()));
-    TDM dm;
     dm.ClearDatabase();
     ASSERT_TRUE(dm.SetConnected(true));
     EXPECT_TRUE(dm.Conn->Connected());
@@ -129,14 +122,24 @@ TEST_F(DataModule, ConnectFromTheSettingsFileAndStayConnected)
     EXPECT_EQ(Rec.Count(), 0);
 }
 
-// Open on a file that is then replaced by one that does not open: the test
-// connection fails, the open one stays. (A start on such a file: test_UFMain.)
-TEST_F(DataModule, AFileReplacedUnderTheOpenConnection)
+// Open on a file: another file is refused while a query is open on it; the file
+// then replaced by one that does not open: the test connection fails, the open
+// one stays. (A start on such a file: test_UFMain.)
+TEST_F(DataModule, AnOpenConnectionOutlivesAChangeOfFileAndTheFileReplacedUnderIt)
 {
-    TCampaignFile f;
+    TCampaignFile f, b(TCampaignOptions(), QStringLiteral("outra.mdb"));
     TDM dm;
     dm.SetDatabase(f.Path);
     ASSERT_TRUE(dm.SetConnected(true));
+    TADOQuery q;
+    q.setConnection(dm.Conn);
+    q.SQL.setText(QStringLiteral("SELECT * FROM Etiqueta_Cruza"));
+    q.Open();
+    for (const QString& path : {b.Path, QString()}) {
+        EXPECT_THROW(dm.SetDatabase(path), EOleException);
+        EXPECT_TRUE(dm.Conn->Connected() && q.Active());
+        EXPECT_EQ(dm.GetDataSource(), f.Path);
+    }
     ASSERT_TRUE(QFile::rename(f.Path, f.Path + QStringLiteral(".old")));
     WriteAll(f.Path, QByteArray(8192, 'z'));
     EXPECT_FALSE(dm.TestConnection());
@@ -151,63 +154,53 @@ TEST_F(DataModule, AFileReplacedUnderTheOpenConnection)
 
 TEST_F(DataModule, EverySaveKeepsThePreviousFileAsBackup)
 {
-    const QString dat = Base + QStringLiteral(".dat"), bkp = Base + QStringLiteral(".bkp");
-    TCampaignFile a, b, c;
+    const QString a = MakeFile("a.mdb"), b = MakeFile("b.mdb"), c = MakeFile("c.mdb");
     TDM dm;
     QByteArray previous;
-    for (const TCampaignFile* f : {&a, &b, &c, &a}) {
-        dm.SetDatabase(f->Path);
+    for (const QString& path : {a, b, c, a}) {
+        dm.SetDatabase(path);
         dm.SaveConfig();
-        EXPECT_EQ(FileBytes(bkp), previous);
-        previous = FileBytes(dat);
+        EXPECT_EQ(FileBytes(Bkp), previous);
+        previous = FileBytes(Dat);
         // Count 1, then the path with its length; not readable as plain text.
-        EXPECT_EQ(DecodeText(previous, SettingsKey), Pack(1, f->Path.toUtf8()));
-        EXPECT_FALSE(previous.contains(f->Path.toUtf8()));
+        EXPECT_EQ(DecodeText(previous, SettingsKey), Pack(1, path.toUtf8()));
+        EXPECT_FALSE(previous.contains(path.toUtf8()));
     }
 
     // Count 2 reads the same way; any other count is ignored.
     TDM other;
     other.ClearDatabase();
-    other.LoadConfig();
-    EXPECT_EQ(other.GetDataSource(), a.Path);
-    WriteSettings(Pack(2, b.Path.toUtf8()));
-    other.LoadConfig();
-    EXPECT_EQ(other.GetDataSource(), b.Path);
-    WriteSettings(Pack(3, c.Path.toUtf8()));
-    other.LoadConfig();
-    EXPECT_EQ(other.GetDataSource(), b.Path);
+    for (const auto& [count, path, read] : {std::tuple{1, a, a}, {2, b, b}, {3, c, b}}) {
+        WriteSettings(Pack(count, path.toUtf8()));
+        other.LoadConfig();
+        EXPECT_EQ(other.GetDataSource(), read) << count;
+    }
     EXPECT_EQ(Rec.Count(), 0);
 }
 
 TEST_F(DataModule, DamagedSettingsFilesNeverCrash)
 {
-    const QString dat = Base + QStringLiteral(".dat");
-    TCampaignFile f;
+    const QString chosen = MakeFile("a.mdb");
     TDM dm;
-    const auto load = [&] {   // the message of what the read raised
+    const auto load = [&] {
         dm.ClearDatabase();
-        try {
-            dm.LoadConfig();
-        } catch (const Exception& e) {
-            return e.Message();
-        }
-        return QString();
+        return Raised([&] { dm.LoadConfig(); });
     };
     {
-        QFile big(dat);
+        QFile big(Dat);
         ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(qint64(6) << 30));   // sparse: no disk used
     }
-    EXPECT_EQ(load(), QStringLiteral("Arquivo de configuração danificado: ") + dat);   // refused unread
+    EXPECT_EQ(load(), QStringLiteral("Arquivo de configuração danificado: ") + Dat);   // refused unread
     EXPECT_EQ(dm.GetDataSource(), QString());
     // A length field before the start: the pack's error reaches the caller.
-    WriteSettings(Pack(1, f.Path.toUtf8(), -5));
+    WriteSettings(Pack(1, chosen.toUtf8(), -5));
     EXPECT_NE(load(), QString());
 
     // Every cut of a good file, garbage, a byte changed: read without a crash;
     // a path that is taken at all is the good one.
-    dm.SetDatabase(f.Path);
+    dm.SetDatabase(chosen);
     dm.SaveConfig();
-    const QByteArray good = FileBytes(dat);
+    const QByteArray good = FileBytes(Dat);
     std::mt19937 rnd(3);
     QList<QByteArray> damaged;
     for (int n = 0; n < good.size(); ++n)
@@ -221,13 +214,13 @@ TEST_F(DataModule, DamagedSettingsFilesNeverCrash)
     }
     int raised = 0;
     for (const QByteArray& bytes : damaged) {
-        WriteAll(dat, bytes);
+        WriteAll(Dat, bytes);
         if (const QString error = load(); !error.isEmpty()) {
             EXPECT_EQ(error, QStringLiteral("GetS error - bigger than pack"));
             ++raised;
         }
         const QString path = dm.GetDataSource();
-        EXPECT_TRUE(path.isEmpty() || path == f.Path) << qPrintable(path);
+        EXPECT_TRUE(path.isEmpty() || path == chosen) << qPrintable(path);
     }
     EXPECT_GT(raised, 0);
 }
@@ -237,23 +230,24 @@ TEST_F(DataModule, DamagedSettingsFilesNeverCrash)
 TEST_F(DataModule, ASaveKilledAfterAnyStepLeavesTheLastOrTheNewChoice)
 {
     using S = XReplacingFile::Step;
-    const QString older = MakeFile(Dir, "a.mdb"), last = MakeFile(Dir, "b.mdb"), newer = MakeFile(Dir, "c.mdb");
+    const QString older = MakeFile("a.mdb"), last = MakeFile("b.mdb"), newer = MakeFile("c.mdb");
     for (const auto& [step, read] : {std::pair{S::Created, last}, {S::Written, last}, {S::Synced, last}, {S::BackedUp, last},
                                      {S::Renamed, newer}}) {
         SCOPED_TRACE(int(step));
         TDM dm;
-        for (const QString& path : {older, last}) {
-            dm.SetDatabase(path);
-            ASSERT_TRUE(dm.SaveConfig());
-        }
-        g_killedAt = step;
+        SaveEach(dm, {older, last});
         const QByteArray answer = InForkedChild([&] {
-            XReplacingFile::SetStepHook(KillAt);
+            static S killedAt;
+            killedAt = step;
+            XReplacingFile::SetStepHook([](S Reached) {
+                if (Reached == killedAt)
+                    _exit(0);
+            });
             dm.SetDatabase(newer);
             return QByteArray(dm.SaveConfig() ? "not killed" : "failed");
         });
         EXPECT_EQ(answer, QByteArray());
-        EXPECT_EQ(Stored(Base + QStringLiteral(".dat")), Pack(1, read.toUtf8()));
+        EXPECT_EQ(DecodeText(FileBytes(Dat), SettingsKey), Pack(1, read.toUtf8()));
     }
 }
 
@@ -263,7 +257,6 @@ TEST_F(DataModule, TheStartNeverFallsBackToTheBackup)
 {
     TCampaignFile older, last(TCampaignOptions(), QStringLiteral("b.mdb"));
     older.Conn.Close();
-    const QString dat = Base + QStringLiteral(".dat");
     const QString notFound = QStringLiteral("Banco de Dados  não Encontrado.");
     // The settings file after two saves ("<deleted>": none); the box or what the start raised.
     const std::pair<QByteArray, QString> cases[] = {
@@ -271,22 +264,14 @@ TEST_F(DataModule, TheStartNeverFallsBackToTheBackup)
     for (const auto& [bytes, shown] : cases) {
         SCOPED_TRACE(bytes.left(9).toStdString());
         TDM dm;
-        for (const QString& path : {older.Path, last.Path}) {
-            dm.SetDatabase(path);
-            ASSERT_TRUE(dm.SaveConfig());
-        }
+        SaveEach(dm, {older.Path, last.Path});
         if (bytes == "<deleted>")
-            QFile::remove(dat);
+            QFile::remove(Dat);
         else
-            WriteAll(dat, bytes == "<cut>" ? FileBytes(dat).chopped(8) : bytes);
+            WriteAll(Dat, bytes == "<cut>" ? FileBytes(Dat).chopped(8) : bytes);
         Rec.Clear();
         dm.ClearDatabase();
-        QString raised;
-        try {
-            EXPECT_FALSE(dm.SetConnected(true));
-        } catch (const Exception& e) {
-            raised = e.Message();
-        }
+        const QString raised = Raised([&] { EXPECT_FALSE(dm.SetConnected(true)); });
         EXPECT_EQ((Rec.Count() ? Rec.Texts().join(u'\n') : raised).toStdString(), shown.toStdString());
         EXPECT_FALSE(dm.Conn->Connected());
         EXPECT_EQ(dm.GetDataSource().toStdString(), "");
@@ -299,26 +284,20 @@ TEST_F(DataModule, TheStartNeverFallsBackToTheBackup)
 // box says why. The file is read in every case.
 TEST_F(DataModule, ASaveGoesAsFarAsTheFolderAndTheFileAllow)
 {
-    const QString previous = MakeFile(Dir, "a.mdb"), chosen = MakeFile(Dir, "b.mdb"), other = MakeFile(Dir, "c.mdb");
-    const QString dat = Base + QStringLiteral(".dat"), bkp = Base + QStringLiteral(".bkp");
-    const QString refused = QStringLiteral("Não foi possível gravar o arquivo de configuração ") + dat
+    const QString previous = MakeFile("a.mdb"), chosen = MakeFile("b.mdb"), other = MakeFile("c.mdb");
+    const QString refused = QStringLiteral("Não foi possível gravar o arquivo de configuração ") + Dat
                             + QStringLiteral(".\r\nErro: Permission denied");
-    const struct
-    {
-        int Folder, File;
-        QString Answer, Dat, Bkp;
-    } cases[] = {{0x7777, 0x4444, QStringLiteral("|saved|"), other, chosen},
-                 {0x7555, 0x6666, QStringLiteral("|saved|"), other, previous},
-                 {0x7555, 0x4444, QStringLiteral("|refused|") + refused, chosen, previous}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << std::hex << c.Folder << " " << c.File);
+    // Modes of the folder and of the settings file; the child's answer, the settings file and its backup after.
+    const std::tuple<int, int, QString, QString, QString> cases[] = {
+        {0x7777, 0x4444, QStringLiteral("|saved|"), other, chosen},
+        {0x7555, 0x6666, QStringLiteral("|saved|"), other, previous},
+        {0x7555, 0x4444, QStringLiteral("|refused|") + refused, chosen, previous}};
+    for (const auto& [folder, file, shown, dat, bkp] : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << folder << " " << file);
         TDM dm;
-        for (const QString& path : {previous, chosen}) {
-            dm.SetDatabase(path);
-            ASSERT_TRUE(dm.SaveConfig());
-        }
-        QFile::setPermissions(Dir.path(), QFileDevice::Permissions(c.Folder));
-        QFile::setPermissions(dat, QFileDevice::Permissions(c.File));
+        SaveEach(dm, {previous, chosen});
+        QFile::setPermissions(Dir.path(), QFileDevice::Permissions(folder));
+        QFile::setPermissions(Dat, QFileDevice::Permissions(file));
         const QByteArray answer = InForkedChild([&] {
             if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
                 return QByteArray("<not nobody>");
@@ -329,26 +308,9 @@ TEST_F(DataModule, ASaveGoesAsFarAsTheFolderAndTheFileAllow)
             out += dm.SaveConfig() ? "|saved|" : "|refused|";
             return out + Rec.Texts().join(u'\n').toUtf8();
         });
-        EXPECT_EQ(QString::fromUtf8(answer).toStdString(), (chosen + c.Answer).toStdString());
-        EXPECT_EQ(Stored(dat), Pack(1, c.Dat.toUtf8()));
-        EXPECT_EQ(Stored(bkp), Pack(1, c.Bkp.toUtf8()));
-    }
-}
-
-TEST_F(DataModule, AnOpenConnectionIsNeverClosedByChangingTheFile)
-{
-    TCampaignFile a, b(TCampaignOptions(), QStringLiteral("outra.mdb"));
-    TDM dm;
-    dm.SetDatabase(a.Path);
-    ASSERT_TRUE(dm.SetConnected(true));
-    TADOQuery q;
-    q.setConnection(dm.Conn);
-    q.SQL.setText(QStringLiteral("SELECT * FROM Etiqueta_Cruza"));
-    q.Open();
-    for (const QString& path : {b.Path, QString()}) {
-        EXPECT_THROW(dm.SetDatabase(path), EOleException);
-        EXPECT_TRUE(dm.Conn->Connected() && q.Active());
-        EXPECT_EQ(dm.GetDataSource(), a.Path);
+        EXPECT_EQ(QString::fromUtf8(answer).toStdString(), (chosen + shown).toStdString());
+        EXPECT_EQ(DecodeText(FileBytes(Dat), SettingsKey), Pack(1, dat.toUtf8()));
+        EXPECT_EQ(DecodeText(FileBytes(Bkp), SettingsKey), Pack(1, bkp.toUtf8()));
     }
 }
 

@@ -68,7 +68,7 @@ TEST(UXCodecPrintable, MarkersRunsAndRoundTrip)
     EXPECT_EQ(FromPrintable("  "), QByteArray());
 }
 
-TEST(UXCodecText, RoundTripOfRandomTextsAndKeys)
+TEST(UXCodecText, RoundTripOfRandomTextsAndKeysAndShortOrDamagedInput)
 {
     QRandomGenerator rng(77);
     for (int n = 0; n < 300; ++n) {
@@ -81,10 +81,8 @@ TEST(UXCodecText, RoundTripOfRandomTextsAndKeys)
     const QByteArray a = EncodeText("texto", QStringLiteral("Chave#01"));
     EXPECT_NE(a, EncodeText("texto", QStringLiteral("Chave#01"))); // salt and digits change each time
     EXPECT_NE(DecodeText(a, QStringLiteral("Chave#02")), QByteArray("texto")); // a wrong key: a wrong text
-}
 
-TEST(UXCodecText, ShortOrDamagedInput)
-{
+    // Short or damaged input.
     EXPECT_TRUE(DecodeText(QByteArray(), QStringLiteral("k")).isEmpty());
     EXPECT_TRUE(DecodeText("abcdefghijklmn", QStringLiteral("k")).isEmpty()); // 14 bytes
     for (int salt : {0, 99, 1000, 65535}) // a salt not of three digits

@@ -2,6 +2,7 @@
 
 #include "XExceptions.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 TEST(XComboBox, ItemsAreNeverEmpty)
@@ -32,17 +33,9 @@ TEST(XComboBox, AnItemTheControlRefusesRaisesAndChangesNothing)
     Combo.setMaxCount(2);
     Combo.Items().Add(QStringLiteral("a"));
     Combo.Items().Add(QStringLiteral("b"));
-    const auto Raised = [&](auto Call) {
-        try {
-            Call();
-        } catch (const Exception& E) {
-            return E.ClassName() + QStringLiteral(": ") + E.Message();
-        }
-        return QString();
-    };
-    const QString Refused = QStringLiteral("EOutOfResources: erro ao inserir linha");
-    EXPECT_EQ(Raised([&] { Combo.Items().Add(QStringLiteral("c")); }), Refused);
-    EXPECT_EQ(Raised([&] { Combo.Items().Insert(0, QStringLiteral("c")); }), Refused);
-    EXPECT_EQ(Raised([&] { Combo.Items().Put(2, QStringLiteral("c")); }), Refused);
+    const auto Refused = testing::ThrowsMessage<EOutOfResources>(testing::StrEq("erro ao inserir linha"));
+    EXPECT_THAT([&] { Combo.Items().Add(QStringLiteral("c")); }, Refused);
+    EXPECT_THAT([&] { Combo.Items().Insert(0, QStringLiteral("c")); }, Refused);
+    EXPECT_THAT([&] { Combo.Items().Put(2, QStringLiteral("c")); }, Refused);
     EXPECT_EQ(Combo.itemText(0) + Combo.itemText(1) + QString::number(Combo.count()), "ab2");
 }

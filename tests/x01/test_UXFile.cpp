@@ -1,3 +1,4 @@
+#include "CampaignFile.h"
 #include "UXFile.h"
 
 #include <QFile>
@@ -18,11 +19,7 @@ protected:
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(Data);
     }
-    QByteArray Get(const char* Name) const
-    {
-        QFile f(Path(Name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
+    QByteArray Get(const char* Name) const { return FileBytes(Path(Name)); }
     QTemporaryDir m_dir;
 };
 

@@ -13,8 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
-
 class TFWinA : public QWidget
 {
     Q_OBJECT
@@ -78,30 +76,25 @@ TEST(UXFormsWindows, OneWindowPerClassRestoredAndBroughtToTheFront)
     EXPECT_EQ(TFWinA::Created, 1);
 }
 
-TEST(UXFormsWindows, AClosedWindowIsNotReusedAndAFailedOneLeavesNothing)
-{
-    MainWindow m;
-    TFWinA* a = ShowMDIChild<TFWinA>(false, true);
-    a->setAttribute(Qt::WA_DeleteOnClose);
-    QPointer<QWidget> old = a;
-    m.frameOf(a)->close();
-    // Still waiting to be freed: a new window is made all the same.
-    TFWinA* again = ShowMDIChild<TFWinA>(false, true);
-    EXPECT_NE(again, a);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(old.isNull());
-    EXPECT_EQ(ShowMDIChild<TFWinA>(false, true), again);
-    EXPECT_EQ(m.count(), 1);
-
-    EXPECT_THROW(ShowMDIChild<TFWinFails>(false, true), EDatabaseError);
-    EXPECT_EQ(m.count(), 1);
-}
-
-TEST(UXFormsWindows, WithoutAMainWindowNoChildIsMade)
+TEST(UXFormsWindows, AClosedWindowIsNotReusedAndAFailedOneOrOneWithoutAMainWindowLeavesNothing)
 {
     {
         MainWindow m;
         EXPECT_EQ(MainForm(), &m.main);
+        TFWinA* a = ShowMDIChild<TFWinA>(false, true);
+        a->setAttribute(Qt::WA_DeleteOnClose);
+        QPointer<QWidget> old = a;
+        m.frameOf(a)->close();
+        // Still waiting to be freed: a new window is made all the same.
+        TFWinA* again = ShowMDIChild<TFWinA>(false, true);
+        EXPECT_NE(again, a);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(old.isNull());
+        EXPECT_EQ(ShowMDIChild<TFWinA>(false, true), again);
+        EXPECT_EQ(m.count(), 1);
+
+        EXPECT_THROW(ShowMDIChild<TFWinFails>(false, true), EDatabaseError);
+        EXPECT_EQ(m.count(), 1);
     }
     EXPECT_EQ(MainForm(), nullptr);
     EXPECT_THROW(ShowMDIChild<TFWinA>(false, true), EInvalidOperation);

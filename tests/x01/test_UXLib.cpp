@@ -1,14 +1,7 @@
 #include "UXLib.h"
 
-#include <QApplication>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QRandomGenerator>
-#include <QTimer>
-#include <QtTest/QTest>
 #include <gtest/gtest.h>
-
-// ---- Dialogs -------------------------------------------------------------------
 
 TEST(UXLibDialogs, PortugueseBoxesAndTheirDefaultButton)
 {
@@ -40,8 +33,6 @@ TEST(UXLibDialogs, PortugueseBoxesAndTheirDefaultButton)
     EXPECT_TRUE(Ask(QStringLiteral("a"), true));
     EXPECT_FALSE(Ask(QStringLiteral("b")));
 }
-
-// ---- Check digits ----------------------------------------------------------------
 
 namespace {
 
@@ -85,14 +76,10 @@ TEST(UXLibEAN, LengthAndCharacterRefusals)
     const QString digits = QStringLiteral("Código deve conter somente números.");
     const std::tuple<bool, const char*, bool, QString> cases[] = {
         {true, " \t96385074\r\n", true, QString()}, // blanks and controls trimmed
-        {true, "9638507", false, len8},
-        {true, "963850745", false, len8},
-        {true, "1234567A", false, digits},
-        {true, "١٢٣٤٥٦٧٠", false, digits}, // other digit systems are no digits
-        {false, "036000291452", true, QString()},
-        {false, "40063813339", false, len13},
-        {false, "40063813339311", false, len13},
-        {false, "400638133393x", false, digits},
+        {true, "9638507", false, len8},            {true, "963850745", false, len8},
+        {true, "1234567A", false, digits},         {true, "١٢٣٤٥٦٧٠", false, digits}, // other digit systems are no digits
+        {false, "036000291452", true, QString()},  {false, "400638133393x", false, digits},
+        {false, "40063813339", false, len13},      {false, "40063813339311", false, len13},
     };
     for (const auto& [ean8, code, valid, message] : cases) {
         QString msg = QStringLiteral("stale");
@@ -101,8 +88,6 @@ TEST(UXLibEAN, LengthAndCharacterRefusals)
         EXPECT_EQ(msg, message) << code;
     }
 }
-
-// ---- Variant and text helpers ----------------------------------------------------
 
 TEST(UXLibHelpers, VariantsTextsAndNumbers)
 {
@@ -119,8 +104,6 @@ TEST(UXLibHelpers, VariantsTextsAndNumbers)
         EXPECT_EQ(DigitCount(x), n) << x;
     EXPECT_EQ(DigitCount(std::numeric_limits<double>::infinity()), 309); // ends
 }
-
-// ---- Format settings and numbers -------------------------------------------------
 
 TEST(UXLibFormat, FormatFloat)
 {

@@ -175,11 +175,10 @@ TEST_F(NumEditTest, ValueAndTextFollowEachOther)
     Edit->SetValue(99);
     EXPECT_EQ(Edit->text(), QStringLiteral("-12"));
 
-    const char* Texts[] = {"(1.234,50)", "-7", " 1.000 ", "", ",5", "1,2,3", ","};
-    const double Values[] = {-1234.5, -7, 1000, 0, 0.5, 0.5, 0.5};
-    for (int I = 0; I < 7; ++I) {
-        Edit->setText(QString::fromLatin1(Texts[I]));
-        EXPECT_EQ(double(Edit->Value()), Values[I]) << Texts[I];
+    for (const auto& [Text, Value] : {std::pair{"(1.234,50)", -1234.5}, {"-7", -7.0}, {" 1.000 ", 1000.0}, {"", 0.0},
+                                      {",5", 0.5}, {"1,2,3", 0.5}, {",", 0.5}}) {
+        Edit->setText(QString::fromLatin1(Text));
+        EXPECT_EQ(double(Edit->Value()), Value) << Text;
     }
     EXPECT_EQ(Beeps, 2); // the last two are unreadable
 }
