@@ -114,7 +114,6 @@ TEST_F(Baixa, WriteOffAndItsCancellationByLabelState)
     ExpectAlert(QStringLiteral("Etiqueta de Hibridação não cadastrado."));
     // Cancellation of a write-off: the current row back to "M", its write-off columns emptied.
     ASSERT_NO_FATAL_FAILURE(ChooseOperation(1));
-    EXPECT_FALSE(W->QGrid->Active());
     struct TCancel
     {
         QString IdCruza, CurrentStatus, Message, After;
