@@ -5,7 +5,6 @@
 #include "UDM.h"
 #include "XAdo.h"
 #include "XAdoEngine.h"
-#include "XDialogs.h"
 
 #include <QString>
 
@@ -35,23 +34,5 @@ struct TStatementHook
         if ((sql.startsWith(QLatin1String("BEGIN")) || sql.contains(h->First)) && !std::exchange(h->Fired, true))
             h->Write();
         return 0;
-    }
-};
-
-// Runs Write once, as the next box or question is shown; the recorder answers it.
-struct TWhileAsked : TDlgProvider
-{
-    explicit TWhileAsked(std::function<void()> Write) : Write(std::move(Write)) {}
-    ~TWhileAsked() override { SetDlgProvider(Recorder); }
-
-    std::function<void()> Write;
-    TDlgProvider* Recorder = SetDlgProvider(this);
-    bool Fired = false;
-
-    int Show(const TDlgRequest& Request) override
-    {
-        if (!std::exchange(Fired, true))
-            Write();
-        return Recorder->Show(Request);
     }
 };

@@ -43,14 +43,8 @@ protected:
     TMainWindowHarness H;
     std::unique_ptr<TCampaignFile> Campaign;
     TWindow* W = nullptr;
-    TCampaignOptions Options;
+    TCampaignOptions Options = [] { TCampaignOptions o; o.Labels = 80; o.Crossings = 30; return o; }();
     QString Sound;
-
-    TScanWindowTest()
-    {
-        Options.Labels = 80;
-        Options.Crossings = 30;
-    }
 
     // ConfigSQL shapes the configuration row further.
     void Open(QAction* TFMain::*Action, const QString& ConfigSQL = QString())
@@ -102,7 +96,7 @@ protected:
 
     TLabel FreeLabel(int Index = 0) { return FreeLabels().value(Index); }
 
-    void AddCrossing(qint64 Label, int Seq, const QString& Status, const QString& Dupd,
+    void AddCrossing(qint64 Label, int Seq, const QString& Status, const QString& Dupd = QStringLiteral("2025-01-01 10:00:00"),
                      const QString& IdCruza = QStringLiteral("NULL"), const QString& XDupd = QStringLiteral("NULL"))
     {
         Campaign->Exec(QStringLiteral("INSERT INTO Cruza (id_cruza, nc_rep, seq, reverso, id_emasculador, status, dupd, cmaq, x_dupd) "
@@ -180,14 +174,17 @@ protected:
         }
     }
 
-    // Confirm (by default a click on "Confirmar") asks the question, answered Yes while another
-    // instance runs Other, if any; the question, taken off the boxes shown.
+    // Confirm (by default a click on "Confirmar") asks the question, answered Yes; another instance runs
+    // Other, if any, between the answer and the write. The question, taken off the boxes shown.
     TDlgRequest YesWhile(const std::function<void()>& Other = {}, const std::function<void()>& Confirm = {})
     {
-        TWhileAsked asked([&] { Other ? Other() : void(); });
+        TStatementHook hook("DELETE", [&] {
+            EXPECT_EQ(H.Dlg.Count(), 1);
+            Other ? Other() : void();
+        });
         H.Dlg.Answer(mrYes);
         Confirm ? Confirm() : QTest::mouseClick(W->BConfirm, Qt::LeftButton);
-        EXPECT_TRUE(asked.Fired);
+        EXPECT_TRUE(hook.Fired);
         return H.Dlg.Requests.isEmpty() ? TDlgRequest() : H.Dlg.Requests.takeFirst();
     }
 

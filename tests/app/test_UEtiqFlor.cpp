@@ -6,28 +6,16 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-class EtiqFlor : public ::testing::Test
+// The sequences of a 12-digit label, then one box per call on a lost connection.
+TEST(EtiqFlor, SequenceOfAnEan13LabelThenALostConnection)
 {
-protected:
     TDlgRecorder Dlg;
-    TCampaignFile Campaign{[] {
-        TCampaignOptions o;
-        o.Ean13 = true;   // 12-digit label numbers
-        o.Labels = 12;
-        o.Crossings = 0;
-        return o;
-    }()};
+    TCampaignOptions o;
+    o.Ean13 = true;
+    o.Labels = 12;
+    TCampaignFile Campaign(o);
     TEtiqFlor Etiq;
-
-    void SetUp() override { Etiq.Conn = &Campaign.Conn; }
-};
-
-} // namespace
-
-TEST_F(EtiqFlor, SequenceOfAnEan13Label)
-{
+    Etiq.Conn = &Campaign.Conn;
     const qint64 Label = Campaign.Info.LastLabel;
     ASSERT_GT(Label, qint64(2147483647));
     EXPECT_EQ(Etiq.NextSeq(Label), 1);
@@ -39,13 +27,9 @@ TEST_F(EtiqFlor, SequenceOfAnEan13Label)
     EXPECT_EQ(Etiq.MaxSeq(Label - (qint64(1) << 32)), 0);
     EXPECT_EQ(Etiq.MaxSeq(Label & 0xffffffff), 0);
     EXPECT_EQ(Dlg.Count(), 0);
-}
-
-TEST_F(EtiqFlor, LostConnection)
-{
     Campaign.Conn.Close();
-    EXPECT_EQ(Etiq.MaxSeq(Campaign.Info.FirstLabel), -1);
-    EXPECT_EQ(Etiq.NextSeq(Campaign.Info.FirstLabel), -1);
-    ASSERT_EQ(Dlg.Count(), 2);   // one box per call
+    EXPECT_EQ(Etiq.MaxSeq(Label), -1);
+    EXPECT_EQ(Etiq.NextSeq(Label), -1);
+    ASSERT_EQ(Dlg.Count(), 2);
     EXPECT_TRUE(Dlg.Last().Text.startsWith(QStringLiteral("Erro ao buscar Maior Seq.\r\nErro: ")));
 }
