@@ -38,24 +38,15 @@ struct XlsxBook
     XlsxStyle StyleOf(const QString& Ref) const { return Styles.value(Cells.value(Ref).Style); }
 };
 
-inline int XlsxUnzip(const QStringList& Args, QByteArray* Out = nullptr)
-{
-    QProcess p;
-    p.start(QStringLiteral("unzip"), Args);
-    p.waitForFinished(120000);
-    if (Out)
-        *Out = p.readAllStandardOutput();
-    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-}
-
 // Every member of the archive passes its CRC check.
-inline bool XlsxArchiveSound(const QString& File) { return XlsxUnzip({QStringLiteral("-tqq"), File}) == 0; }
+inline bool XlsxArchiveSound(const QString& File) { return QProcess::execute("unzip", {"-tqq", File}) == 0; }
 
 inline QByteArray XlsxPart(const QString& File, const QString& Part)
 {
-    QByteArray xml;
-    XlsxUnzip({QStringLiteral("-p"), File, Part}, &xml);
-    return xml;
+    QProcess p;
+    p.start("unzip", {"-p", File, Part});
+    p.waitForFinished(120000);
+    return p.readAllStandardOutput();
 }
 
 inline XlsxBook ReadXlsx(const QString& File)
@@ -72,9 +63,7 @@ inline XlsxBook ReadXlsx(const QString& File)
         if (x.hasError() && !xml.isEmpty() && b.Error.isEmpty())
             b.Error = QString::fromLatin1(part) + QStringLiteral(": ") + x.errorString();
     };
-    auto attr = [](QXmlStreamReader& x, const char* name) {
-        return x.attributes().value(QLatin1String(name)).toString();
-    };
+    auto attr = [](QXmlStreamReader& x, const char* name) { return x.attributes().value(QLatin1String(name)).toString(); };
 
     walk("xl/workbook.xml", [&](QXmlStreamReader& x, const QString& n) {
         if (n == u"sheet")

@@ -3,8 +3,6 @@
 #include "XCollation.h"
 #include "XJetSql.h"
 
-#include <sqlite3.h>
-
 namespace {
 
 using XAdo::TTypedCode;
@@ -85,21 +83,9 @@ TEST(AdoCollation, TheFileNamesNoneOfThemAndStaysReadableBySQLite)
     EXPECT_EQ(db.rows(QStringLiteral("SELECT ID FROM Vaso WHERE ") + code.Condition(), &code), QStringLiteral("1"));
     db.conn.Close();
 
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open_v2(db.path.toUtf8().constData(), &raw, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-    auto text = [raw](const char* sql) {
-        sqlite3_stmt* st = nullptr;
-        QStringList out;
-        if (sqlite3_prepare_v2(raw, sql, -1, &st, nullptr) != SQLITE_OK)
-            return QString::fromUtf8(sqlite3_errmsg(raw));
-        while (sqlite3_step(st) == SQLITE_ROW)
-            out << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
-        sqlite3_finalize(st);
-        return out.join(u';');
-    };
-    EXPECT_EQ(text("SELECT count(*) FROM sqlite_master WHERE sql LIKE '%NAME_PT%' OR sql LIKE '%CODE_NOCASE%'"), QStringLiteral("0"));
-    EXPECT_EQ(text("PRAGMA integrity_check"), QStringLiteral("ok"));
-    EXPECT_EQ(text("SELECT ID FROM Vaso WHERE CODIGO = 'ÇÃO-1'"), QString());
-    EXPECT_EQ(text("SELECT ID FROM Vaso WHERE CODIGO = 'çãO-1'"), QStringLiteral("1"));
-    sqlite3_close(raw);
+    RawConnection raw(db.path);
+    EXPECT_EQ(raw.rows("SELECT count(*) FROM sqlite_master WHERE sql LIKE '%NAME_PT%' OR sql LIKE '%CODE_NOCASE%'"), QStringLiteral("0"));
+    EXPECT_EQ(raw.rows("PRAGMA integrity_check"), QStringLiteral("ok"));
+    EXPECT_EQ(raw.rows("SELECT ID FROM Vaso WHERE CODIGO = 'ÇÃO-1'"), QString());
+    EXPECT_EQ(raw.rows("SELECT ID FROM Vaso WHERE CODIGO = 'çãO-1'"), QStringLiteral("1"));
 }

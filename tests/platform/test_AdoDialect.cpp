@@ -27,6 +27,5 @@ TEST(AdoDialect, ParameterNamesOnceEachIgnoringCaseAndLiterals)
 {
     EXPECT_EQ(ParameterNames("SELECT * FROM t WHERE (a = :Id) OR (b = :id) OR (c = :other) AND d = '10:30'"),
               QStringList({"Id", "other"}));
-    EXPECT_EQ(ParameterNames("INSERT INTO Cruza ( nc_rep, seq )  values  (:nc_rep,:seq ) "),
-              QStringList({"nc_rep", "seq"}));
+    EXPECT_EQ(ParameterNames("INSERT INTO Cruza ( nc_rep, seq )  values  (:nc_rep,:seq ) "), QStringList({"nc_rep", "seq"}));
 }

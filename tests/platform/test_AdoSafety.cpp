@@ -1,6 +1,4 @@
-// Confirmed rows survive other processes and kill -9; the log stays small;
-// statements and keys hold. Children of this program (ADO_SAFETY_CHILD) play
-// the other processes.
+// Children of this program (ADO_SAFETY_CHILD) play the other processes.
 
 #include "AdoTestDb.h"
 #include "ChildProcess.h"
@@ -12,7 +10,6 @@
 #include <QProcess>
 #include <QRandomGenerator>
 
-#include <sqlite3.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -53,11 +50,9 @@ const int ChildMode = [] {
         _exit(0);
     }
     while (a[0] == QLatin1String("toucher")) {
-        sqlite3* db = nullptr;
-        sqlite3_open(a[1].toUtf8().constData(), &db);
-        sqlite3_busy_timeout(db, 5000);
-        sqlite3_exec(db, "SELECT count(*) FROM T", nullptr, nullptr, nullptr);
-        sqlite3_close(db);
+        RawConnection raw(a[1]);
+        sqlite3_busy_timeout(raw.db, 5000);
+        raw.exec("SELECT count(*) FROM T");
     }
     if (a[0] == QLatin1String("reader")) {
         if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
@@ -82,10 +77,7 @@ struct SafetyDb : AdoTestDb
     SafetyDb() { exec("CREATE TABLE T (TAG TEXT(10) NOT NULL, I LONG NOT NULL, PAD TEXT(255) NOT NULL)"); }
 };
 
-std::unique_ptr<QProcess> Spawn(const QStringList& Args)
-{
-    return SpawnChild("ADO_SAFETY_CHILD", Args);
-}
+std::unique_ptr<QProcess> Spawn(const QStringList& Args) { return SpawnChild("ADO_SAFETY_CHILD", Args); }
 
 // The last row the child confirmed once it confirmed Rows (or stopped); then killed, SIGKILL.
 int ConfirmedThenKilled(QProcess& P, int Rows)
@@ -133,15 +125,12 @@ TEST(AdoSafety, FileLeftByAnInterruptedCheckpointOpens)
     SafetyDb db;
     db.conn.Close();
     ASSERT_EQ(ConfirmedThenKilled(*Spawn({"writer", db.path, "c", "400", "250"}), 400), 400);
-    sqlite3* raw = nullptr;
-    sqlite3_open(db.path.toUtf8().constData(), &raw);
-    sqlite3_db_config(raw, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
-    sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(raw, "PRAGMA page_count", -1, &st, nullptr);
-    ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
-    const qint64 pages = sqlite3_column_int64(st, 0);
-    sqlite3_finalize(st);
-    sqlite3_close(raw);
+    qint64 pages = 0;
+    {
+        RawConnection raw(db.path);
+        sqlite3_db_config(raw.db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+        pages = raw.rows("PRAGMA page_count").toLongLong();
+    }
 
     QFile f(db.path);
     ASSERT_TRUE(f.open(QIODevice::ReadWrite));

@@ -14,29 +14,6 @@
 
 namespace {
 
-// A table of Rows records: ID 1..Rows, NOME "nome <id>", VALOR id * 1.5 (Null for every fifth).
-struct GridDb : AdoTestDb
-{
-    TADOQuery q;
-
-    explicit GridDb(int Rows)
-    {
-        exec("CREATE TABLE Item (ID LONG NOT NULL, NOME TEXT(30) NOT NULL, VALOR FLOAT NULL, "
-             "STATUS TEXT(1) NULL, CONSTRAINT PK_Item PRIMARY KEY (ID))");
-        for (int i = 1; i <= Rows; ++i)
-            insert(i);
-        prepare(q, "SELECT id, nome, valor, status FROM Item ORDER BY id");
-    }
-
-    void insert(int i)
-    {
-        exec(QStringLiteral("INSERT INTO Item (ID, NOME, VALOR, STATUS) VALUES (%1, 'nome %1', %2, '%3')")
-                 .arg(i)
-                 .arg(i % 5 == 0 ? QStringLiteral("NULL") : QString::number(i * 1.5))
-                 .arg(i % 4 == 0 ? QStringLiteral("X") : QStringLiteral("M")));
-    }
-};
-
 void addColumn(TDBGrid& g, const char* field, const char* title, int width, TAlignment align)
 {
     TColumn* c = g.Columns()->Add();
@@ -46,51 +23,63 @@ void addColumn(TDBGrid& g, const char* field, const char* title, int width, TAli
     c->SetAlignment(align);
 }
 
-// A grid of three columns on db's query, opened.
-void threeColumns(TDBGrid& g, GridDb& db)
+// Item: ID 1..30, NOME "nome <id>", VALOR id * 1.5 (Null for every fifth), STATUS X for every fourth;
+// a grid of three columns on q.
+class XDBGrid : public testing::Test, public AdoTestDb
 {
-    addColumn(g, "ID", "Código", 60, taRightJustify);
-    addColumn(g, "nome", "Nome", 120, taLeftJustify);
-    addColumn(g, "Valor", "Valor", 80, taRightJustify);
-    g.SetDataSet(&db.q);
-    db.q.Open();
-}
+protected:
+    TADOQuery q;
+    TDBGrid g;
 
-QString cell(const TDBGrid& g, int row, int col)
-{
-    return g.model()->index(row, col).data().toString();
-}
+    XDBGrid()
+    {
+        exec("CREATE TABLE Item (ID LONG NOT NULL, NOME TEXT(30) NOT NULL, VALOR FLOAT NULL, "
+             "STATUS TEXT(1) NULL, CONSTRAINT PK_Item PRIMARY KEY (ID))");
+        insert(1, 30);
+        prepare(q, "SELECT id, nome, valor, status FROM Item ORDER BY id");
+    }
+    void insert(int From, int To)
+    {
+        exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT %1 UNION ALL SELECT i + 1 FROM n WHERE i < %2) INSERT INTO Item "
+                            "SELECT i, 'nome ' || i, IIF(i % 5 = 0, NULL, i * 1.5), IIF(i % 4 = 0, 'X', 'M') FROM n").arg(From).arg(To));
+    }
+    void threeColumns()
+    {
+        addColumn(g, "ID", "Código", 60, taRightJustify);
+        addColumn(g, "nome", "Nome", 120, taLeftJustify);
+        addColumn(g, "Valor", "Valor", 80, taRightJustify);
+        g.SetDataSet(&q);
+        q.Open();
+    }
+    QString cell(int row, int col) const { return g.model()->index(row, col).data().toString(); }
+};
 
 } // namespace
 
-TEST(XDBGrid, ShowsTheResultByFieldNameWithTitlesWidthsAndAlignment)
+TEST_F(XDBGrid, ShowsTheResultByFieldNameWithTitlesWidthsAndAlignment)
 {
-    GridDb db(25);
-    TDBGrid g;
-    threeColumns(g, db);
+    threeColumns();
     QAbstractItemModel* m = g.model();
-    ASSERT_EQ(m->rowCount(), 25);
-    EXPECT_EQ(cell(g, 0, 1), "nome 1");
-    EXPECT_EQ(cell(g, 2, 2), "4.5");
-    EXPECT_EQ(cell(g, 4, 2), "") << "Null shows empty";
+    ASSERT_EQ(m->rowCount(), 30);
+    EXPECT_EQ(cell(0, 1), "nome 1");
+    EXPECT_EQ(cell(2, 2), "4.5");
+    EXPECT_EQ(cell(4, 2), "") << "Null shows empty";
     EXPECT_EQ(m->headerData(0, Qt::Horizontal).toString(), "Código");
-    EXPECT_EQ(m->index(0, 0).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHorizontal_Mask,
-              Qt::AlignRight);
+    EXPECT_EQ(m->index(0, 0).data(Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
 
     // A column whose field the result lacks stays empty; renaming it finds the field.
     addColumn(g, "nada", "Nada", 50, taLeftJustify);
-    EXPECT_EQ(cell(g, 0, 3), "");
+    EXPECT_EQ(cell(0, 3), "");
     g.Columns()->Items(3)->SetFieldName("STATUS");
-    EXPECT_EQ(cell(g, 3, 3), "X");
+    EXPECT_EQ(cell(3, 3), "X");
     EXPECT_FALSE(g.FieldValue(5, "VALOR").isValid());
 }
 
 // The windows' widths were made for a smaller font: scaled, a full date-time
 // fits 110 pixels and a long title fits its column, at any font size.
-TEST(XDBGrid, PartWidthsFitTheirTextInTheFontInUse)
+TEST_F(XDBGrid, PartWidthsFitTheirTextInTheFontInUse)
 {
-    GridDb db(1);
-    db.q.Open();
+    q.Open();
     for (const int points : {0, 9, 14}) {
         TDBGrid g;
         if (points)
@@ -98,7 +87,7 @@ TEST(XDBGrid, PartWidthsFitTheirTextInTheFontInUse)
         addColumn(g, "nome", "Executor Hibridação", 120, taLeftJustify);
         addColumn(g, "id", "Inclusão", 110, taLeftJustify);
         addColumn(g, "valor", "Status", 38, taLeftJustify);
-        g.SetDataSet(&db.q);
+        g.SetDataSet(&q);
         const QFontMetrics fm(g.font());
         // The cell's own text margins (2 + 3) and the grid line.
         EXPECT_LE(fm.horizontalAdvance(QStringLiteral("2026-12-06 19:20:31")) + 6, g.columnWidth(1)) << points;
@@ -112,12 +101,10 @@ TEST(XDBGrid, PartWidthsFitTheirTextInTheFontInUse)
     }
 }
 
-TEST(XDBGrid, CurrentRecordAndSelectedRowFollowEachOther)
+TEST_F(XDBGrid, CurrentRecordAndSelectedRowFollowEachOther)
 {
-    GridDb db(40);
-    TDBGrid g;
     g.SetOptions(dgTitles | dgIndicator | dgRowSelect);
-    threeColumns(g, db);
+    threeColumns();
     g.resize(400, 200);
     g.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&g));
@@ -125,8 +112,8 @@ TEST(XDBGrid, CurrentRecordAndSelectedRowFollowEachOther)
     // The user clicks a row: the dataset moves to its record.
     const QRect r = g.visualRect(g.model()->index(5, 1));
     QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, r.center());
-    EXPECT_EQ(db.q.RecNo(), 6);
-    EXPECT_EQ(db.q.FieldByName("nome")->AsString(), "nome 6");
+    EXPECT_EQ(q.RecNo(), 6);
+    EXPECT_EQ(q.FieldByName("nome")->AsString(), "nome 6");
     EXPECT_TRUE(g.selectionModel()->isRowSelected(5, {})) << "whole rows are selected";
     EXPECT_EQ(g.model()->headerData(5, Qt::Vertical).toString(), QStringLiteral("\u25B8"));
     EXPECT_EQ(g.model()->headerData(0, Qt::Vertical).toString(), "");
@@ -134,69 +121,63 @@ TEST(XDBGrid, CurrentRecordAndSelectedRowFollowEachOther)
     // Keys move the selection and the record with it.
     g.setFocus();
     QTest::keyClick(&g, Qt::Key_Down);
-    EXPECT_EQ(db.q.RecNo(), 7);
+    EXPECT_EQ(q.RecNo(), 7);
 
     // The dataset moves: the grid selects the record's row and scrolls to it.
-    db.q.setRecNo(30);
+    q.setRecNo(30);
     EXPECT_EQ(g.currentIndex().row(), 29);
     EXPECT_TRUE(g.viewport()->rect().intersects(g.visualRect(g.currentIndex())));
-    db.q.First();
+    q.First();
     EXPECT_EQ(g.currentIndex().row(), 0);
     EXPECT_EQ(g.model()->headerData(0, Qt::Vertical).toString(), QStringLiteral("\u25B8"));
 }
 
-TEST(XDBGrid, RequeryAndCloseKeepTheGridInStep)
+TEST_F(XDBGrid, RequeryAndCloseKeepTheGridInStep)
 {
-    GridDb db(10);
-    TDBGrid g;
-    threeColumns(g, db);
-    db.q.setRecNo(8);
+    threeColumns();
+    q.setRecNo(8);
     EXPECT_EQ(g.currentIndex().row(), 7);
 
-    for (int i = 11; i <= 14; ++i)
-        db.insert(i);
-    db.q.Requery();
-    EXPECT_EQ(g.model()->rowCount(), 14);
-    EXPECT_EQ(cell(g, 13, 1), "nome 14");
+    insert(31, 34);
+    q.Requery();
+    EXPECT_EQ(g.model()->rowCount(), 34);
+    EXPECT_EQ(cell(33, 1), "nome 34");
     EXPECT_EQ(g.currentIndex().row(), 0) << "a requery starts at the first record";
     EXPECT_EQ(g.columnWidth(1), FontPixels(120, g.font())) << "widths survive the reset";
 
-    db.q.Close();
+    q.Close();
     EXPECT_EQ(g.model()->rowCount(), 0);
     EXPECT_EQ(g.FieldText(1, "nome"), "");
 
     // New SQL with other columns: the grid's columns find their fields again.
-    db.q.SQL.setText("SELECT nome, id FROM Item WHERE id > 12 ORDER BY id DESC");
-    db.q.Open();
+    q.SQL.setText("SELECT nome, id FROM Item WHERE id > 32 ORDER BY id DESC");
+    q.Open();
     ASSERT_EQ(g.model()->rowCount(), 2);
-    EXPECT_EQ(cell(g, 0, 0) + '|' + cell(g, 0, 1) + '|' + cell(g, 0, 2), "14|nome 14|");
+    EXPECT_EQ(cell(0, 0) + '|' + cell(0, 1) + '|' + cell(0, 2), "34|nome 34|");
 
     // Another dataset, which is then destroyed.
     auto* other = new TADOQuery;
-    db.prepare(*other, "SELECT id, nome FROM Item WHERE id = 3");
+    prepare(*other, "SELECT id, nome FROM Item WHERE id = 3");
     other->Open();
     g.SetDataSet(other);
     EXPECT_EQ(g.model()->rowCount(), 1);
-    db.q.setRecNo(1);   // the former dataset no longer moves the grid
+    q.setRecNo(1);   // the former dataset no longer moves the grid
     EXPECT_EQ(g.currentIndex().row(), 0);
     delete other;
     EXPECT_EQ(g.DataSet(), nullptr);
     EXPECT_EQ(g.model()->rowCount(), 0);
 }
 
-TEST(XDBGrid, PaintHookGetsRecordNumbersAndCanRecolourRows)
+TEST_F(XDBGrid, PaintHookGetsRecordNumbersAndCanRecolourRows)
 {
-    GridDb db(30);
-    TDBGrid g;
     g.SetOptions(dgTitles | dgRowSelect);
-    threeColumns(g, db);
-    db.q.setRecNo(2);
+    threeColumns();
+    q.setRecNo(2);
     g.resize(320, 8 * g.RowHeight() + 40);
 
     std::set<int> recNos, selectedRecNos;
     bool canvasSeen = true;
-    g.OnDrawColumnCell = [&](TDBGrid* Sender, const QRect& Rect, int DataCol, TColumn* Column,
-                             TGridDrawState State, int RecNo) {
+    g.OnDrawColumnCell = [&](TDBGrid* Sender, const QRect& Rect, int DataCol, TColumn* Column, TGridDrawState State, int RecNo) {
         recNos.insert(RecNo);
         if (State.testFlag(gdSelected))
             selectedRecNos.insert(RecNo);
@@ -227,11 +208,9 @@ TEST(XDBGrid, PaintHookGetsRecordNumbersAndCanRecolourRows)
     EXPECT_NE(colourOf(2), g.palette().color(QPalette::Base)) << "the selected row keeps its highlight";
 }
 
-TEST(XDBGrid, ACellThatCannotBeReadIsShownOnceAndThePaintGoesOn)
+TEST_F(XDBGrid, ACellThatCannotBeReadIsShownOnceAndThePaintGoesOn)
 {
-    GridDb db(10);
-    TDBGrid g;
-    threeColumns(g, db);
+    threeColumns();
     g.resize(320, 8 * g.RowHeight() + 40);
     TDlgRecorder boxes;
 
@@ -247,7 +226,7 @@ TEST(XDBGrid, ACellThatCannotBeReadIsShownOnceAndThePaintGoesOn)
     ASSERT_EQ(boxes.Count(), 1) << "one box however many cells failed";
     EXPECT_EQ(boxes.Last().Text, QStringLiteral("disk I/O error."));
 
-    db.q.Requery();
+    q.Requery();
     g.viewport()->grab();
     QCoreApplication::processEvents();
     EXPECT_EQ(boxes.Count(), 2) << "new data, a new chance to report";

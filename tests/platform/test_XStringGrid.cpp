@@ -19,7 +19,6 @@ TEST(XStringGrid, TitleRowIsTheHeadingAndDataRowsFollow)
     g.SetColCount(2);
     g.SetRowCount(2);
     g.SetColWidths(0, 89);
-    g.SetColWidths(1, 146);
     g.SetCells(0, 0, "NC_Parental");
     g.SetCells(1, 0, u"Código"_qs);
     EXPECT_EQ(g.model()->rowCount(), 1);

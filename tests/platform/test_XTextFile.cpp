@@ -15,8 +15,7 @@ TEST(XTextFile, AnsiHoldsWhatWindows1252HoldsAndNamesTheFirstCharacterItLacks)
     ASSERT_TRUE(ToAnsi(QStringLiteral("Algodão € “x”"), out));
     EXPECT_EQ(out, QByteArray("Algod\xe3o \x80 \x93x\x94"));
     struct { QString text; QString bad; } refused[] = {
-        {QStringLiteral("ok Ā e ő"), QStringLiteral("Ā")},
-        {QStringLiteral("vaso 🌱 1"), QStringLiteral("🌱")},
+        {QStringLiteral("ok Ā e ő"), QStringLiteral("Ā")}, {QStringLiteral("vaso 🌱 1"), QStringLiteral("🌱")},
         {QStringLiteral("\u0081"), QStringLiteral("\u0081")},
     };
     for (const auto& c : refused) {

