@@ -17,8 +17,12 @@
 
 namespace {
 
-// The file's write version: 1 for a rollback journal, 2 for the log.
-int JournalFormat(const QString& Path) { return int(FileBytes(Path).at(18)); }
+// The file's write and read versions (header bytes 18, 19): 1 for a rollback journal, 2 for the log.
+int JournalFormat(const QString& Path)
+{
+    const QByteArray header = FileBytes(Path).left(20);
+    return header.at(18) == header.at(19) ? int(header.at(18)) : -1;   // read and write versions agree
+}
 
 // A database file with table T, in the log or not; closed, for the test to open.
 struct TFile : AdoTestDb
