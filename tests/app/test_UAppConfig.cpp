@@ -46,7 +46,7 @@ TEST(AppConfigNew, NoConnectionAndTheDestructorClosesThePlayer)
 }
 
 // Each value's reading is shown by the windows that use it; here what no window shows.
-TEST_F(AppConfig, ReadsTheRowAndTheLock)
+TEST_F(AppConfig, ReadsTheRowAndTheLockAndKeepsAnExistingFileName)
 {
     // Only a returned campaign (2) reads as such.
     Campaign.Exec(QStringLiteral("UPDATE Configuracao SET tal_lock = 3"));
@@ -56,30 +56,25 @@ TEST_F(AppConfig, ReadsTheRowAndTheLock)
     Campaign.Conn.Close();
     EXPECT_FALSE(Config.Load(false) || Config.Loaded);
     EXPECT_EQ(Dlg.Count(), 0);
-}
-
-TEST_F(AppConfig, AlertSound)
-{
-    const QString Wav = Campaign.Dir.filePath(QStringLiteral("alerta.wav"));
-    Campaign.Exec(QStringLiteral("UPDATE Configuracao SET alert_sound = '%1'").arg(Wav));
-    Config.ReadConfig();
-    EXPECT_EQ(Player.FileName(), QString());   // not there yet
-    ASSERT_TRUE(QFile(Wav).open(QIODevice::WriteOnly));
-    Config.ReadConfig();
-    EXPECT_EQ(Player.FileName(), Wav);
-    // A sound that disappeared from the settings keeps the one chosen before.
-    for (const char* Gone : {"'/nao/existe.wav'", "NULL"}) {
-        Campaign.Exec(QStringLiteral("UPDATE Configuracao SET alert_sound = ") + QLatin1String(Gone));
-        Config.ReadConfig();
-        EXPECT_EQ(Player.FileName(), Wav) << Gone;
-    }
-}
-
-TEST_F(AppConfig, DatabaseFileName)
-{
+    // A database file that is not there: said so, the one before kept.
     Config.SetDBFile(Campaign.Path);
     const QString Missing = Campaign.Dir.filePath(QStringLiteral("outro.mdb"));
     Config.SetDBFile(Missing);
     EXPECT_EQ(Dlg.Texts(), QStringList{QStringLiteral("Banco de dados [") + Missing + QStringLiteral("] não encontrado.")});
     EXPECT_EQ(Config.DBFile, Campaign.Path);
+}
+
+TEST_F(AppConfig, AlertSound)
+{
+    const QString Wav = Campaign.Dir.filePath(QStringLiteral("alerta.wav"));
+    ASSERT_TRUE(QFile(Wav).open(QIODevice::WriteOnly));
+    Campaign.Exec(QStringLiteral("UPDATE Configuracao SET alert_sound = '%1'").arg(Wav));
+    Config.ReadConfig();
+    EXPECT_EQ(Player.FileName(), Wav);
+    // A sound missing from the settings or from the disk keeps the one chosen before.
+    for (const char* Gone : {"'/nao/existe.wav'", "NULL"}) {
+        Campaign.Exec(QStringLiteral("UPDATE Configuracao SET alert_sound = ") + QLatin1String(Gone));
+        Config.ReadConfig();
+        EXPECT_EQ(Player.FileName(), Wav) << Gone;
+    }
 }

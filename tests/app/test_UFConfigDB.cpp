@@ -36,7 +36,7 @@ protected:
 
 } // namespace
 
-TEST_F(ConfigDB, PickingRefusedOrCancelled)
+TEST_F(ConfigDB, PickingRefusedCancelledOrOfAnotherStructure)
 {
     TFMain* Main = FirstStart();
     Pick(Campaign.Dir.filePath(QStringLiteral("nada.mdb")));
@@ -49,6 +49,14 @@ TEST_F(ConfigDB, PickingRefusedOrCancelled)
     EXPECT_EQ(H.Dlg.Texts(), (QStringList{QStringLiteral(" Arquivo não Encontrado. "), QStringLiteral("Banco de Dados  não Encontrado.")}));
     EXPECT_EQ(State(Main), QStringLiteral("Conectar|Desconectado||-"));
     EXPECT_FALSE(QFile::exists(H.SettingsFile()));
+    // A file of another structure: the differences in one box, and the file closed again.
+    Campaign.Exec(QStringLiteral("ALTER TABLE Emasculador DROP COLUMN cmaq"));
+    H.Dlg.Clear();
+    Pick(Campaign.Path);
+    FConfigDB->BConfirm->click();
+    ASSERT_EQ(H.Dlg.Count(), 1);
+    EXPECT_TRUE(H.Dlg.Last().Text.contains(QStringLiteral("CMAQ"), Qt::CaseInsensitive)) << H.Boxes();
+    EXPECT_FALSE(DM->Conn->Connected() || Main->AppConfig->Loaded || QFile::exists(H.SettingsFile()));
 }
 
 TEST_F(ConfigDB, DisconnectUnloadsTheConfigurationAndADeclinedOneChecksAgain)
@@ -77,18 +85,6 @@ TEST_F(ConfigDB, DisconnectUnloadsTheConfigurationAndADeclinedOneChecksAgain)
     FConfigDB->BConfirm->click();
     EXPECT_EQ(H.Dlg.Texts(), QStringList(2, Ask));
     EXPECT_FALSE(DM->Conn->Connected() || Open.Active() || Main->AppConfig->Loaded);
-}
-
-TEST_F(ConfigDB, FileWithADifferentStructure)
-{
-    Campaign.Exec(QStringLiteral("ALTER TABLE Emasculador DROP COLUMN cmaq"));
-    TFMain* Main = FirstStart();
-    Pick(Campaign.Path);
-    FConfigDB->BConfirm->click();
-    // The differences in one box; the file is closed again.
-    ASSERT_EQ(H.Dlg.Count(), 1);
-    EXPECT_TRUE(H.Dlg.Last().Text.contains(QStringLiteral("CMAQ"), Qt::CaseInsensitive)) << H.Boxes();
-    EXPECT_FALSE(DM->Conn->Connected() || Main->AppConfig->Loaded || QFile::exists(H.SettingsFile()));
 }
 
 // The file picked on a first start, its path holding ";", quotes and accents, is the one

@@ -167,7 +167,7 @@ TEST_F(ParentalCons, EmptyListCountsOfRehybridisedCrossingsThenRefusals)
     EXPECT_EQ(GridRows(), Expected({Pot(1), Pot(4)}, Either));
 }
 
-TEST_F(ParentalCons, PotBarcodeOfThirteenDigitsWithLeadingZeros)
+TEST_F(ParentalCons, ThirteenDigitPotBarcodesAndAccentedCodes)
 {
     Options.ParentalEan13 = true;
     ASSERT_NO_FATAL_FAILURE(Open());
@@ -179,16 +179,10 @@ TEST_F(ParentalCons, PotBarcodeOfThirteenDigitsWithLeadingZeros)
     H.Dlg.Clear();
     Add(2, code);
     EXPECT_EQ(Listed(), QStringList{Pot(3) + u'|' + Code(Pot(3))});
-}
-
-TEST_F(ParentalCons, TypedCodesIgnoreTheCaseOfAccentedCapitalsNotTheirAccents)
-{
-    ASSERT_NO_FATAL_FAILURE(Open([](TCampaignFile& C) {
-        C.Exec(QStringLiteral("UPDATE Parental SET codigo = 'ção-1' WHERE codigo = 'PAR-00001'"));
-    }));
-    // Found, then the same letters without their accents unknown, then found again under another case.
+    // A typed code: found whatever the case of its accented capitals, then unknown without its accents, then listed already.
+    Campaign->Exec(QStringLiteral("UPDATE Parental SET codigo = 'ção-1' WHERE codigo = 'PAR-00001'"));
     for (const char* typed : {"ÇÃO-1", "cao-1", "Ção-1"})
         Add(1, QString::fromUtf8(typed));
     EXPECT_EQ(H.Dlg.Texts(), (QStringList{QStringLiteral("CODIGO não cadastrado."), Duplicate}));
-    EXPECT_EQ(Listed(), QStringList{Pot(0) + QStringLiteral("|ção-1")});
+    EXPECT_EQ(Listed(), (QStringList{Pot(3) + u'|' + Code(Pot(3)), Pot(0) + QStringLiteral("|ção-1")}));
 }

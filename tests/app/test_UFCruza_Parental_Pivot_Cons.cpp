@@ -30,51 +30,39 @@ QString PivotRows(int Threshold, const QString& Plan = {})
     return sql + QStringLiteral("ORDER BY k.planejamento, par.codigo");
 }
 
-class PivotCons : public TConsultationTest<TFCruza_Parental_Pivot_Cons>
-{
-protected:
-    void SetUp() override
-    {
-        Options.Labels = 120;
-        Options.Crossings = 70;
-        Options.RepsPerCrossing = 3;
-        Options.Parentals = 9;
-        ASSERT_NO_FATAL_FAILURE(Open(&TFMain::LCRUZA_PARENTAL_PIVOT_CONS, [](TCampaignFile& C) {
-            // A plan named with a quote, and one whose only crossing has the same pot as both parents.
-            C.Exec(QStringLiteral("UPDATE Planejamento_Cruza SET planejamento = '%1' WHERE nc % 5 = 0")
-                       .arg(QString(QuotedPlan).replace(u'\'', QStringLiteral("''"))));
-            C.Exec(QStringLiteral("UPDATE Planejamento_Cruza SET planejamento = '%1', id_vaso_pai = id_vaso_mae, rep = 7 "
-                                  "WHERE nc = (SELECT MAX(nc) FROM Planejamento_Cruza)").arg(SelfPlan));
-        }));
-    }
-
-    void Threshold(const QString& Typed)
-    {
-        W->nviavel->setFocus();
-        W->nviavel->selectAll();
-        QTest::keyClicks(W->nviavel, Typed);
-    }
-};
+using PivotCons = TConsultationTest<TFCruza_Parental_Pivot_Cons>;
 
 } // namespace
 
 TEST_F(PivotCons, CountsCrossingsBelowTheThresholdThenOnePlan)
 {
+    Options.Labels = 120;
+    Options.Crossings = 70;
+    Options.RepsPerCrossing = 3;
+    Options.Parentals = 9;
+    ASSERT_NO_FATAL_FAILURE(Open(&TFMain::LCRUZA_PARENTAL_PIVOT_CONS, [](TCampaignFile& C) {
+        // A plan named with a quote, and one whose only crossing has the same pot as both parents.
+        C.Exec(QStringLiteral("UPDATE Planejamento_Cruza SET planejamento = '%1' WHERE nc % 5 = 0")
+                   .arg(QString(QuotedPlan).replace(u'\'', QStringLiteral("''"))));
+        C.Exec(QStringLiteral("UPDATE Planejamento_Cruza SET planejamento = '%1', id_vaso_pai = id_vaso_mae, rep = 7 "
+                              "WHERE nc = (SELECT MAX(nc) FROM Planejamento_Cruza)").arg(SelfPlan));
+    }));
+    const auto threshold = [this](const QString& Typed) { W->nviavel->setFocus(), W->nviavel->selectAll(), QTest::keyClicks(W->nviavel, Typed); };
     // Opened with every plan and the threshold one above the largest repetition.
     EXPECT_EQ(W->id_planejamento->count() - 1, Campaign->Scalar(QStringLiteral("SELECT COUNT(DISTINCT planejamento) FROM Planejamento_Cruza")).toInt());
     EXPECT_EQ(W->nviavel->text(), QStringLiteral("8"));   // the single crossing planned with 7 repetitions
-    for (int threshold : {8, 2, 1, 0, -1}) {
-        if (threshold != 8) {
-            Threshold(QString::number(threshold));
+    for (int t : {8, 2, 1, 0, -1}) {
+        if (t != 8) {
+            threshold(QString::number(t));
             EXPECT_FALSE(W->Outdated());   // editing the threshold leaves the mark alone
         }
         Atualizar();
-        ExpectGrid(PivotRows(threshold));
+        ExpectGrid(PivotRows(t));
     }
     // Threshold -1: only crossings still untouched or only aborted count; some pots then have none.
     EXPECT_TRUE(GridRows().contains(QStringLiteral("||")));
     // One plan, even with a quote in its name.
-    Threshold(QStringLiteral("8"));
+    threshold(QStringLiteral("8"));
     for (const QString& plan : {QuotedPlan, SelfPlan}) {
         const int item = W->id_planejamento->findText(plan);
         W->id_planejamento->setFocus();

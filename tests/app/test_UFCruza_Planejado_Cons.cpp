@@ -27,50 +27,43 @@ const QString HarvestRows = QStringLiteral(
     "LEFT JOIN Parental m ON m.id = pc.id_vaso_mae LEFT JOIN Parental f ON f.id = pc.id_vaso_pai "
     "GROUP BY pc.nc, c.reverso ORDER BY pc.planejamento, pc.nc, c.reverso");
 
-class PlanejadoCons : public TConsultationTest<TFCruza_Planejado_Cons>
-{
-protected:
-    qint64 Rehybridised = 0;   // crossing whose one label was written off and hybridised again
-
-    void SetUp() override
-    {
-        Options.Labels = 80;
-        Options.Crossings = 30;
-        Options.TalLock = 2;   // a returned file: the consultations still open
-        ASSERT_NO_FATAL_FAILURE(Open(&TFMain::LCRUZA_PLANEJADO_CONS, [this](TCampaignFile& C) {
-            const QStringList free = C.Rows(QStringLiteral("SELECT pc.nc FROM Planejamento_Cruza pc WHERE NOT EXISTS (SELECT 1 FROM Etiqueta_Cruza e "
-                                                           "JOIN Cruza c ON c.nc_rep = e.nc_rep WHERE e.nc = pc.nc) ORDER BY pc.nc")).split(u';');
-            ASSERT_GE(free.size(), 3);
-            Rehybridised = free[0].toLongLong();
-            const QString labels = QStringLiteral("SELECT %1(nc_rep) FROM Etiqueta_Cruza WHERE nc = %2");
-            const QString label = C.Scalar(labels.arg(QStringLiteral("MIN")).arg(Rehybridised));
-            const QString neverCrossed = C.Scalar(labels.arg(QStringLiteral("MAX")).arg(Rehybridised));
-            C.Exec(QStringLiteral("INSERT INTO Cruza (nc_rep, seq, reverso, id_emasculador, status, dupd) VALUES "
-                                  "(%1, 1, '0', 1, 'X', '2026-03-01 08:00:00'), (%1, 2, '1', 2, 'M', '2026-03-02 08:00:00')").arg(label));
-            // A crossing without labels, and one whose mother pot is not in Parental.
-            C.Exec(QStringLiteral("DELETE FROM Etiqueta_Cruza WHERE nc = %1").arg(free[1]));
-            C.Exec(QStringLiteral("UPDATE Planejamento_Cruza SET id_vaso_mae = 9999999 WHERE nc = %1").arg(free[2]));
-            C.Exec(QStringLiteral("UPDATE Parental SET cflor = 'F' || (id % 3), cpub = 'P' || (id % 4)"));
-            // Envelopes on half the crossed labels, on the re-hybridised one, and on one never crossed.
-            C.Exec(QStringLiteral("INSERT INTO Colheita (nc_rep, qte_sem, lote, dupd, cmaq) SELECT DISTINCT nc_rep, 1 + CAST(nc_rep AS INTEGER) % 7, "
-                                  "'L1', '2026-04-01 10:00:00', 'C' FROM Cruza WHERE CAST(nc_rep AS INTEGER) % 2 = 0 AND nc_rep <> %1").arg(label));
-            C.Exec(QStringLiteral("INSERT INTO Colheita (nc_rep, qte_sem, lote, dupd, cmaq) VALUES (%1, 5, 'L2', '2026-04-02 10:00:00', 'C'), "
-                                  "(%2, 9, 'L2', '2026-04-02 10:00:00', 'C')").arg(label, neverCrossed));
-            // Three harvested crossings numbered past 32 bits.
-            ASSERT_EQ(C.GiveLargeNumbers(QStringLiteral("SELECT DISTINCT e.nc FROM Colheita co, Etiqueta_Cruza e, Cruza c WHERE "
-                                                        "e.nc_rep = co.nc_rep AND c.nc_rep = co.nc_rep AND e.nc <> %1 ORDER BY e.nc")
-                                             .arg(Rehybridised)), 3);
-        }));
-    }
-};
+using PlanejadoCons = TConsultationTest<TFCruza_Planejado_Cons>;
 
 } // namespace
 
 // Opens on the harvest view, then the crossing book after "Atualizar".
 TEST_F(PlanejadoCons, HarvestByReverseFlagThenTheCrossingBook)
 {
+    qint64 Rehybridised = 0;   // crossing whose one label was written off and hybridised again
+    Options.Labels = 80;
+    Options.Crossings = 30;
+    Options.TalLock = 2;   // a returned file: the consultations still open
+    ASSERT_NO_FATAL_FAILURE(Open(&TFMain::LCRUZA_PLANEJADO_CONS, [&](TCampaignFile& C) {
+        const QStringList free = C.Rows(QStringLiteral("SELECT pc.nc FROM Planejamento_Cruza pc WHERE NOT EXISTS (SELECT 1 FROM Etiqueta_Cruza e "
+                                                       "JOIN Cruza c ON c.nc_rep = e.nc_rep WHERE e.nc = pc.nc) ORDER BY pc.nc")).split(u';');
+        ASSERT_GE(free.size(), 3);
+        Rehybridised = free[0].toLongLong();
+        const QString labels = QStringLiteral("SELECT %1(nc_rep) FROM Etiqueta_Cruza WHERE nc = %2");
+        const QString label = C.Scalar(labels.arg(QStringLiteral("MIN")).arg(Rehybridised));
+        const QString neverCrossed = C.Scalar(labels.arg(QStringLiteral("MAX")).arg(Rehybridised));
+        C.Exec(QStringLiteral("INSERT INTO Cruza (nc_rep, seq, reverso, id_emasculador, status, dupd) VALUES "
+                              "(%1, 1, '0', 1, 'X', '2026-03-01 08:00:00'), (%1, 2, '1', 2, 'M', '2026-03-02 08:00:00')").arg(label));
+        // A crossing without labels, and one whose mother pot is not in Parental.
+        C.Exec(QStringLiteral("DELETE FROM Etiqueta_Cruza WHERE nc = %1").arg(free[1]));
+        C.Exec(QStringLiteral("UPDATE Planejamento_Cruza SET id_vaso_mae = 9999999 WHERE nc = %1").arg(free[2]));
+        C.Exec(QStringLiteral("UPDATE Parental SET cflor = 'F' || (id % 3), cpub = 'P' || (id % 4)"));
+        // Envelopes on half the crossed labels, on the re-hybridised one, and on one never crossed.
+        C.Exec(QStringLiteral("INSERT INTO Colheita (nc_rep, qte_sem, lote, dupd, cmaq) SELECT DISTINCT nc_rep, 1 + CAST(nc_rep AS INTEGER) % 7, "
+                              "'L1', '2026-04-01 10:00:00', 'C' FROM Cruza WHERE CAST(nc_rep AS INTEGER) % 2 = 0 AND nc_rep <> %1").arg(label));
+        C.Exec(QStringLiteral("INSERT INTO Colheita (nc_rep, qte_sem, lote, dupd, cmaq) VALUES (%1, 5, 'L2', '2026-04-02 10:00:00', 'C'), "
+                              "(%2, 9, 'L2', '2026-04-02 10:00:00', 'C')").arg(label, neverCrossed));
+        // Three harvested crossings numbered past 32 bits.
+        ASSERT_EQ(C.GiveLargeNumbers(QStringLiteral("SELECT DISTINCT e.nc FROM Colheita co, Etiqueta_Cruza e, Cruza c WHERE "
+                                                    "e.nc_rep = co.nc_rep AND c.nc_rep = co.nc_rep AND e.nc <> %1 ORDER BY e.nc")
+                                         .arg(Rehybridised)), 3);
+    }));
     ExpectGrid(HarvestRows);
-    auto rehybridised = [this] { return GridRows().split(u';').filter(QStringLiteral("|%1|").arg(Rehybridised)).value(0).split(u'|'); };
+    auto rehybridised = [&] { return GridRows().split(u';').filter(QStringLiteral("|%1|").arg(Rehybridised)).value(0).split(u'|'); };
     // The re-hybridised label's envelope goes with its newest crossing, reversed;
     // the envelope of its label never crossed is not counted.
     EXPECT_EQ(rehybridised().mid(3, 3), (QStringList{"Sim", "5", "1"}));

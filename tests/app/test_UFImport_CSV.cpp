@@ -211,7 +211,7 @@ TEST_F(ImportCSV, PotNumbersByBarcodeType)
     }
 }
 
-TEST_F(ImportCSV, ParentalInUseAndItsFailure)
+TEST_F(ImportCSV, ParentalsInUseImportedAndALookUpThatFails)
 {
     Options.Labels = 8;
     Open();
@@ -221,6 +221,18 @@ TEST_F(ImportCSV, ParentalInUseAndItsFailure)
                             QStringLiteral("3000001;C2;T;;;;;;;;;")};
     Load(2, sheet);
     EXPECT_EQ(Errors(), QStringList{QStringLiteral("Linha(2): NC_PARENTAL Parental já referenciado em %1 cruzamentos.").arg(uses)});
+    // Parentals no crossing uses are imported, and replaced by a second import.
+    const QStringList parentals = TMasterSheets::Parentals(3, 3000001);
+    for (int pass = 0; pass < 2; ++pass) {
+        Load(2, parentals);
+        H.Dlg.Clear();
+        Confirm();
+        EXPECT_EQ(H.Dlg.Texts().last(), Done.arg(3).arg(0));
+    }
+    EXPECT_EQ(Campaign->Count(QStringLiteral("Parental")), Campaign->Info.Parentals + 3);
+    const QStringList first = parentals[1].split(u';');
+    EXPECT_EQ(Campaign->Rows(QStringLiteral("SELECT codigo, tratamento, genealogia, lote_semente_fn, upd_tal, usua FROM Parental WHERE id = 3000001")),
+              QStringList({first[1], first[2], first[4], first[11], QStringLiteral("0"), QStringLiteral("IMPORTACAO")}).join(u'|'));
     // A look-up that cannot run lets no row pass, and says so once.
     Campaign->Conn.Engine()->Exec(QStringLiteral("ALTER TABLE Planejamento_Cruza RENAME COLUMN id_vaso_pai TO id_vaso_x"));
     H.Dlg.Clear();
@@ -278,23 +290,7 @@ TEST_F(ImportCSV, TenExecutorsTwoRefusedKeepTheirStoredRows)
     EXPECT_EQ(Campaign->Scalar(QStringLiteral("SELECT nome FROM Emasculador WHERE id = 9")), sheet[9].section(u';', 1));
 }
 
-TEST_F(ImportCSV, ParentalsImportedAndReplaced)
-{
-    Open();
-    const QStringList sheet = TMasterSheets::Parentals(3, 3000001);
-    for (int pass = 0; pass < 2; ++pass) {
-        Load(2, sheet);
-        H.Dlg.Clear();
-        Confirm();
-        EXPECT_EQ(H.Dlg.Texts().last(), Done.arg(3).arg(0));
-    }
-    EXPECT_EQ(Campaign->Count(QStringLiteral("Parental")), Campaign->Info.Parentals + 3);
-    const QStringList first = sheet[1].split(u';');
-    EXPECT_EQ(Campaign->Rows(QStringLiteral("SELECT codigo, tratamento, genealogia, lote_semente_fn, upd_tal, usua FROM Parental WHERE id = 3000001")),
-              QStringList({first[1], first[2], first[4], first[11], QStringLiteral("0"), QStringLiteral("IMPORTACAO")}).join(u'|'));
-}
-
-TEST_F(ImportCSV, AnsiFileWithMixedLineEnds)
+TEST_F(ImportCSV, AnsiEmptyAndUnreadableFiles)
 {
     Open();
     QByteArray bytes;
@@ -302,11 +298,6 @@ TEST_F(ImportCSV, AnsiFileWithMixedLineEnds)
     Load(1, Sheet(QStringLiteral("ansi.csv"), bytes));
     ASSERT_EQ(W->SG->RowCount(), 4);
     EXPECT_EQ(Cell("NOME", 1) + Cell("NOME", 2) + Cell("CODIGO", 3), QStringLiteral("João ConceiçãoÂngela Simões9"));
-}
-
-TEST_F(ImportCSV, EmptyAndUnreadableFilesLeaveTheWindowUsable)
-{
-    Open();
     Load(1, QStringList{QStringLiteral("CODIGO;NOME")});
     EXPECT_FALSE(W->BConfirm->isEnabled());
     Load(1, Sheet(QStringLiteral("empty.csv"), QByteArray()));

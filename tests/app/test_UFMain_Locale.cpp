@@ -37,21 +37,7 @@ struct LocaleOnACMachine : ::testing::Test
 
 } // namespace
 
-TEST_F(LocaleOnACMachine, TheDatePickerShowsPortugueseMonths)
-{
-    TCampaignFile campaign;
-    ASSERT_TRUE(H.StartOn(campaign)->AppConfig->Loaded) << H.Boxes();
-    FMain->LCRUZAETI_EMASC_CONS->trigger();
-    auto* W = FMain->findChild<TFCruza_Emasculador_Cons*>();
-    ASSERT_TRUE(W);
-    QCalendarWidget* calendar = W->datai->calendarWidget();
-    calendar->setCurrentPage(2026, 12);
-    calendar->show();
-    const auto* month = calendar->findChild<QToolButton*>(QStringLiteral("qt_calendar_monthbutton"));
-    EXPECT_EQ(month ? month->text() : QString(), QStringLiteral("dezembro"));
-}
-
-TEST_F(LocaleOnACMachine, TheLabelFileGroupsPotNumbersByTheMachinesSettings)
+TEST_F(LocaleOnACMachine, PortugueseMonthsInTheDatePickerPotNumbersGroupedByTheMachine)
 {
     TCampaignOptions o;
     o.Labels = 0;
@@ -59,12 +45,20 @@ TEST_F(LocaleOnACMachine, TheLabelFileGroupsPotNumbersByTheMachinesSettings)
     TCampaignBuilder::AddPlannedCrossing(&campaign.Conn, 101, QStringLiteral("CZ-101"), TCampaignBuilder::PotNumber(0),
                                          TCampaignBuilder::PotNumber(1), QStringLiteral("Plano A"), 1);
     ASSERT_TRUE(H.StartOn(campaign)->AppConfig->Loaded) << H.Boxes();
+    FMain->LCRUZAETI_EMASC_CONS->trigger();
+    auto* cons = FMain->findChild<TFCruza_Emasculador_Cons*>();
+    ASSERT_TRUE(cons);
+    QCalendarWidget* calendar = cons->datai->calendarWidget();
+    calendar->setCurrentPage(2026, 12);
+    calendar->show();
+    const auto* month = calendar->findChild<QToolButton*>(QStringLiteral("qt_calendar_monthbutton"));
+    EXPECT_EQ(month ? month->text() : QString(), QStringLiteral("dezembro"));
     FMain->LCRUZAETI_PRINT_EXPO->trigger();
-    auto* W = FMain->findChild<TFCruzaEti_Print_Expo*>();
-    ASSERT_TRUE(W);
-    QTest::mouseClick(W->BConfirm, Qt::LeftButton);
-    ASSERT_GE(W->SG->RowCount(), 2);
-    EXPECT_EQ(W->SG->RowCells(1).last(), QStringLiteral("[2,000,001] X [2,000,002]"));
+    auto* labels = FMain->findChild<TFCruzaEti_Print_Expo*>();
+    ASSERT_TRUE(labels);
+    QTest::mouseClick(labels->BConfirm, Qt::LeftButton);
+    ASSERT_GE(labels->SG->RowCount(), 2);
+    EXPECT_EQ(labels->SG->RowCells(1).last(), QStringLiteral("[2,000,001] X [2,000,002]"));
 }
 
 TEST_F(LocaleOnACMachine, TheFileDialogListsFoldersAndDatesInPortuguese)
