@@ -4,6 +4,7 @@
 
 #include "UFBCad.h"
 #include "UXForms.h"
+#include "XAdo.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -149,6 +150,30 @@ TEST_F(StartUp, ConfigurationRowMissing)
     // The default exception box; the connection stays, nothing is loaded.
     EXPECT_EQ(H.Dlg.Texts(), QStringList{QStringLiteral("Erro ao carregar a configuração.\r\nEntre em contato com o Administrador.")});
     EXPECT_TRUE(DM->Conn->Connected() && !Main->AppConfig->Loaded && ChildNames(Main).isEmpty());
+}
+
+TEST_F(StartUp, HiddenConnectionToggle)
+{
+    TCampaignFile Campaign;
+    TFMain* Main = H.StartOn(Campaign);
+    Main->LConectionExecute();
+    EXPECT_FALSE(DM->Conn->Connected());
+    Main->LConectionExecute();
+    EXPECT_TRUE(DM->Conn->Connected() && Main->LConection->text() == QStringLiteral("Desconectar"));
+    // An open dataset makes it ask (Yes by default); No keeps the connection.
+    TADOQuery Open;
+    Open.setConnection(DM->Conn);
+    Open.SQL.setText(QStringLiteral("SELECT * FROM Emasculador"));
+    Open.Open();
+    H.Dlg.Answer(mrNo);
+    Main->LConectionExecute();
+    EXPECT_EQ(H.Dlg.Last().Buttons[H.Dlg.Last().EffectiveDefault()].ModalResult, int(mrYes));
+    EXPECT_TRUE(DM->Conn->Connected());
+    DM->Conn->Close();
+    DM->ClearDatabase();
+    Main->LConectionExecute();
+    EXPECT_EQ(H.Dlg.Texts(), (QStringList{QStringLiteral("Há conexões ativas. Desconectar assim mesmo?"),
+                                          QStringLiteral("Selecione o Banco de Dados a conectar.")}));
 }
 
 // ---- Shared routines ---------------------------------------------------------
