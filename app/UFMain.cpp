@@ -385,10 +385,9 @@ bool CheckDBStructure()
     // Freeing the schema must not close the shared connection.
     ClearConnection(Actual.get());
     if (Ok) {
-        // Accepted: only now may the file change (its log mode, the look-ups' indexes).
+        // Accepted: only now may the file change (the look-ups' indexes).
         try {
-            if (DM->Conn->AcceptFile() || DM->Conn->ReadOnly())
-                CreateQueryIndexes(DM->Conn);
+            CreateQueryIndexes(DM->Conn);
         } catch (...) {
             Ok = false;
             XApplication::HandleException(std::current_exception());

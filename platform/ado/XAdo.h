@@ -154,9 +154,6 @@ public:
 
     // The file could not be opened for writing: it reads, and every write is refused.
     bool ReadOnly() const;
-    // The program accepted the open file: it may now be changed (the look-ups'
-    // indexes). True when the file is writable.
-    bool AcceptFile();
 
     // A write transaction that holds the file's write lock from its start,
     // so that a check and the write it allows are one step.

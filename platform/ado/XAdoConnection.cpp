@@ -176,11 +176,6 @@ bool TADOConnection::ReadOnly() const
     return Engine()->ReadOnly();
 }
 
-bool TADOConnection::AcceptFile()
-{
-    return Engine()->Accept();
-}
-
 void TADOConnection::BeginTrans()
 {
     Engine()->BeginTransaction();

@@ -445,6 +445,8 @@ std::unique_ptr<Engine> Engine::Open(const QString& path, int timeoutSeconds)
     // which this computer alone could then read safely.
     if (e->m_network)
         e->toRollbackJournal();
+    // The journal belongs to the file: one in the rollback journal is never taken to the log,
+    // since computers that cannot share a log's index may share the file, local as it looks here.
     e->m_wal = e->JournalMode() == QLatin1String("wal");
     // A rollback journal is safe from a cut mid-commit only when every commit is synced whole.
     e->Exec(e->m_wal ? QStringLiteral("PRAGMA synchronous = NORMAL") : QStringLiteral("PRAGMA synchronous = FULL"));
@@ -513,17 +515,6 @@ void Engine::followFile()
     sqlite3_close_v2(source);
     if (rc == SQLITE_OK && !atWork && stampOf(m_path) != now)
         rc = SQLITE_BUSY;   // written while read: taken again at the next statement
-    for (const QString& index : std::as_const(m_copyIndexes)) {
-        if (rc != SQLITE_OK)
-            break;
-        Engine indexed(copy);
-        try {
-            ExecuteDdl(indexed, JetSql::Significant(JetSql::Tokenize(index, true)), JetSql::StatementKind::CreateIndex);
-        } catch (const EOleException&) {
-            rc = SQLITE_ERROR;
-        }
-        indexed.m_db = nullptr;
-    }
     if (rc == SQLITE_OK)
         rc = sqlite3_exec(copy, "PRAGMA query_only = 1", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) {
@@ -543,23 +534,34 @@ void Engine::followFile()
     m_stamp = now;
     m_wal = false;
     setUp(m_timeout);
+    // The look-ups' indexes again; a copy without one is only slower.
+    for (const QString& index : std::as_const(m_copyIndexes)) {
+        try {
+            indexCopy(index);
+        } catch (const EOleException&) {
+        }
+    }
 }
 
 void Engine::IndexCopy(const QString& jetSql)
 {
-    const QList<JetSql::Token> sig = JetSql::Significant(JetSql::Tokenize(jetSql, true));
-    if (!InMemory() || JetSql::Classify(sig) != JetSql::StatementKind::CreateIndex)
+    if (!InMemory() || JetSql::Classify(JetSql::Significant(JetSql::Tokenize(jetSql, true))) != JetSql::StatementKind::CreateIndex)
         throw EOleException(QStringLiteral("Cannot update. Database or object is read-only."));
     SuspendSnapshots();
+    indexCopy(jetSql);
+    m_copyIndexes.append(jetSql);
+}
+
+void Engine::indexCopy(const QString& jetSql)
+{
     Exec(QStringLiteral("PRAGMA query_only = 0"));
     try {
-        ExecuteDdl(*this, sig, JetSql::StatementKind::CreateIndex);
+        ExecuteDdl(*this, JetSql::Significant(JetSql::Tokenize(jetSql, true)), JetSql::StatementKind::CreateIndex);
     } catch (...) {
         Exec(QStringLiteral("PRAGMA query_only = 1"));
         throw;
     }
     Exec(QStringLiteral("PRAGMA query_only = 1"));
-    m_copyIndexes.append(jetSql);
 }
 
 namespace {
@@ -653,13 +655,6 @@ QString Engine::JournalMode()
         mode = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))).toLower();
     sqlite3_finalize(st);
     return mode;
-}
-
-// The journal belongs to the file: a file in the rollback journal may be shared by
-// computers that cannot share a log's index, even when this one sees it on a local disk.
-bool Engine::Accept()
-{
-    return !m_readOnly;
 }
 
 namespace {
@@ -1053,22 +1048,15 @@ std::unique_ptr<Cursor> Engine::OpenLazy(const QString& jetSql, const TParameter
         *count = rs.Rows();
         return nullptr;
     }
-    std::unique_ptr<Engine> reader;
+    std::unique_ptr<Cursor> cur;
     try {
-        reader = takeReader();
+        cur = newCursor(rs, params);
     } catch (const EOleException&) {
         // No second handle on this file: read it whole on this one.
         Query(jetSql, params, rs, columns);
         *count = rs.Rows();
         return nullptr;
     }
-    std::unique_ptr<Cursor> cur(new Cursor);
-    cur->m_owner = this;
-    cur->m_reader = std::move(reader);
-    cur->m_rs = &rs;
-    cur->m_params = std::make_unique<TParameters>();
-    cur->m_params->Assign(params);
-    m_cursors.push_back(cur.get());
     Engine* r = cur->m_reader.get();
     // A rollback journal's reader reads in short slices, each taken up from the key of the row before.
     int rc = SQLITE_DONE;
@@ -1210,23 +1198,30 @@ std::unique_ptr<Cursor> Engine::OpenLazy(const QString& jetSql, const TParameter
     return cur;
 }
 
+std::unique_ptr<Cursor> Engine::newCursor(XResultSet& Rows, const TParameters& Params)
+{
+    std::unique_ptr<Cursor> cur(new Cursor);
+    cur->m_reader = takeReader();
+    cur->m_owner = this;
+    cur->m_rs = &Rows;
+    cur->m_params = std::make_unique<TParameters>();
+    cur->m_params->Assign(Params);
+    m_cursors.push_back(cur.get());
+    return cur;
+}
+
 qint64 Engine::countInSlices(const Cursor& Like, const std::vector<int>& Undeclared, std::vector<qint64>& Kinds)
 {
-    std::unique_ptr<Cursor> walk(new Cursor);
+    XResultSet rows;
+    rows.Reset(Like.m_visible);
+    std::unique_ptr<Cursor> walk;
     try {
-        walk->m_reader = takeReader();
+        walk = newCursor(rows, *Like.m_params);
     } catch (const EOleException&) {
         return -1;
     }
-    XResultSet rows;
-    rows.Reset(Like.m_visible);
-    walk->m_owner = this;
-    m_cursors.push_back(walk.get());
-    walk->m_rs = &rows;
     walk->m_keyset = Like.m_keyset;
     walk->m_visible = Like.m_visible;
-    walk->m_params = std::make_unique<TParameters>();
-    walk->m_params->Assign(*Like.m_params);
     qint64 dropped = 0;
     auto account = [&](int upTo) {
         for (int row = 0; row < upTo; ++row)

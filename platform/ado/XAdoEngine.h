@@ -51,9 +51,6 @@ public:
 
     // The file could not be opened for writing; every write is refused.
     bool ReadOnly() const { return m_readOnly; }
-    // The program has accepted the file; true when it may be written. Its journal
-    // stays as the file has it: the log on a local disk, or the rollback journal.
-    bool Accept();
     bool WriteAheadLog() const { return m_wal; }
     // A read-only file read as it stands is read into memory when opened, and
     // again at a statement once another station changed it. Reader handles read the same copy.
@@ -148,6 +145,7 @@ private:
     bool rollBackHotJournal();
     static std::unique_ptr<Engine> OpenReader(const QString& path, int timeoutSeconds, bool immutable);
     void followFile();
+    void indexCopy(const QString& jetSql);   // CREATE INDEX on the copy, which refuses writes again after it
     std::unique_ptr<Engine> OpenCopyReader();
     QString JournalMode();
     void holdAloneForNetwork();
@@ -157,6 +155,8 @@ private:
     void suspendWhenIdle();
     void beforeWrite();
     std::unique_ptr<Engine> takeReader();
+    // A cursor on a reader of its own, reading into Rows with Params. EOleException without a reader.
+    std::unique_ptr<Cursor> newCursor(XResultSet& Rows, const TParameters& Params);
     // The rows of Like's statement, walked in slices of a cursor of their own;
     // Kinds from every row's Undeclared columns. -1 when the walk fails.
     qint64 countInSlices(const Cursor& Like, const std::vector<int>& Undeclared, std::vector<qint64>& Kinds);

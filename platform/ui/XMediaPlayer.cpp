@@ -26,16 +26,14 @@ public:
         m_effect.setSource(QUrl::fromLocalFile(FileName));
         if (m_effect.status() == QSoundEffect::Loading) {
             QEventLoop loop;
-            QObject::connect(&m_effect, &QSoundEffect::statusChanged, &loop, [&] {
+            const auto loaded = [&] {
                 if (m_effect.status() != QSoundEffect::Loading)
                     loop.quit();
-            });
+            };
+            QObject::connect(&m_effect, &QSoundEffect::statusChanged, &loop, loaded);
             // A status change whose signal came before the connection is seen all the same.
             QTimer poll;
-            QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-                if (m_effect.status() != QSoundEffect::Loading)
-                    loop.quit();
-            });
+            QObject::connect(&poll, &QTimer::timeout, &loop, loaded);
             poll.start(20);
             // A loader that never answers must not hang the program.
             QTimer::singleShot(10000, &loop, &QEventLoop::quit);

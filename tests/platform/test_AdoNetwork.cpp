@@ -61,7 +61,6 @@ TEST(AdoNetworkFolder, TheJournalBelongsToTheFile)
         }
         f.conn.Open();
         EXPECT_EQ(f.conn.Engine()->NetworkFolder(), c.network);
-        EXPECT_TRUE(f.conn.AcceptFile());
         EXPECT_EQ(f.scalar("PRAGMA synchronous"), c.format == 1 ? QStringLiteral("2") : QStringLiteral("1"));   // FULL, NORMAL
         f.exec(QStringLiteral("INSERT INTO T VALUES (1)"));
         EXPECT_EQ(RawConnection(f.path).exec("INSERT INTO T VALUES (2)"), SQLITE_OK);
@@ -185,7 +184,6 @@ TEST(AdoNetworkFolder, AFuseMountIsANetworkFolder)
     conn.setConnectionString(JetConnectionString(mount.filePath(QStringLiteral("campanha.mdb"))));
     conn.Open();
     EXPECT_TRUE(conn.Engine()->NetworkFolder());
-    EXPECT_TRUE(conn.AcceptFile());
     conn.Close();
     EXPECT_EQ(JournalFormat(local), 1);
 }
