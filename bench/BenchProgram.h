@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <vector>
 
 // The program without its window: the main window (hidden), the data module
 // on the campaign at Path, the configuration loaded, every box, file dialog
@@ -86,6 +87,36 @@ struct TRunFile
             QFile::remove(Path + QLatin1String(suffix));
     }
 };
+
+// The scanner's way: Text into the focused field, then Enter.
+inline void Type(const QString& Text)
+{
+    QWidget* f = QApplication::focusWidget();
+    QTest::keyClicks(f, Text);
+    QTest::keyClick(f, Qt::Key_Return);
+}
+
+// A label no crossing uses yet, with its planned pots.
+struct TFreeLabel
+{
+    qint64 Number;
+    int Mother;
+    int Father;
+};
+
+inline std::vector<TFreeLabel> FreeLabels(TADOConnection* Conn)
+{
+    TADOQuery q;
+    q.setConnection(Conn);
+    q.SQL.setText(QStringLiteral("SELECT ec.nc_rep, pc.id_vaso_mae, pc.id_vaso_pai FROM Etiqueta_Cruza ec "
+                                 "INNER JOIN Planejamento_Cruza pc ON ec.nc = pc.nc "
+                                 "WHERE ec.nc_rep NOT IN (SELECT nc_rep FROM Cruza) ORDER BY ec.nc_rep"));
+    q.Open();
+    std::vector<TFreeLabel> out;
+    for (; !q.Eof(); q.Next())
+        out.push_back({q.Fields(0)->AsLargeInt(), q.Fields(1)->AsInteger(), q.Fields(2)->AsInteger()});
+    return out;
+}
 
 // Runs the registered benchmarks with an application object (offscreen
 // unless a platform is chosen) and Dir made for their files.

@@ -42,13 +42,6 @@
 
 namespace {
 
-// A label no crossing uses yet, with its planned pots.
-struct TFreeLabel
-{
-    qint64 Number;
-    int Mother;
-    int Father;
-};
 
 const int Sizes[] = {1000, 10000, 100000};
 // Labels left free for the timed registrations of every run.
@@ -73,28 +66,8 @@ QString CampaignPath(int Crossings)
     return built[key];
 }
 
-std::vector<TFreeLabel> FreeLabels(TADOConnection* Conn)
-{
-    TADOQuery q;
-    q.setConnection(Conn);
-    q.SQL.setText(QStringLiteral("SELECT ec.nc_rep, pc.id_vaso_mae, pc.id_vaso_pai FROM Etiqueta_Cruza ec "
-                                 "INNER JOIN Planejamento_Cruza pc ON ec.nc = pc.nc "
-                                 "WHERE ec.nc_rep NOT IN (SELECT nc_rep FROM Cruza) ORDER BY ec.nc_rep"));
-    q.Open();
-    std::vector<TFreeLabel> out;
-    for (; !q.Eof(); q.Next())
-        out.push_back({q.Fields(0)->AsLargeInt(), q.Fields(1)->AsInteger(), q.Fields(2)->AsInteger()});
-    return out;
-}
 
 using TProgram = TBenchProgram<TFCruzaEti_Flor_Cad>;
-
-void Type(const QString& Text)
-{
-    QWidget* f = QApplication::focusWidget();
-    QTest::keyClicks(f, Text);
-    QTest::keyClick(f, Qt::Key_Return);
-}
 
 // The run's file taken for one in a folder other computers share, while it lasts.
 struct TNetworkRun

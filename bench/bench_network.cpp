@@ -28,7 +28,6 @@
 #include <QProcess>
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 
 namespace {
@@ -70,30 +69,14 @@ QString Campaign()
     return name;
 }
 
-void Type(const QString& Text)
-{
-    QWidget* f = QApplication::focusWidget();
-    QTest::keyClicks(f, Text);
-    QTest::keyClick(f, Qt::Key_Return);
-}
-
 // The registering station: one line per registration, "<ms> ok <label>" or
 // "<ms> refused <label> <text>", for Count free labels from the From-th on.
 int Station(const QString& Path, int Count, int From = 0)
 {
     TBenchProgram<TFCruzaEti_Flor_Cad> p(Path, true);   // started as the program starts
-    TADOQuery q;
-    q.setConnection(DM->Conn);
-    q.SQL.setText(QStringLiteral("SELECT ec.nc_rep, pc.id_vaso_mae, pc.id_vaso_pai FROM Etiqueta_Cruza ec "
-                                 "INNER JOIN Planejamento_Cruza pc ON ec.nc = pc.nc "
-                                 "WHERE ec.nc_rep NOT IN (SELECT nc_rep FROM Cruza) ORDER BY ec.nc_rep"));
-    q.Open();
-    std::vector<std::array<qint64, 3>> free;
-    for (int skip = From; !q.Eof() && skip > 0; --skip)
-        q.Next();
-    for (; !q.Eof() && int(free.size()) < Count; q.Next())
-        free.push_back({q.Fields(0)->AsLargeInt(), q.Fields(1)->AsLargeInt(), q.Fields(2)->AsLargeInt()});
-    q.Close();
+    const std::vector<TFreeLabel> all = FreeLabels(DM->Conn);
+    const std::vector<TFreeLabel> free(all.begin() + qMin(From, int(all.size())),
+                                       all.begin() + qMin(From + Count, int(all.size())));
     std::printf("ready\n");
     std::fflush(stdout);
     for (const auto& l : free) {
@@ -103,15 +86,15 @@ int Station(const QString& Path, int Count, int From = 0)
         QTest::keyClick(p.W->id_emasculador, Qt::Key_Down);
         QTest::keyClick(p.W->id_emasculador, Qt::Key_Return);
         QTest::keyClick(p.W->reverso, Qt::Key_Return);
-        Type(TCampaignBuilder::Barcode(l[1], false));
-        Type(TCampaignBuilder::Barcode(l[2], false));
-        Type(TCampaignBuilder::Barcode(l[0], false));
+        Type(TCampaignBuilder::Barcode(l.Mother, false));
+        Type(TCampaignBuilder::Barcode(l.Father, false));
+        Type(TCampaignBuilder::Barcode(l.Number, false));
         QCoreApplication::processEvents();
         const double ms = double(t.nsecsElapsed()) / 1e6;
         if (p.Dlg.Count())
-            std::printf("%.3f refused %lld %s\n", ms, l[0], qPrintable(p.Dlg.Texts().join(u'|').simplified()));
+            std::printf("%.3f refused %lld %s\n", ms, l.Number, qPrintable(p.Dlg.Texts().join(u'|').simplified()));
         else
-            std::printf("%.3f ok %lld\n", ms, l[0]);
+            std::printf("%.3f ok %lld\n", ms, l.Number);
         std::fflush(stdout);
         if (p.Dlg.Count())
             p.W->Reset_Entry();

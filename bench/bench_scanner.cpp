@@ -100,13 +100,6 @@ std::vector<qint64> SpareLabels(const QString& Path, bool StartUp = false)
     return out;
 }
 
-void Type(const QString& Text)
-{
-    QWidget* f = QApplication::focusWidget();
-    QTest::keyClicks(f, Text);
-    QTest::keyClick(f, Qt::Key_Return);
-}
-
 void Check(benchmark::State& State, int Boxes, const QString& Texts, int Done, int Wanted)
 {
     if (Boxes || Done != Wanted)
