@@ -66,6 +66,7 @@ TFBCons::TFBCons(QWidget* Owner) : TFBCad(Owner)
     LRegistro->setObjectName(QStringLiteral("LRegistro"));
 
     Q = new TADOQuery(this);
+    connect(Q, &TCustomADODataSet::AfterCount, this, &TFBCons::ShowCount);
     Q->setObjectName(QStringLiteral("Q"));
     if (DM)
         Q->setConnection(DM->Conn);

@@ -83,6 +83,7 @@ TFScanCad::TFScanCad(QWidget* Owner) : TFBCad(Owner)
         QAtu->setConnection(DM->Conn);
     }
     connect(QGrid, &TCustomADODataSet::AfterOpen, this, &TFScanCad::QGridAfterOpen);
+    connect(QGrid, &TCustomADODataSet::AfterCount, this, &TFScanCad::Show_Count);
     // A closed grid shows no rows, so its count must not stay behind.
     connect(QGrid, &TCustomADODataSet::AfterClose, this, [this] { Show_Count(); });
 

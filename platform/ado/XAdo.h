@@ -264,6 +264,8 @@ signals:
     void AfterClose(TCustomADODataSet* DataSet);
     void AfterRefresh(TCustomADODataSet* DataSet);   // after Requery
     void AfterScroll(TCustomADODataSet* DataSet);    // the current record moved
+    // The last row read: RecordCount() is the rows read, no longer the count made at opening.
+    void AfterCount(TCustomADODataSet* DataSet);
 
 protected:
     virtual QString CommandTextForOpen() const = 0;

@@ -326,8 +326,12 @@ void TCustomADODataSet::need(int row) const
         stopReading();
         throw;
     }
-    if (m_cursor->Done())
-        stopReading();
+    if (!m_cursor->Done())
+        return;
+    stopReading();
+    // Other stations wrote while the rows were read in slices.
+    if (m_result->Rows() != m_count)
+        emit const_cast<TCustomADODataSet*>(this)->AfterCount(const_cast<TCustomADODataSet*>(this));
 }
 
 void TCustomADODataSet::stopReading() const

@@ -218,8 +218,6 @@ void inferTypes(const XResultSet& rs, std::vector<ColumnInfo>& cols, const std::
 constexpr int FirstRows = 64;
 // The longest a rollback journal's reader holds the file before it lets the writers in.
 qint64 SliceMs = 100;
-// Rows a walk that only counts keeps for the rows at the key it takes up from.
-constexpr int TieRows = 4096;
 // Idle reader handles kept per engine.
 constexpr size_t PooledReaders = 4;
 
@@ -1058,10 +1056,11 @@ std::unique_ptr<Cursor> Engine::OpenLazy(const QString& jetSql, const TParameter
         return nullptr;
     }
     Engine* r = cur->m_reader.get();
-    // A rollback journal's reader reads in short slices, each taken up from the key of the row before.
+    // Read in a total order, so that a read taken up again knows its rows; a rollback
+    // journal's reader reads in short slices, each taken up after the key of the row before.
     int rc = SQLITE_DONE;
-    if (RollbackJournal())
-        cur->m_keyset = Keyset::Of(jetSql);
+    cur->m_sliced = RollbackJournal();
+    cur->m_keyset = Keyset::Of(jetSql);
     if (cur->m_keyset) {
         try {
             rc = cur->start(cur->m_keyset->First());
@@ -1081,7 +1080,7 @@ std::unique_ptr<Cursor> Engine::OpenLazy(const QString& jetSql, const TParameter
     const std::vector<bool> declared(st.declared.begin(), st.declared.begin() + cur->m_visible);
     rs.Reset(int(columns.size()));
     for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt)) {
-        rs.AppendRow(stmt);
+        cur->take(stmt);
         if (rs.Rows() == FirstRows)
             break;
     }
@@ -1093,9 +1092,9 @@ std::unique_ptr<Cursor> Engine::OpenLazy(const QString& jetSql, const TParameter
         *count = rs.Rows();
         return nullptr;
     }
-    // A sorted or grouped statement read the file whole before its first row and hands
-    // the rest on from memory: read it now, and the lock goes for good.
-    if (RollbackJournal() && sqlite3_stmt_status(stmt, SQLITE_STMTSTATUS_SORT, 0) > 0) {
+    // In a rollback journal a statement without identity cannot be taken up again, and a
+    // sorted or grouped one read the file whole before its first row: read it now, and the lock goes for good.
+    if (RollbackJournal() && (!cur->m_keyset || r->sortsBeforeFirstRow(stmt))) {
         cur->m_keyset.reset();
         cur->FetchTo(-1);
         inferTypes(rs, columns, declared);
@@ -1163,7 +1162,7 @@ std::unique_ptr<Cursor> Engine::OpenLazy(const QString& jetSql, const TParameter
                 ++n;
                 for (size_t i = 0; i < undeclared.size(); ++i)
                     addKind(kinds[i], cs->stmt, int(i));
-                if (cur->m_keyset && (n & 255) == 0 && cur->m_held.elapsed() >= SliceMs) {
+                if (cur->m_sliced && (n & 255) == 0 && cur->m_held.elapsed() >= SliceMs) {
                     tooLong = true;
                     break;
                 }
@@ -1198,6 +1197,22 @@ std::unique_ptr<Cursor> Engine::OpenLazy(const QString& jetSql, const TParameter
     return cur;
 }
 
+bool Engine::sortsBeforeFirstRow(sqlite3_stmt* stmt)
+{
+    if (sqlite3_stmt_status(stmt, SQLITE_STMTSTATUS_SORT, 0) == 0)
+        return false;
+    // Sorting each run of equal leading terms, for the ties' order only, still streams.
+    sqlite3_stmt* plan = nullptr;
+    const QByteArray sql = QByteArrayLiteral("EXPLAIN QUERY PLAN ") + sqlite3_sql(stmt);
+    bool whole = sqlite3_prepare_v2(m_db, sql.constData(), -1, &plan, nullptr) != SQLITE_OK;
+    while (!whole && sqlite3_step(plan) == SQLITE_ROW) {
+        const QByteArray detail(reinterpret_cast<const char*>(sqlite3_column_text(plan, 3)));
+        whole = detail == "USE TEMP B-TREE FOR ORDER BY" || detail.startsWith("USE TEMP B-TREE FOR GROUP BY");
+    }
+    sqlite3_finalize(plan);
+    return whole;
+}
+
 std::unique_ptr<Cursor> Engine::newCursor(XResultSet& Rows, const TParameters& Params)
 {
     std::unique_ptr<Cursor> cur(new Cursor);
@@ -1222,33 +1237,31 @@ qint64 Engine::countInSlices(const Cursor& Like, const std::vector<int>& Undecla
     }
     walk->m_keyset = Like.m_keyset;
     walk->m_visible = Like.m_visible;
-    qint64 dropped = 0;
-    auto account = [&](int upTo) {
-        for (int row = 0; row < upTo; ++row)
+    walk->m_sliced = true;
+    qint64 counted = 0;
+    // The rows of each slice are counted and dropped; their identities stay, so none counts twice.
+    auto account = [&] {
+        for (int row = 0; row < rows.Rows(); ++row)
             for (size_t i = 0; i < Undeclared.size(); ++i)
                 addKind(Kinds[i], rows, row, Undeclared[i]);
+        counted += rows.Rows();
+        rows.Reset(Like.m_visible);
     };
     int rc = SQLITE_ROW;
     try {
         rc = walk->start(walk->m_keyset->First());
         if (rc == SQLITE_ROW)
-            rows.AppendRow(walk->m_st->stmt);
+            walk->take(walk->m_st->stmt);
         while (walk->m_reader && rc == SQLITE_ROW) {
             if (walk->m_held.elapsed() >= SliceMs) {
-                // Only the rows that the next slice's first key may bring again are kept.
-                const int drop = rows.Rows() - TieRows;
-                if (drop > 0) {
-                    account(drop);
-                    rows.KeepLast(TieRows);
-                    dropped += drop;
-                }
+                account();
                 walk->suspend();
                 walk->resume();
                 continue;
             }
             rc = sqlite3_step(walk->m_st->stmt);
             if (rc == SQLITE_ROW)
-                rows.AppendRow(walk->m_st->stmt);
+                walk->take(walk->m_st->stmt);
         }
     } catch (const EOleException&) {
         return -1;
@@ -1256,8 +1269,8 @@ qint64 Engine::countInSlices(const Cursor& Like, const std::vector<int>& Undecla
     if (rc != SQLITE_ROW && rc != SQLITE_DONE)
         return -1;
     walk->finish(true);
-    account(rows.Rows());
-    return dropped + rows.Rows();
+    account();
+    return counted;
 }
 
 Cursor::~Cursor()
@@ -1333,6 +1346,25 @@ void Cursor::keepKey()
     }
 }
 
+bool Cursor::take(sqlite3_stmt* stmt)
+{
+    if (m_keyset) {
+        QByteArray id;
+        const int end = m_visible + m_keyset->Keys();
+        for (int c = end - m_keyset->Rowids(); c < end; ++c) {
+            const qint64 rowid = sqlite3_column_int64(stmt, c);
+            id.append(sqlite3_column_type(stmt, c) == SQLITE_NULL ? '\0' : '\1');
+            id.append(reinterpret_cast<const char*>(&rowid), sizeof rowid);
+        }
+        const qsizetype before = m_read.size();
+        m_read.insert(id);
+        if (m_read.size() == before)
+            return false;
+    }
+    m_rs->AppendRow(stmt);
+    return true;
+}
+
 void Cursor::suspend()
 {
     if (!m_reader || m_suspended)
@@ -1377,8 +1409,8 @@ void Cursor::resume()
         m_owner->suspendWhenIdle();
 }
 
-// Taken up after the key of the last row read: the rows at that key come first,
-// and those among them read already are not read again.
+// Taken up strictly after the key of the last row read; a row read already,
+// changed since so that it comes again, is not read twice.
 void Cursor::resumeAfterKey()
 {
     m_reader->release(m_st, m_cached);
@@ -1388,27 +1420,10 @@ void Cursor::resumeAfterKey()
         if (!m_lastKey.value(i).isNull())
             key.Add(Keyset::KeyParam(i), m_lastKey[i]);
     int rc = start(m_keyset->After(m_lastKey), &key);
-    sqlite3_stmt* stmt = m_st->stmt;
-    const int atKey = m_visible + m_keyset->Keys();
-    XResultSet same;
-    same.Reset(m_visible);
-    for (; rc == SQLITE_ROW && sqlite3_column_int(stmt, atKey) == 1; rc = sqlite3_step(stmt))
-        same.AppendRow(stmt);
-    const int end = m_rs->Rows();
-    const int from = qMax(0, end - same.Rows());
-    std::vector<bool> matched(size_t(end - from), false);
-    for (int j = 0; j < same.Rows(); ++j) {
-        bool read = false;
-        for (int r = from; r < end && !read; ++r)
-            if (!matched[size_t(r - from)] && m_rs->SameRow(r, same, j))
-                matched[size_t(r - from)] = read = true;
-        if (!read)
-            m_rs->AppendFrom(same, j);
-    }
-    if (rc == SQLITE_ROW) {
-        m_rs->AppendRow(stmt);
+    while (rc == SQLITE_ROW && !take(m_st->stmt))
+        rc = sqlite3_step(m_st->stmt);
+    if (rc == SQLITE_ROW)
         return;
-    }
     const QString msg = rc == SQLITE_DONE ? QString() : EngineMessage(m_reader->m_db);
     finish(true);
     if (!msg.isEmpty())
@@ -1423,14 +1438,11 @@ void Cursor::FetchTo(int row)
         resume();
         if (!m_reader)
             return;
-        // Each resumption steps over every row read: read as many again, so a walk to the end stays linear.
-        if (row >= 0 && !m_keyset && m_owner->RollbackJournal())
-            row = qMax(row, 2 * m_rs->Rows() - 1);
     }
     int rc = SQLITE_ROW;
     // Past the counted rows only the end remains: read it, so the snapshot goes now.
     while (row < 0 || m_rs->Rows() <= row || m_rs->Rows() >= m_count) {
-        if (m_keyset && m_held.elapsed() >= SliceMs) {
+        if (m_sliced && m_keyset && m_held.elapsed() >= SliceMs) {
             // The other computers' writers go first, then the reading goes on.
             suspend();
             resume();
@@ -1441,7 +1453,7 @@ void Cursor::FetchTo(int row)
         rc = sqlite3_step(m_st->stmt);
         if (rc != SQLITE_ROW)
             break;
-        m_rs->AppendRow(m_st->stmt);
+        take(m_st->stmt);
     }
     if (rc == SQLITE_ROW) {
         pause();

@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QHash>
+#include <QSet>
 #include <QObject>
 #include <QString>
 
@@ -155,6 +156,8 @@ private:
     void suspendWhenIdle();
     void beforeWrite();
     std::unique_ptr<Engine> takeReader();
+    // The stepped statement sorted or grouped its whole result before its first row.
+    bool sortsBeforeFirstRow(sqlite3_stmt* stmt);
     // A cursor on a reader of its own, reading into Rows with Params. EOleException without a reader.
     std::unique_ptr<Cursor> newCursor(XResultSet& Rows, const TParameters& Params);
     // The rows of Like's statement, walked in slices of a cursor of their own;
@@ -215,6 +218,8 @@ private:
     int start(const QString& jetSql, const TParameters* more = nullptr);
     void resumeAfterKey();
     void keepKey();
+    // Appends the statement's row unless it was read already (by its rowids); false when it was.
+    bool take(sqlite3_stmt* stmt);
     // Ends the read transaction, keeping the place; resume() steps back to it in a new one.
     void suspend();
     void pause();
@@ -231,6 +236,8 @@ private:
     std::unique_ptr<TParameters> m_params;   // its parameters, bound again when taken up
     std::optional<Keyset> m_keyset;
     QVariantList m_lastKey;                  // the key of the last row read
+    QSet<QByteArray> m_read;                 // the identity of every row read
+    bool m_sliced = false;                   // lets the file go every slice: a rollback journal
     int m_visible = 0;                       // the result's columns; the keys follow them
     QElapsedTimer m_held;                    // since the read transaction began
 };

@@ -2,6 +2,9 @@
 
 #include "XJetSql.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace XAdo {
 
 namespace {
@@ -48,6 +51,61 @@ QList<std::pair<int, int>> splitAtCommas(const QList<Token>& toks, int from, int
     }
     parts.append({start, to});
     return parts;
+}
+
+bool notAlias(const Token& t)
+{
+    static const char* const words[] = {"LEFT", "RIGHT", "INNER", "OUTER", "FULL", "CROSS", "NATURAL", "JOIN", "ON",
+                                        "USING", "WHERE", "ORDER", "GROUP", "HAVING", "INDEXED", "NOT", "UNION"};
+    return std::any_of(std::begin(words), std::end(words), [&](const char* w) { return t.is(w); });
+}
+
+// The names that qualify the columns of each table FROM [a, b) names (its alias,
+// or its own name), the driving table first. None when a source is a subquery.
+std::optional<QStringList> tablesOf(const QList<Token>& toks, int a, int b)
+{
+    QStringList names;
+    bool expect = true;   // after FROM, JOIN or a separating comma a table comes
+    int depth = 0;
+    int tableDepth = 0;   // deeper commas are an expression's (ON IIF(a, b, c))
+    for (int i = nextSignificant(toks, a); i < b; i = nextSignificant(toks, i)) {
+        const Token& t = toks[i];
+        if (isPunct(t, u'(')) {
+            ++depth;
+            continue;
+        }
+        if (isPunct(t, u')')) {
+            --depth;
+            continue;
+        }
+        if (!expect) {
+            expect = t.is("JOIN") || (isPunct(t, u',') && depth <= tableDepth);
+            continue;
+        }
+        if (t.kind != TokKind::Word && t.kind != TokKind::Ident)
+            return std::nullopt;   // a subquery, or what this reading does not know
+        if (t.is("SELECT"))
+            return std::nullopt;
+        QString name = t.text;
+        int j = nextSignificant(toks, i);
+        if (j + 1 < b && isPunct(toks[j], u'.')) {   // a schema's table
+            i = nextSignificant(toks, j);
+            name = toks[i].text;
+            j = nextSignificant(toks, i);
+        }
+        if (j < b && toks[j].is("AS"))
+            j = nextSignificant(toks, j);
+        if (j < b && (toks[j].kind == TokKind::Ident || (toks[j].kind == TokKind::Word && !notAlias(toks[j])))) {
+            name = toks[j].text;
+            i = j;
+        }
+        names.append(name);
+        tableDepth = depth;
+        expect = false;
+    }
+    if (names.isEmpty() || expect)
+        return std::nullopt;
+    return names;
 }
 
 } // namespace
@@ -102,6 +160,10 @@ std::optional<Keyset> Keyset::Of(const QString& jetSql)
             aliases.insert(JetSql::Unquote(toks[sig.back()]).toLower(), textOf(toks, a, sig[sig.size() - 2]));
     }
 
+    const std::optional<QStringList> tables = tablesOf(toks, from, where >= 0 ? where : order);
+    if (!tables)
+        return std::nullopt;
+
     Keyset k;
     const int by = nextSignificant(toks, order);
     for (const auto& [a, b] : splitAtCommas(toks, by + 1, int(toks.size()))) {
@@ -121,6 +183,14 @@ std::optional<Keyset> Keyset::Of(const QString& jetSql)
             term.expr = aliases.value(JetSql::Unquote(toks[sig[0]]).toLower(), term.expr);
         k.m_terms.append(term);
     }
+    // Ties follow the first term's direction: newest first under a descending date.
+    const bool desc = k.m_terms[0].desc;
+    QString ties;
+    for (const QString& table : *tables) {
+        k.m_terms.append({table + QStringLiteral(".rowid"), desc});
+        ties += QStringLiteral(", %1.rowid%2").arg(table, desc ? QStringLiteral(" DESC") : QString());
+    }
+    k.m_rowids = int(tables->size());
 
     k.m_head = textOf(toks, 0, from);
     for (int i = 0; i < k.Keys(); ++i)
@@ -128,8 +198,8 @@ std::optional<Keyset> Keyset::Of(const QString& jetSql)
     k.m_from = textOf(toks, from, where >= 0 ? where : order);
     if (where >= 0)
         k.m_where = textOf(toks, where + 1, order);
-    k.m_order = textOf(toks, order, int(toks.size()));
-    k.m_first = k.m_head + u' ' + textOf(toks, from, int(toks.size()));
+    k.m_order = textOf(toks, order, int(toks.size())) + ties;
+    k.m_first = k.m_head + u' ' + textOf(toks, from, order) + u' ' + k.m_order;
     return k;
 }
 
@@ -143,9 +213,9 @@ QString Keyset::key(int i) const
     return u'(' + m_terms[i].expr + u')';
 }
 
-// Rows whose terms from i on are at or after Last's, given equal terms before i.
+// Rows whose terms from i on come strictly after Last's, given equal terms before i.
 // Null is the lowest value: first in ascending order, last in descending.
-QString Keyset::atOrAfter(int i, const QVariantList& Last) const
+QString Keyset::after(int i, const QVariantList& Last) const
 {
     const QString e = key(i);
     const bool null = Last.value(i).isNull();
@@ -155,25 +225,21 @@ QString Keyset::atOrAfter(int i, const QVariantList& Last) const
         after = null ? QStringLiteral("0") : QStringLiteral("coalesce(%1 < %2, 1)").arg(e, v);
     else
         after = null ? e + QStringLiteral(" IS NOT NULL") : e + QStringLiteral(" > ") + v;
-    const QString equal = null ? e + QStringLiteral(" IS NULL") : e + QStringLiteral(" = ") + v;
     if (i + 1 == Keys())
-        return QStringLiteral("(%1 OR %2)").arg(after, equal);
-    return QStringLiteral("(%1 OR (%2 AND %3))").arg(after, equal, atOrAfter(i + 1, Last));
+        return after;
+    const QString equal = null ? e + QStringLiteral(" IS NULL") : e + QStringLiteral(" = ") + v;
+    return QStringLiteral("(%1 OR (%2 AND %3))").arg(after, equal, this->after(i + 1, Last));
 }
 
 QString Keyset::After(const QVariantList& Last) const
 {
-    QString cond = atOrAfter(0, Last);
+    QString cond = after(0, Last);
     // An ascending first term gives the reader a place to start from, not a filter on every row.
     if (!m_terms[0].desc && !Last.value(0).isNull())
         cond = key(0) + QStringLiteral(" >= :") + KeyParam(0) + QStringLiteral(" AND ") + cond;
-    QStringList equal;
-    for (int i = 0; i < Keys(); ++i)
-        equal.append(Last.value(i).isNull() ? key(i) + QStringLiteral(" IS NULL") : key(i) + QStringLiteral(" = :") + KeyParam(i));
     const QString where = m_where.isEmpty() ? QStringLiteral(" WHERE ") + cond
                                             : QStringLiteral(" WHERE (%1) AND %2").arg(m_where, cond);
-    return m_head + QStringLiteral(", (%1) AS xado_at ").arg(equal.join(QStringLiteral(" AND "))) + m_from + where
-           + u' ' + m_order;
+    return m_head + u' ' + m_from + where + u' ' + m_order;
 }
 
 } // namespace XAdo

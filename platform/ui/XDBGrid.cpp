@@ -151,6 +151,21 @@ void XDataSetModel::Rebuild()
     endResetModel();
 }
 
+void XDataSetModel::FollowCount()
+{
+    const TCustomADODataSet* ds = m_grid->m_dataSet;
+    const int rows = ds && ds->Active() ? ds->RecordCount() : 0;
+    if (rows > m_rows) {
+        beginInsertRows({}, m_rows, rows - 1);
+        m_rows = rows;
+        endInsertRows();
+    } else if (rows < m_rows) {
+        beginRemoveRows({}, rows, m_rows - 1);
+        m_rows = rows;
+        endRemoveRows();
+    }
+}
+
 // ---- painting ----
 
 // ---- grid ----
@@ -212,6 +227,10 @@ void TDBGrid::SetDataSet(TCustomADODataSet* DataSet)
         m_links.push_back(connect(DataSet, &TCustomADODataSet::AfterScroll, this,
                                   [this](TCustomADODataSet*) { DataSetScrolled(); }));
         m_links.push_back(connect(DataSet, &QObject::destroyed, this, [this] { DataSetChanged(); }));
+        // Queued: the last rows are often read while a cell is painted.
+        m_links.push_back(connect(
+            DataSet, &TCustomADODataSet::AfterCount, this, [this] { m_model->FollowCount(); FollowDataSet(); },
+            Qt::QueuedConnection));
     }
     DataSetChanged();
 }

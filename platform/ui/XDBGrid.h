@@ -112,6 +112,7 @@ public:
 private:
     friend class TDBGrid;
     void Rebuild();                 // after any change of the dataset or the columns
+    void FollowCount();             // the dataset's rows, once it read them all, keeping the view
     void ResolveFields();
 
     TDBGrid* m_grid;

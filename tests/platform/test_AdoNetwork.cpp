@@ -144,8 +144,9 @@ TEST(AdoNetworkFolder, AKilledStationsJournalMetByAGridIsRolledBack)
     const TNetworkFolder shared(f.dir.path());
     f.conn.Open();
     f.exec(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) INSERT INTO T SELECT i FROM n"));
+    f.exec(QStringLiteral("CREATE INDEX IX_T ON T (I)"));
     TADOQuery grid;
-    f.prepare(grid, QStringLiteral("SELECT I FROM T WHERE I > 10"));
+    f.prepare(grid, QStringLiteral("SELECT I FROM T WHERE I > 10 ORDER BY I"));
     grid.Open();
     InForkedChild([&] {
         RawConnection killed(f.path);
