@@ -8,9 +8,15 @@
 #include <QTranslator>
 #include <QWidget>
 
+#include <csignal>
+
 XApplication::XApplication(int& argc, char** argv)
     : QApplication(argc, argv)
 {
+    // A write past a file-size limit would end the program without a word
+    // and leave a temporary file behind; ignored, it fails with its reason
+    // ("File too large"), which the box shows, and the old file stays.
+    std::signal(SIGXFSZ, SIG_IGN);
     // Qt's own texts (standard buttons, the file dialog) in the program's
     // language; without the translation files they stay in English. Dates,
     // month and day names are Portuguese whatever the machine's locale; what

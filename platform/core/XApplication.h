@@ -4,7 +4,7 @@
 
 // The application object: an exception that leaves an event handler is shown
 // in the default exception box (through the dialog seam) and the program
-// goes on.
+// goes on. A file-size limit makes writes fail instead of ending the program.
 class XApplication : public QApplication
 {
     Q_OBJECT

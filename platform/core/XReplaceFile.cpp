@@ -1,10 +1,12 @@
 #include "XReplaceFile.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -30,14 +32,37 @@ bool SameFile(int Fd, const QByteArray& Path)
     return ::fstat(Fd, &a) == 0 && ::lstat(Path.constData(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+// The longest name the folder takes, in bytes as it reports them.
+qsizetype NameMax(const QByteArray& Folder)
+{
+    const long max = ::pathconf(Folder.constData(), _PC_NAME_MAX);
+    return max > 0 ? max : 255;
+}
+
+// The temporary file's name before ".<pid>-<n>.tmp": "." and the target's
+// name. A name too long for the folder to take that way is cut short on a
+// character and followed by a hash of the whole name, so that a leftover
+// still belongs to this name alone.
+QByteArray TempStem(const QByteArray& Name, qsizetype Limit)
+{
+    constexpr qsizetype Numbers = 26;   // ".<pid>-<n>.tmp", each number of up to 10 digits
+    if (1 + Name.size() + Numbers <= Limit)
+        return '.' + Name;
+    const QByteArray hash = '~' + QCryptographicHash::hash(Name, QCryptographicHash::Sha1).toHex().left(8);
+    qsizetype keep = std::max<qsizetype>(0, Limit - 1 - Numbers - hash.size());
+    while (keep > 0 && (uchar(Name[keep]) & 0xC0) == 0x80)   // inside a UTF-8 sequence
+        --keep;
+    return '.' + Name.left(keep) + hash;
+}
+
 // A writer holds a lock on its temporary file until it is renamed or
 // removed; one nobody holds was left by a writer that was killed. Only the
 // leftovers of this file are taken: a file of the same shape for another
 // name is not ours to judge. Where the folder knows no locks, nothing is
 // removed.
-void RemoveAbandoned(const QString& Folder, const QString& Name)
+void RemoveAbandoned(const QString& Folder, const QByteArray& Stem)
 {
-    const QRegularExpression pattern(u'^' + QRegularExpression::escape(u'.' + Name + u'.')
+    const QRegularExpression pattern(u'^' + QRegularExpression::escape(QFile::decodeName(Stem) + u'.')
                                      + QStringLiteral("[0-9]+-[0-9]+\\.tmp$"));
     const QStringList names = QDir(Folder).entryList({QStringLiteral(".*.tmp")}, QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& name : names) {
@@ -164,11 +189,18 @@ bool XReplacingFile::Open(bool AsTheFolderAllows)
         return true;
     }
 
-    RemoveAbandoned(folder, info.fileName());
+    const QByteArray name = QFile::encodeName(info.fileName());
+    const QByteArray folderName = QFile::encodeName(folder);
+    const qsizetype limit = NameMax(folderName);
+    if (name.size() > limit)
+        return Fail(ENAMETOOLONG);
+    // FAT counts its 255 characters as up to 1530 bytes: a temporary name of
+    // at most 255 bytes fits there too.
+    const QByteArray stem = TempStem(name, std::min<qsizetype>(limit, 255));
+    RemoveAbandoned(folder, stem);
     static int counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        m_temp = QFile::encodeName(
-            QStringLiteral("%1/.%2.%3-%4.tmp").arg(folder, info.fileName()).arg(::getpid()).arg(++counter));
+        m_temp = folderName + '/' + stem + '.' + QByteArray::number(::getpid()) + '-' + QByteArray::number(++counter) + ".tmp";
         m_fd = ::open(m_temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (m_fd < 0) {
             const int error = errno;

@@ -4,7 +4,8 @@
 // the user or for outside tools (settings, exports, workbooks): the new
 // content goes to a temporary file beside the target, is synced, and only
 // then renamed over it. A kill at any moment leaves the old file or the new
-// one; the temporary file a killed writer leaves (".<name>.<pid>-<n>.tmp") is
+// one; the temporary file a killed writer leaves (".<name>.<pid>-<n>.tmp", the
+// name shortened and followed by its hash where the folder's limit asks) is
 // removed by the next write of that file. Every failure answers false
 // with the system's reason.
 

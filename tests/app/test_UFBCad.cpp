@@ -1,4 +1,6 @@
+#include "ForkedChild.h"
 #include "MdiMainWindow.h"
+#include "UDM.h"
 #include "UFBCad.h"
 #include "UXComboBox.h"
 #include "UXForms.h"
@@ -11,11 +13,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -203,6 +208,42 @@ TEST(UFBCad, ExportGridToXLSReportsFailuresInItsOwnWords)
     const QString nowhere = db.dir.filePath("nao/existe/pasta.xlsx");
     expectFailure(nowhere, u"(EInOutError)  Não foi possível gravar o arquivo "_qs + nowhere + ".\r\nThe folder "
                                + db.dir.filePath("nao/existe") + " does not exist.");
+}
+
+// Under a file-size limit the program lives on: an export and a settings save each show why
+// they failed, nothing is left beside the old files and these stay whole.
+TEST(UFBCad, AFileSizeLimitFailsTheExportAndTheSettingsInTheirBoxes)
+{
+    ExportDb db(3);
+    QTemporaryDir out;
+    const QString book = out.filePath("cruzamentos.xlsx"), settings = out.filePath("crossing");
+    ASSERT_TRUE(db.window.ExportGridToXLS(book, &db.grid, &db.xls));
+    TDM::SetConfigBaseName(settings);
+    const auto restore = qScopeGuard([] { TDM::SetConfigBaseName(QString()); });
+    TDM dm;
+    for (const QString& chosen : {db.path, book}) {
+        dm.SetDatabase(chosen);
+        ASSERT_TRUE(dm.SaveConfig());
+    }
+    const QStringList files = QDir(out.path()).entryList(QDir::Files | QDir::Hidden);
+    QList<QByteArray> before;
+    for (const QString& f : files)
+        before << FileBytes(out.filePath(f));
+
+    db.boxes.Clear();
+    const QByteArray shown = WithFileSizeLimit(64, [&] {
+        db.window.ExportGridToXLS(book, &db.grid, &db.xls);
+        dm.SetDatabase(db.path);
+        dm.SaveConfig();
+        return db.boxes.Texts().join(u'\n').toUtf8() + "\n<lives on>";
+    });
+    EXPECT_EQ(QString::fromUtf8(shown).toStdString(),
+              ("Erro ao Exportar os dados.\r\n Erro: (EInOutError)  Não foi possível gravar o arquivo " + book
+               + ".\r\nFile too large\nNão foi possível gravar o arquivo de configuração " + settings
+               + ".dat.\r\nErro: File too large\n<lives on>").toStdString());
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden).join(u'|').toStdString(), files.join(u'|').toStdString());
+    for (int i = 0; i < files.size(); ++i)
+        EXPECT_TRUE(FileBytes(out.filePath(files[i])) == before[i]) << files[i].toStdString();
 }
 
 #include "test_UFBCad.moc"

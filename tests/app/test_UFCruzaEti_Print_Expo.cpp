@@ -1,5 +1,6 @@
 // Environment: LC_ALL=pt_BR.UTF-8
 // Grouped pot numbers read as on the campaign's Brazilian computers.
+#include "LongFileName.h"
 #include "MainWindowHarness.h"
 
 #include "UFCruzaEti_Print_Expo.h"
@@ -322,7 +323,8 @@ TEST_F(EtiquetasImpressao, ExportKeepsTheOldFileUnlessItIsReallyReplaced)
     EXPECT_EQ(FileBytes(path), QByteArray("antigo\r\n"));
 }
 
-// The empty sheet a failed build leaves is exported as the title line and one line of separators.
+// The empty sheet a failed build leaves is exported as the title line and one line of separators,
+// under a name of 250 bytes too.
 TEST_F(EtiquetasImpressao, AFailedBuildIsReportedAndLeavesTheSheetReady)
 {
     ASSERT_NO_FATAL_FAILURE(Open({{101, 2}}));
@@ -330,8 +332,10 @@ TEST_F(EtiquetasImpressao, AFailedBuildIsReportedAndLeavesTheSheetReady)
     Build();
     EXPECT_TRUE(Boxes().startsWith(QStringLiteral("Erro ao Consultar Dados das etiquetas de flor (Load_Etiq_Flor): \r\nMsg: ")));
     EXPECT_TRUE(Sheet() == QStringList{"-"} && W->BExportar->isEnabled() && !W->Wait->Frame()->isVisible());
-    H.Dlg.Clear();
-    const QString path = Export(QStringLiteral("vazio.csv"));
-    EXPECT_EQ(FileBytes(path), FlorTitle + ";;;;;;;;;;\r\n");
-    EXPECT_EQ(Boxes(), QStringLiteral("Dados exportado com sucesso.\r\n") + path);
+    for (const QString& name : {QStringLiteral("vazio.csv"), LongFileName(250, QStringLiteral(".csv"))}) {
+        H.Dlg.Clear();
+        const QString path = Export(name);
+        EXPECT_EQ(FileBytes(path), FlorTitle + ";;;;;;;;;;\r\n");
+        EXPECT_EQ(Boxes(), QStringLiteral("Dados exportado com sucesso.\r\n") + path);
+    }
 }

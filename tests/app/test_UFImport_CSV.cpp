@@ -1,3 +1,4 @@
+#include "LongFileName.h"
 #include "MainWindowHarness.h"
 
 #include "MasterSheets.h"
@@ -384,15 +385,15 @@ TEST_F(ImportCSV, ExportAndModelFilesByteForByte)
                                           QStringLiteral("O arquivo [") + out + QStringLiteral("] já existe.\r\nSobrescrever?"), noName}));
     EXPECT_EQ(FileBytes(out), sheet);
     Campaign->Exec(QStringLiteral("UPDATE Emasculador SET nome = 'José Simões' WHERE id = 2"));
-    auto exportTo = [&] {
+    auto exportTo = [&](const QString& Path) {
         Click(W->BLoadInfo);
-        H.Files.Answer(out);
+        H.Files.Answer(Path);
         H.Dlg.Answer(mrYes);
         Click(W->BLoadFile);
         H.Dlg.Clear();
         Confirm();
     };
-    exportTo();
+    exportTo(out);
     EXPECT_EQ(H.Dlg.Texts(), QStringList{QStringLiteral("Dados exportados com sucesso.")});
     QByteArray expected = "CODIGO;NOME;\r\n";
     for (int id = 1; id <= Campaign->Info.Executors; ++id) {
@@ -402,9 +403,13 @@ TEST_F(ImportCSV, ExportAndModelFilesByteForByte)
     }
     EXPECT_TRUE(expected.contains("Jos\xE9 Sim\xF5" "es"));
     EXPECT_EQ(FileBytes(out), expected);
+    const QString longName = Campaign->Dir.filePath(LongFileName(250, QStringLiteral(".csv")));
+    exportTo(longName);
+    EXPECT_EQ(H.Dlg.Texts(), QStringList{QStringLiteral("Dados exportados com sucesso.")});
+    EXPECT_EQ(FileBytes(longName), expected);
     // A value holding the separator is refused by row and column; the old file stays.
     Campaign->Exec(QStringLiteral("UPDATE Emasculador SET nome = 'A;B' WHERE id = 3"));
-    exportTo();
+    exportTo(out);
     EXPECT_EQ(H.Dlg.Texts(), QStringList{QStringLiteral("Erro ao exportar os dados para o arquivo [") + out
                                          + QStringLiteral("]\r\nMsg.: Linha 4, coluna NOME: o valor contém o separador \";\".")});
     EXPECT_EQ(FileBytes(out), expected);

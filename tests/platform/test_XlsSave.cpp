@@ -1,5 +1,7 @@
 #include "CampaignFile.h"
 #include "ForkedChild.h"
+#include "LongFileName.h"
+#include "XReplaceFile.h"
 #include "XWorkbook.h"
 #include "XlsxReadBack.h"
 
@@ -99,6 +101,40 @@ TEST(XlsSave, LeftoversOfAKilledSaveAreRemovedByTheNextOne)
     ASSERT_TRUE(book.SaveAs(dir.filePath("consulta.xlsx")));
     EXPECT_EQ(Entries(dir.path()), QStringList({".consulta.xlsx.4243-2.tmp", ".etiquetas.txt.77-12.tmp", ".notas.tmp",
                                                 "consulta.4242-1.tmp", "consulta.xlsx"}));
+}
+
+// Names up to the folder's limit of 255 bytes, wherever a character falls: each is saved, and the
+// leftover of a killed save is removed by the next save of that very name, not of one that
+// differs only at its end.
+TEST(XlsSave, NamesUpToTheFoldersLimitAndTheirLeftovers)
+{
+    XWorkbook book;
+    book.AddSheet("Plan1").SetValue(1, 1, 2);
+    for (const auto& [bytes, lead] : {std::pair{250, 1}, {251, 2}, {254, 3}, {255, 4}}) {
+        SCOPED_TRACE(std::to_string(bytes) + " bytes, lead " + std::to_string(lead));
+        QTemporaryDir dir;
+        const QString a = LongFileName(bytes, "1.xlsx", lead), b = LongFileName(bytes, "2.xlsx", lead);
+        const auto killed = [&](const QString& Name) {
+            InForkedChild([&] {
+                XReplacingFile::SetStepHook([](XReplacingFile::Step) { ::_exit(0); });
+                return QByteArray(book.SaveAs(dir.filePath(Name)) ? "not killed" : "failed");
+            });
+            return Entries(dir.path());
+        };
+        const QStringList leftB = killed(b);
+        QStringList leftA = killed(a);
+        leftA.removeOne(leftB.value(0));
+        EXPECT_EQ(leftB.size() + leftA.size(), 2);
+        EXPECT_FALSE((leftA + leftB).join(u'|').contains(QChar::ReplacementCharacter)) << "a character cut in half";
+        for (const QString& name : {a, b}) {
+            QString why;
+            ASSERT_TRUE(book.SaveAs(dir.filePath(name), &why)) << why.toStdString();
+            EXPECT_EQ(ReadXlsx(dir.filePath(name)).Cells.size(), 1);
+            QStringList expected{a, name == a ? leftB.value(0) : b};
+            expected.sort();
+            EXPECT_EQ(Entries(dir.path()).join(u'|').toStdString(), expected.join(u'|').toStdString());
+        }
+    }
 }
 
 // A small sheet (its rows still in the library's 4 KiB buffer) or a large one: a failure with the

@@ -6,7 +6,6 @@
 
 #include <QByteArray>
 
-#include <csignal>
 #include <functional>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -33,11 +32,11 @@ inline QByteArray InForkedChild(const std::function<QByteArray()>& Body)
     return out;
 }
 
-// A full disk without root: writes past Limit bytes fail with EFBIG.
+// A full disk without root: writes past Limit bytes fail with EFBIG, as the program's
+// application object ignores the signal that would end it.
 inline QByteArray WithFileSizeLimit(rlim_t Limit, const std::function<QByteArray()>& Body)
 {
     return InForkedChild([&] {
-        std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{Limit, Limit};
         ::setrlimit(RLIMIT_FSIZE, &limit);
         return Body();
