@@ -70,8 +70,9 @@ QString Content(TCampaignFile& f)
 
 // A start that brings the file whole to the last version, with no box and the
 // crossing key (what stops two stations storing a label's sequence twice);
-// Config is the configuration row it leaves.
-void ExpectUpgraded(TCampaignFile& f, const QString& Config = QStringLiteral("16|0|0|1|4"))
+// Config is the configuration row it leaves, Key the key Cruza then has.
+void ExpectUpgraded(TCampaignFile& f, const QString& Config = QStringLiteral("16|0|0|1|4"),
+                    const QString& Key = QStringLiteral("PK_Cruza(NC_REP, SEQ)"))
 {
     TDlgRecorder rec;
     {
@@ -80,7 +81,7 @@ void ExpectUpgraded(TCampaignFile& f, const QString& Config = QStringLiteral("16
     }
     EXPECT_EQ(rec.Count(), 0) << qPrintable(rec.Texts().join(u'\n'));
     EXPECT_EQ(StoredVersion(f), QStringLiteral("02.005"));
-    EXPECT_EQ(CruzaKey(&f.Conn), QStringLiteral("PK_Cruza(NC_REP, SEQ)"));
+    EXPECT_EQ(CruzaKey(&f.Conn), Key);
     EXPECT_EQ(f.Rows(QStringLiteral("SELECT etiq_pag, limpa_emasc, cab_etiq_flor, plan_etiq_flor, smt_max_hibr FROM Configuracao")),
               Config);
 }
@@ -154,7 +155,7 @@ TEST(Upgrade, AStartKilledInsideOrBetweenPartsIsFinishedWholeAtTheNextStart)
     const std::tuple<const char*, QStringList, const char*, int, bool> cuts[] = {
         {"01.001", {}, "SET seq = 1", 1, true},   // columns added, not filled
         {"01.001", {}, "COMMIT", 1, true},        // filled, not committed
-        {"01.001", withSeq, "RENAME TO", 2, true},   // the old key dropped, the new one not made
+        {"01.001", withSeq, "RENAME TO", 2, true},   // the old key dropped, the new one not made: a key lost here would never come back
         {"01.001", withSeq, "COMMIT", 2, true},
         {"01.002", {}, "SET etiq_pag = 16", 1, true},      {"01.002", {}, "COMMIT", 1, true},
         {"01.010", {}, "SET limpa_emasc = 0", 1, true},    {"01.010", {}, "COMMIT", 1, true},
@@ -184,15 +185,30 @@ TEST(Upgrade, AStartKilledInsideOrBetweenPartsIsFinishedWholeAtTheNextStart)
 
 // A column there before its step keeps its Nulls: the fills are for columns
 // added now; LIMPA_EMASC's fill always runs, and so does SEQ's, without which
-// the file gets no key. Only the steps above the stored version run.
+// the key cannot be rebuilt. Only the steps above the stored version run.
 TEST(Upgrade, AColumnAlreadyThereKeepsItsNullsSaveThoseOfSeqAndLimpaEmasc)
 {
     const QString add = QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 LONG NULL");
     const QString cfg = QStringLiteral("Configuracao");
-    const std::tuple<const char*, QStringList, const char*, const char*> cases[] = {
-        {"01.001", {add.arg("Cruza", "SEQ"), QStringLiteral("UPDATE Cruza SET seq = 2 WHERE nc_rep > (SELECT MIN(nc_rep) FROM Cruza)")},
+    const QString first = QStringLiteral("(SELECT MIN(nc_rep) FROM Cruza)");
+    struct Case
+    {
+        const char* version;
+        QStringList shape;
+        const char* seq;
+        const char* config;
+        const char* key = "PK_Cruza(NC_REP, SEQ)";
+    };
+    const Case cases[] = {
+        {"01.001", {add.arg("Cruza", "SEQ"), QStringLiteral("UPDATE Cruza SET seq = 2 WHERE nc_rep > %1").arg(first)},
          "1;2;2", "16|0|0|1|4"},
-        {"01.001", {QStringLiteral("ALTER TABLE Cruza DROP CONSTRAINT PK_Cruza")}, "1;1;1", "16|0|0|1|4"},   // a file without the key gets it
+        // No key, and a label written off and hybridised again: both crossings on SEQ 1, no key made.
+        {"01.001",
+         {QStringLiteral("ALTER TABLE Cruza DROP CONSTRAINT PK_Cruza"),
+          QStringLiteral("UPDATE Cruza SET status = 'X', id_usua_baixa = 1 WHERE nc_rep = %1").arg(first),
+          QStringLiteral("INSERT INTO Cruza (nc_rep, reverso, id_emasculador, status, dupd) "
+                         "SELECT nc_rep, reverso, id_emasculador, 'M', '2024-10-09 07:00:00' FROM Cruza WHERE nc_rep = %1").arg(first)},
+         "1;1;1;1", "16|0|0|1|4", "<none>"},
         {"01.002", {add.arg(cfg, "etiq_pag")}, "1;1;1", "|0|0|1|4"},
         {"01.010", {add.arg(cfg, "LIMPA_EMASC")}, "1;1;1", "16|0|0|1|4"},
         {"01.015", {add.arg(cfg, "CAB_ETIQ_FLOR"), add.arg(cfg, "PLAN_ETIQ_FLOR")}, "1;1;1", "16|0|||4"},
@@ -202,12 +218,12 @@ TEST(Upgrade, AColumnAlreadyThereKeepsItsNullsSaveThoseOfSeqAndLimpaEmasc)
          "1;1;1", "16||0|1|4"},
         {"01.018", {add.arg(cfg, "SMT_MAX_HIBR")}, "1;1;1", "16|0|0|1|"},
     };
-    for (const auto& [version, shape, seq, config] : cases) {
+    for (const auto& [version, shape, seq, config, key] : cases) {
         SCOPED_TRACE(QString(QLatin1String(version) + u' ' + shape.join(u'|')).toStdString());
         TCampaignFile f(At(QLatin1String(version), 8, 3));
         for (const QString& statement : shape)
             f.Exec(statement);
-        ExpectUpgraded(f, QLatin1String(config));
+        ExpectUpgraded(f, QLatin1String(config), QLatin1String(key));
         EXPECT_EQ(f.Rows(QStringLiteral("SELECT seq FROM Cruza ORDER BY nc_rep")), QLatin1String(seq));
     }
 }
