@@ -230,7 +230,7 @@ TEST(Upgrade, AColumnAlreadyThereKeepsItsNullsSaveThoseOfSeqAndLimpaEmasc)
 
 // A refused file or a failing part: its box, the stored version kept, nothing
 // written; a failed part leaves none of it, though the Parental part done before
-// the missing plan table stays.
+// the missing plan table stays. Once its cause is mended, the next start finishes.
 TEST(Upgrade, ARefusalOrAFailingStepShowsWhyAndKeepsTheStoredVersion)
 {
     const QString lock = QStringLiteral("CREATE TRIGGER trava BEFORE UPDATE ON %1 BEGIN SELECT RAISE(ABORT, 'bloqueado'); END");
@@ -239,12 +239,20 @@ TEST(Upgrade, ARefusalOrAFailingStepShowsWhyAndKeepsTheStoredVersion)
     const QString newer = QStringLiteral("Versão do Aplicativo diferente da versão do Banco de Dados.\r\n"
                                          "Deve-se Atualizar o Aplicativo.\r\nAplicativo: [02.005]\r\nBanco de Dados: [%1]");
     const QString failed = QStringLiteral("Erro ao atualizar o banco de dados.\r\n");
-    const std::tuple<const char*, QString, QString> cases[] = {
+    struct Case
+    {
+        const char* version;
+        QString shape;
+        QString message;
+        QString mend = {};
+    };
+    const Case cases[] = {
         {"02.005", stamp.arg("02.006"), newer.arg("02.006")},
         {"02.005", stamp.arg("1.0"), newer.arg("1.0")},
         {"01.011", QStringLiteral("DELETE FROM Configuracao"), QString()},   // no version: nothing to do
         {"01.004", QStringLiteral("UPDATE Parental SET codigo = NULL WHERE id = %1").arg(TCampaignBuilder::PotNumber(0)),
-         QStringLiteral("Erro ao Alterar a estrutura do campo da Tabela [Parental].\r\nTipo: EOleException\r\nErro: NOT NULL constraint failed: Parental.CODIGO")},
+         QStringLiteral("Erro ao Alterar a estrutura do campo da Tabela [Parental].\r\nTipo: EOleException\r\nErro: NOT NULL constraint failed: Parental.CODIGO"),
+         QStringLiteral("UPDATE Parental SET codigo = 'PAR-NOVO' WHERE codigo IS NULL")},
         {"02.005", QStringLiteral("DROP TABLE Configuracao"), failed + QStringLiteral("Tabela de configuração não encontrado no banco de dados.")},
         {"01.001", QStringLiteral("DROP TABLE Cruza"), failed + QStringLiteral("Tabela Cruza não encontrado.")},
         {"01.004", QStringLiteral("DROP TABLE Planejamento_Cruza"), failed + QStringLiteral("Tabela Planejamento_Cruza não encontrado.")},
@@ -255,7 +263,7 @@ TEST(Upgrade, ARefusalOrAFailingStepShowsWhyAndKeepsTheStoredVersion)
         {"01.018", lock.arg("Configuracao"), config.arg("SMT_MAX_HIBR")},
         {"02.002", lock.arg("Configuracao"), QStringLiteral("Erro ao atualizar a versão do banco de dados. \r\nErro: bloqueado")},
     };
-    for (const auto& [version, shape, message] : cases) {
+    for (const auto& [version, shape, message, mend] : cases) {
         SCOPED_TRACE(shape.toStdString());
         TCampaignFile f(At(QLatin1String(version), 8, 4));
         f.Conn.Engine()->Exec(shape);
@@ -267,6 +275,10 @@ TEST(Upgrade, ARefusalOrAFailingStepShowsWhyAndKeepsTheStoredVersion)
         EXPECT_EQ(rec.Texts().join(u'\n').toStdString(), message.toStdString());
         EXPECT_EQ(stored(), before);
         EXPECT_EQ(f.Changes() == changes && f.SchemaCookie() == cookie, !shape.contains(QLatin1String("Planejamento")));
+        if (!mend.isEmpty()) {
+            f.Exec(mend);
+            ExpectUpgraded(f);
+        }
     }
     // Another station writing past the wait: the part does not begin.
     TCampaignFile busy(At(QStringLiteral("01.018")));
