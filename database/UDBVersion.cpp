@@ -197,17 +197,17 @@ bool UpdateDBVersion(TDB_Struct* DB)
             u.AddMissing(t, QStringLiteral("X_USUA"), fcText, 30, true);
             u.AddMissing(t, QStringLiteral("X_DUPD"), fcText, 20, true);
             u.AddMissing(t, QStringLiteral("X_CMAQ"), fcText, 20, true);
-            // Also when SEQ was there: a Null in it leaves the file without its key.
+            // Also when SEQ was there: a Null in it would stop the key's rebuild.
             if (u.AddMissing(t, QStringLiteral("SEQ"), fcLong, 0, true))
                 u.Update(QStringLiteral("UPDATE Cruza   SET seq = 1  WHERE (seq IS null)"),
                          QStringLiteral("Erro ao atualizar a versão do banco de dados ([Cruza]:Seq). \r\nErro: "));
         });
         u.Part("01.002", "Cruza", [&](TTab_Struct* t) {
-            // A file that lost its key (older programs) gets it here.
-            if (IsCruzaKey(t->FindIndex(QStringLiteral("PK_Cruza"))))
+            // A file without the key may hold a label twice on SEQ 1: it stays without one.
+            const TIndex_Struct* key = t->FindIndex(QStringLiteral("PK_Cruza"));
+            if (!key || IsCruzaKey(key))
                 return;
-            if (t->FindIndex(QStringLiteral("PK_Cruza")))
-                u.Exec(QStringLiteral("ALTER TABLE Cruza DROP CONSTRAINT PK_Cruza"));
+            u.Exec(QStringLiteral("ALTER TABLE Cruza DROP CONSTRAINT PK_Cruza"));
             u.Exec(QStringLiteral("CREATE INDEX PK_Cruza ON Cruza (NC_REP, SEQ) WITH PRIMARY"));
         });
         u.Part("01.003", "Configuracao", [&](TTab_Struct* t) {

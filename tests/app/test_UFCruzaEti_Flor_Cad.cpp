@@ -269,8 +269,8 @@ TEST_F(Hibridacao, DeletionOfALocalCrossingNotOfOneTalvoraReceived)
         EXPECT_EQ(CruzaRows(free[i].Number).section(u'|', 0, 0), QStringLiteral("1"));
     }
     // Another instance deletes the crossing, registers the label again, writes it off, registers its
-    // envelope or Talvora takes it while the question is up: a failure that deletes nothing. An
-    // envelope already there when asked does not stop it.
+    // envelope (also again, with another date) or Talvora takes it while the question is up: a failure
+    // that deletes nothing. An envelope already there when asked does not stop it.
     const QString at = QStringLiteral("2026-03-01 10:00:00"), was = QStringLiteral("2025-01-01 10:00:00");
     const QString harvest = QStringLiteral("INSERT INTO Colheita (nc_rep, qte_sem, lote, dupd, cmaq) VALUES (%1, 3, 'L1', '%2', 'C2')");
     const QString removed = QStringLiteral("DELETE FROM Cruza WHERE nc_rep = %1");
@@ -278,6 +278,7 @@ TEST_F(Hibridacao, DeletionOfALocalCrossingNotOfOneTalvoraReceived)
     {
         QStringList Other;        // %1 the label, %2 the other instance's time
         QString Message, After;   // no message: deleted; the label's crossings/envelope after
+        QString Before = {};      // written before the question
     };
     const QList<TCase> cases = {
         {{removed}, QStringLiteral("O Cruzamento da Etiqueta já foi excluído."), QStringLiteral("/")},
@@ -288,7 +289,10 @@ TEST_F(Hibridacao, DeletionOfALocalCrossingNotOfOneTalvoraReceived)
         {{harvest}, QStringLiteral("A Etiqueta de Hibridação já foi lançado como colhido em : ") + at, QStringLiteral("1|M|%1|/%2").arg(was, at)},
         {{QStringLiteral("UPDATE Cruza SET id_cruza = 601 WHERE nc_rep = %1")},
          QStringLiteral("Cadastro transmitido para o Talvora não pode ser excluído."), QStringLiteral("1|M|%1|601/").arg(was)},
-        {{}, QString(), QStringLiteral("/") + at},   // harvested before the question
+        {{}, QString(), QStringLiteral("/") + at, harvest},   // harvested before the question
+        {{QStringLiteral("DELETE FROM Colheita WHERE nc_rep = %1"), harvest},
+         QStringLiteral("A Etiqueta de Hibridação já foi lançado como colhido em : ") + at, QStringLiteral("1|M|%1|/%2").arg(was, at),
+         harvest.arg(QStringLiteral("%1"), was)},
     };
     for (int i = 0; i < cases.size(); ++i) {
         const TCase& c = cases[i];
@@ -298,8 +302,8 @@ TEST_F(Hibridacao, DeletionOfALocalCrossingNotOfOneTalvoraReceived)
             Campaign->Exec(Sql.replace(QStringLiteral("%1"), QString::number(label)).replace(QStringLiteral("%2"), at));
         };
         AddCrossing(label, 1, QStringLiteral("M"), was);
-        if (c.Other.isEmpty())
-            exec(harvest);
+        if (!c.Before.isEmpty())
+            exec(c.Before);
         Rescan(W->NC_REP_LIDO, Barcode(label));
         YesWhile([&] { std::for_each(c.Other.begin(), c.Other.end(), exec); });
         c.Message.isEmpty() ? ExpectNothingShown() : ExpectBox(QStringLiteral("Erro ao Excluir a Etiqueta de Hibridação.\r\nMsg. Erro : ") + c.Message);

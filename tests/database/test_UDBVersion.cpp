@@ -70,8 +70,9 @@ QString Content(TCampaignFile& f)
 
 // A start that brings the file whole to the last version, with no box and the
 // crossing key (what stops two stations storing a label's sequence twice);
-// Config is the configuration row it leaves.
-void ExpectUpgraded(TCampaignFile& f, const QString& Config = QStringLiteral("16|0|0|1|4"))
+// Config is the configuration row it leaves, Key the key Cruza then has.
+void ExpectUpgraded(TCampaignFile& f, const QString& Config = QStringLiteral("16|0|0|1|4"),
+                    const QString& Key = QStringLiteral("PK_Cruza(NC_REP, SEQ)"))
 {
     TDlgRecorder rec;
     {
@@ -80,7 +81,7 @@ void ExpectUpgraded(TCampaignFile& f, const QString& Config = QStringLiteral("16
     }
     EXPECT_EQ(rec.Count(), 0) << qPrintable(rec.Texts().join(u'\n'));
     EXPECT_EQ(StoredVersion(f), QStringLiteral("02.005"));
-    EXPECT_EQ(CruzaKey(&f.Conn), QStringLiteral("PK_Cruza(NC_REP, SEQ)"));
+    EXPECT_EQ(CruzaKey(&f.Conn), Key);
     EXPECT_EQ(f.Rows(QStringLiteral("SELECT etiq_pag, limpa_emasc, cab_etiq_flor, plan_etiq_flor, smt_max_hibr FROM Configuracao")),
               Config);
 }
@@ -154,7 +155,7 @@ TEST(Upgrade, AStartKilledInsideOrBetweenPartsIsFinishedWholeAtTheNextStart)
     const std::tuple<const char*, QStringList, const char*, int, bool> cuts[] = {
         {"01.001", {}, "SET seq = 1", 1, true},   // columns added, not filled
         {"01.001", {}, "COMMIT", 1, true},        // filled, not committed
-        {"01.001", withSeq, "RENAME TO", 2, true},   // the old key dropped, the new one not made
+        {"01.001", withSeq, "RENAME TO", 2, true},   // the old key dropped, the new one not made: a key lost here would never come back
         {"01.001", withSeq, "COMMIT", 2, true},
         {"01.002", {}, "SET etiq_pag = 16", 1, true},      {"01.002", {}, "COMMIT", 1, true},
         {"01.010", {}, "SET limpa_emasc = 0", 1, true},    {"01.010", {}, "COMMIT", 1, true},
@@ -184,15 +185,30 @@ TEST(Upgrade, AStartKilledInsideOrBetweenPartsIsFinishedWholeAtTheNextStart)
 
 // A column there before its step keeps its Nulls: the fills are for columns
 // added now; LIMPA_EMASC's fill always runs, and so does SEQ's, without which
-// the file gets no key. Only the steps above the stored version run.
+// the key cannot be rebuilt. Only the steps above the stored version run.
 TEST(Upgrade, AColumnAlreadyThereKeepsItsNullsSaveThoseOfSeqAndLimpaEmasc)
 {
     const QString add = QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 LONG NULL");
     const QString cfg = QStringLiteral("Configuracao");
-    const std::tuple<const char*, QStringList, const char*, const char*> cases[] = {
-        {"01.001", {add.arg("Cruza", "SEQ"), QStringLiteral("UPDATE Cruza SET seq = 2 WHERE nc_rep > (SELECT MIN(nc_rep) FROM Cruza)")},
+    const QString first = QStringLiteral("(SELECT MIN(nc_rep) FROM Cruza)");
+    struct Case
+    {
+        const char* version;
+        QStringList shape;
+        const char* seq;
+        const char* config;
+        const char* key = "PK_Cruza(NC_REP, SEQ)";
+    };
+    const Case cases[] = {
+        {"01.001", {add.arg("Cruza", "SEQ"), QStringLiteral("UPDATE Cruza SET seq = 2 WHERE nc_rep > %1").arg(first)},
          "1;2;2", "16|0|0|1|4"},
-        {"01.001", {QStringLiteral("ALTER TABLE Cruza DROP CONSTRAINT PK_Cruza")}, "1;1;1", "16|0|0|1|4"},   // a file without the key gets it
+        // No key, and a label written off and hybridised again: both crossings on SEQ 1, no key made.
+        {"01.001",
+         {QStringLiteral("ALTER TABLE Cruza DROP CONSTRAINT PK_Cruza"),
+          QStringLiteral("UPDATE Cruza SET status = 'X', id_usua_baixa = 1 WHERE nc_rep = %1").arg(first),
+          QStringLiteral("INSERT INTO Cruza (nc_rep, reverso, id_emasculador, status, dupd) "
+                         "SELECT nc_rep, reverso, id_emasculador, 'M', '2024-10-09 07:00:00' FROM Cruza WHERE nc_rep = %1").arg(first)},
+         "1;1;1;1", "16|0|0|1|4", "<none>"},
         {"01.002", {add.arg(cfg, "etiq_pag")}, "1;1;1", "|0|0|1|4"},
         {"01.010", {add.arg(cfg, "LIMPA_EMASC")}, "1;1;1", "16|0|0|1|4"},
         {"01.015", {add.arg(cfg, "CAB_ETIQ_FLOR"), add.arg(cfg, "PLAN_ETIQ_FLOR")}, "1;1;1", "16|0|||4"},
@@ -202,19 +218,19 @@ TEST(Upgrade, AColumnAlreadyThereKeepsItsNullsSaveThoseOfSeqAndLimpaEmasc)
          "1;1;1", "16||0|1|4"},
         {"01.018", {add.arg(cfg, "SMT_MAX_HIBR")}, "1;1;1", "16|0|0|1|"},
     };
-    for (const auto& [version, shape, seq, config] : cases) {
+    for (const auto& [version, shape, seq, config, key] : cases) {
         SCOPED_TRACE(QString(QLatin1String(version) + u' ' + shape.join(u'|')).toStdString());
         TCampaignFile f(At(QLatin1String(version), 8, 3));
         for (const QString& statement : shape)
             f.Exec(statement);
-        ExpectUpgraded(f, QLatin1String(config));
+        ExpectUpgraded(f, QLatin1String(config), QLatin1String(key));
         EXPECT_EQ(f.Rows(QStringLiteral("SELECT seq FROM Cruza ORDER BY nc_rep")), QLatin1String(seq));
     }
 }
 
 // A refused file or a failing part: its box, the stored version kept, nothing
 // written; a failed part leaves none of it, though the Parental part done before
-// the missing plan table stays.
+// the missing plan table stays. Once its cause is mended, the next start finishes.
 TEST(Upgrade, ARefusalOrAFailingStepShowsWhyAndKeepsTheStoredVersion)
 {
     const QString lock = QStringLiteral("CREATE TRIGGER trava BEFORE UPDATE ON %1 BEGIN SELECT RAISE(ABORT, 'bloqueado'); END");
@@ -223,12 +239,20 @@ TEST(Upgrade, ARefusalOrAFailingStepShowsWhyAndKeepsTheStoredVersion)
     const QString newer = QStringLiteral("Versão do Aplicativo diferente da versão do Banco de Dados.\r\n"
                                          "Deve-se Atualizar o Aplicativo.\r\nAplicativo: [02.005]\r\nBanco de Dados: [%1]");
     const QString failed = QStringLiteral("Erro ao atualizar o banco de dados.\r\n");
-    const std::tuple<const char*, QString, QString> cases[] = {
+    struct Case
+    {
+        const char* version;
+        QString shape;
+        QString message;
+        QString mend = {};
+    };
+    const Case cases[] = {
         {"02.005", stamp.arg("02.006"), newer.arg("02.006")},
         {"02.005", stamp.arg("1.0"), newer.arg("1.0")},
         {"01.011", QStringLiteral("DELETE FROM Configuracao"), QString()},   // no version: nothing to do
         {"01.004", QStringLiteral("UPDATE Parental SET codigo = NULL WHERE id = %1").arg(TCampaignBuilder::PotNumber(0)),
-         QStringLiteral("Erro ao Alterar a estrutura do campo da Tabela [Parental].\r\nTipo: EOleException\r\nErro: NOT NULL constraint failed: Parental.CODIGO")},
+         QStringLiteral("Erro ao Alterar a estrutura do campo da Tabela [Parental].\r\nTipo: EOleException\r\nErro: NOT NULL constraint failed: Parental.CODIGO"),
+         QStringLiteral("UPDATE Parental SET codigo = 'PAR-NOVO' WHERE codigo IS NULL")},
         {"02.005", QStringLiteral("DROP TABLE Configuracao"), failed + QStringLiteral("Tabela de configuração não encontrado no banco de dados.")},
         {"01.001", QStringLiteral("DROP TABLE Cruza"), failed + QStringLiteral("Tabela Cruza não encontrado.")},
         {"01.004", QStringLiteral("DROP TABLE Planejamento_Cruza"), failed + QStringLiteral("Tabela Planejamento_Cruza não encontrado.")},
@@ -239,7 +263,7 @@ TEST(Upgrade, ARefusalOrAFailingStepShowsWhyAndKeepsTheStoredVersion)
         {"01.018", lock.arg("Configuracao"), config.arg("SMT_MAX_HIBR")},
         {"02.002", lock.arg("Configuracao"), QStringLiteral("Erro ao atualizar a versão do banco de dados. \r\nErro: bloqueado")},
     };
-    for (const auto& [version, shape, message] : cases) {
+    for (const auto& [version, shape, message, mend] : cases) {
         SCOPED_TRACE(shape.toStdString());
         TCampaignFile f(At(QLatin1String(version), 8, 4));
         f.Conn.Engine()->Exec(shape);
@@ -251,6 +275,10 @@ TEST(Upgrade, ARefusalOrAFailingStepShowsWhyAndKeepsTheStoredVersion)
         EXPECT_EQ(rec.Texts().join(u'\n').toStdString(), message.toStdString());
         EXPECT_EQ(stored(), before);
         EXPECT_EQ(f.Changes() == changes && f.SchemaCookie() == cookie, !shape.contains(QLatin1String("Planejamento")));
+        if (!mend.isEmpty()) {
+            f.Exec(mend);
+            ExpectUpgraded(f);
+        }
     }
     // Another station writing past the wait: the part does not begin.
     TCampaignFile busy(At(QStringLiteral("01.018")));
