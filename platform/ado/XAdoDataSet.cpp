@@ -1,6 +1,6 @@
 #include "XAdo.h"
 
-#include "XAdoEngine.h"
+#include "XAdoCursor.h"
 #include "XExceptions.h"
 #include "XJetDdl.h"
 #include "XJetSql.h"

@@ -1,5 +1,7 @@
 #include "XAdoEngine.h"
 
+#include "XAdoCursor.h"
+#include "XAdoEngineParts.h"
 #include "XCollation.h"
 #include "XExceptions.h"
 #include "XJetDdl.h"
@@ -7,11 +9,7 @@
 #include "XResultSet.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QThread>
-#include <QFile>
-#include <QFileInfo>
-#include <QUrl>
 #include <QLocale>
 
 #include <sqlite3.h>
@@ -20,14 +18,10 @@
 #include <atomic>
 #include <cmath>
 
-#include <sys/stat.h>
-#ifdef __linux__
-#include <sys/vfs.h>
-#endif
+// The engine's statements: values bound and read, the statement cache, the wait on
+// another program's lock, transactions. The file is XAdoFile's, lazy reads XAdoCursor's.
 
 namespace XAdo {
-
-namespace {
 
 QString firstWord(const QString& sql)
 {
@@ -40,6 +34,45 @@ QString firstWord(const QString& sql)
         ++j;
     return sql.mid(i, j - i).toUpper();
 }
+
+// Columns without a declared type take the kind of their values.
+void inferTypes(const XResultSet& rs, std::vector<ColumnInfo>& cols, const std::vector<bool>& declared)
+{
+    for (int c = 0; c < int(cols.size()); ++c) {
+        if (declared[size_t(c)])
+            continue;
+        TFieldType t = ftUnknown;
+        int size = 0;
+        for (int r = 0; r < rs.Rows(); ++r) {
+            const XResultSet::Kind k = rs.CellKind(r, c);
+            if (k == XResultSet::Int) {
+                const qint64 v = rs.Int64(r, c);
+                if (t == ftUnknown)
+                    t = ftInteger;
+                if (t == ftInteger && (v < INT_MIN || v > INT_MAX))
+                    t = ftLargeint;
+            } else if (k == XResultSet::Real) {
+                if (t != ftWideString && t != ftBlob)
+                    t = ftFloat;
+            } else if (k == XResultSet::Text) {
+                t = ftWideString;
+                size = qMax(size, rs.TextLength(r, c));
+            } else if (k == XResultSet::Blob) {
+                t = ftBlob;
+            }
+        }
+        cols[size_t(c)].type = t;
+        cols[size_t(c)].size = t == ftWideString ? qMax(size, 1) : 0;
+    }
+}
+
+// No time-out set: a writer waits as long as it takes (a day).
+int busyMs(int timeoutSeconds)
+{
+    return timeoutSeconds > 0 ? timeoutSeconds * 1000 : 24 * 3600 * 1000;
+}
+
+namespace {
 
 [[noreturn]] void conversionError(const TParameter& p, const QVariant& v, TFieldType t)
 {
@@ -182,149 +215,8 @@ void bindValue(sqlite3_stmt* stmt, int idx, const TParameter& p)
     }
 }
 
-// Columns without a declared type take the kind of their values.
-void inferTypes(const XResultSet& rs, std::vector<ColumnInfo>& cols, const std::vector<bool>& declared)
-{
-    for (int c = 0; c < int(cols.size()); ++c) {
-        if (declared[size_t(c)])
-            continue;
-        TFieldType t = ftUnknown;
-        int size = 0;
-        for (int r = 0; r < rs.Rows(); ++r) {
-            const XResultSet::Kind k = rs.CellKind(r, c);
-            if (k == XResultSet::Int) {
-                const qint64 v = rs.Int64(r, c);
-                if (t == ftUnknown)
-                    t = ftInteger;
-                if (t == ftInteger && (v < INT_MIN || v > INT_MAX))
-                    t = ftLargeint;
-            } else if (k == XResultSet::Real) {
-                if (t != ftWideString && t != ftBlob)
-                    t = ftFloat;
-            } else if (k == XResultSet::Text) {
-                t = ftWideString;
-                size = qMax(size, rs.TextLength(r, c));
-            } else if (k == XResultSet::Blob) {
-                t = ftBlob;
-            }
-        }
-        cols[size_t(c)].type = t;
-        cols[size_t(c)].size = t == ftWideString ? qMax(size, 1) : 0;
-    }
-}
-
-
-// Rows read on open before the statement is counted: a short result needs no count.
-constexpr int FirstRows = 64;
-// The longest a rollback journal's reader holds the file before it lets the writers in.
-qint64 SliceMs = 100;
 // Idle reader handles kept per engine.
 constexpr size_t PooledReaders = 4;
-
-// What the count pass sees of a column: kinds seen and the longest text.
-enum KindBits : qint64 { SeenInt = 1, SeenBigInt = 2, SeenReal = 4, SeenText = 8, SeenBlob = 16 };
-
-void addKind(qint64& acc, sqlite3_stmt* stmt, int col)
-{
-    switch (sqlite3_column_type(stmt, col)) {
-    case SQLITE_INTEGER: {
-        const sqlite3_int64 i = sqlite3_column_int64(stmt, col);
-        acc |= SeenInt | (i < INT_MIN || i > INT_MAX ? qint64(SeenBigInt) : 0);
-        break;
-    }
-    case SQLITE_FLOAT: acc |= SeenReal; break;
-    case SQLITE_TEXT: {
-        sqlite3_column_text(stmt, col);
-        const qint64 len = sqlite3_column_bytes(stmt, col);
-        acc = (qMax(acc >> 8, len) << 8) | (acc & 0xFF) | SeenText;
-        break;
-    }
-    case SQLITE_BLOB: acc |= SeenBlob; break;
-    default: break;
-    }
-}
-
-// The same for a cell of a result read already.
-void addKind(qint64& acc, const XResultSet& rs, int row, int col)
-{
-    switch (rs.CellKind(row, col)) {
-    case XResultSet::Int: {
-        const qint64 i = rs.Int64(row, col);
-        acc |= SeenInt | (i < INT_MIN || i > INT_MAX ? qint64(SeenBigInt) : 0);
-        break;
-    }
-    case XResultSet::Real: acc |= SeenReal; break;
-    case XResultSet::Text: acc = (qMax(acc >> 8, qint64(rs.TextLength(row, col))) << 8) | (acc & 0xFF) | SeenText; break;
-    case XResultSet::Blob: acc |= SeenBlob; break;
-    default: break;
-    }
-}
-
-// The type inferTypes gives a column from what the count pass saw; false when
-// only the order of the rows can tell (both texts and blobs).
-bool typeFromKinds(qint64 kinds, ColumnInfo& col)
-{
-    if ((kinds & SeenText) && (kinds & SeenBlob))
-        return false;
-    col.size = 0;
-    if (kinds & SeenText) {
-        col.type = ftWideString;
-        col.size = int(qMax<qint64>(kinds >> 8, 1));
-    } else if (kinds & SeenBlob) {
-        col.type = ftBlob;
-    } else if (kinds & SeenReal) {
-        col.type = ftFloat;
-    } else if (kinds & SeenInt) {
-        col.type = kinds & SeenBigInt ? ftLargeint : ftInteger;
-    } else {
-        col.type = ftUnknown;
-    }
-    return true;
-}
-
-// The statement as the subquery of a count: blanks for comments (so that the
-// closing parenthesis survives a trailing "--"), no final ";", and without its
-// top-level ORDER BY when nothing but the ordering follows it (SQLite then
-// flattens the subquery). Empty when the text ends inside a parenthesis.
-QString countableText(const QString& jetSql)
-{
-    QList<JetSql::Token> toks = JetSql::Tokenize(jetSql, true);
-    while (!toks.isEmpty() && (toks.back().kind == JetSql::TokKind::Space
-                               || (toks.back().kind == JetSql::TokKind::Punct && toks.back().text == u';')))
-        toks.removeLast();
-    int depth = 0;
-    int orderAt = -1;
-    bool limited = false;
-    for (int i = 0; i < toks.size(); ++i) {
-        const JetSql::Token& t = toks[i];
-        if (t.kind == JetSql::TokKind::Punct && t.text == u'(')
-            ++depth;
-        else if (t.kind == JetSql::TokKind::Punct && t.text == u')')
-            --depth;
-        else if (depth == 0 && t.is("ORDER")) {
-            int j = i + 1;
-            while (j < toks.size() && toks[j].kind == JetSql::TokKind::Space)
-                ++j;
-            if (j < toks.size() && toks[j].is("BY")) {
-                orderAt = i;
-                limited = false;
-            }
-        } else if (depth == 0 && orderAt >= 0
-                   && (t.is("LIMIT") || t.is("OFFSET") || t.is("UNION") || t.is("EXCEPT") || t.is("INTERSECT")
-                       || t.is("SELECT"))) {
-            limited = true;   // more than the ordering follows: count the statement as it is
-        }
-        if (depth < 0)
-            return QString();
-    }
-    if (depth != 0)
-        return QString();
-    const int end = orderAt >= 0 && !limited ? orderAt : int(toks.size());
-    QString out;
-    for (int i = 0; i < end; ++i)
-        out += toks[i].kind == JetSql::TokKind::Space ? QStringLiteral(" ") : toks[i].text;
-    return out;
-}
 
 } // namespace
 
@@ -358,305 +250,6 @@ QString EngineMessage(sqlite3* db)
 
 namespace {
 
-// SQLite's URI of a file; a read-only file without a log is read as it stands,
-// so that no log or shared-memory file is left beside it.
-QByteArray fileUri(const QString& path, bool readOnly, bool immutable)
-{
-    QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
-    QString query = readOnly ? QStringLiteral("mode=ro") : QStringLiteral("mode=rw");
-    if (immutable)
-        query += QStringLiteral("&immutable=1");
-    url.setQuery(query);
-    return url.toEncoded();
-}
-
-int openFile(const QString& path, bool readOnly, bool immutable, sqlite3** db)
-{
-    return sqlite3_open_v2(fileUri(path, readOnly, immutable).constData(), db,
-                           (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI,
-                           nullptr);
-}
-
-// No time-out set: a writer waits as long as it takes (a day).
-int busyMs(int timeoutSeconds)
-{
-    return timeoutSeconds > 0 ? timeoutSeconds * 1000 : 24 * 3600 * 1000;
-}
-
-// A larger read-only file is read from the disk, without the look-ups' indexes:
-// its copy would cost as much memory.
-constexpr qint64 MaxCopyBytes = qint64(1) << 30;
-
-// The in-memory copy of a read-only file, one per engine, shared with its readers.
-int openCopy(const QByteArray& uri, sqlite3** db)
-{
-    const int rc = sqlite3_open_v2(uri.constData(), db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI,
-                                   nullptr);
-    if (rc == SQLITE_OK)
-        RegisterCollations(*db);
-    return rc;
-}
-
-} // namespace
-
-std::unique_ptr<Engine> Engine::Open(const QString& path, int timeoutSeconds)
-{
-    // Only stat() here: a descriptor of our own on the file, once closed, would drop SQLite's locks.
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.isFile())
-        throw EOleException(QStringLiteral("Could not find file '%1'.").arg(path));
-    if (info.size() == 0)
-        throw EOleException(QStringLiteral("Unrecognized database format '%1': file is not a database (the file is empty).").arg(path));
-    const bool readOnly = !info.isWritable();
-    const bool immutable = readOnly && !QFileInfo::exists(path + QStringLiteral("-wal"));
-
-    sqlite3* db = nullptr;
-    const int rc = openFile(path, readOnly, immutable, &db);
-    std::unique_ptr<Engine> e(new Engine(db));
-    if (rc != SQLITE_OK)
-        e->Raise(rc);
-    e->setUp(timeoutSeconds);
-    e->m_path = path;
-    e->m_readOnly = readOnly || sqlite3_db_readonly(db, "main") == 1;
-    e->m_immutable = immutable;
-    e->m_network = !e->m_readOnly && OnNetworkFolder(path);
-    if (e->m_network)
-        e->holdAloneForNetwork();
-    // Whether the file is a database is SQLite's verdict, after its own recovery of the log.
-    // Nothing is written here: the file is changed only once the program accepts it.
-    try {
-        e->Exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
-    } catch (const EOleException& x) {
-        const int code = sqlite3_errcode(db) & 0xFF;
-        if (code == SQLITE_NOTADB || code == SQLITE_CORRUPT)
-            throw EOleException(QStringLiteral("Unrecognized database format '%1': %2.").arg(path, x.Message()));
-        if (code == SQLITE_BUSY && e->m_network && QFileInfo::exists(path + QStringLiteral("-wal")))
-            throw EOleException(NetworkInUseMessage(path));
-        throw;
-    }
-    // A file cut short of a whole page was damaged outside SQLite (a page is always written whole).
-    const qint64 pageSize = e->PragmaInteger("page_size");
-    if (pageSize > 0 && QFileInfo(path).size() % pageSize != 0)
-        throw EOleException(QStringLiteral("Unrecognized database format '%1': database disk image is malformed "
-                                           "(the file is truncated).").arg(path));
-    // The one change before acceptance: in a network folder no file is left in the log,
-    // which this computer alone could then read safely.
-    if (e->m_network)
-        e->toRollbackJournal();
-    // The journal belongs to the file: one in the rollback journal is never taken to the log,
-    // since computers that cannot share a log's index may share the file, local as it looks here.
-    e->m_wal = e->JournalMode() == QLatin1String("wal");
-    // A rollback journal is safe from a cut mid-commit only when every commit is synced whole.
-    e->Exec(e->m_wal ? QStringLiteral("PRAGMA synchronous = NORMAL") : QStringLiteral("PRAGMA synchronous = FULL"));
-    // A checkpointed log is cut back, so that it stays small on disk.
-    e->Exec(QStringLiteral("PRAGMA journal_size_limit = 4194304"));
-    e->m_follow = immutable && info.size() <= MaxCopyBytes;
-    e->followFile();
-    return e;
-}
-
-namespace {
-
-// What stat() tells of the file and its journals: any write of another station changes it.
-FileStamp stampOf(const QString& path)
-{
-    FileStamp s;
-    struct stat st;
-    const QByteArray file = QFile::encodeName(path);
-    if (::stat(file.constData(), &st) == 0) {
-        s.size = st.st_size;
-        s.time = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    }
-    if (::stat((file + "-wal").constData(), &st) == 0) {
-        s.logSize = st.st_size;
-        s.logTime = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    }
-    s.journal = ::stat((file + "-journal").constData(), &st) == 0;
-    return s;
-}
-
-} // namespace
-
-// A file nobody may write, read as it stands, cannot take the indexes the
-// look-ups need: it is read into memory, and the copy takes them. It refuses
-// writes as the file would. Another station may write the file meanwhile: the
-// next statement then reads a new copy. When no copy can be made (no memory
-// for it) what there is stays: the file as it stands, or the last copy.
-void Engine::followFile()
-{
-    if (!m_follow)
-        return;
-    const FileStamp now = stampOf(m_path);
-    if (InMemory() && now == m_stamp)
-        return;
-    // Without a station at work the file is read as it stands, and taken for
-    // whole only when nothing changed it meanwhile; with one, under SQLite's locks.
-    const bool atWork = now.logSize >= 0 || now.journal;
-    sqlite3* source = nullptr;
-    if (openFile(m_path, true, !atWork, &source) != SQLITE_OK) {
-        sqlite3_close_v2(source);
-        return;
-    }
-    RegisterCollations(source);
-    sqlite3_busy_timeout(source, busyMs(m_timeout));
-    static std::atomic<int> copies{0};
-    const QByteArray uri = "file:xado-copy-" + QByteArray::number(++copies) + "?mode=memory&cache=shared";
-    sqlite3* copy = nullptr;
-    int rc = openCopy(uri, &copy);
-    if (rc == SQLITE_OK) {
-        sqlite3_backup* b = sqlite3_backup_init(copy, "main", source, "main");
-        rc = b ? sqlite3_backup_step(b, -1) : sqlite3_errcode(copy);
-        const int finished = sqlite3_backup_finish(b);
-        if (rc == SQLITE_DONE)
-            rc = finished;
-    }
-    sqlite3_close_v2(source);
-    if (rc == SQLITE_OK && !atWork && stampOf(m_path) != now)
-        rc = SQLITE_BUSY;   // written while read: taken again at the next statement
-    if (rc == SQLITE_OK)
-        rc = sqlite3_exec(copy, "PRAGMA query_only = 1", nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) {
-        sqlite3_close_v2(copy);
-        // No memory for it: what there is stays, and is not copied at every statement.
-        m_follow = rc == SQLITE_BUSY;
-        return;
-    }
-    // The old copy's statements and idle readers go; a cursor still reading it keeps it until done.
-    clearCache();
-    sqlite3_finalize(m_dataVersion);
-    m_dataVersion = nullptr;
-    m_idle.clear();
-    sqlite3_close_v2(m_db);
-    m_db = copy;
-    m_copy = uri;
-    m_stamp = now;
-    m_wal = false;
-    setUp(m_timeout);
-    // The look-ups' indexes again; a copy without one is only slower.
-    for (const QString& index : std::as_const(m_copyIndexes)) {
-        try {
-            indexCopy(index);
-        } catch (const EOleException&) {
-        }
-    }
-}
-
-void Engine::IndexCopy(const QString& jetSql)
-{
-    if (!InMemory() || JetSql::Classify(JetSql::Significant(JetSql::Tokenize(jetSql, true))) != JetSql::StatementKind::CreateIndex)
-        throw EOleException(QStringLiteral("Cannot update. Database or object is read-only."));
-    SuspendSnapshots();
-    indexCopy(jetSql);
-    m_copyIndexes.append(jetSql);
-}
-
-void Engine::indexCopy(const QString& jetSql)
-{
-    Exec(QStringLiteral("PRAGMA query_only = 0"));
-    try {
-        ExecuteDdl(*this, JetSql::Significant(JetSql::Tokenize(jetSql, true)), JetSql::StatementKind::CreateIndex);
-    } catch (...) {
-        Exec(QStringLiteral("PRAGMA query_only = 1"));
-        throw;
-    }
-    Exec(QStringLiteral("PRAGMA query_only = 1"));
-}
-
-namespace {
-
-// The folder as it really is, links resolved: a link in a local folder may lead into a share.
-QString realFolder(const QString& path)
-{
-    const QFileInfo file(path);
-    const QString real = file.exists() ? file.canonicalFilePath() : QString();
-    const QString folder = real.isEmpty() ? file.absolutePath() : QFileInfo(real).absolutePath();
-    const QString canonical = QFileInfo(folder).canonicalFilePath();
-    return canonical.isEmpty() ? QDir::cleanPath(folder) : canonical;
-}
-
-} // namespace
-
-bool OnNetworkFolder(const QString& path)
-{
-    const QString folder = realFolder(path);
-    const QStringList declared = QString::fromLocal8Bit(qgetenv("X_NETWORK_FOLDERS")).split(u':', Qt::SkipEmptyParts);
-    for (const QString& d : declared) {
-        const QString canonical = QFileInfo(d).canonicalFilePath();
-        const QString root = canonical.isEmpty() ? QDir::cleanPath(QFileInfo(d).absoluteFilePath()) : canonical;
-        if (folder == root || folder.startsWith(root + u'/'))
-            return true;
-    }
-#ifdef __linux__
-    struct statfs fs;
-    if (statfs(QFile::encodeName(folder).constData(), &fs) != 0)
-        return false;
-    switch (quint32(fs.f_type)) {
-    case 0x6969:       // NFS
-    case 0x517B:       // SMB
-    case 0xFF534D42:   // CIFS
-    case 0xFE534D42:   // SMB2
-    case 0x5346414F:   // AFS
-    case 0x6B414653:   // kAFS
-    case 0x01021997:   // 9P
-    case 0x00C36400:   // Ceph
-    case 0x65735546:   // FUSE: sshfs and the like; a local one costs only some concurrency
-        return true;
-    default:
-        break;
-    }
-#endif
-    return false;
-}
-
-QString NetworkInUseMessage(const QString& path)
-{
-    return QStringLiteral("O arquivo %1 está em uso por outro computador num modo que não pode ser compartilhado pela "
-                          "rede; feche o programa nos outros computadores.").arg(path);
-}
-
-// The first read takes the file's exclusive lock: a file in the log then keeps the log's index
-// in this process alone (never in memory the other computers cannot see), and a file another
-// connection holds in the log is refused before anything is read or written.
-void Engine::holdAloneForNetwork()
-{
-    Exec(QStringLiteral("PRAGMA locking_mode = EXCLUSIVE"));
-}
-
-// Alone on the file: a log is folded back and left; the next read lets the lock go.
-void Engine::toRollbackJournal()
-{
-    if (JournalMode() == QLatin1String("wal")) {
-        Exec(QStringLiteral("PRAGMA journal_mode = DELETE"));
-        // The log's index of a computer that used it last is nobody's now (the lock is ours alone).
-        QFile::remove(QString::fromUtf8(sqlite3_db_filename(m_db, "main")) + QStringLiteral("-shm"));
-    }
-    Exec(QStringLiteral("PRAGMA locking_mode = NORMAL"));
-    Exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
-}
-
-qint64 Engine::PragmaInteger(const char* name)
-{
-    sqlite3_stmt* st = nullptr;
-    qint64 v = -1;
-    if (sqlite3_prepare_v2(m_db, (QByteArray("PRAGMA ") + name).constData(), -1, &st, nullptr) == SQLITE_OK
-        && sqlite3_step(st) == SQLITE_ROW)
-        v = sqlite3_column_int64(st, 0);
-    sqlite3_finalize(st);
-    return v;
-}
-
-QString Engine::JournalMode()
-{
-    sqlite3_stmt* st = nullptr;
-    QString mode;
-    if (sqlite3_prepare_v2(m_db, "PRAGMA journal_mode", -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
-        mode = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))).toLower();
-    sqlite3_finalize(st);
-    return mode;
-}
-
-namespace {
-
 std::function<void(bool)>& busyIndicator()
 {
     static std::function<void(bool)> indicator;
@@ -667,11 +260,6 @@ bool busyShown = false;
 constexpr qint64 ShowBusyAfterMs = 300;
 
 } // namespace
-
-void Engine::SetReadSlice(qint64 Ms)
-{
-    SliceMs = Ms;
-}
 
 void Engine::SetBusyIndicator(std::function<void(bool)> Indicator)
 {
@@ -807,32 +395,6 @@ void Engine::RollbackTransaction()
 {
     if (!sqlite3_get_autocommit(m_db))
         sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-}
-
-std::unique_ptr<Engine> Engine::OpenReader(const QString& path, int timeoutSeconds, bool immutable)
-{
-    sqlite3* db = nullptr;
-    const int rc = openFile(path, true, immutable, &db);
-    std::unique_ptr<Engine> e(new Engine(db));
-    if (rc != SQLITE_OK)
-        e->Raise(rc);
-    e->setUp(timeoutSeconds);
-    // Every write of the main handle empties a reader's page cache; mapped pages come back cheaply.
-    e->Exec(QStringLiteral("PRAGMA mmap_size = 268435456"));
-    return e;
-}
-
-std::unique_ptr<Engine> Engine::OpenCopyReader()
-{
-    sqlite3* db = nullptr;
-    const int rc = openCopy(m_copy, &db);
-    std::unique_ptr<Engine> e(new Engine(db));
-    if (rc != SQLITE_OK)
-        e->Raise(rc);
-    sqlite3_extended_result_codes(db, 1);
-    e->Exec(QStringLiteral("PRAGMA query_only = 1"));
-    e->m_copy = m_copy;
-    return e;
 }
 
 std::unique_ptr<Engine> Engine::takeReader()
@@ -1034,435 +596,6 @@ void Engine::describe(Statement& st)
         }
     }
     st.described = sqlite3_stmt_status(stmt, SQLITE_STMTSTATUS_REPREPARE, 0);
-}
-
-std::unique_ptr<Cursor> Engine::OpenLazy(const QString& jetSql, const TParameters& params, XResultSet& rs,
-                                         std::vector<ColumnInfo>& columns, int* count, int known)
-{
-    followFile();
-    // Uncommitted work of this handle is seen only by this handle.
-    if (m_path.isEmpty() || !sqlite3_get_autocommit(m_db) || firstWord(jetSql) != QLatin1String("SELECT")) {
-        Query(jetSql, params, rs, columns);
-        *count = rs.Rows();
-        return nullptr;
-    }
-    std::unique_ptr<Cursor> cur;
-    try {
-        cur = newCursor(rs, params);
-    } catch (const EOleException&) {
-        // No second handle on this file: read it whole on this one.
-        Query(jetSql, params, rs, columns);
-        *count = rs.Rows();
-        return nullptr;
-    }
-    Engine* r = cur->m_reader.get();
-    // Read in a total order, so that a read taken up again knows its rows; a rollback
-    // journal's reader reads in short slices, each taken up after the key of the row before.
-    int rc = SQLITE_DONE;
-    cur->m_sliced = RollbackJournal();
-    cur->m_keyset = Keyset::Of(jetSql);
-    if (cur->m_keyset) {
-        try {
-            rc = cur->start(cur->m_keyset->First());
-        } catch (const EOleException&) {
-            cur->m_keyset.reset();   // a statement the layer cannot extend: read as it stands
-        }
-    }
-    if (!cur->m_keyset) {
-        cur->m_text = jetSql;
-        rc = cur->start(jetSql);
-    }
-    Statement& st = *cur->m_st;
-    sqlite3_stmt* stmt = st.stmt;
-    cur->m_visible = int(st.columns.size()) - (cur->m_keyset ? cur->m_keyset->Keys() : 0);
-    const std::vector<ColumnInfo> before = columns;
-    columns.assign(st.columns.begin(), st.columns.begin() + cur->m_visible);
-    const std::vector<bool> declared(st.declared.begin(), st.declared.begin() + cur->m_visible);
-    rs.Reset(int(columns.size()));
-    for (; rc == SQLITE_ROW; rc = sqlite3_step(stmt)) {
-        cur->take(stmt);
-        if (rs.Rows() == FirstRows)
-            break;
-    }
-    if (rc != SQLITE_ROW) {
-        if (rc != SQLITE_DONE)
-            throw EOleException(EngineMessage(r->m_db));
-        cur->finish(true);
-        inferTypes(rs, columns, declared);
-        *count = rs.Rows();
-        return nullptr;
-    }
-    // In a rollback journal a statement without identity cannot be taken up again, and a
-    // sorted or grouped one read the file whole before its first row: read it now, and the lock goes for good.
-    if (RollbackJournal() && (!cur->m_keyset || r->sortsBeforeFirstRow(stmt))) {
-        cur->m_keyset.reset();
-        cur->FetchTo(-1);
-        inferTypes(rs, columns, declared);
-        *count = rs.Rows();
-        return nullptr;
-    }
-
-    suspendWhenIdle();
-    if (known >= 0) {
-        // The caller knows the count; the undeclared columns keep their types, widened by this page.
-        std::vector<ColumnInfo> inferred = columns;
-        inferTypes(rs, inferred, declared);
-        for (size_t c = 0; c < columns.size(); ++c) {
-            if (declared[c])
-                continue;
-            columns[c] = inferred[c];
-            if (c < before.size() && before[c].name == columns[c].name) {
-                columns[c].type = before[c].type;
-                columns[c].size = before[c].type == inferred[c].type ? qMax(before[c].size, inferred[c].size) : before[c].size;
-            }
-        }
-        *count = qMax(known, rs.Rows());
-        cur->m_count = *count;
-        cur->pause();
-        return cur;
-    }
-
-    // Counted in the same snapshot by stepping the statement's rows without
-    // their ordering and with no column but the undeclared ones, whose types
-    // come from every row: SQLite then drops the joins that cannot change the
-    // number of rows (a COUNT(*) aggregate keeps them).
-    QString counted = countableText(jetSql);
-    QStringList picked;
-    std::vector<int> undeclared;
-    for (int c = 0; c < int(columns.size()); ++c) {
-        if (declared[size_t(c)])
-            continue;
-        const QString& name = columns[size_t(c)].name;
-        int same = 0;
-        for (const ColumnInfo& other : columns)
-            same += other.name.compare(name, Qt::CaseInsensitive) == 0 ? 1 : 0;
-        if (same != 1 || name.contains(u']') || name.isEmpty())
-            counted.clear();   // cannot be named from outside the subquery
-        undeclared.push_back(c);
-        picked.append(JetSql::QuoteJet(name));
-    }
-    bool counted_ok = false;
-    bool tooLong = false;
-    std::vector<qint64> kinds(undeclared.size(), 0);
-    qint64 n = 0;
-    if (!counted.isEmpty()) {
-        try {
-            bool cached = false;
-            const QString what = picked.isEmpty() ? QStringLiteral("0") : picked.join(QStringLiteral(", "));
-            Statement* cs = r->prepare(QStringLiteral("SELECT %1 FROM (%2)").arg(what, counted), &cached);
-            struct Finisher {
-                Engine* e;
-                Statement* st;
-                bool cached;
-                ~Finisher() { e->release(st, cached); }
-            } finisher{r, cs, cached};
-            r->bind(*cs, params);
-            int crc;
-            while ((crc = sqlite3_step(cs->stmt)) == SQLITE_ROW) {
-                ++n;
-                for (size_t i = 0; i < undeclared.size(); ++i)
-                    addKind(kinds[i], cs->stmt, int(i));
-                if (cur->m_sliced && (n & 255) == 0 && cur->m_held.elapsed() >= SliceMs) {
-                    tooLong = true;
-                    break;
-                }
-            }
-            counted_ok = crc == SQLITE_DONE;
-        } catch (const EOleException&) {
-            counted_ok = false;   // read it all instead
-        }
-    }
-    if (tooLong) {
-        // Too long a hold for a rollback journal: counted by a walk of its own, a slice at a time.
-        cur->suspend();
-        std::fill(kinds.begin(), kinds.end(), 0);
-        n = countInSlices(*cur, undeclared, kinds);
-        counted_ok = n >= 0;
-    }
-    if (counted_ok && n <= INT_MAX) {
-        *count = int(n);
-        for (size_t i = 0; i < undeclared.size(); ++i)
-            counted_ok = typeFromKinds(kinds[i], columns[size_t(undeclared[i])]) && counted_ok;
-    } else {
-        counted_ok = false;
-    }
-    if (!counted_ok) {
-        cur->FetchTo(-1);
-        inferTypes(rs, columns, declared);
-        *count = rs.Rows();
-        return nullptr;
-    }
-    cur->m_count = *count;
-    cur->pause();
-    return cur;
-}
-
-bool Engine::sortsBeforeFirstRow(sqlite3_stmt* stmt)
-{
-    if (sqlite3_stmt_status(stmt, SQLITE_STMTSTATUS_SORT, 0) == 0)
-        return false;
-    // Sorting each run of equal leading terms, for the ties' order only, still streams.
-    sqlite3_stmt* plan = nullptr;
-    const QByteArray sql = QByteArrayLiteral("EXPLAIN QUERY PLAN ") + sqlite3_sql(stmt);
-    bool whole = sqlite3_prepare_v2(m_db, sql.constData(), -1, &plan, nullptr) != SQLITE_OK;
-    while (!whole && sqlite3_step(plan) == SQLITE_ROW) {
-        const QByteArray detail(reinterpret_cast<const char*>(sqlite3_column_text(plan, 3)));
-        whole = detail == "USE TEMP B-TREE FOR ORDER BY" || detail.startsWith("USE TEMP B-TREE FOR GROUP BY");
-    }
-    sqlite3_finalize(plan);
-    return whole;
-}
-
-std::unique_ptr<Cursor> Engine::newCursor(XResultSet& Rows, const TParameters& Params)
-{
-    std::unique_ptr<Cursor> cur(new Cursor);
-    cur->m_reader = takeReader();
-    cur->m_owner = this;
-    cur->m_rs = &Rows;
-    cur->m_params = std::make_unique<TParameters>();
-    cur->m_params->Assign(Params);
-    m_cursors.push_back(cur.get());
-    return cur;
-}
-
-qint64 Engine::countInSlices(const Cursor& Like, const std::vector<int>& Undeclared, std::vector<qint64>& Kinds)
-{
-    XResultSet rows;
-    rows.Reset(Like.m_visible);
-    std::unique_ptr<Cursor> walk;
-    try {
-        walk = newCursor(rows, *Like.m_params);
-    } catch (const EOleException&) {
-        return -1;
-    }
-    walk->m_keyset = Like.m_keyset;
-    walk->m_visible = Like.m_visible;
-    walk->m_sliced = true;
-    qint64 counted = 0;
-    // The rows of each slice are counted and dropped; their identities stay, so none counts twice.
-    auto account = [&] {
-        for (int row = 0; row < rows.Rows(); ++row)
-            for (size_t i = 0; i < Undeclared.size(); ++i)
-                addKind(Kinds[i], rows, row, Undeclared[i]);
-        counted += rows.Rows();
-        rows.Reset(Like.m_visible);
-    };
-    int rc = SQLITE_ROW;
-    try {
-        rc = walk->start(walk->m_keyset->First());
-        if (rc == SQLITE_ROW)
-            walk->take(walk->m_st->stmt);
-        while (walk->m_reader && rc == SQLITE_ROW) {
-            if (walk->m_held.elapsed() >= SliceMs) {
-                account();
-                walk->suspend();
-                walk->resume();
-                continue;
-            }
-            rc = sqlite3_step(walk->m_st->stmt);
-            if (rc == SQLITE_ROW)
-                walk->take(walk->m_st->stmt);
-        }
-    } catch (const EOleException&) {
-        return -1;
-    }
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-        return -1;
-    walk->finish(true);
-    account();
-    return counted;
-}
-
-Cursor::~Cursor()
-{
-    finish(false);
-}
-
-void Cursor::finish(bool keepReader)
-{
-    if (!m_reader)
-        return;
-    if (m_st)
-        m_reader->release(m_st, m_cached);
-    m_st = nullptr;
-    const bool ended = m_suspended || sqlite3_exec(m_reader->m_db, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
-    m_suspended = false;
-    std::unique_ptr<Engine> reader = std::move(m_reader);
-    if (m_owner) {
-        m_owner->m_cursors.erase(std::find(m_owner->m_cursors.begin(), m_owner->m_cursors.end(), this));
-        if (keepReader && ended)
-            m_owner->giveBack(std::move(reader));
-    }
-    m_owner = nullptr;
-}
-
-int Cursor::start(const QString& jetSql, const TParameters* more)
-{
-    Engine* r = m_reader.get();
-    for (bool retried = false;; retried = true) {
-        try {
-            r->Exec(QStringLiteral("BEGIN"));
-            m_held.start();
-            m_st = r->prepare(jetSql, &m_cached);
-            r->bind(*m_st, *m_params, more);
-            if (sqlite3_column_count(m_st->stmt) == 0)
-                throw EOleException(QStringLiteral("CommandText does not return a result set."));
-            const int rc = sqlite3_step(m_st->stmt);
-            if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-                throw EOleException(EngineMessage(r->m_db));
-            if (m_st->described != sqlite3_stmt_status(m_st->stmt, SQLITE_STMTSTATUS_REPREPARE, 0))
-                r->describe(*m_st);
-            return rc;
-        } catch (const EOleException&) {
-            const bool hot = sqlite3_extended_errcode(r->m_db) == SQLITE_READONLY_ROLLBACK;
-            if (m_st)
-                r->release(m_st, m_cached);
-            m_st = nullptr;
-            sqlite3_exec(r->m_db, "ROLLBACK", nullptr, nullptr, nullptr);
-            if (!hot || retried || !m_owner || !m_owner->rollBackHotJournal())
-                throw;
-        }
-    }
-}
-
-void Cursor::keepKey()
-{
-    sqlite3_stmt* stmt = m_st->stmt;
-    m_lastKey.clear();
-    for (int i = 0; i < m_keyset->Keys(); ++i) {
-        const int c = m_visible + i;
-        switch (sqlite3_column_type(stmt, c)) {
-        case SQLITE_INTEGER: m_lastKey.append(qint64(sqlite3_column_int64(stmt, c))); break;
-        case SQLITE_FLOAT: m_lastKey.append(sqlite3_column_double(stmt, c)); break;
-        case SQLITE_TEXT:
-            m_lastKey.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, c)),
-                                               sqlite3_column_bytes(stmt, c)));
-            break;
-        case SQLITE_BLOB:
-            m_lastKey.append(QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, c)), sqlite3_column_bytes(stmt, c)));
-            break;
-        default: m_lastKey.append(QVariant()); break;
-        }
-    }
-}
-
-bool Cursor::take(sqlite3_stmt* stmt)
-{
-    if (m_keyset) {
-        QByteArray id;
-        const int end = m_visible + m_keyset->Keys();
-        for (int c = end - m_keyset->Rowids(); c < end; ++c) {
-            const qint64 rowid = sqlite3_column_int64(stmt, c);
-            id.append(sqlite3_column_type(stmt, c) == SQLITE_NULL ? '\0' : '\1');
-            id.append(reinterpret_cast<const char*>(&rowid), sizeof rowid);
-        }
-        const qsizetype before = m_read.size();
-        m_read.insert(id);
-        if (m_read.size() == before)
-            return false;
-    }
-    m_rs->AppendRow(stmt);
-    return true;
-}
-
-void Cursor::suspend()
-{
-    if (!m_reader || m_suspended)
-        return;
-    if (m_keyset)
-        keepKey();
-    sqlite3_reset(m_st->stmt);
-    sqlite3_exec(m_reader->m_db, "COMMIT", nullptr, nullptr, nullptr);
-    m_suspended = true;
-}
-
-// A rollback journal's reader holds off every writer, the other computers'
-// too: its lock goes as soon as the rows asked for are read, not when idle.
-void Cursor::pause()
-{
-    if (m_owner && m_owner->RollbackJournal())
-        suspend();
-}
-
-void Cursor::resume()
-{
-    m_suspended = false;
-    if (m_keyset) {
-        resumeAfterKey();
-    } else {
-        // The rows read so far are stepped over; the file may have changed meanwhile.
-        const int rows = m_rs->Rows();
-        m_reader->release(m_st, m_cached);
-        m_st = nullptr;
-        int rc = start(m_text);
-        for (int i = 1; i < rows && rc == SQLITE_ROW; ++i)
-            rc = sqlite3_step(m_st->stmt);
-        if (rc != SQLITE_ROW) {
-            const QString msg = rc == SQLITE_DONE ? QString() : EngineMessage(m_reader->m_db);
-            finish(true);
-            if (!msg.isEmpty())
-                throw EOleException(msg);
-            return;
-        }
-    }
-    if (m_reader && m_owner)
-        m_owner->suspendWhenIdle();
-}
-
-// Taken up strictly after the key of the last row read; a row read already,
-// changed since so that it comes again, is not read twice.
-void Cursor::resumeAfterKey()
-{
-    m_reader->release(m_st, m_cached);
-    m_st = nullptr;
-    TParameters key;
-    for (int i = 0; i < m_keyset->Keys(); ++i)
-        if (!m_lastKey.value(i).isNull())
-            key.Add(Keyset::KeyParam(i), m_lastKey[i]);
-    int rc = start(m_keyset->After(m_lastKey), &key);
-    while (rc == SQLITE_ROW && !take(m_st->stmt))
-        rc = sqlite3_step(m_st->stmt);
-    if (rc == SQLITE_ROW)
-        return;
-    const QString msg = rc == SQLITE_DONE ? QString() : EngineMessage(m_reader->m_db);
-    finish(true);
-    if (!msg.isEmpty())
-        throw EOleException(msg);
-}
-
-void Cursor::FetchTo(int row)
-{
-    if (!m_reader)
-        return;
-    if (m_suspended) {
-        resume();
-        if (!m_reader)
-            return;
-    }
-    int rc = SQLITE_ROW;
-    // Past the counted rows only the end remains: read it, so the snapshot goes now.
-    while (row < 0 || m_rs->Rows() <= row || m_rs->Rows() >= m_count) {
-        if (m_sliced && m_keyset && m_held.elapsed() >= SliceMs) {
-            // The other computers' writers go first, then the reading goes on.
-            suspend();
-            resume();
-            if (!m_reader)
-                return;
-            continue;
-        }
-        rc = sqlite3_step(m_st->stmt);
-        if (rc != SQLITE_ROW)
-            break;
-        take(m_st->stmt);
-    }
-    if (rc == SQLITE_ROW) {
-        pause();
-        return;
-    }
-    const QString msg = rc == SQLITE_DONE ? QString() : EngineMessage(m_reader->m_db);
-    finish(true);
-    if (!msg.isEmpty())
-        throw EOleException(msg);
 }
 
 int Engine::Execute(const QString& jetSql, const TParameters& params)
