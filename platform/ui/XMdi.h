@@ -26,7 +26,8 @@ int BorderIcons(const QWidget* Form);
 
 // A main window's work area: scroll bars when a child window reaches beyond
 // it, so every part of every window can be brought into view, and a control
-// reached by the keyboard scrolled into view.
+// the keyboard or the program moves the focus to scrolled into view (not one
+// the focus comes back to when a box or a menu closes).
 QMdiArea* NewMDIArea(QWidget* Parent = nullptr);
 
 // The MDI area of a main window: itself, its central widget, or the first
