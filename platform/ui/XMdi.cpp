@@ -193,16 +193,21 @@ QMdiSubWindow* AddMDIChild(QMdiArea* Area, QWidget* Form)
     if (icons & biMaximize)
         flags |= Qt::WindowMaximizeButtonHint;
     // A window built in code gives its size before it is placed; the frame
-    // goes around that size.
+    // goes around that size. Sized before it is shown too: beside a maximised
+    // window it comes up maximised, and that size is the one it is restored to.
     const bool sized = Form->testAttribute(Qt::WA_Resized);
     const QSize wanted = Form->size();
     QMdiSubWindow* sub = Area->addSubWindow(Form, flags);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    if (sized)
+        sub->resize(wanted.grownBy(sub->contentsMargins()));
     sub->show();
     scrollHome(Area);
-    if (sized && Form->size() != wanted)
-        sub->resize(sub->size() + (wanted - Form->size()));
-    sub->move(cascaded(Area, sub));
+    if (!sub->isMaximized()) {
+        if (sized && Form->size() != wanted)
+            sub->resize(sub->size() + (wanted - Form->size()));
+        sub->move(cascaded(Area, sub));
+    }
     ActivateMDIChild(sub);
     return sub;
 }

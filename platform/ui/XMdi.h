@@ -38,7 +38,8 @@ QMdiArea* MDIAreaOf(QWidget* MainForm);
 // keeping the size Form was given, and shows it in front of the others,
 // wholly inside the visible area: cascaded from the top left, a title bar
 // down and right of the last window, back to the top left when it would not
-// fit there.
+// fit there. Beside a maximised window it is maximised too, and restored to
+// its own size.
 QMdiSubWindow* AddMDIChild(QMdiArea* Area, QWidget* Form);
 
 // Shows Sub in front of the others, moved inside the visible area as far as

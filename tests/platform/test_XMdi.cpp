@@ -149,3 +149,15 @@ TEST(XMdi, TheAreaScrollsToTheControlTheKeyboardReaches)
     EXPECT_TRUE(next.x() > 0 && next.x() == next.y()) << next.x() << "," << next.y();
 }
 
+// Beside a maximised window a new one comes up maximised too, filling the area; restored, it has its size.
+TEST(XMdi, AWindowOpenedBesideAMaximisedOneFillsTheArea)
+{
+    TMdiMainWindow m;
+    m.add(300, 200)->showMaximized();
+    auto* form = new QWidget;
+    QMdiSubWindow* sub = m.add(900, 560, form);
+    EXPECT_TRUE(sub->isMaximized());
+    EXPECT_EQ(sub->geometry(), m.area->viewport()->rect());
+    sub->showNormal();
+    EXPECT_EQ(form->size(), QSize(900, 560));
+}
