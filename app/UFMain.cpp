@@ -58,6 +58,23 @@ QWidget* OpenChild()
     return ShowMDIChild<T>(false, true);
 }
 
+// Window and frame moved inside its screen's free area, made smaller as far
+// as they do not fit.
+void KeepInside(QWidget* Window)
+{
+    const QRect Free = Window->screen()->availableGeometry();
+    QRect Frame = Window->frameGeometry();
+    if (Free.contains(Frame))
+        return;
+    const QRect Client = Window->geometry();
+    const QMargins Border(Client.left() - Frame.left(), Client.top() - Frame.top(), Frame.right() - Client.right(),
+                          Frame.bottom() - Client.bottom());
+    Frame.setSize(Frame.size().boundedTo(Free.size()));
+    Frame.moveTo(qBound(Free.left(), Frame.left(), Free.right() + 1 - Frame.width()),
+                 qBound(Free.top(), Frame.top(), Free.bottom() + 1 - Frame.height()));
+    Window->setGeometry(Frame.marginsRemoved(Border));
+}
+
 } // namespace
 
 TFMain::TFMain(QWidget* Parent)
@@ -255,6 +272,17 @@ void TFMain::showEvent(QShowEvent* Event)
         FStarted = true;
         QMetaObject::invokeMethod(this, &TFMain::FormShow, Qt::QueuedConnection);
     }
+}
+
+void TFMain::changeEvent(QEvent* Event)
+{
+    QMainWindow::changeEvent(Event);
+    // The size it is restored to leaves out the window manager's frame, known
+    // only once the window is on screen: on a small screen the status bar and
+    // the work area's scroll bars would lie below it.
+    if (Event->type() == QEvent::WindowStateChange && windowState() == Qt::WindowNoState
+        && (static_cast<QWindowStateChangeEvent*>(Event)->oldState() & Qt::WindowMaximized))
+        QMetaObject::invokeMethod(this, [this] { KeepInside(this); }, Qt::QueuedConnection);
 }
 
 void TFMain::FormShow()

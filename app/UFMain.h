@@ -77,6 +77,7 @@ public:
 protected:
     void showEvent(QShowEvent* Event) override;
     void closeEvent(QCloseEvent* Event) override;
+    void changeEvent(QEvent* Event) override;
 
 private:
     QAction* NewAction(const char* Name, const QString& Caption, void (TFMain::*Handler)());

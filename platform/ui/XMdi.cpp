@@ -1,6 +1,7 @@
 #include "XMdi.h"
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -66,27 +67,23 @@ QPoint cascaded(QMdiArea* Area, QMdiSubWindow* Sub)
     return visible.topLeft();
 }
 
-// How far to scroll for [Lo, Hi], no longer than the view, to show in
-// [ViewLo, ViewHi].
+// How far to scroll for [Lo, Hi] to show in [ViewLo, ViewHi]: as little as
+// shows all of it, or as much as the view holds of one longer than the view.
 int scrollToShow(int Lo, int Hi, int ViewLo, int ViewHi)
 {
-    if (Lo < ViewLo)
-        return Lo - ViewLo;
-    return Hi > ViewHi ? Hi - ViewHi : 0;
+    const int before = Lo - ViewLo, after = Hi - ViewHi;
+    return qBound(qMin(before, after), 0, qMax(before, after));
 }
 
 // Scrolls Area as little as shows W, a control of one of its windows. One
-// larger than the view (a grid) shows from its top left, and does not move
-// the view while that shows: its window's edges stay in view.
+// larger than the view (a grid) that shows in part leaves the view alone:
+// the edges of its window that show stay in view.
 void scrollIntoView(QMdiArea* Area, const QWidget* W)
 {
     const QRect view = visibleArea(Area);
-    QRect r(W->mapTo(Area->viewport(), QPoint(0, 0)), W->size());
-    if (r.width() > view.width() || r.height() > view.height()) {
-        if (view.contains(r.topLeft()))
-            return;
-        r.setSize(view.size());
-    }
+    const QRect r(W->mapTo(Area->viewport(), QPoint(0, 0)), W->size());
+    if ((r.width() > view.width() || r.height() > view.height()) && r.intersects(view))
+        return;
     QScrollBar* h = Area->horizontalScrollBar();
     QScrollBar* v = Area->verticalScrollBar();
     h->setValue(h->value() + scrollToShow(r.left(), r.right(), view.left(), view.right()));
@@ -94,10 +91,12 @@ void scrollIntoView(QMdiArea* Area, const QWidget* W)
 }
 
 // Scrolls the area to a control of a child window that the keyboard or the
-// program gives the focus. Not while a mouse button is down: what the mouse
-// reached shows already, and a click hands the frame the focus, which gives
-// it back to the window's control; scrolling then would move what was
-// clicked away from under the mouse.
+// program moves the focus to. Not for focus given back when a box, a menu or
+// the main window lets it go: the view stays where the user left it, with
+// the button they were about to press. Nor while a mouse button is down: what
+// the mouse reached shows already, and a click hands the frame the focus,
+// which gives it back to the window's control; scrolling then would move what
+// was clicked away from under the mouse.
 class TFocusInView : public QObject
 {
 public:
@@ -105,13 +104,26 @@ public:
 
     bool eventFilter(QObject* Watched, QEvent* Event) override
     {
-        if (Event->type() == QEvent::FocusIn && Watched->isWidgetType() && !QGuiApplication::mouseButtons()
-            && m_area->viewport()->isAncestorOf(static_cast<QWidget*>(Watched)))
+        if (Event->type() == QEvent::FocusIn && Watched->isWidgetType() && movedHere(static_cast<QFocusEvent*>(Event))
+            && !QGuiApplication::mouseButtons() && m_area->viewport()->isAncestorOf(static_cast<QWidget*>(Watched)))
             scrollIntoView(m_area, static_cast<QWidget*>(Watched));
         return false;
     }
 
 private:
+    static bool movedHere(const QFocusEvent* Event)
+    {
+        switch (Event->reason()) {
+        case Qt::TabFocusReason:
+        case Qt::BacktabFocusReason:
+        case Qt::ShortcutFocusReason:
+        case Qt::OtherFocusReason:
+            return true;
+        default:
+            return false;
+        }
+    }
+
     QMdiArea* m_area;
 };
 
@@ -181,16 +193,21 @@ QMdiSubWindow* AddMDIChild(QMdiArea* Area, QWidget* Form)
     if (icons & biMaximize)
         flags |= Qt::WindowMaximizeButtonHint;
     // A window built in code gives its size before it is placed; the frame
-    // goes around that size.
+    // goes around that size. Sized before it is shown too: beside a maximised
+    // window it comes up maximised, and that size is the one it is restored to.
     const bool sized = Form->testAttribute(Qt::WA_Resized);
     const QSize wanted = Form->size();
     QMdiSubWindow* sub = Area->addSubWindow(Form, flags);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    if (sized)
+        sub->resize(wanted.grownBy(sub->contentsMargins()));
     sub->show();
     scrollHome(Area);
-    if (sized && Form->size() != wanted)
-        sub->resize(sub->size() + (wanted - Form->size()));
-    sub->move(cascaded(Area, sub));
+    if (!sub->isMaximized()) {
+        if (sized && Form->size() != wanted)
+            sub->resize(sub->size() + (wanted - Form->size()));
+        sub->move(cascaded(Area, sub));
+    }
     ActivateMDIChild(sub);
     return sub;
 }

@@ -26,7 +26,8 @@ int BorderIcons(const QWidget* Form);
 
 // A main window's work area: scroll bars when a child window reaches beyond
 // it, so every part of every window can be brought into view, and a control
-// reached by the keyboard scrolled into view.
+// the keyboard or the program moves the focus to scrolled into view (not one
+// the focus comes back to when a box or a menu closes).
 QMdiArea* NewMDIArea(QWidget* Parent = nullptr);
 
 // The MDI area of a main window: itself, its central widget, or the first
@@ -37,7 +38,8 @@ QMdiArea* MDIAreaOf(QWidget* MainForm);
 // keeping the size Form was given, and shows it in front of the others,
 // wholly inside the visible area: cascaded from the top left, a title bar
 // down and right of the last window, back to the top left when it would not
-// fit there.
+// fit there. Beside a maximised window it is maximised too, and restored to
+// its own size.
 QMdiSubWindow* AddMDIChild(QMdiArea* Area, QWidget* Form);
 
 // Shows Sub in front of the others, moved inside the visible area as far as

@@ -13,6 +13,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QScreen>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -174,6 +176,19 @@ TEST_F(StartUp, HiddenConnectionToggle)
     Main->LConectionExecute();
     EXPECT_EQ(H.Dlg.Texts(), (QStringList{QStringLiteral("Há conexões ativas. Desconectar assim mesmo?"),
                                           QStringLiteral("Selecione o Banco de Dados a conectar.")}));
+}
+
+// Restored from maximised on a screen as wide as the window (the offscreen one, 800 pixels), the main
+// window and its frame lie inside the screen's free area, as large as that allows.
+TEST_F(StartUp, TheRestoredMainWindowLiesInsideTheScreen)
+{
+    TFMain* Main = H.Start();
+    ASSERT_TRUE(Main->isMaximized());
+    Main->showNormal();
+    const QRect Free = Main->screen()->availableGeometry();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Free.contains(Main->frameGeometry()); }, 1000));
+    EXPECT_EQ(Main->frameGeometry().width(), Free.width());
+    EXPECT_EQ(Main->height(), 600);
 }
 
 // ---- Shared routines ---------------------------------------------------------

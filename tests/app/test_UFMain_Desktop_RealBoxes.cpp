@@ -116,12 +116,18 @@ protected:
         return Shown();
     }
 
-    // Button scrolled into view, right then down, and clicked; false when it cannot be reached.
-    bool Press(QWidget* Button)
+    // Button scrolled into view, right then down; false when it cannot be reached.
+    bool Reach(QWidget* Button)
     {
         const auto at = [&] { return QRect(Button->mapTo(Viewport, QPoint()), Button->size()); };
         ScrollUntil(Main->ClientArea->horizontalScrollBar(), [&] { return Shows({at().x(), 0, at().width(), 1}); });
-        if (!ScrollUntil(Main->ClientArea->verticalScrollBar(), [&] { return Shows(at()); }))
+        return ScrollUntil(Main->ClientArea->verticalScrollBar(), [&] { return Shows(at()); });
+    }
+
+    // Reached and clicked.
+    bool Press(QWidget* Button)
+    {
+        if (!Reach(Button))
             return false;
         XClick(Button, Button->rect().center());
         return true;
@@ -189,4 +195,30 @@ TEST_F(Desktop, EveryButtonIsReachedThroughTheScrollBars)
         }
         EXPECT_EQ(H.Boxes(), "");
     }
+}
+
+// "Exportar" and "Fechar" scrolled into view on a small main window: the export's box, once
+// answered, leaves the scroll bars where they were, and "Fechar" is still under the mouse.
+TEST_F(Desktop, ABoxClosingLeavesTheViewWhereItWas)
+{
+    ASSERT_NO_FATAL_FAILURE(Start({800, 600}));
+    ASSERT_TRUE(Choose(Consultations[0]));
+    auto* W = Main->findChild<TFCruzaEti_Cons*>();
+    ASSERT_TRUE(Reach(W->BClose) && Reach(W->BExportar));
+    const QString File = Campaign.Dir.filePath(QStringLiteral("envelopes.xls"));
+    H.Files.Answer(File);
+    TRealBoxes Boxes;
+    TBoxDriver Driver;
+    const auto scrolled = [&] {
+        return QList<int>{Main->ClientArea->horizontalScrollBar()->value(), Main->ClientArea->verticalScrollBar()->value()};
+    };
+    const QList<int> Before = scrolled();
+    const QPoint Fechar = W->BClose->mapToGlobal(W->BClose->rect().center());
+    ASSERT_TRUE(Press(W->BExportar));
+    ASSERT_TRUE(Driver.Sync());
+    EXPECT_EQ(Boxes.Shown, QStringList{QStringLiteral("Arquivo ") + File + QStringLiteral(" exportado com sucesso.")});
+    EXPECT_EQ(scrolled(), Before);
+    QPointer<TFBCad> Gone = W;
+    ASSERT_TRUE(XDoTool({"mousemove", QString::number(Fechar.x()), QString::number(Fechar.y()), "click", "1"}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Gone.isNull(); }, 5000));
 }

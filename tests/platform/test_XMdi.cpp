@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -97,7 +98,8 @@ TEST(XMdi, AWindowBroughtForwardTakesTheFocusOnItsFirstControlInTabOrder)
 }
 
 // A window larger than the area keeps its size at the top left; the area scrolls to the control the
-// keyboard reaches, and back home when a window is brought forward or opened.
+// keyboard reaches, as little as shows it, and back home when a window is brought forward or opened.
+// A control larger than the view that shows in part, or one the focus comes back to, stays.
 TEST(XMdi, TheAreaScrollsToTheControlTheKeyboardReaches)
 {
     TMdiMainWindow m;
@@ -108,6 +110,8 @@ TEST(XMdi, TheAreaScrollsToTheControlTheKeyboardReaches)
     auto* far = new QLineEdit(form);   // first in tab order: the window opens scrolled to it
     far->move(1300, 1000);
     auto* near = new QLineEdit(form);
+    auto* large = new QLineEdit(form);
+    large->setGeometry(100, 100, 1200, 850);
     QMdiSubWindow* sub = m.add(1500, 1100, form);
     EXPECT_EQ(form->size(), QSize(1500, 1100));
     QWidget* viewport = m.area->viewport();
@@ -120,6 +124,22 @@ TEST(XMdi, TheAreaScrollsToTheControlTheKeyboardReaches)
     EXPECT_TRUE(shown(near) && !shown(far));
     QTest::keyClick(near, Qt::Key_Backtab);
     EXPECT_TRUE(shown(far));
+    QScrollBar* h = m.area->horizontalScrollBar();
+    const auto scrolled = [&] { return QList<int>{h->value(), m.area->verticalScrollBar()->value()}; };
+    const QList<int> atFar = scrolled();
+    QTest::keyClick(far, Qt::Key_Backtab);
+    EXPECT_TRUE(large->hasFocus() && scrolled() == atFar);
+    QTest::keyClick(large, Qt::Key_Tab);
+    h->setValue(h->value() - far->width() / 2);
+    const QList<int> halfFar = scrolled();
+    ASSERT_NE(halfFar, atFar);
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    m.main.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&m.main) && far->hasFocus());
+    EXPECT_EQ(scrolled(), halfFar);
     ActivateMDIChild(small);
     EXPECT_EQ(sub->pos(), QPoint(0, 0));
     // Scrolled away again, a new window still cascades from the last one.
@@ -127,4 +147,17 @@ TEST(XMdi, TheAreaScrollsToTheControlTheKeyboardReaches)
     ASSERT_NE(sub->pos(), QPoint(0, 0));
     const QPoint next = m.add(200, 100)->pos();
     EXPECT_TRUE(next.x() > 0 && next.x() == next.y()) << next.x() << "," << next.y();
+}
+
+// Beside a maximised window a new one comes up maximised too, filling the area; restored, it has its size.
+TEST(XMdi, AWindowOpenedBesideAMaximisedOneFillsTheArea)
+{
+    TMdiMainWindow m;
+    m.add(300, 200)->showMaximized();
+    auto* form = new QWidget;
+    QMdiSubWindow* sub = m.add(900, 560, form);
+    EXPECT_TRUE(sub->isMaximized());
+    EXPECT_EQ(sub->geometry(), m.area->viewport()->rect());
+    sub->showNormal();
+    EXPECT_EQ(form->size(), QSize(900, 560));
 }
