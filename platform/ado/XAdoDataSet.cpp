@@ -502,10 +502,12 @@ void TCustomADODataSet::Last()
 void TCustomADODataSet::Next()
 {
     checkActive();
+    // Read to its end on the way, the result may come out shorter than counted.
+    if (m_row + 1 < rows())
+        need(m_row + 1);
     if (m_row + 1 < rows()) {
         ++m_row;
         m_bof = false;
-        need(m_row);
     } else {
         m_eof = true;
     }
@@ -527,13 +529,14 @@ void TCustomADODataSet::Prior()
 int TCustomADODataSet::MoveBy(int distance)
 {
     checkActive();
+    const int target = m_row + distance;
+    if (rows() > 0)
+        need(qBound(0, target, rows() - 1));
     const int n = rows();
     if (n == 0)
         return 0;
-    const int target = m_row + distance;
     const int row = qBound(0, target, n - 1);
     const int moved = row - m_row;
-    need(row);
     m_row = row;
     m_eof = target > n - 1;
     m_bof = target < 0;
@@ -575,10 +578,11 @@ int TCustomADODataSet::RecNo() const
 void TCustomADODataSet::setRecNo(int value)
 {
     checkActive();
+    if (value >= 1 && value <= rows())
+        need(value - 1);
     const int n = rows();
     if (value < 1 || value > n)
         throw EDatabaseError(QStringLiteral("Record number %1 out of range (1..%2)").arg(value).arg(n));
-    need(value - 1);
     m_row = value - 1;
     m_eof = m_bof = false;
     emit AfterScroll(this);

@@ -407,3 +407,30 @@ TEST_F(HibridacaoNetwork, AStationKilledWhileRegisteringLeavesEveryConfirmedRow)
     EXPECT_EQ(H.Start()->PanelText(0), QStringLiteral("Conectado")) << H.Boxes();
     EXPECT_EQ(NotOnce(confirmed), QString());
 }
+
+// The grid half read in the rollback journal, crossings of the same second across its first page:
+// another station writes off the last crossing read and the 200 newest, and deletes the oldest.
+// Read to its end, the grid shows every crossing once and counts them.
+TEST_F(HibridacaoNetwork, CrossingsWrittenOffWhileTheGridIsHalfReadAreShownOnceEach)
+{
+    Options.Labels = 400;
+    Options.Crossings = 300;
+    ASSERT_NO_FATAL_FAILURE(TScanWindowTest::Open(&TFMain::LCRUZAETI_FLOR_CAD,   // eight a second
+                                                  QStringLiteral("UPDATE Cruza SET dupd = '2025-01-01 10:00:' || substr('0' || (rowid / 8), -2)")));
+    ASSERT_EQ(DM->Conn->Engine()->SnapshotCount(), 1) << "the grid read its first page";
+    Campaign->Exec(QStringLiteral("UPDATE Cruza SET status = 'X', x_dupd = '2026-01-01 10:00:00' WHERE (nc_rep = %1 AND seq = %2) "
+                                  "OR rowid IN (SELECT rowid FROM Cruza ORDER BY dupd DESC LIMIT 200)")
+                       .arg(W->GCad->FieldText(64, QStringLiteral("nc_rep")), W->GCad->FieldText(64, QStringLiteral("seq"))));
+    Campaign->Exec(QStringLiteral("DELETE FROM Cruza WHERE rowid = 1"));
+    const int crossings = Campaign->Count(QStringLiteral("Cruza"));
+    W->GCad->setFocus();
+    QTest::keyClick(W->GCad, Qt::Key_End, Qt::ControlModifier);
+    H.Settle();
+    const int rows = W->GCad->model()->rowCount();
+    QSet<QString> shown;
+    for (int r = 1; r <= rows; ++r)
+        shown.insert(W->GCad->FieldText(r, QStringLiteral("nc_rep")) + u'/' + W->GCad->FieldText(r, QStringLiteral("seq")));
+    EXPECT_EQ(shown.size(), crossings);
+    EXPECT_EQ(rows, crossings);
+    EXPECT_EQ(W->LReg->text(), QStringLiteral("Registros: %1").arg(crossings));
+}

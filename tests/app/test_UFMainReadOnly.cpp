@@ -129,7 +129,7 @@ TEST(ReadOnlyCampaign, ConsultsAsTheIndexedWritableFileRefusesWritesAndLeavesThe
 
 // A station that may only read sees, at its next "Atualizar", the envelopes another
 // station adds meanwhile, whether the file is in the log (the other station still
-// at work) or in the rollback journal.
+// at work) or in the rollback journal, a dataset half read meanwhile or not.
 TEST(ReadOnlyCampaign, AtualizarShowsWhatAnotherStationAdded)
 {
     for (const bool inTheLog : {true, false}) {
@@ -163,11 +163,19 @@ TEST(ReadOnlyCampaign, AtualizarShowsWhatAnotherStationAdded)
                 w->findChild<TRadioGroupBox*>(QStringLiteral("RGFiltro"))->SetItemIndex(1);
                 w->BConfirmClick();
                 answer = QByteArray::number(w->Q->RecordCount());
+                TADOQuery half;   // left half read across the new copy
+                half.setConnection(DM->Conn);
+                half.SQL.setText(QStringLiteral("SELECT nc_rep FROM Etiqueta_Cruza ORDER BY nc_rep"));
+                half.Open();
+                half.setRecNo(10);
+                H.Settle();
                 (void)!write(told[1], "?", 1);
                 char c;
                 (void)!read(asked[0], &c, 1);
                 w->BConfirmClick();
-                answer += ' ' + QByteArray::number(w->Q->RecordCount()) + ' ' + H.Dlg.Texts().join(u'|').toUtf8();
+                half.Last();
+                answer += ' ' + QByteArray::number(w->Q->RecordCount()) + ' ' + QByteArray::number(half.RecordCount()) + ' '
+                          + H.Dlg.Texts().join(u'|').toUtf8();
             }
             (void)!write(told[1], answer.constData(), size_t(answer.size()));
             _exit(0);
@@ -185,7 +193,7 @@ TEST(ReadOnlyCampaign, AtualizarShowsWhatAnotherStationAdded)
         for (ssize_t n; (n = read(told[0], buf, sizeof buf)) > 0;)
             answer.append(buf, n);
         waitpid(pid, nullptr, 0);
-        EXPECT_EQ(answer, QByteArray("50 55 "));
+        EXPECT_EQ(answer, QByteArray("50 55 400 "));
         for (int fd : {asked[0], asked[1], told[0]})
             close(fd);
     }

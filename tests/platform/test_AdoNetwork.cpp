@@ -6,14 +6,18 @@
 
 #include "XAdoEngine.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QScopeGuard>
+#include <QSemaphore>
 #include <QStandardPaths>
 
 #include <optional>
+#include <thread>
 
 namespace {
 
@@ -133,6 +137,40 @@ TEST(AdoNetworkFolder, AnOpenGridHoldsOffNoWriter)
         EXPECT_EQ(grid.Fields(0)->AsInteger(), added);
     }
     EXPECT_EQ(other.exec("INSERT INTO U VALUES (2)"), SQLITE_OK);
+}
+
+// Another station holds the file: a write of ours waits for it, shows "Aguarde" only once the wait
+// is felt (not for a slice of another's reading), and gets in when the file is let go.
+TEST(AdoNetworkFolder, AWriterWaitsForAHeldFileWithTheIndicatorOnceTheWaitIsFelt)
+{
+    TFile f(false);
+    const TNetworkFolder shared(f.dir.path());
+    f.conn.Open();
+    RawConnection holder(f.path);
+    ASSERT_EQ(holder.exec("BEGIN EXCLUSIVE"), SQLITE_OK);
+    QElapsedTimer waiting;
+    QList<std::pair<bool, qint64>> shown;
+    QSemaphore felt;
+    XAdo::Engine::SetBusyIndicator([&](bool On) {
+        shown.append({On, waiting.elapsed()});
+        if (On)
+            felt.release();
+    });
+    const auto noIndicator = qScopeGuard([] { XAdo::Engine::SetBusyIndicator(nullptr); });
+    std::thread other([&] {
+        felt.acquire();
+        holder.exec("COMMIT");
+    });
+    waiting.start();
+    EXPECT_EQ(f.refusal(QStringLiteral("INSERT INTO T VALUES (1)")), QStringLiteral("<accepted>"));
+    const qint64 written = waiting.elapsed();
+    felt.release();   // lets the other one go had the indicator never come
+    other.join();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_TRUE(shown[0].first && !shown[1].first);
+    EXPECT_GE(shown[0].second, 300);
+    EXPECT_GE(written, shown[0].second);
 }
 
 // A station killed in the middle of its commit leaves its journal: a grid's reader

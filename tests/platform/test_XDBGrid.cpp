@@ -1,5 +1,6 @@
 #include "XDBGrid.h"
 #include "AdoTestDb.h"
+#include "XAdoEngine.h"
 #include "XDialogs.h"
 
 #include <QApplication>
@@ -230,4 +231,26 @@ TEST_F(XDBGrid, ACellThatCannotBeReadIsShownOnceAndThePaintGoesOn)
     g.viewport()->grab();
     QCoreApplication::processEvents();
     EXPECT_EQ(boxes.Count(), 2) << "new data, a new chance to report";
+}
+
+// Rows another station deletes before the grid reaches them (rollback journal, read in slices):
+// once read to the end, the grid shows as many rows as the dataset counts, each once.
+TEST_F(XDBGrid, RowsDeletedBeforeTheyWereReadLeaveNoRowsBehindInTheGrid)
+{
+    insert(31, 300);
+    exec("PRAGMA journal_mode = DELETE");
+    conn.Close();
+    conn.Open();
+    threeColumns();
+    ASSERT_EQ(conn.Engine()->SnapshotCount(), 1) << "read as reached";
+    ASSERT_EQ(RawConnection(path).exec("DELETE FROM Item WHERE id IN (100, 200, 299)"), SQLITE_OK);
+    q.Last();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(q.RecordCount(), 297);
+    ASSERT_EQ(g.model()->rowCount(), 297);
+    QSet<QString> ids;
+    for (int r = 0; r < 297; ++r)
+        ids.insert(cell(r, 0));
+    EXPECT_EQ(ids.size(), 297);
+    EXPECT_FALSE(ids.contains(QString()));
 }
