@@ -60,16 +60,88 @@ bool notAlias(const Token& t)
     return std::any_of(std::begin(words), std::end(words), [&](const char* w) { return t.is(w); });
 }
 
-// The names that qualify the columns of each table FROM [a, b) names (its alias,
-// or its own name), the driving table first. None when a source is a subquery.
-std::optional<QStringList> tablesOf(const QList<Token>& toks, int a, int b)
+int closing(const QList<Token>& toks, int open, int end)
 {
-    QStringList names;
+    int depth = 0;
+    for (int i = open; i < end; ++i) {
+        if (isPunct(toks[i], u'('))
+            ++depth;
+        else if (isPunct(toks[i], u')') && --depth == 0)
+            return i;
+    }
+    return -1;
+}
+
+// The table a subquery [select, end) reads from, when it reads one table's rows
+// each at most once (no join, grouping, DISTINCT or compound): the token of its
+// name or alias, and where its FROM stands. None otherwise.
+std::optional<std::pair<int, int>> plainSubquery(const QList<Token>& toks, int select, int end)
+{
+    int from = -1, depth = 0;
+    const int first = nextSignificant(toks, select);
+    if (first < end && (toks[first].is("DISTINCT") || toks[first].is("DISTINCTROW") || toks[first].is("TOP")))
+        return std::nullopt;
+    for (int i = first; i < end; i = nextSignificant(toks, i)) {
+        const Token& t = toks[i];
+        if (isPunct(t, u'('))
+            ++depth;
+        else if (isPunct(t, u')'))
+            --depth;
+        if (depth != 0)
+            continue;
+        if (t.is("GROUP") || t.is("HAVING") || t.is("UNION") || t.is("EXCEPT") || t.is("INTERSECT") || t.is("LIMIT")
+            || t.is("JOIN") || t.is("SELECT") || (from >= 0 && isPunct(t, u',')))
+            return std::nullopt;
+        if (t.is("FROM") && from < 0)
+            from = i;
+    }
+    if (from < 0)
+        return std::nullopt;
+    int name = nextSignificant(toks, from);
+    if (name >= end || (toks[name].kind != TokKind::Word && toks[name].kind != TokKind::Ident))
+        return std::nullopt;
+    int j = nextSignificant(toks, name);
+    if (j < end && toks[j].is("AS"))
+        j = nextSignificant(toks, j);
+    if (j < end && (toks[j].kind == TokKind::Ident || (toks[j].kind == TokKind::Word && !notAlias(toks[j]))))
+        name = j;
+    return std::make_pair(name, from);
+}
+
+// The rowid of each table FROM [a, b) names, the driving table first, qualified
+// by its alias or its own name. A subquery of one table's rows gives its rowid as
+// a column of its own, added where inserts say. None for any other subquery.
+struct Tables
+{
+    QStringList rowids;
+    QList<std::pair<int, QString>> inserts;   // text to put before the token at
+};
+
+std::optional<Tables> tablesOf(const QList<Token>& toks, int a, int b)
+{
+    Tables out;
     bool expect = true;   // after FROM, JOIN or a separating comma a table comes
     int depth = 0;
     int tableDepth = 0;   // deeper commas are an expression's (ON IIF(a, b, c))
     for (int i = nextSignificant(toks, a); i < b; i = nextSignificant(toks, i)) {
         const Token& t = toks[i];
+        if (expect && isPunct(t, u'(') && nextSignificant(toks, i) < b && toks[nextSignificant(toks, i)].is("SELECT")) {
+            const int close = closing(toks, i, b);
+            const auto inner = close < 0 ? std::nullopt : plainSubquery(toks, nextSignificant(toks, i), close);
+            if (!inner)
+                return std::nullopt;
+            int alias = nextSignificant(toks, close);
+            if (alias < b && toks[alias].is("AS"))
+                alias = nextSignificant(toks, alias);
+            if (alias >= b || !(toks[alias].kind == TokKind::Ident || (toks[alias].kind == TokKind::Word && !notAlias(toks[alias]))))
+                return std::nullopt;
+            out.inserts.append({inner->second, QStringLiteral(", %1.rowid AS xado_rowid ").arg(toks[inner->first].text)});
+            out.rowids.append(toks[alias].text + QStringLiteral(".xado_rowid"));
+            i = alias;
+            tableDepth = depth;
+            expect = false;
+            continue;
+        }
         if (isPunct(t, u'(')) {
             ++depth;
             continue;
@@ -82,10 +154,8 @@ std::optional<QStringList> tablesOf(const QList<Token>& toks, int a, int b)
             expect = t.is("JOIN") || (isPunct(t, u',') && depth <= tableDepth);
             continue;
         }
-        if (t.kind != TokKind::Word && t.kind != TokKind::Ident)
-            return std::nullopt;   // a subquery, or what this reading does not know
-        if (t.is("SELECT"))
-            return std::nullopt;
+        if ((t.kind != TokKind::Word && t.kind != TokKind::Ident) || t.is("SELECT"))
+            return std::nullopt;   // what this reading does not know
         QString name = t.text;
         int j = nextSignificant(toks, i);
         if (j + 1 < b && isPunct(toks[j], u'.')) {   // a schema's table
@@ -99,13 +169,13 @@ std::optional<QStringList> tablesOf(const QList<Token>& toks, int a, int b)
             name = toks[j].text;
             i = j;
         }
-        names.append(name);
+        out.rowids.append(name + QStringLiteral(".rowid"));
         tableDepth = depth;
         expect = false;
     }
-    if (names.isEmpty() || expect)
+    if (out.rowids.isEmpty() || expect)
         return std::nullopt;
-    return names;
+    return out;
 }
 
 } // namespace
@@ -160,9 +230,22 @@ std::optional<Keyset> Keyset::Of(const QString& jetSql)
             aliases.insert(JetSql::Unquote(toks[sig.back()]).toLower(), textOf(toks, a, sig[sig.size() - 2]));
     }
 
-    const std::optional<QStringList> tables = tablesOf(toks, from, where >= 0 ? where : order);
+    const std::optional<Tables> tables = tablesOf(toks, from, where >= 0 ? where : order);
     if (!tables)
         return std::nullopt;
+    if (!tables->inserts.isEmpty()) {
+        // A "*" of the statement would show the subquery's added column.
+        for (int i = listFrom, d = 0; i < from; ++i) {
+            d += isPunct(toks[i], u'(') ? 1 : isPunct(toks[i], u')') ? -1 : 0;
+            if (d == 0 && isPunct(toks[i], u'*'))
+                return std::nullopt;
+        }
+        for (auto it = tables->inserts.crbegin(); it != tables->inserts.crend(); ++it) {
+            toks.insert(it->first, Token{TokKind::Word, it->second});
+            where += where > it->first ? 1 : 0;
+            order += 1;
+        }
+    }
 
     Keyset k;
     const int by = nextSignificant(toks, order);
@@ -186,11 +269,11 @@ std::optional<Keyset> Keyset::Of(const QString& jetSql)
     // Ties follow the first term's direction: newest first under a descending date.
     const bool desc = k.m_terms[0].desc;
     QString ties;
-    for (const QString& table : *tables) {
-        k.m_terms.append({table + QStringLiteral(".rowid"), desc});
-        ties += QStringLiteral(", %1.rowid%2").arg(table, desc ? QStringLiteral(" DESC") : QString());
+    for (const QString& rowid : tables->rowids) {
+        k.m_terms.append({rowid, desc});
+        ties += QStringLiteral(", %1%2").arg(rowid, desc ? QStringLiteral(" DESC") : QString());
     }
-    k.m_rowids = int(tables->size());
+    k.m_rowids = int(tables->rowids.size());
 
     k.m_head = textOf(toks, 0, from);
     for (int i = 0; i < k.Keys(); ++i)

@@ -17,8 +17,8 @@ class Keyset
 {
 public:
     // None for a statement that cannot be taken up so: no ORDER BY, a compound,
-    // grouped, DISTINCT, TOP or LIMIT statement, a term by position, or a FROM
-    // with a subquery (its rows have no rowid).
+    // grouped, DISTINCT, TOP or LIMIT statement, a term by position, or a
+    // subquery in FROM other than a plain read of one table (no rowid for its rows).
     static std::optional<Keyset> Of(const QString& jetSql);
 
     // The statement in its total order, with the key terms as extra columns after its own.

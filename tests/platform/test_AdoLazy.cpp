@@ -191,6 +191,8 @@ TEST(AdoLazy, EitherJournalReadsAndCountsWhatOneReadGives)
         {"SELECT a.ID FROM T a LEFT OUTER JOIN T b ON (b.GRP = a.GRP) WHERE a.ID <= 200 ORDER BY a.ID", true},
         {"SELECT ID FROM T WHERE NAME IN (SELECT NAME FROM T ORDER BY ID LIMIT 70) ORDER BY ID", false},
         {"SELECT ID, A FROM K WHERE B = 1 OR ID > 250 ORDER BY A, ID", false},
+        {"SELECT a.ID, s.NAME FROM T a LEFT JOIN (SELECT * FROM T WHERE ID % 2 = 0) s ON (s.ID = a.ID + 1) ORDER BY a.ID", false},
+        {"SELECT a.ID, g.N FROM T a LEFT JOIN (SELECT GRP, COUNT(*) AS N FROM T GROUP BY GRP) g ON (g.GRP = a.GRP) ORDER BY a.ID", true},
         {"SELECT ID, B FROM K ORDER BY F DESC", false, "SELECT ID, B FROM K ORDER BY F DESC, K.rowid DESC"},
     };
     for (const bool rollback : {false, true}) {
