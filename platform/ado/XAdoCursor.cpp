@@ -5,6 +5,8 @@
 #include "XJetSql.h"
 #include "XResultSet.h"
 
+#include <QVarLengthArray>
+
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -447,17 +449,21 @@ void Cursor::keepKey()
 bool Cursor::take(sqlite3_stmt* stmt)
 {
     if (m_keyset) {
-        QByteArray id;
+        QVarLengthArray<char, 72> id;
         const int end = m_visible + m_keyset->Keys();
         for (int c = end - m_keyset->Rowids(); c < end; ++c) {
             const qint64 rowid = sqlite3_column_int64(stmt, c);
             id.append(sqlite3_column_type(stmt, c) == SQLITE_NULL ? '\0' : '\1');
             id.append(reinterpret_cast<const char*>(&rowid), sizeof rowid);
         }
-        const qsizetype before = m_read.size();
-        m_read.insert(id);
-        if (m_read.size() == before)
-            return false;
+        if (!m_takenUp) {
+            m_gathered.append(id.constData(), id.size());   // one snapshot shows a row once
+        } else {
+            const qsizetype before = m_read.size();
+            m_read.insert(QByteArray(id.constData(), id.size()));
+            if (m_read.size() == before)
+                return false;
+        }
     }
     m_rs->AppendRow(stmt);
     return true;
@@ -511,6 +517,14 @@ void Cursor::resume()
 // changed since so that it comes again, is not read twice.
 void Cursor::resumeAfterKey()
 {
+    if (!m_takenUp) {
+        const qsizetype size = qsizetype(1 + sizeof(qint64)) * m_keyset->Rowids();
+        m_read.reserve(m_gathered.size() / size);
+        for (qsizetype at = 0; at < m_gathered.size(); at += size)
+            m_read.insert(m_gathered.mid(at, size));
+        m_gathered = QByteArray();
+        m_takenUp = true;
+    }
     m_reader->release(m_st, m_cached);
     m_st = nullptr;
     TParameters key;

@@ -53,7 +53,11 @@ private:
     std::unique_ptr<TParameters> m_params;   // its parameters, bound again when taken up
     std::optional<Keyset> m_keyset;
     QVariantList m_lastKey;                  // the key of the last row read
-    QSet<QByteArray> m_read;                 // the identity of every row read
+    // The identity of every row read: gathered in one string until the read is first
+    // taken up again, from then on a set, which only a read taken up again needs.
+    QByteArray m_gathered;
+    QSet<QByteArray> m_read;
+    bool m_takenUp = false;
     bool m_sliced = false;                   // lets the file go every slice: a rollback journal
     int m_visible = 0;                       // the result's columns; the keys follow them
     QElapsedTimer m_held;                    // since the read transaction began

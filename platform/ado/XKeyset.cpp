@@ -182,6 +182,19 @@ std::optional<Tables> tablesOf(const QList<Token>& toks, int a, int b)
 
 std::optional<Keyset> Keyset::Of(const QString& jetSql)
 {
+    // A grid opens the same few statements again and again: read each once.
+    thread_local QHash<QString, std::optional<Keyset>> known;
+    if (const auto it = known.constFind(jetSql); it != known.cend())
+        return *it;
+    if (known.size() >= 256)
+        known.clear();
+    std::optional<Keyset> k = read(jetSql);
+    known.insert(jetSql, k);
+    return k;
+}
+
+std::optional<Keyset> Keyset::read(const QString& jetSql)
+{
     QList<Token> toks = JetSql::Tokenize(jetSql, true);
     while (!toks.isEmpty() && (toks.back().kind == TokKind::Space || isPunct(toks.back(), u';')))
         toks.removeLast();
@@ -317,9 +330,12 @@ QString Keyset::after(int i, const QVariantList& Last) const
 QString Keyset::After(const QVariantList& Last) const
 {
     QString cond = after(0, Last);
-    // An ascending first term gives the reader a place to start from, not a filter on every row.
-    if (!m_terms[0].desc && !Last.value(0).isNull())
-        cond = key(0) + QStringLiteral(" >= :") + KeyParam(0) + QStringLiteral(" AND ") + cond;
+    // The first term alone gives the reader a place to start from, tested before any join,
+    // where the whole key (the joined tables' rowids too) can be tested only after them.
+    if (!Last.value(0).isNull())
+        cond = (m_terms[0].desc ? QStringLiteral("(%1 <= :%2 OR %1 IS NULL)") : QStringLiteral("%1 >= :%2"))
+                   .arg(key(0), KeyParam(0))
+               + QStringLiteral(" AND ") + cond;
     const QString where = m_where.isEmpty() ? QStringLiteral(" WHERE ") + cond
                                             : QStringLiteral(" WHERE (%1) AND %2").arg(m_where, cond);
     return m_head + u' ' + m_from + where + u' ' + m_order;

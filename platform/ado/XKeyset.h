@@ -32,6 +32,7 @@ public:
     static QString KeyParam(int Term);
 
 private:
+    static std::optional<Keyset> read(const QString& jetSql);
     struct Term
     {
         QString expr;
