@@ -578,13 +578,13 @@ int TCustomADODataSet::RecNo() const
 void TCustomADODataSet::setRecNo(int value)
 {
     checkActive();
-    if (value >= 1 && value <= rows())
-        need(value - 1);
     const int n = rows();
     if (value < 1 || value > n)
         throw EDatabaseError(QStringLiteral("Record number %1 out of range (1..%2)").arg(value).arg(n));
-    m_row = value - 1;
-    m_eof = m_bof = false;
+    need(value - 1);
+    // Read to its end on the way, the result may have come out shorter than counted.
+    m_row = qMax(0, qMin(value, rows()) - 1);
+    m_eof = m_bof = rows() == 0;
     emit AfterScroll(this);
 }
 
