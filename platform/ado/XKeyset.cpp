@@ -60,6 +60,15 @@ bool notAlias(const Token& t)
     return std::any_of(std::begin(words), std::end(words), [&](const char* w) { return t.is(w); });
 }
 
+// The alias ([AS] name) of a table or subquery from j on, or -1.
+int aliasAt(const QList<Token>& toks, int j, int end)
+{
+    if (j < end && toks[j].is("AS"))
+        j = nextSignificant(toks, j);
+    const bool alias = j < end && (toks[j].kind == TokKind::Ident || (toks[j].kind == TokKind::Word && !notAlias(toks[j])));
+    return alias ? j : -1;
+}
+
 int closing(const QList<Token>& toks, int open, int end)
 {
     int depth = 0;
@@ -100,12 +109,8 @@ std::optional<std::pair<int, int>> plainSubquery(const QList<Token>& toks, int s
     int name = nextSignificant(toks, from);
     if (name >= end || (toks[name].kind != TokKind::Word && toks[name].kind != TokKind::Ident))
         return std::nullopt;
-    int j = nextSignificant(toks, name);
-    if (j < end && toks[j].is("AS"))
-        j = nextSignificant(toks, j);
-    if (j < end && (toks[j].kind == TokKind::Ident || (toks[j].kind == TokKind::Word && !notAlias(toks[j]))))
-        name = j;
-    return std::make_pair(name, from);
+    const int alias = aliasAt(toks, nextSignificant(toks, name), end);
+    return std::make_pair(alias >= 0 ? alias : name, from);
 }
 
 // The rowid of each table FROM [a, b) names, the driving table first, qualified
@@ -130,10 +135,8 @@ std::optional<Tables> tablesOf(const QList<Token>& toks, int a, int b)
             const auto inner = close < 0 ? std::nullopt : plainSubquery(toks, nextSignificant(toks, i), close);
             if (!inner)
                 return std::nullopt;
-            int alias = nextSignificant(toks, close);
-            if (alias < b && toks[alias].is("AS"))
-                alias = nextSignificant(toks, alias);
-            if (alias >= b || !(toks[alias].kind == TokKind::Ident || (toks[alias].kind == TokKind::Word && !notAlias(toks[alias]))))
+            const int alias = aliasAt(toks, nextSignificant(toks, close), b);
+            if (alias < 0)
                 return std::nullopt;
             out.inserts.append({inner->second, QStringLiteral(", %1.rowid AS xado_rowid ").arg(toks[inner->first].text)});
             out.rowids.append(toks[alias].text + QStringLiteral(".xado_rowid"));
@@ -163,11 +166,9 @@ std::optional<Tables> tablesOf(const QList<Token>& toks, int a, int b)
             name = toks[i].text;
             j = nextSignificant(toks, i);
         }
-        if (j < b && toks[j].is("AS"))
-            j = nextSignificant(toks, j);
-        if (j < b && (toks[j].kind == TokKind::Ident || (toks[j].kind == TokKind::Word && !notAlias(toks[j])))) {
-            name = toks[j].text;
-            i = j;
+        if (const int alias = aliasAt(toks, j, b); alias >= 0) {
+            name = toks[alias].text;
+            i = alias;
         }
         out.rowids.append(name + QStringLiteral(".rowid"));
         tableDepth = depth;
