@@ -143,53 +143,6 @@ void XResultSet::AppendRow(sqlite3_stmt* stmt)
         }
     });
 }
-void XResultSet::AppendFrom(const XResultSet& other, int row)
-{
-    appendCells([&](int c, uint64_t& slot, uint8_t& kind) {
-        const size_t i = other.index(row, c);
-        const uint8_t k = other.kindAt(i);
-        if (k == Int || k == Real) {
-            slot = other.slotAt(i);
-            kind = k;
-        } else if (k != Null) {
-            int len = 0;
-            const char* p = other.textData(i, &len);
-            kind = bytesCell(p, size_t(len), k != Blob, slot);
-        }
-    });
-}
-
-void XResultSet::KeepLast(int rows)
-{
-    if (rows >= m_rows)
-        return;
-    XResultSet kept;
-    kept.Reset(m_cols);
-    for (int r = m_rows - rows; r < m_rows; ++r)
-        kept.AppendFrom(*this, r);
-    *this = std::move(kept);
-}
-
-bool XResultSet::SameRow(int Row, const XResultSet& Other, int OtherRow) const
-{
-    for (int c = 0; c < m_cols; ++c) {
-        const size_t i = index(Row, c), j = Other.index(OtherRow, c);
-        const uint8_t k = kindAt(i);
-        if (k != Other.kindAt(j))
-            return false;
-        if (k == Int || k == Real) {
-            if (slotAt(i) != Other.slotAt(j))
-                return false;
-        } else if (k != Null) {
-            int a = 0, b = 0;
-            const char* p = textData(i, &a);
-            const char* q = Other.textData(j, &b);
-            if (a != b || std::memcmp(p, q, size_t(a)) != 0)
-                return false;
-        }
-    }
-    return true;
-}
 
 qint64 XResultSet::Int64(int row, int col) const
 {

@@ -21,10 +21,6 @@ public:
     void Reset(int columns);
     void AppendRow(sqlite3_stmt* stmt);   // the current row of a stepped statement
     void AppendValues(const QVariantList& values);   // one row as a statement would give it
-    void AppendFrom(const XResultSet& other, int row);   // a row of another result, as many columns as this one
-    void KeepLast(int rows);   // drops every row before the last ones
-    // Row of this result and OtherRow of Other hold the same cells (kinds and bytes).
-    bool SameRow(int Row, const XResultSet& Other, int OtherRow) const;
     void Finish() {}
 
     int Rows() const { return m_rows; }
