@@ -3,6 +3,7 @@
 // What the window benchmarks share: the program around one child window, and
 // a main() that gives the benchmarks an application and a temporary folder.
 
+#include "CampaignBuilder.h"
 #include "UAppConfig.h"
 #include "UDM.h"
 #include "UFMain.h"
@@ -103,6 +104,21 @@ struct TFreeLabel
     int Mother;
     int Father;
 };
+
+// One hybridisation in "Hibridação" as the scanner makes it: executor (first item),
+// reverse flag as it is, mother, father, label.
+template <class Window>
+void ScanFlower(Window* W, const TFreeLabel& Label)
+{
+    const auto Barcode = [](qint64 Number) { return TCampaignBuilder::Barcode(Number, false); };
+    QTest::keyClick(W->id_emasculador, Qt::Key_Down);
+    QTest::keyClick(W->id_emasculador, Qt::Key_Return);
+    QTest::keyClick(W->reverso, Qt::Key_Return);
+    Type(Barcode(Label.Mother));
+    Type(Barcode(Label.Father));
+    Type(Barcode(Label.Number));
+    QCoreApplication::processEvents();
+}
 
 inline std::vector<TFreeLabel> FreeLabels(TADOConnection* Conn)
 {

@@ -103,14 +103,7 @@ void Registration(benchmark::State& State, bool StartUp, bool Network = false)
             break;
         }
         const TFreeLabel& l = free[next++];
-        // Executor (first item), reverse flag as it is, mother, father, label.
-        QTest::keyClick(p.W->id_emasculador, Qt::Key_Down);
-        QTest::keyClick(p.W->id_emasculador, Qt::Key_Return);
-        QTest::keyClick(p.W->reverso, Qt::Key_Return);
-        Type(TCampaignBuilder::Barcode(l.Mother, false));
-        Type(TCampaignBuilder::Barcode(l.Father, false));
-        Type(TCampaignBuilder::Barcode(l.Number, false));
-        QCoreApplication::processEvents();
+        ScanFlower(p.W, l);
     }
     const int registered = p.W->QGrid->RecordCount() - rowsBefore;
     if (p.Dlg.Count() || registered != int(next) || QApplication::focusWidget() != p.W->id_emasculador)

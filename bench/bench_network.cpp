@@ -111,13 +111,7 @@ int Station(const QString& Path, int Count, int From = 0, int Pause = 0)
         p.Dlg.Clear();
         QElapsedTimer t;
         t.start();
-        QTest::keyClick(p.W->id_emasculador, Qt::Key_Down);
-        QTest::keyClick(p.W->id_emasculador, Qt::Key_Return);
-        QTest::keyClick(p.W->reverso, Qt::Key_Return);
-        Type(TCampaignBuilder::Barcode(l.Mother, false));
-        Type(TCampaignBuilder::Barcode(l.Father, false));
-        Type(TCampaignBuilder::Barcode(l.Number, false));
-        QCoreApplication::processEvents();
+        ScanFlower(p.W, l);
         const double ms = double(t.nsecsElapsed()) / 1e6;
         if (p.Dlg.Count())
             std::printf("%.3f refused %lld %s\n", ms, l.Number, qPrintable(p.Dlg.Texts().join(u'|').simplified()));
